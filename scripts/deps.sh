@@ -1,0 +1,29 @@
+# Installs the Debian packages named in $@ that are missing (through sudo when
+# not root). Sourced by scripts/run and scripts/test.
+install_missing() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+BUILD_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
+    libfreetype-dev libfontconfig-dev libenet-dev fonts-dejavu-core fonts-liberation)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xdotool python3 python3-pil lame)
+
+# configure_and_build DIR [cmake options...]
+configure_and_build() {
+    local dir="$1"
+    shift
+    cmake -S "$ROOT" -B "$ROOT/$dir" "$@" >/dev/null
+    cmake --build "$ROOT/$dir" -j "$(nproc)"
+}

@@ -1,0 +1,5 @@
+#include "shell/game.h"
+
+int main() {
+    return GameMain();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <list>
+
+#include "model/gameobject.h"
+#include "shell/hresult.h"
+
+// One screen of the system. The model runs exactly one at a time: it is built
+// by a switch, drawn once, then gets HandleInput, Update and Render each frame.
+class C_GameState {
+public:
+    C_GameState() = default;
+    // A derived state deletes what it made; the object list owns nothing.
+    virtual ~C_GameState() = default;
+    C_GameState(const C_GameState&) = delete;
+    C_GameState& operator=(const C_GameState&) = delete;
+
+    virtual void HandleInput() = 0;
+    virtual void Update() = 0;
+    virtual void Render() = 0;
+
+    // Inserts before the first object whose x is at least obj's x. Returns 0.
+    HRESULT AddObject(C_GameObject* obj);
+    // 0 when obj was listed and is now removed, E_FAIL when it was not there.
+    HRESULT RemoveObject(C_GameObject* obj);
+    // Reports each overlapping pair to both objects, I first, and swaps
+    // neighbours back into x order as it passes them.
+    void CheckCollisions();
+
+    const std::list<C_GameObject*>& GetObjects() const { return objectList; }
+
+protected:
+    HRESULT result = 0;
+    std::list<C_GameObject*> objectList;
+    std::list<C_GameObject*>::iterator cursor = objectList.begin();
+};

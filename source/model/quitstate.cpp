@@ -1,0 +1,7 @@
+#include "model/quitstate.h"
+
+#include "platform/events.h"
+
+C_QuitState::C_QuitState() {
+    platform::PostQuit();
+}

@@ -1,0 +1,204 @@
+#include "platform/display.h"
+
+#include <SDL.h>
+
+#include "platform/sdlaccess.h"
+
+namespace platform {
+namespace {
+
+SDL_Window* g_activeWindow = nullptr;
+SDL_Renderer* g_activeRenderer = nullptr;
+
+}  // namespace
+
+SDL_Window* ActiveWindow() {
+    return g_activeWindow;
+}
+
+SDL_Renderer* ActiveRenderer() {
+    return g_activeRenderer;
+}
+
+struct Display::Impl {
+    bool videoUp = false;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    int width = 0;
+    int height = 0;
+    bool inScene = false;
+    std::string lastError;
+
+    bool Fail() {
+        lastError = SDL_GetError();
+        return false;
+    }
+};
+
+Display::Display() : impl(std::make_unique<Impl>()) {}
+
+Display::~Display() {
+    if (impl->renderer != nullptr) {
+        SDL_DestroyRenderer(impl->renderer);
+        g_activeRenderer = nullptr;
+    }
+    if (impl->window != nullptr) {
+        SDL_DestroyWindow(impl->window);
+        g_activeWindow = nullptr;
+    }
+    if (impl->videoUp) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+    }
+}
+
+bool Display::InitVideo() {
+    if (!impl->videoUp) {
+        // SDL's own SIGINT/SIGTERM handlers turn both into a quit request.
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            return impl->Fail();
+        }
+        impl->videoUp = true;
+    }
+    return true;
+}
+
+bool Display::CreateWindow(const std::string& title, int width, int height) {
+    impl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                    width, height, SDL_WINDOW_SHOWN);
+    if (impl->window == nullptr) {
+        return impl->Fail();
+    }
+    impl->width = width;
+    impl->height = height;
+    g_activeWindow = impl->window;
+    SDL_RaiseWindow(impl->window);
+    return true;
+}
+
+bool Display::CreateRenderer() {
+    if (impl->window == nullptr) {
+        impl->lastError = "no window";
+        return false;
+    }
+    impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_ACCELERATED);
+    if (impl->renderer == nullptr) {
+        impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (impl->renderer == nullptr) {
+        return impl->Fail();
+    }
+    SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_BLEND);
+    g_activeRenderer = impl->renderer;
+    return true;
+}
+
+void Display::SetIcon(const std::vector<uint32_t>& argb, int width, int height) {
+    if (impl->window == nullptr || width <= 0 || height <= 0 ||
+        argb.size() < static_cast<size_t>(width) * static_cast<size_t>(height)) {
+        return;
+    }
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(argb.data()), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(impl->window, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
+void Display::HideSystemCursor() {
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+bool Display::HasRenderer() const {
+    return impl->renderer != nullptr;
+}
+
+std::string Display::WindowTitle() const {
+    return impl->window != nullptr ? SDL_GetWindowTitle(impl->window) : "";
+}
+
+void Display::WindowSize(int* width, int* height) const {
+    *width = 0;
+    *height = 0;
+    if (impl->window != nullptr) {
+        SDL_GetWindowSize(impl->window, width, height);
+    }
+}
+
+int Display::Width() const {
+    return impl->width;
+}
+
+int Display::Height() const {
+    return impl->height;
+}
+
+int Display::MaxTextureWidth() const {
+    SDL_RendererInfo info{};
+    if (impl->renderer == nullptr || SDL_GetRendererInfo(impl->renderer, &info) != 0) {
+        return 0;
+    }
+    // Zero means the renderer sets no limit of its own.
+    return info.max_texture_width > 0 ? info.max_texture_width : 16384;
+}
+
+bool Display::Clear(uint32_t argb) {
+    if (impl->renderer == nullptr) {
+        impl->lastError = "no renderer";
+        return false;
+    }
+    SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
+                           argb >> 24);
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    SDL_GetRenderDrawBlendMode(impl->renderer, &mode);
+    SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_NONE);
+    const bool cleared = SDL_RenderClear(impl->renderer) == 0;
+    SDL_SetRenderDrawBlendMode(impl->renderer, mode);
+    return cleared || impl->Fail();
+}
+
+bool Display::BeginScene() {
+    if (impl->renderer == nullptr || impl->inScene) {
+        impl->lastError = impl->inScene ? "scene already begun" : "no renderer";
+        return false;
+    }
+    impl->inScene = true;
+    return true;
+}
+
+bool Display::EndScene() {
+    if (!impl->inScene) {
+        impl->lastError = "no scene to end";
+        return false;
+    }
+    impl->inScene = false;
+    return true;
+}
+
+bool Display::Present() {
+    if (impl->renderer == nullptr || impl->inScene) {
+        impl->lastError = impl->inScene ? "present inside a scene" : "no renderer";
+        return false;
+    }
+    SDL_RenderPresent(impl->renderer);
+    return true;
+}
+
+bool Display::ReadPixels(std::vector<uint32_t>* argb) const {
+    if (impl->renderer == nullptr || argb == nullptr) {
+        return false;
+    }
+    argb->assign(static_cast<size_t>(impl->width) * static_cast<size_t>(impl->height), 0);
+    if (SDL_RenderReadPixels(impl->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb->data(),
+                             impl->width * 4) != 0) {
+        return impl->Fail();
+    }
+    return true;
+}
+
+const std::string& Display::LastError() const {
+    return impl->lastError;
+}
+
+}  // namespace platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The window and the renderer that draws into it. One exists at a time; the
+// other platform services (textures, the prompt) draw on or parent to it.
+class Display {
+public:
+    Display();
+    ~Display();
+    Display(const Display&) = delete;
+    Display& operator=(const Display&) = delete;
+
+    // Brings up the video system; false if the platform has no video at all.
+    bool InitVideo();
+    // A visible, fixed-size window whose client area is width x height.
+    bool CreateWindow(const std::string& title, int width, int height);
+    // An accelerated renderer where there is one, else the software renderer;
+    // no vsync, since the frame timer paces frames.
+    bool CreateRenderer();
+    // The window icon from 32-bit ARGB pixels, row by row.
+    void SetIcon(const std::vector<uint32_t>& argb, int width, int height);
+    void HideSystemCursor();
+
+    bool HasRenderer() const;
+    // What the window system reports of the window: its title and client size.
+    std::string WindowTitle() const;
+    void WindowSize(int* width, int* height) const;
+    int Width() const;
+    int Height() const;
+    // The widest texture the renderer can make, in pixels.
+    int MaxTextureWidth() const;
+
+    // One frame: Clear, BeginScene, draws, EndScene, Present. Each returns
+    // false if the renderer refused or the calls came out of order.
+    bool Clear(uint32_t argb);
+    bool BeginScene();
+    bool EndScene();
+    bool Present();
+
+    // The back buffer as 32-bit ARGB, row by row; false if it cannot be read.
+    bool ReadPixels(std::vector<uint32_t>* argb) const;
+
+    // The reason the last failing call gave.
+    const std::string& LastError() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+#include "shell/game.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "console/console.h"
+#include "input/controller.h"
+#include "model/model.h"
+#include "platform/events.h"
+#include "shell/error.h"
+#include "shell/globals.h"
+#include "view/view.h"
+
+C_Game::C_Game() {
+    HRESULT hr = g_pView->Init();
+    if (FAILED(hr)) {
+        DXError("game", __LINE__, hr, "C_View not properly created.");
+    }
+    hr = g_pConsole->Init();
+    if (FAILED(hr)) {
+        DXError("game", __LINE__, hr, "C_Console not properly created.");
+    }
+    hr = g_pController->Init();
+    if (FAILED(hr)) {
+        DXError("game", __LINE__, hr, "C_Controller not properly created.");
+    }
+    hr = g_pModel->Init();
+    if (FAILED(hr)) {
+        DXError("game", __LINE__, hr, "C_Model not properly created.");
+    }
+}
+
+C_Game::~C_Game() {
+    DestroyFrameworkObjects();
+}
+
+void C_Game::Frame() {
+    g_pController->Update();
+    g_pModel->Update();
+    g_pView->Render();
+}
+
+bool HandleEvent(const platform::Event& event) {
+    switch (event.type) {
+        case platform::EventType::Quit:
+            return false;
+        case platform::EventType::Activate:
+            g_bActive = 1;
+            break;
+        case platform::EventType::Deactivate:
+            g_bActive = 0;
+            break;
+        case platform::EventType::Text:
+            // Typed characters reach the console whether it is open or not.
+            for (const char* c = event.text; *c != '\0'; ++c) {
+                g_pConsole->OnChar(*c);
+            }
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+long RunEventLoop(C_Game& game) {
+    long frames = 0;
+    for (;;) {
+        platform::Event event;
+        if (platform::PollEvent(&event)) {
+            if (!HandleEvent(event)) {
+                return frames;
+            }
+        } else if (g_bActive != 0) {
+            game.Frame();
+            ++frames;
+        } else {
+            platform::WaitEvent();
+        }
+    }
+}
+
+int GameMain() {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    C_Game game;
+    RunEventLoop(game);
+    return 0;
+}

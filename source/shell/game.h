@@ -1,0 +1,33 @@
+#pragma once
+
+namespace platform {
+struct Event;
+}
+
+// The application: its constructor brings the framework objects up in order,
+// Frame runs one frame, and its destructor tears everything down.
+class C_Game {
+public:
+    // Initialises view, console, controller and model, reporting each failure
+    // and going on.
+    C_Game();
+    // Deletes net, model, controller, console and view, in that order.
+    ~C_Game();
+    C_Game(const C_Game&) = delete;
+    C_Game& operator=(const C_Game&) = delete;
+
+    // Input, then the model's update, then drawing.
+    void Frame();
+};
+
+// The window's event handler: activation, typed characters, quit.
+// Returns false for the quit request.
+bool HandleEvent(const platform::Event& event);
+
+// Runs the event loop until a quit request: one event per turn, a frame on a
+// turn that found none while the window is active, a blocking wait while it
+// is not. Returns how many frames ran.
+long RunEventLoop(C_Game& game);
+
+// The whole program: seeds the random numbers, starts up, loops, shuts down.
+int GameMain();

@@ -1,0 +1,78 @@
+#include "view/view.h"
+
+#include "console/console.h"
+#include "model/model.h"
+#include "shell/error.h"
+#include "shell/globals.h"
+
+namespace {
+
+constexpr uint32_t kClearColour = 0xFFFFFFFF;
+
+}  // namespace
+
+HRESULT C_View::Init() {
+    if (FAILED(CreateMainWindow())) {
+        return E_FAIL;
+    }
+    if (FAILED(CreateRenderer())) {
+        return E_FAIL;
+    }
+    // The pointer is a sprite of the game's own.
+    device->HideSystemCursor();
+    Render();
+    initialised = 1;
+    return S_OK;
+}
+
+HRESULT C_View::CreateMainWindow() {
+    device = std::make_unique<platform::Display>();
+    if (!device->InitVideo()) {
+        DXError("view", __LINE__, 0, "Could not register class.");
+        return E_FAIL;
+    }
+    if (!device->CreateWindow(title, width, height)) {
+        DXError("view", __LINE__, 0, "Window not properly created.");
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+HRESULT C_View::CreateRenderer() {
+    if (!device->CreateRenderer()) {
+        DXError("view", __LINE__, E_FAIL, "Could not create Device");
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+HRESULT C_View::Render() {
+    if (!device || !device->Clear(kClearColour)) {
+        DXError("view", __LINE__, E_FAIL, "Could not clear backbuffer");
+        return E_FAIL;
+    }
+    if (!device->BeginScene()) {
+        DXError("view", __LINE__, E_FAIL, "Could not begin scene");
+        return E_FAIL;
+    }
+    if (initialised == 1) {
+        // The console lies over everything the model draws.
+        g_pModel->Render();
+        g_pConsole->Render();
+    } else {
+        DrawLoadingPicture();
+    }
+    if (!device->EndScene()) {
+        DXError("view", __LINE__, E_FAIL, "Could not end scene");
+        return E_FAIL;
+    }
+    if (!device->Present()) {
+        DXError("view", __LINE__, E_FAIL, "Could not Present Backbuffer");
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+void C_View::DrawLoadingPicture() {
+    // Drawn once, while start-up loads the rest; the picture comes with sprites.
+}

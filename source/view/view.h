@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/display.h"
+#include "shell/hresult.h"
+
+// Owns the window and the renderer, shows the loading picture once during
+// start-up, and draws each frame: clear to white, the model, the console.
+class C_View {
+public:
+    C_View() = default;
+    ~C_View() = default;
+    C_View(const C_View&) = delete;
+    C_View& operator=(const C_View&) = delete;
+
+    // Window, renderer and the loading picture; E_FAIL on any failure.
+    HRESULT Init();
+    // One frame; E_FAIL when a step of it failed (the rest is skipped).
+    HRESULT Render();
+
+    // The device every texture and draw goes to; null before Init.
+    platform::Display* GetDevice() const { return device.get(); }
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
+    bool IsWindowed() const { return windowed != 0; }
+    bool IsInitialised() const { return initialised != 0; }
+
+private:
+    HRESULT CreateMainWindow();
+    HRESULT CreateRenderer();
+    void DrawLoadingPicture();
+
+    int width = 713;
+    int height = 653;
+    std::string title = "Tubrix";
+    std::unique_ptr<platform::Display> device;
+    int windowed = 1;
+    int initialised = 0;
+};

@@ -1,0 +1,17 @@
+# Fails when a file outside source/platform includes SDL, libpng, FreeType,
+# fontconfig, SDL_mixer or ENet headers.
+file(GLOB_RECURSE files ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+set(offenders "")
+foreach(file IN LISTS files)
+    if(file MATCHES "/source/platform/")
+        continue()
+    endif()
+    file(STRINGS ${file} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|png\\.h|pngconf|zlib|ft2build|freetype|fontconfig|enet)")
+    if(hits)
+        list(APPEND offenders "${file}: ${hits}")
+    endif()
+endforeach()
+if(offenders)
+    string(REPLACE ";" "\n" text "${offenders}")
+    message(FATAL_ERROR "Outside libraries included outside the platform layer:\n${text}")
+endif()

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/events.h"
+#include "shell/game.h"
+#include "shell/globals.h"
+#include "support/manualclock.h"
+#include "support/promptrecorder.h"
+
+// A fresh set of framework objects on the headless platform, a manual clock,
+// and a recorded prompt, for tests that run the real start-up and frames.
+class FrameworkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Prompts().Install();
+        platform::SetClock(&clock);
+        clock.step = 10;
+        DestroyFrameworkObjects();
+        CreateFrameworkObjects();
+        g_bActive = 0;
+    }
+
+    void TearDown() override {
+        StopGame();
+        CreateFrameworkObjects();
+        platform::SetClock(nullptr);
+        DrainEvents();
+    }
+
+    void StartGame() { game = std::make_unique<C_Game>(); }
+
+    void StopGame() {
+        if (game) {
+            game.reset();
+        } else {
+            DestroyFrameworkObjects();
+        }
+    }
+
+    // Runs `count` frames the way the event loop does, handling pending
+    // events first. Returns false if a quit request arrived.
+    bool RunFrames(int count) {
+        for (int i = 0; i < count; ++i) {
+            if (!DrainEvents()) {
+                return false;
+            }
+            game->Frame();
+        }
+        return true;
+    }
+
+    // Handles every pending event; false if one was the quit request.
+    static bool DrainEvents() {
+        platform::Event event;
+        bool running = true;
+        while (platform::PollEvent(&event)) {
+            if (g_pConsole != nullptr) {
+                running = HandleEvent(event) && running;
+            } else if (event.type == platform::EventType::Quit) {
+                running = false;
+            }
+        }
+        return running;
+    }
+
+    // The back buffer as ARGB pixels.
+    std::vector<uint32_t> Pixels() const;
+    uint32_t PixelAt(int x, int y) const;
+
+    ManualClock clock;
+    std::unique_ptr<C_Game> game;
+};
