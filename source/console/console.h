@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <list>
 #include <mutex>
 #include <string>
@@ -20,13 +21,20 @@ public:
     // Safe from any thread; the line list is trimmed by the next Update.
     void AddLine(std::string text);
     // One typed byte; everything but TAB is ignored while the console is closed.
+    // The bytes of a UTF-8 character join the input only once all have come
+    // and only if the whole character fits in kMaxInputBytes.
     HRESULT OnChar(char c);
+    // Runs the input line as a command and echoes its reply; the caller empties it.
+    void ExecuteCommand();
     // Trims the line list and moves the slide one step.
     HRESULT Update();
     HRESULT Render();
 
     void SetPaused(bool paused) { pauseFlag = paused ? 1 : 0; }
     void SetFpsOn(bool on) { fpsFlag = on ? 1 : 0; }
+    void SetTestOn(bool on) { testFlag = on ? 1 : 0; }
+    void SetMouseOn(bool on) { mouseFlag = on ? 1 : 0; }
+    void ClearLines();
 
     bool IsOpen() const { return open != 0; }
     bool IsPaused() const { return pauseFlag != 0; }
@@ -34,11 +42,19 @@ public:
     bool IsTestOn() const { return testFlag != 0; }
     bool IsMouseOn() const { return mouseFlag != 0; }
     int GetOffset() const { return offset; }
+    int GetHeight() const { return height; }
     const std::string& GetInput() const { return input; }
     // A copy of the lines, newest first.
     std::list<std::string> GetLines() const;
 
+    // Generous for any command, and a paste cannot grow the line without end.
+    static constexpr std::size_t kMaxInputBytes = 1000;
+
 private:
+    void AppendByte(unsigned char byte);
+    void AppendCharacter(const std::string& character);
+    void RemoveLastCharacter();
+
     int open = 0;
     int fpsFlag = 0;
     int testFlag = 0;
@@ -48,6 +64,9 @@ private:
     mutable std::mutex linesLock;
     std::list<std::string> lines;
     std::string input;
+    // The first bytes of a UTF-8 character whose last bytes have not come yet.
+    std::string partialCharacter;
+    std::size_t partialLength = 0;
     int lineHeight = 13;
     int lineCapacity = 40;
     int height = 13 * 40;
