@@ -179,12 +179,9 @@ TEST_F(ConsoleCommandTest, NewFpsLimitsFramesAndZeroOrNegativeRemovesTheLimit) {
         bool limited;
     };
     const Case cases[] = {
-        {"newfps 30", true},
-        {"newfps 0", false},
-        {"newfps -5", false},
-        {"newfps -99999999999999", false},
-        {"newfps abc", false},
-        {"newfps 75", true},
+        {"newfps 30", true},   {"newfps 0", false},
+        {"newfps -5", false},  {"newfps -99999999999999", false},
+        {"newfps abc", false}, {"newfps 75", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
