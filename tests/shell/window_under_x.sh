@@ -16,8 +16,12 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 
-# A clean environment: only the display and a silent audio device.
+# A clean environment: only the display and a silent audio device, plus the
+# sanitizers' settings for a sanitized build. Slow unwinding lets the leak
+# checker name the GL library behind an allocation the fast one cannot trace.
 env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+    LSAN_OPTIONS="${LSAN_OPTIONS:-}:fast_unwind_on_malloc=0" \
     "$binary" </dev/null >/dev/null 2>&1 &
 game=$!
 
