@@ -362,6 +362,20 @@ def draw_tube(art, pts, width, water=False, glow=True):
     for f, c in layers:
         tube_segments(d, pts, width * f, rgba(c), k)
 
+def dim_pipes(art, paths, width, strength):
+    """Background plumbing: shaded tubes drawn faintly into the dark."""
+    keep = art.img
+    art.img = art.layer()
+    for pts in paths:
+        draw_tube(art, pts, width)
+        for x, y in pts[1:-1]:
+            art.paint((x - width * 0.75, y - width * 0.75, x + width * 0.75, y + width * 0.75), metal_paint(), width * 0.3)
+    lay = art.img
+    art.img = keep
+    lay.putalpha(lay.getchannel("A").point(lambda v: int(v * strength)))
+    art.img.alpha_composite(lay)
+
+
 # ---------------------------------------------------------------- pipe pieces
 
 CH = 9.5            # channel width at frame size 32
@@ -571,9 +585,15 @@ SCREEN_UNIT = 1 / 0.7
 def loading_screen():
     art = Art(1019, 933, SCREEN_UNIT)
     night_backdrop(art, 11)
-    draw_tube(art, [(-20, 380), (160, 380), (160, 300), (556, 300), (556, 380), (740, 380)], 16, water=False)
+    dim_pipes(art, [[(-20, 570), (90, 570), (90, 700)], [(-20, 520), (140, 520), (140, 700)],
+                    [(740, 80), (650, 80), (650, -20)], [(740, 130), (600, 130), (600, -20)]], 14, 0.35)
     logo(art, 356.5, 250, 96, "a falling-pipe puzzle")
-    art.text(356.5, 430, "Loading...", 24, TEXT, anchor="mm")
+    art.text(356.5, 410, "Loading...", 24, TEXT, anchor="mm")
+    # a pipe filling with water stands for the progress
+    draw_tube(art, [(196, 460), (517, 460)], 16)
+    draw_tube(art, [(200, 460), (400, 460)], 9, water=True)
+    for x in (188, 525):
+        art.paint((x - 5, 447, x + 5, 473), metal_paint(), 2.5)
     return art.final()
 
 
@@ -1592,7 +1612,7 @@ def sheet_play(im, mode):
         draw_piece(sc, im, c, r, ci, sh, ro, mode == "running" and (c, r) in FLOWED)
     # the falling T shape and an L shape waiting in the preview
     for (i, j, sh, ro) in [(2, 1, 1, 0), (1, 2, 3, 1), (2, 2, 2, 2), (3, 2, 1, 1)]:
-        draw_piece(sc, im, 4 + i, 9 + j, 4, sh, ro)
+        draw_piece(sc, im, 4 + i, 13 + j, 4, sh, ro)
     for (i, j, sh, ro) in [(3, 1, 4, 2), (1, 2, 1, 1), (2, 2, 0, 0), (3, 2, 3, 3)]:
         draw_piece(sc, im, 16 + i, 18 + j, 1, sh, ro)
     f_start = 2 if mode == "running" else 0
