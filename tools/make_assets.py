@@ -843,26 +843,27 @@ def ball_frame(art, ox, oy, r, base, hot=False):
     if hot:
         art.glow(lambda d: d.ellipse(art.box((cx - r + 1, cy - r + 1, cx + r - 1, cy + r - 1)), fill=(255, 80, 20, 230)),
                  r * 0.18)
-    x0, y0, x1, y1 = art.box((cx - r * 0.8, cy - r * 0.8, cx + r * 0.8, cy + r * 0.8))
+    x0, y0, x1, y1 = art.box((cx - r * 0.92, cy - r * 0.92, cx + r * 0.92, cy + r * 0.92))
     w = x1 - x0
-    g = Image.radial_gradient("L").resize((w, w), Image.BILINEAR)
-    # light from the upper left: offset radial gradient
-    g = g.transform((w, w), Image.AFFINE, (1, 0, w * 0.18, 0, 1, w * 0.18), Image.BILINEAR)
     if hot:
         stops = [(255, 250, 200), (255, 160, 40), (200, 40, 10)]
     else:
         stops = [(255, 255, 255), base, shade(base, -0.6)]
-    col = Image.new("RGBA", (w, w))
-    lut = []
-    for v in range(256):
-        t = v / 255
-        lut.append(mix(stops[0], stops[1], t / 0.5) if t < 0.5 else mix(stops[1], stops[2], (t - 0.5) / 0.5))
-    col = Image.merge("RGB", [g.point([c[i] for c in lut]) for i in range(3)]).convert("RGBA")
+    # shading lit from the upper left: distance from the highlight point
+    hx, hy = w * 0.32, w * 0.3
+    px = []
+    for yy in range(w):
+        for xx in range(w):
+            t = min(1.0, math.hypot(xx - hx, yy - hy) / (w * 0.95))
+            px.append(mix(stops[0], stops[1], t / 0.45) if t < 0.45 else mix(stops[1], stops[2], (t - 0.45) / 0.55))
+    col = Image.new("RGB", (w, w))
+    col.putdata(px)
+    col = col.convert("RGBA")
     m = Image.new("L", (w, w), 0)
     ImageDraw.Draw(m).ellipse([0, 0, w - 1, w - 1], fill=255)
     col.putalpha(m)
     art.over(col, x0, y0)
-    art.draw().ellipse(art.box((cx - r * 0.8, cy - r * 0.8, cx + r * 0.8, cy + r * 0.8)),
+    art.draw().ellipse(art.box((cx - r * 0.92, cy - r * 0.92, cx + r * 0.92, cy + r * 0.92)),
                        outline=(10, 20, 30, 255) if not hot else (120, 20, 0, 255), width=art.px(r * 0.07))
 
 
