@@ -1014,8 +1014,9 @@ def demo_background(which):
         art.paint((0, 340, 330, 390), lambda w, h: vgrad(w, h, [(0, (226, 236, 244)), (1, (190, 206, 220))]), 0)
         art.paint((0, 388, 330, 391), (70, 82, 98, 255), 0)
         art.paint((327, 340, 330, 391), (70, 82, 98, 255), 0)
-        art.text(620, 438, "BMP \u00b7 PNG \u00b7 PNG + alpha", 14, TEXT_DIM, anchor="mm")
-        recess(art, (522, 452, 710, 528), 8)
+        label = "BMP \u00b7 PNG \u00b7 PNG + alpha"
+        art.text(617, 438, label, fit_size(art, label, 15, 178, 12.5, 1.0), TEXT_DIM, anchor="mm")
+        recess(art, (522, 452, 712, 528), 8)
     else:
         logo(art, 356.5, 60, 44)
         art.text(356.5, 104, "Up adds balls  \u00b7  Down removes them", 20, TEXT_DIM, anchor="mm")
