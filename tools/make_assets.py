@@ -672,13 +672,14 @@ def instruction_screen():
             art.text(52, y, b, 15, TEXT, shadow=0.6)
             y += 20
         y += 8
-    # illustration: a row of pipes with water in it
-    demo_pieces(art, [(40 + 22.4 * i, 448, None, 1, 1) for i in range(6)] +
-                [(40 + 22.4 * 6, 448, None, 3, 3)] +
-                [(40 + 22.4 * 6, 425.6, None, 1, 0), (40 + 22.4 * 6, 403.2, None, 3, 2)])
-    demo_pieces(art, [(220 + 22.4 * i, 448, c, s, r) for i, (c, s, r) in
-                      enumerate([(1, 3, 1), (1, 3, 2), (3, 2, 0), (3, 1, 1), (5, 4, 1)])])
-    art.text(220, 477, "dry pipes wait for a full row", 13, TEXT_DIM, shadow=0.5)
+    # illustration: a full row, the flow halfway along its joined pipes
+    t = 27
+    row = [(None, 1, 1), (None, 2, 2), (None, 1, 1), (None, 0, 0), (None, 1, 1),
+           (3, 1, 1), (3, 2, 0), (1, 1, 1), (1, 3, 3), (4, 1, 1), (5, 4, 1), (0, 3, 0), (0, 1, 1), (2, 4, 3)]
+    x0 = 224 - len(row) * t / 2 + 0.5
+    demo_pieces(art, [(x0 + i * t, 414, c, sh, ro) for i, (c, sh, ro) in enumerate(row)], t)
+    demo_pieces(art, [(x0 + 1 * t, 414 + t, 6, 1, 0), (x0 + 3 * t, 414 + t, 2, 4, 2)], t)
+    art.text(224, 484, "a full row: water runs through every joined pipe", 13, TEXT_DIM, anchor="mm", shadow=0.5)
     # controls column
     panel(art, (446, 86, 696, 502), 12)
     art.text(462, 100, "CONTROLS", 17, LABEL, shadow=0.5)
