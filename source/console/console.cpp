@@ -4,6 +4,8 @@
 #include <cctype>
 
 #include "console/consolecommands.h"
+#include "view/font.h"
+#include "view/sprite.h"
 
 namespace {
 
@@ -12,6 +14,19 @@ constexpr char kTab = 9;
 constexpr char kEnter = 13;
 constexpr char kBackspace = 8;
 constexpr char kEscape = 27;
+
+constexpr char kFontFace[] = "HE_TERMINAL";
+constexpr int kFontSize = 9;
+constexpr uint32_t kFontColour = 0x321E1E1E;
+constexpr char kBackdropPicture[] = "console_top.png";
+constexpr uint32_t kBackdropColour = 0x64FAFFFF;
+constexpr uint32_t kInputBarColour = 0xC8000000;
+constexpr uint32_t kInputColour = 0xFFFFFFFF;
+constexpr uint32_t kLineColour = 0xFF000000;
+constexpr int kTextLeft = 13;
+constexpr int kLineCapacity = 40;
+// The gap between the slid-down area and the input bar, as a share of a line.
+constexpr float kPadShare = 0.2f;
 
 bool IsContinuationByte(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
@@ -56,12 +71,22 @@ bool IsBlank(const std::string& text) {
 
 }  // namespace
 
+C_Console::C_Console() = default;
+
+C_Console::~C_Console() {
+    font.reset();
+    backdrop.reset();
+}
+
 HRESULT C_Console::Init() {
     fpsFlag = 0;
     testFlag = 0;
     mouseFlag = 0;
     pauseFlag = 0;
-    lineCapacity = 40;
+    font = std::make_unique<C_Font>(kFontFace, kFontSize, kFontColour);
+    backdrop = std::make_unique<C_Sprite>(kBackdropPicture);
+    lineHeight = font->GetLineHeight();
+    lineCapacity = kLineCapacity;
     height = lineHeight * lineCapacity;
     offset = 0;
     AddLine("-- Vorta Console --");
@@ -207,5 +232,31 @@ HRESULT C_Console::Update() {
 }
 
 HRESULT C_Console::Render() {
+    if (open == 0 && offset <= 0) {
+        return S_OK;
+    }
+    const int pad = static_cast<int>(static_cast<float>(lineHeight) * kPadShare);
+    const float barTop = static_cast<float>(offset + pad);
+    if (backdrop) {
+        // The picture is one row high: its vertical scale is the height drawn.
+        backdrop->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {1.0f, barTop}, kBackdropColour);
+        backdrop->Draw({0.0f, barTop}, {0.0f, 0.0f}, 0.0f,
+                       {1.0f, static_cast<float>(lineHeight + pad)}, kInputBarColour);
+    }
+    if (!font) {
+        return S_OK;
+    }
+    font->SetColour(kInputColour);
+    font->DrawText(input, kTextLeft, offset + pad, TEXT_FILTERED);
+    font->SetColour(kLineColour);
+    std::lock_guard<std::mutex> guard(linesLock);
+    int y = offset - height;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        if (y > offset - lineHeight) {
+            break;
+        }
+        font->DrawText(*line, kTextLeft, y, TEXT_FILTERED);
+        y += lineHeight;
+    }
     return S_OK;
 }

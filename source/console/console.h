@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -9,14 +10,19 @@
 
 // The drop-down console: the last lines any part of the system printed, the
 // typed command line, and the run-time flags the commands switch.
+class C_Font;
+class C_Sprite;
+
 class C_Console {
 public:
-    C_Console() = default;
-    ~C_Console() = default;
+    C_Console();
+    // The font and the backdrop go first, then the input and the lines.
+    ~C_Console();
     C_Console(const C_Console&) = delete;
     C_Console& operator=(const C_Console&) = delete;
 
-    // Clears the flags and prints the banner. Cannot fail.
+    // Clears the flags, makes the font and the backdrop, and prints the
+    // banner. Always S_OK: a font or picture that fails reports itself.
     HRESULT Init();
     // Safe from any thread; the line list is trimmed by the next Update.
     void AddLine(std::string text);
@@ -28,6 +34,8 @@ public:
     void ExecuteCommand();
     // Trims the line list and moves the slide one step.
     HRESULT Update();
+    // The backdrop, the input bar and text, and the lines that fit above it,
+    // oldest at the top; nothing while closed and fully slid away.
     HRESULT Render();
 
     void SetPaused(bool paused) { pauseFlag = paused ? 1 : 0; }
@@ -43,6 +51,7 @@ public:
     bool IsMouseOn() const { return mouseFlag != 0; }
     int GetOffset() const { return offset; }
     int GetHeight() const { return height; }
+    int GetLineHeight() const { return lineHeight; }
     const std::string& GetInput() const { return input; }
     // A copy of the lines, newest first.
     std::list<std::string> GetLines() const;
@@ -72,4 +81,7 @@ private:
     int height = 13 * 40;
     int offset = 0;
     int initialised = 0;
+    // Declared last so they are destroyed first.
+    std::unique_ptr<C_Sprite> backdrop;
+    std::unique_ptr<C_Font> font;
 };

@@ -78,6 +78,12 @@ bool C_Controller::IsMouseOver(const C_GameObject* obj) const {
            y < at.y + static_cast<float>(obj->GetScaledHeight());
 }
 
+void C_Controller::DrawMousePointer() {
+    if (mouse) {
+        mouse->DrawPointer();
+    }
+}
+
 HRESULT C_Controller::Reacquire() {
     HRESULT result = S_OK;
     if (keyboard && keyboard->GetDevice() != nullptr) {

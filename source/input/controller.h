@@ -37,6 +37,8 @@ public:
     // Left and top edges inside, right and bottom edges outside.
     bool IsMouseOver(const C_GameObject* obj) const;
     HRESULT Reacquire();
+    // The pointer picture at the pointer; screens with buttons call it in Render.
+    void DrawMousePointer();
 
     // One key or mouse event from the event loop, buffered for the next Update.
     void OnInputEvent(const platform::Event& event);

@@ -6,6 +6,7 @@
 #include "platform/events.h"
 #include "shell/error.h"
 #include "shell/globals.h"
+#include "view/sprite.h"
 #include "view/view.h"
 
 namespace {
@@ -14,6 +15,8 @@ namespace {
 constexpr int kBufferSize = 8;
 constexpr int kButtonsRead = 3;
 constexpr uint8_t kButtonDown = 0x80;
+constexpr char kPointerPicture[] = "pointer.png";
+constexpr uint32_t kPointerColour = 0xFFFFFFFF;
 
 const char* StateLetter(int state) {
     switch (state) {
@@ -28,7 +31,7 @@ const char* StateLetter(int state) {
 
 }  // namespace
 
-C_Mouse::C_Mouse(bool inputOpen) {
+C_Mouse::C_Mouse(bool inputOpen) : pointer(std::make_unique<C_Sprite>(kPointerPicture)) {
     platform::PointerPosition(&current.x, &current.y);
     if (!inputOpen) {
         DXError("mouse", __LINE__, 0, "p_DI == NULL. Was not initialized, or something like that.");
@@ -42,6 +45,11 @@ C_Mouse::~C_Mouse() {
     if (device) {
         device->Unacquire();
     }
+}
+
+void C_Mouse::DrawPointer() {
+    const Vector2 at{static_cast<float>(current.x), static_cast<float>(current.y)};
+    pointer->Draw(at, {0.0f, 0.0f}, 0.0f, {1.0f, 1.0f}, kPointerColour);
 }
 
 HRESULT C_Mouse::Update() {

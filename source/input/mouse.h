@@ -8,6 +8,8 @@
 #include "input/inputdevice.h"
 #include "shell/hresult.h"
 
+class C_Sprite;
+
 // Where the buffered mouse events apply, as DirectInput numbers them.
 constexpr int DIMOFS_X = 0;
 constexpr int DIMOFS_Y = 4;
@@ -27,8 +29,9 @@ public:
         std::array<uint8_t, 4> buttons{};
     };
 
-    // Sets the device up when input can be read (`inputOpen`), else reports.
-    // The pointer starts where the system pointer is over the window.
+    // Makes the pointer sprite and sets the device up when input can be read
+    // (`inputOpen`), else reports. The pointer starts where the system
+    // pointer is over the window.
     explicit C_Mouse(bool inputOpen);
     ~C_Mouse();
     C_Mouse(const C_Mouse&) = delete;
@@ -43,6 +46,8 @@ public:
     int GetDeltaX() const { return dx; }
     int GetDeltaY() const { return dy; }
     int GetDeltaZ() const { return dz; }
+    // The pointer picture with its top-left corner at the pointer.
+    void DrawPointer();
 
     void OnMotion(int x, int y);
     void OnButton(int button, bool down);
@@ -61,4 +66,5 @@ private:
     int dy = 0;
     int dz = 0;
     std::vector<DeviceEvent> events;
+    std::unique_ptr<C_Sprite> pointer;
 };

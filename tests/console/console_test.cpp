@@ -28,13 +28,20 @@ std::string Newest(const C_Console& console) {
     return lines.empty() ? "<no lines>" : lines.front();
 }
 
-// A console with its banner, open, on a running framework (the commands reach
-// the model and the network).
-class ConsoleCommandTest : public FrameworkTest {
+// The framework's console after start-up: closed, with its banner.
+class ConsoleTest : public FrameworkTest {
 protected:
     void SetUp() override {
         FrameworkTest::SetUp();
         StartGame();
+    }
+};
+
+// The same console, open (the commands reach the model and the network).
+class ConsoleCommandTest : public ConsoleTest {
+protected:
+    void SetUp() override {
+        ConsoleTest::SetUp();
         g_pConsole->OnChar('\t');
     }
 
@@ -228,9 +235,8 @@ TEST_F(ConsoleCommandTest, HandlersRunAloneWithTheirArgument) {
     EXPECT_EQ(FindConsoleCommand(""), nullptr);
 }
 
-TEST(ConsoleInput, TypingWhileClosedChangesNothingButTab) {
-    C_Console console;
-    console.Init();
+TEST_F(ConsoleTest, TypingWhileClosedChangesNothingButTab) {
+    C_Console& console = *g_pConsole;
     const auto banner = console.GetLines();
     Type(console, "fps\rab\b\x1b");
     EXPECT_EQ(console.GetInput(), "");
@@ -242,9 +248,8 @@ TEST(ConsoleInput, TypingWhileClosedChangesNothingButTab) {
     EXPECT_FALSE(console.IsOpen());
 }
 
-TEST(ConsoleInput, BackspaceAndEscapeEditWithoutRunning) {
-    C_Console console;
-    console.Init();
+TEST_F(ConsoleTest, BackspaceAndEscapeEditWithoutRunning) {
+    C_Console& console = *g_pConsole;
     console.OnChar('\t');
     console.OnChar('\b');
     EXPECT_EQ(console.GetInput(), "");
@@ -305,9 +310,8 @@ TEST(ConsoleInput, TheInputLineIsBoundedWithoutSplittingACharacter) {
     EXPECT_EQ(console.GetInput(), "");
 }
 
-TEST(ConsoleLines, TheFortyFirstLineLeavesAtTheNextUpdate) {
-    C_Console console;
-    console.Init();
+TEST_F(ConsoleTest, TheFortyFirstLineLeavesAtTheNextUpdate) {
+    C_Console& console = *g_pConsole;
     for (int i = 0; i < 39; ++i) {
         console.AddLine("line " + IntToString(i));
     }
@@ -328,9 +332,8 @@ TEST(ConsoleLines, TheFortyFirstLineLeavesAtTheNextUpdate) {
     EXPECT_EQ(console.GetLines().back(), "more 60");
 }
 
-TEST(ConsoleSlide, OpensAndClosesFifteenPixelsAFrame) {
-    C_Console console;
-    console.Init();
+TEST_F(ConsoleTest, OpensAndClosesFifteenPixelsAFrame) {
+    C_Console& console = *g_pConsole;
     EXPECT_FALSE(console.IsOpen());
     ASSERT_EQ(console.GetHeight(), 520);
     console.Update();
@@ -357,9 +360,8 @@ TEST(ConsoleSlide, OpensAndClosesFifteenPixelsAFrame) {
     EXPECT_EQ(console.GetOffset(), 0);
 }
 
-TEST(ConsoleSlide, TabMidwayReversesFromWhereItIs) {
-    C_Console console;
-    console.Init();
+TEST_F(ConsoleTest, TabMidwayReversesFromWhereItIs) {
+    C_Console& console = *g_pConsole;
     console.OnChar('\t');
     for (int frame = 0; frame < 10; ++frame) {
         console.Update();
