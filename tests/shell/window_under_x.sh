@@ -10,15 +10,17 @@ command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
 display=":$((100 + RANDOM % 800))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -f "${TMPDIR:-/tmp}/tubrix-x-$$.err"' EXIT
 for _ in $(seq 50); do
     DISPLAY="$display" xdotool getmouselocation >/dev/null 2>&1 && break
     sleep 0.1
 done
 
-# A clean environment: only the display and a silent audio device.
+# A clean environment: the display, a silent audio device, and what the test
+# run chose for the renderer and the sanitizers.
 env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
-    "$binary" </dev/null >/dev/null 2>&1 &
+    SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+    "$binary" </dev/null >/dev/null 2>"${TMPDIR:-/tmp}/tubrix-x-$$.err" &
 game=$!
 
 window=""
@@ -59,4 +61,4 @@ if [ -z "$status" ]; then
     exit 1
 fi
 echo "window ${WIDTH} x ${HEIGHT}; SIGTERM -> exit status $status after ${elapsed} ms"
-[ "$status" -eq 0 ]
+[ "$status" -eq 0 ] || { cat "${TMPDIR:-/tmp}/tubrix-x-$$.err"; exit 1; }
