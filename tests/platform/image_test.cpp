@@ -15,7 +15,7 @@ uint32_t Grey(uint32_t level, uint32_t alpha = 0xFF) {
 
 struct PngCase {
     std::string name;
-    PngSpec spec;
+    PngLayout layout;
     std::vector<uint32_t> expected;
 };
 
@@ -26,15 +26,15 @@ std::vector<PngCase> PngCases() {
     auto add = [&](std::string name, int colourType, int bitDepth, std::vector<uint16_t> samples,
                    std::vector<uint32_t> expected, std::vector<uint8_t> palette = {},
                    std::vector<uint8_t> transparency = {}) {
-        PngSpec spec;
-        spec.width = 3;
-        spec.height = 2;
-        spec.colourType = colourType;
-        spec.bitDepth = bitDepth;
-        spec.samples = std::move(samples);
-        spec.palette = std::move(palette);
-        spec.transparency = std::move(transparency);
-        cases.push_back({std::move(name), spec, std::move(expected)});
+        PngLayout layout;
+        layout.width = 3;
+        layout.height = 2;
+        layout.colourType = colourType;
+        layout.bitDepth = bitDepth;
+        layout.samples = std::move(samples);
+        layout.palette = std::move(palette);
+        layout.transparency = std::move(transparency);
+        cases.push_back({std::move(name), layout, std::move(expected)});
     };
     add("grey 1-bit", 0, 1, {0, 1, 0, 1, 1, 0},
         {Grey(0), Grey(255), Grey(0), Grey(255), Grey(255), Grey(0)});
@@ -87,9 +87,9 @@ std::vector<PngCase> PngCases() {
 TEST(ImageDecode, EveryPngColourTypeAndDepthBecomes8BitArgb) {
     for (const PngCase& test : PngCases()) {
         for (bool interlaced : {false, true}) {
-            PngSpec spec = test.spec;
-            spec.interlaced = interlaced;
-            const std::vector<uint8_t> bytes = EncodePng(spec);
+            PngLayout layout = test.layout;
+            layout.interlaced = interlaced;
+            const std::vector<uint8_t> bytes = EncodePng(layout);
             platform::Image image;
             ASSERT_TRUE(platform::DecodeImage(bytes.data(), bytes.size(), &image))
                 << test.name << (interlaced ? ", interlaced" : "");
@@ -108,16 +108,17 @@ TEST(ImageDecode, InterlacedPicturesOfOddSizesComeBackWhole) {
         for (int i = 0; i < size * (size + 2); ++i) {
             argb.push_back(0xFF000000u | static_cast<uint32_t>(i * 2654435761u & 0xFFFFFF));
         }
-        PngSpec spec;
-        spec.width = size;
-        spec.height = size + 2;
-        spec.interlaced = true;
+        PngLayout layout;
+        layout.width = size;
+        layout.height = size + 2;
+        layout.interlaced = true;
         for (uint32_t pixel : argb) {
-            spec.samples.insert(spec.samples.end(), {static_cast<uint16_t>((pixel >> 16) & 0xFF),
-                                                     static_cast<uint16_t>((pixel >> 8) & 0xFF),
-                                                     static_cast<uint16_t>(pixel & 0xFF), 255});
+            layout.samples.insert(layout.samples.end(),
+                                  {static_cast<uint16_t>((pixel >> 16) & 0xFF),
+                                   static_cast<uint16_t>((pixel >> 8) & 0xFF),
+                                   static_cast<uint16_t>(pixel & 0xFF), 255});
         }
-        const std::vector<uint8_t> bytes = EncodePng(spec);
+        const std::vector<uint8_t> bytes = EncodePng(layout);
         platform::Image image;
         ASSERT_TRUE(platform::DecodeImage(bytes.data(), bytes.size(), &image)) << size;
         EXPECT_EQ(image.argb, argb) << size;
@@ -162,7 +163,7 @@ TEST(ImageDecode, TheHeaderAloneGivesTheSize) {
 // Every prefix of a good file is a truncated file: all must be refused
 // without reading past the end (the sanitized run checks the reads).
 TEST(ImageDecode, EveryTruncationIsRefused) {
-    PngSpec interlaced;
+    PngLayout interlaced;
     interlaced.width = 9;
     interlaced.height = 9;
     interlaced.colourType = 0;

@@ -80,26 +80,27 @@ int Channels(int colourType) {
 }
 
 // The scanlines of the pixels at (x0 + i*dx, y0 + j*dy), each after filter byte 0.
-void AppendPass(const PngSpec& spec, int x0, int y0, int dx, int dy, std::vector<uint8_t>* raw) {
-    const int channels = Channels(spec.colourType);
-    for (int y = y0; y < spec.height; y += dy) {
-        if (x0 >= spec.width) {
+void AppendPass(const PngLayout& layout, int x0, int y0, int dx, int dy,
+                std::vector<uint8_t>* raw) {
+    const int channels = Channels(layout.colourType);
+    for (int y = y0; y < layout.height; y += dy) {
+        if (x0 >= layout.width) {
             return;
         }
         raw->push_back(0);
         uint32_t bits = 0;
         int count = 0;
-        for (int x = x0; x < spec.width; x += dx) {
+        for (int x = x0; x < layout.width; x += dx) {
             for (int c = 0; c < channels; ++c) {
                 const uint16_t sample =
-                    spec.samples[(static_cast<size_t>(y) * spec.width + x) * channels + c];
-                if (spec.bitDepth == 16) {
+                    layout.samples[(static_cast<size_t>(y) * layout.width + x) * channels + c];
+                if (layout.bitDepth == 16) {
                     raw->push_back(static_cast<uint8_t>(sample >> 8));
                     raw->push_back(static_cast<uint8_t>(sample));
                     continue;
                 }
-                bits = (bits << spec.bitDepth) | sample;
-                count += spec.bitDepth;
+                bits = (bits << layout.bitDepth) | sample;
+                count += layout.bitDepth;
                 if (count == 8) {
                     raw->push_back(static_cast<uint8_t>(bits));
                     bits = 0;
@@ -115,25 +116,25 @@ void AppendPass(const PngSpec& spec, int x0, int y0, int dx, int dy, std::vector
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const PngSpec& spec) {
+std::vector<uint8_t> EncodePng(const PngLayout& layout) {
     std::vector<uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> header;
-    PutBig32(&header, static_cast<uint32_t>(spec.width));
-    PutBig32(&header, static_cast<uint32_t>(spec.height));
-    header.push_back(static_cast<uint8_t>(spec.bitDepth));
-    header.push_back(static_cast<uint8_t>(spec.colourType));
+    PutBig32(&header, static_cast<uint32_t>(layout.width));
+    PutBig32(&header, static_cast<uint32_t>(layout.height));
+    header.push_back(static_cast<uint8_t>(layout.bitDepth));
+    header.push_back(static_cast<uint8_t>(layout.colourType));
     header.push_back(0);
     header.push_back(0);
-    header.push_back(spec.interlaced ? 1 : 0);
+    header.push_back(layout.interlaced ? 1 : 0);
     PutChunk(&out, "IHDR", header);
-    if (!spec.palette.empty()) {
-        PutChunk(&out, "PLTE", spec.palette);
+    if (!layout.palette.empty()) {
+        PutChunk(&out, "PLTE", layout.palette);
     }
-    if (!spec.transparency.empty()) {
-        PutChunk(&out, "tRNS", spec.transparency);
+    if (!layout.transparency.empty()) {
+        PutChunk(&out, "tRNS", layout.transparency);
     }
     std::vector<uint8_t> raw;
-    if (spec.interlaced) {
+    if (layout.interlaced) {
         constexpr std::array<std::array<int, 4>, 7> kPasses{{{0, 0, 8, 8},
                                                              {4, 0, 8, 8},
                                                              {0, 4, 4, 8},
@@ -142,10 +143,10 @@ std::vector<uint8_t> EncodePng(const PngSpec& spec) {
                                                              {1, 0, 2, 2},
                                                              {0, 1, 1, 2}}};
         for (const auto& pass : kPasses) {
-            AppendPass(spec, pass[0], pass[1], pass[2], pass[3], &raw);
+            AppendPass(layout, pass[0], pass[1], pass[2], pass[3], &raw);
         }
     } else {
-        AppendPass(spec, 0, 0, 1, 1, &raw);
+        AppendPass(layout, 0, 0, 1, 1, &raw);
     }
     PutChunk(&out, "IDAT", Deflate(raw));
     PutChunk(&out, "IEND", {});
@@ -153,16 +154,16 @@ std::vector<uint8_t> EncodePng(const PngSpec& spec) {
 }
 
 std::vector<uint8_t> ArgbPng(int width, int height, const std::vector<uint32_t>& argb) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
     for (uint32_t pixel : argb) {
-        spec.samples.insert(spec.samples.end(), {static_cast<uint16_t>((pixel >> 16) & 0xFF),
-                                                 static_cast<uint16_t>((pixel >> 8) & 0xFF),
-                                                 static_cast<uint16_t>(pixel & 0xFF),
-                                                 static_cast<uint16_t>(pixel >> 24)});
+        layout.samples.insert(layout.samples.end(), {static_cast<uint16_t>((pixel >> 16) & 0xFF),
+                                                     static_cast<uint16_t>((pixel >> 8) & 0xFF),
+                                                     static_cast<uint16_t>(pixel & 0xFF),
+                                                     static_cast<uint16_t>(pixel >> 24)});
     }
-    return EncodePng(spec);
+    return EncodePng(layout);
 }
 
 std::vector<uint8_t> SolidPng(int width, int height, uint32_t argb) {

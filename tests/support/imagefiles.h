@@ -10,7 +10,7 @@
 // A PNG of any colour type and bit depth, with stored (uncompressed) deflate
 // blocks. `samples` holds each pixel's channels in file order, row by row;
 // `palette` holds RGB triples, `transparency` the raw tRNS chunk (if any).
-struct PngSpec {
+struct PngLayout {
     int width = 0;
     int height = 0;
     int colourType = 6;
@@ -20,7 +20,7 @@ struct PngSpec {
     std::vector<uint8_t> palette;
     std::vector<uint8_t> transparency;
 };
-std::vector<uint8_t> EncodePng(const PngSpec& spec);
+std::vector<uint8_t> EncodePng(const PngLayout& layout);
 
 // An 8-bit RGBA PNG of ARGB pixels.
 std::vector<uint8_t> ArgbPng(int width, int height, const std::vector<uint32_t>& argb);

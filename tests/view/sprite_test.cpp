@@ -332,6 +332,17 @@ TEST_F(SpriteTest, DrawScalesThenTurnsClockwiseAboutTheCentreThenMoves) {
     EXPECT_TRUE(Prompts().reports.empty());
 }
 
+// A draw the renderer refuses (here: the renderer is gone) is reported by
+// name; the sprite's texture is then left to the renderer that took it.
+TEST_F(SpriteTest, ARefusedDrawIsReportedWithTheName) {
+    images->Write("late-2-2-1.png", SolidPng(8, 4, 0xFF00FF00));
+    C_Sprite sprite("late-2-2-1.png");
+    StopGame();
+    EXPECT_EQ(sprite.Draw({0, 0}, {0, 0}, 0.0f, {1, 1}, 0xFFFFFFFF), E_FAIL);
+    ASSERT_EQ(Prompts().reports.size(), 1u);
+    EXPECT_TRUE(Prompts().Saw("Failed to draw sprite late-2-2-1.png"));
+}
+
 TEST_F(SpriteTest, ThePicturesAlphaBlendsWithWhatIsBelow) {
     images->Write("glass.png", SolidPng(10, 10, 0x40000000));
     C_Sprite sprite("glass.png");

@@ -21,6 +21,7 @@ TEST_F(ViewTest, TheLoadingPictureIsDrawnOnceDuringInit) {
     ImageDirectory images;
     images.Write("loading2.png", SolidPng(100, 100, 0xFF00FF00));
     WriteStartUpPictures(images);
+    images.Write("icon.png", {'n', 'o', 'p', 'e'});  // a bad icon is not worth a report
     StartGame();
     EXPECT_TRUE(Prompts().reports.empty());
     EXPECT_EQ(PixelAt(1, 1), 0xFF00FF00u);
