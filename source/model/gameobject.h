@@ -3,12 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/vector2.h"
 #include "shell/hresult.h"
-
-struct Vector2 {
-    float x = 0.0f;
-    float y = 0.0f;
-};
 
 // What kind of object a C_GameObject is; OnCollide reads it to decide how to react.
 enum ObjectType {

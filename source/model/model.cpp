@@ -14,6 +14,14 @@
 
 namespace {
 
+constexpr uint32_t kFontColour = 0x321E1E1E;
+constexpr int kFontHeight = 25;
+constexpr uint32_t kOnTarget = 0xFF000000;
+constexpr uint32_t kOffTarget = 0xFFFF0000;
+// The read-out's baseline corner: a copy one pixel up and left thickens it.
+constexpr int kFpsLeft = 5;
+constexpr int kFpsBottom = 600;
+
 std::unique_ptr<C_GameState> BuildState(int id) {
     switch (id) {
         case STATE_MENU:
@@ -42,11 +50,13 @@ std::unique_ptr<C_GameState> BuildState(int id) {
 }  // namespace
 
 C_Model::~C_Model() {
+    font.reset();
     timer.reset();
     currentState.reset();
 }
 
 HRESULT C_Model::Init() {
+    font = std::make_unique<C_Font>("Helvitica", kFontHeight, kFontColour);
     timer = std::make_unique<C_Timer>();
     ChangeState();
     initialised = 1;
@@ -72,7 +82,22 @@ HRESULT C_Model::Render() {
     if (currentState) {
         currentState->Render();
     }
+    if (g_pConsole->IsFpsOn()) {
+        RenderFps();
+    }
     return S_OK;
+}
+
+void C_Model::RenderFps() {
+    if (!font || !timer) {
+        return;
+    }
+    const int fps = timer->GetFps();
+    font->SetColour(fps == targetFrameRate ? kOnTarget : kOffTarget);
+    const std::string text = "FPS " + IntToString(fps);
+    const int h = font->GetLineHeight();
+    font->DrawText(text, kFpsLeft, kFpsBottom - h, TEXT_FILTERED);
+    font->DrawText(text, kFpsLeft - 1, kFpsBottom - 1 - h, TEXT_FILTERED);
 }
 
 void C_Model::SetFrameRate(int fps) {

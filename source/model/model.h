@@ -6,6 +6,7 @@
 #include "model/stateids.h"
 #include "shell/hresult.h"
 #include "shell/timer.h"
+#include "view/font.h"
 
 // Owns the one current screen and switches screens on request, keeps the
 // frame timer and the target frame rate, and draws the frame-rate read-out.
@@ -16,7 +17,8 @@ public:
     C_Model(const C_Model&) = delete;
     C_Model& operator=(const C_Model&) = delete;
 
-    // Makes the timer and builds the first screen. Cannot fail.
+    // Makes the frame-rate font and the timer and builds the first screen.
+    // Cannot fail.
     HRESULT Init();
     // Console upkeep, frame timing, the screen's update unless paused, and
     // then any switch requested during this frame.
@@ -32,12 +34,17 @@ public:
 
     C_GameState* GetState() const { return currentState.get(); }
     C_Timer* GetTimer() const { return timer.get(); }
+    // The frame-rate font, shared with the screens.
+    C_Font* GetFont() const { return font.get(); }
     bool IsInitialised() const { return initialised != 0; }
 
 private:
     void ChangeState();
 
+    void RenderFps();
+
     std::unique_ptr<C_GameState> currentState;
+    std::unique_ptr<C_Font> font;
     std::unique_ptr<C_Timer> timer;
     int nextState = STATE_MENU;
     int initialised = 0;

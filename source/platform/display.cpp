@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "platform/sdlaccess.h"
 
 namespace platform {
@@ -9,6 +11,7 @@ namespace {
 
 SDL_Window* g_activeWindow = nullptr;
 SDL_Renderer* g_activeRenderer = nullptr;
+unsigned long g_rendererGeneration = 0;
 
 }  // namespace
 
@@ -20,12 +23,17 @@ SDL_Renderer* ActiveRenderer() {
     return g_activeRenderer;
 }
 
+unsigned long RendererGeneration() {
+    return g_rendererGeneration;
+}
+
 struct Display::Impl {
     bool videoUp = false;
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     int width = 0;
     int height = 0;
+    int textureWidthLimit = 0;
     bool inScene = false;
     std::string lastError;
 
@@ -41,6 +49,7 @@ Display::~Display() {
     if (impl->renderer != nullptr) {
         SDL_DestroyRenderer(impl->renderer);
         g_activeRenderer = nullptr;
+        ++g_rendererGeneration;
     }
     if (impl->window != nullptr) {
         SDL_DestroyWindow(impl->window);
@@ -90,6 +99,7 @@ bool Display::CreateRenderer() {
     }
     SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_BLEND);
     g_activeRenderer = impl->renderer;
+    ++g_rendererGeneration;
     return true;
 }
 
@@ -140,7 +150,12 @@ int Display::MaxTextureWidth() const {
         return 0;
     }
     // Zero means the renderer sets no limit of its own.
-    return info.max_texture_width > 0 ? info.max_texture_width : 16384;
+    const int width = info.max_texture_width > 0 ? info.max_texture_width : 16384;
+    return impl->textureWidthLimit > 0 ? std::min(width, impl->textureWidthLimit) : width;
+}
+
+void Display::SetTextureWidthLimit(int pixels) {
+    impl->textureWidthLimit = pixels;
 }
 
 bool Display::Clear(uint32_t argb) {

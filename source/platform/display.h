@@ -35,6 +35,9 @@ public:
     int Height() const;
     // The widest texture the renderer can make, in pixels.
     int MaxTextureWidth() const;
+    // Caps MaxTextureWidth below what the renderer allows (0 removes the cap),
+    // standing in for a device with smaller textures.
+    void SetTextureWidthLimit(int pixels);
 
     // One frame: Clear, BeginScene, draws, EndScene, Present. Each returns
     // false if the renderer refused or the calls came out of order.

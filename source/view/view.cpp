@@ -2,12 +2,15 @@
 
 #include "console/console.h"
 #include "model/model.h"
+#include "platform/image.h"
 #include "shell/error.h"
 #include "shell/globals.h"
+#include "view/sprite.h"
 
 namespace {
 
 constexpr uint32_t kClearColour = 0xFFFFFFFF;
+constexpr float kLoadingScale = 0.7f;
 
 }  // namespace
 
@@ -34,6 +37,11 @@ HRESULT C_View::CreateMainWindow() {
     if (!device->CreateWindow(title, width, height)) {
         DXError("view", __LINE__, 0, "Window not properly created.");
         return E_FAIL;
+    }
+    // The icon is cosmetic: without its picture the window keeps the default.
+    platform::Image icon;
+    if (platform::LoadImageFile("./images/icon.png", &icon)) {
+        device->SetIcon(icon.argb, icon.width, icon.height);
     }
     return S_OK;
 }
@@ -74,5 +82,6 @@ HRESULT C_View::Render() {
 }
 
 void C_View::DrawLoadingPicture() {
-    // Drawn once, while start-up loads the rest; the picture comes with sprites.
+    C_Sprite loading("loading2.png");
+    loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kLoadingScale, kLoadingScale}, 0xFFFFFFFF);
 }

@@ -1,0 +1,326 @@
+#include "platform/image.h"
+
+#include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+namespace {
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Signature, then the IHDR chunk: length, type, 13 bytes of data, CRC.
+constexpr size_t kPngHeaderSize = 8 + 4 + 4 + 13 + 4;
+constexpr size_t kBmpFileHeaderSize = 14;
+constexpr uint32_t kBmpCoreHeaderSize = 12;
+constexpr uint32_t kBmpInfoHeaderSize = 40;
+// No picture within the bounds needs a larger file, even uncompressed.
+constexpr uintmax_t kMaxFileBytes = uintmax_t{256} * 1024 * 1024;
+// Enough of any file for either header.
+constexpr size_t kHeaderBytes = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+
+uint32_t BigEndian32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+uint32_t LittleEndian32(const uint8_t* p) {
+    return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+uint16_t LittleEndian16(const uint8_t* p) {
+    return static_cast<uint16_t>((p[1] << 8) | p[0]);
+}
+
+bool WithinBounds(int64_t width, int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
+
+bool IsPng(const uint8_t* data, size_t size) {
+    return size >= sizeof(kPngSignature) &&
+           std::memcmp(data, kPngSignature, sizeof(kPngSignature)) == 0;
+}
+
+bool IsBmp(const uint8_t* data, size_t size) {
+    return size >= 2 && data[0] == 'B' && data[1] == 'M';
+}
+
+// --- PNG ---
+
+bool PngHeaderSize(const uint8_t* data, size_t size, int* width, int* height) {
+    if (size < kPngHeaderSize) {
+        return false;
+    }
+    const uint8_t* chunk = data + sizeof(kPngSignature);
+    if (BigEndian32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) {
+        return false;
+    }
+    // The CRC covers the type and the data: a damaged header is not trusted.
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), chunk + 4, 4 + 13);
+    if (BigEndian32(chunk + 8 + 13) != static_cast<uint32_t>(crc)) {
+        return false;
+    }
+    const uint32_t w = BigEndian32(chunk + 8);
+    const uint32_t h = BigEndian32(chunk + 12);
+    if (!WithinBounds(w, h)) {
+        return false;
+    }
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+struct PngSource {
+    const uint8_t* data;
+    size_t size;
+    size_t offset;
+};
+
+// libpng's error paths leave through longjmp: the callbacks below and the
+// two functions that call setjmp hold no object with a destructor.
+void PngRead(png_structp png, png_bytep out, png_size_t length) {
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > source->size - source->offset) {
+        png_error(png, "truncated");
+    }
+    std::memcpy(out, source->data + source->offset, length);
+    source->offset += length;
+}
+
+[[noreturn]] void PngFail(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void PngWarn(png_structp, png_const_charp) {}
+
+// Reads the header and asks for 8-bit RGBA rows whatever the file holds.
+bool PngReadHeader(png_structp png, png_infop info, png_uint_32* width, png_uint_32* height) {
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        return false;
+    }
+    png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_read_info(png, info);
+    // Palette and low-depth grey widen to 8 bits, tRNS becomes alpha.
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    *width = png_get_image_width(png, info);
+    *height = png_get_image_height(png, info);
+    return png_get_rowbytes(png, info) == static_cast<size_t>(*width) * 4;
+}
+
+bool PngReadRows(png_structp png, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        return false;
+    }
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+    return true;
+}
+
+bool DecodePng(const uint8_t* data, size_t size, Image* image) {
+    int headerWidth = 0;
+    int headerHeight = 0;
+    if (!PngHeaderSize(data, size, &headerWidth, &headerHeight)) {
+        return false;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn);
+    if (png == nullptr) {
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    PngSource source{data, size, 0};
+    png_set_read_fn(png, &source, PngRead);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    bool decoded =
+        info != nullptr && PngReadHeader(png, info, &width, &height) && WithinBounds(width, height);
+    if (decoded) {
+        image->argb.assign(static_cast<size_t>(width) * height, 0);
+        std::vector<png_bytep> rows(height);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            rows[y] = reinterpret_cast<png_bytep>(image->argb.data() + size_t{y} * width);
+        }
+        decoded = PngReadRows(png, rows.data());
+        image->width = static_cast<int>(width);
+        image->height = static_cast<int>(height);
+    }
+    png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+    if (!decoded) {
+        return false;
+    }
+    // The rows hold bytes R, G, B, A; each pixel becomes one ARGB word.
+    for (uint32_t& pixel : image->argb) {
+        uint8_t rgba[4];
+        std::memcpy(rgba, &pixel, sizeof(rgba));
+        pixel = (uint32_t{rgba[3]} << 24) | (uint32_t{rgba[0]} << 16) | (uint32_t{rgba[1]} << 8) |
+                rgba[2];
+    }
+    return true;
+}
+
+// --- BMP ---
+
+struct BmpHeader {
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    uint32_t pixelOffset = 0;
+};
+
+bool ReadBmpHeader(const uint8_t* data, size_t size, BmpHeader* header) {
+    if (size < kBmpFileHeaderSize + 4 || !IsBmp(data, size)) {
+        return false;
+    }
+    const uint8_t* dib = data + kBmpFileHeaderSize;
+    const uint32_t dibSize = LittleEndian32(dib);
+    int64_t width = 0;
+    int64_t height = 0;
+    uint16_t planes = 0;
+    uint16_t bitCount = 0;
+    uint32_t compression = 0;
+    if (dibSize == kBmpCoreHeaderSize && size >= kBmpFileHeaderSize + kBmpCoreHeaderSize) {
+        width = LittleEndian16(dib + 4);
+        height = LittleEndian16(dib + 6);
+        planes = LittleEndian16(dib + 8);
+        bitCount = LittleEndian16(dib + 10);
+    } else if (dibSize >= kBmpInfoHeaderSize && size >= kBmpFileHeaderSize + kBmpInfoHeaderSize) {
+        width = static_cast<int32_t>(LittleEndian32(dib + 4));
+        height = static_cast<int32_t>(LittleEndian32(dib + 8));
+        planes = LittleEndian16(dib + 12);
+        bitCount = LittleEndian16(dib + 14);
+        compression = LittleEndian32(dib + 16);
+    } else {
+        return false;
+    }
+    // Only uncompressed 24-bit pictures; a negative height means top-down rows.
+    constexpr uint32_t kUncompressed = 0;
+    if (planes != 1 || bitCount != 24 || compression != kUncompressed) {
+        return false;
+    }
+    header->topDown = height < 0;
+    if (height < 0) {
+        height = -height;
+    }
+    if (!WithinBounds(width, height)) {
+        return false;
+    }
+    header->width = static_cast<int>(width);
+    header->height = static_cast<int>(height);
+    header->pixelOffset = LittleEndian32(data + 10);
+    return true;
+}
+
+bool DecodeBmp(const uint8_t* data, size_t size, Image* image) {
+    BmpHeader header;
+    if (!ReadBmpHeader(data, size, &header)) {
+        return false;
+    }
+    const size_t width = static_cast<size_t>(header.width);
+    const size_t height = static_cast<size_t>(header.height);
+    const size_t rowBytes = width * 3;
+    // Rows are padded to whole 32-bit words; the last row's padding may be absent.
+    const size_t stride = (rowBytes + 3) / 4 * 4;
+    if (header.pixelOffset > size) {
+        return false;
+    }
+    const size_t available = size - header.pixelOffset;
+    if (available < rowBytes || (available - rowBytes) / stride < height - 1) {
+        return false;
+    }
+    image->argb.resize(width * height);
+    for (size_t y = 0; y < height; ++y) {
+        const size_t fileRow = header.topDown ? y : height - 1 - y;
+        const uint8_t* bgr = data + header.pixelOffset + fileRow * stride;
+        uint32_t* out = image->argb.data() + y * width;
+        for (size_t x = 0; x < width; ++x, bgr += 3) {
+            out[x] = 0xFF000000u | (uint32_t{bgr[2]} << 16) | (uint32_t{bgr[1]} << 8) | bgr[0];
+        }
+    }
+    image->width = header.width;
+    image->height = header.height;
+    return true;
+}
+
+// Reads the whole file, or at most its first `limit` bytes when `limit` is
+// set. Only regular files, and none beyond what any allowed picture needs.
+bool ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
+    const uintmax_t length = std::filesystem::file_size(path, error);
+    if (error || length > kMaxFileBytes) {
+        return false;
+    }
+    size_t count = static_cast<size_t>(length);
+    if (limit != 0) {
+        count = std::min(count, limit);
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    bytes->resize(count);
+    file.read(reinterpret_cast<char*>(bytes->data()), static_cast<std::streamsize>(count));
+    return static_cast<size_t>(file.gcount()) == count;
+}
+
+}  // namespace
+
+bool DecodeImage(const uint8_t* data, size_t size, Image* image) {
+    *image = Image{};
+    if (data == nullptr) {
+        return false;
+    }
+    bool decoded = false;
+    if (IsPng(data, size)) {
+        decoded = DecodePng(data, size, image);
+    } else if (IsBmp(data, size)) {
+        decoded = DecodeBmp(data, size, image);
+    }
+    if (!decoded) {
+        *image = Image{};
+    }
+    return decoded;
+}
+
+bool DecodeImageSize(const uint8_t* data, size_t size, int* width, int* height) {
+    if (data == nullptr) {
+        return false;
+    }
+    if (IsPng(data, size)) {
+        return PngHeaderSize(data, size, width, height);
+    }
+    BmpHeader header;
+    if (!ReadBmpHeader(data, size, &header)) {
+        return false;
+    }
+    *width = header.width;
+    *height = header.height;
+    return true;
+}
+
+bool LoadImageFile(const std::string& path, Image* image) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(path, 0, &bytes)) {
+        *image = Image{};
+        return false;
+    }
+    return DecodeImage(bytes.data(), bytes.size(), image);
+}
+
+bool ReadImageFileSize(const std::string& path, int* width, int* height) {
+    std::vector<uint8_t> bytes;
+    return ReadFile(path, kHeaderBytes, &bytes) &&
+           DecodeImageSize(bytes.data(), bytes.size(), width, height);
+}
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A decoded picture: 32-bit ARGB pixels, row by row from the top, at the
+// file's own size; opaque where the file has no alpha.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> argb;
+};
+
+// Bounds on what a file may ask for, so a hostile header cannot make the
+// decoder allocate without limit: each side, and the pixels in all.
+constexpr int kMaxImageSide = 16384;
+constexpr int64_t kMaxImagePixels = int64_t{4096} * 4096;
+
+// PNG (any colour type, bit depth and interlace libpng reads) or uncompressed
+// 24-bit BMP (bottom-up or top-down rows). False, with `image` emptied, for
+// anything corrupt, truncated, unsupported or beyond the bounds above.
+bool DecodeImage(const uint8_t* data, size_t size, Image* image);
+
+// The pixel size from the header alone, under the same rules for the header.
+bool DecodeImageSize(const uint8_t* data, size_t size, int* width, int* height);
+
+// The same two, reading the file at `path`; false also when it cannot be read.
+bool LoadImageFile(const std::string& path, Image* image);
+bool ReadImageFileSize(const std::string& path, int* width, int* height);
+
+}  // namespace platform

@@ -1,0 +1,146 @@
+#include "platform/texture.h"
+
+#include <SDL.h>
+
+#include <cmath>
+#include <vector>
+
+#include "platform/display.h"
+#include "platform/sdlaccess.h"
+
+namespace platform {
+namespace {
+
+constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
+
+SDL_ScaleMode ScaleModeOf(Filter filter) {
+    return filter == Filter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
+}
+
+void SetModulation(SDL_Texture* texture, uint32_t argb) {
+    SDL_SetTextureColorMod(texture, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+    SDL_SetTextureAlphaMod(texture, argb >> 24);
+}
+
+}  // namespace
+
+Texture::Texture(SDL_Texture* native_, unsigned long generation_, int width_, int height_)
+    : native(native_), generation(generation_), width(width_), height(height_) {}
+
+Texture::~Texture() {
+    // A destroyed renderer has already taken its textures with it.
+    if (Live() != nullptr) {
+        SDL_DestroyTexture(native);
+    }
+}
+
+std::unique_ptr<Texture> Texture::Create(Display* display, const uint32_t* argb, int width,
+                                         int height) {
+    SDL_Renderer* renderer = ActiveRenderer();
+    if (display == nullptr || !display->HasRenderer() || renderer == nullptr || argb == nullptr ||
+        width <= 0 || height <= 0 || width > display->MaxTextureWidth() ||
+        height > display->MaxTextureWidth()) {
+        return nullptr;
+    }
+    SDL_Texture* native = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+                                            SDL_TEXTUREACCESS_STATIC, width, height);
+    if (native == nullptr) {
+        return nullptr;
+    }
+    if (SDL_UpdateTexture(native, nullptr, argb, width * 4) != 0 ||
+        SDL_SetTextureBlendMode(native, SDL_BLENDMODE_BLEND) != 0) {
+        SDL_DestroyTexture(native);
+        return nullptr;
+    }
+    SDL_SetTextureScaleMode(native, SDL_ScaleModeNearest);
+    return std::unique_ptr<Texture>(new Texture(native, RendererGeneration(), width, height));
+}
+
+SDL_Texture* Texture::Live() const {
+    return ActiveRenderer() != nullptr && generation == RendererGeneration() ? native : nullptr;
+}
+
+Filter Texture::GetFilter() const {
+    SDL_ScaleMode mode = SDL_ScaleModeNearest;
+    if (Live() != nullptr) {
+        SDL_GetTextureScaleMode(native, &mode);
+    }
+    return mode == SDL_ScaleModeNearest ? Filter::Point : Filter::Linear;
+}
+
+bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, float scaleY,
+                   float centreX, float centreY, float radians, uint32_t argb) const {
+    SDL_Texture* texture = Live();
+    if (texture == nullptr) {
+        return false;
+    }
+    const SDL_Rect from{source.left, source.top, source.right - source.left,
+                        source.bottom - source.top};
+    SDL_FRect to{x, y, static_cast<float>(from.w) * scaleX, static_cast<float>(from.h) * scaleY};
+    SDL_FPoint centre{centreX, centreY};
+    // A negative scale mirrors the frame about its top-left corner: the
+    // renderer wants a positive rectangle, flipped, with the same turning point.
+    int flip = SDL_FLIP_NONE;
+    if (to.w < 0.0f) {
+        to.w = -to.w;
+        to.x -= to.w;
+        centre.x += to.w;
+        flip |= SDL_FLIP_HORIZONTAL;
+    }
+    if (to.h < 0.0f) {
+        to.h = -to.h;
+        to.y -= to.h;
+        centre.y += to.h;
+        flip |= SDL_FLIP_VERTICAL;
+    }
+    SetModulation(texture, argb);
+    SDL_ScaleMode kept = SDL_ScaleModeNearest;
+    SDL_GetTextureScaleMode(texture, &kept);
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+    const int result = SDL_RenderCopyExF(ActiveRenderer(), texture, &from, &to,
+                                         static_cast<double>(radians) * kDegreesPerRadian, &centre,
+                                         static_cast<SDL_RendererFlip>(flip));
+    SDL_SetTextureScaleMode(texture, kept);
+    return result == 0;
+}
+
+struct VertexBuffer::Vertices {
+    std::vector<SDL_Vertex> items;
+};
+
+VertexBuffer::VertexBuffer(int capacity) : vertices(std::make_unique<Vertices>()) {
+    vertices->items.resize(capacity > 0 ? static_cast<size_t>(capacity) : 0);
+}
+
+VertexBuffer::~VertexBuffer() = default;
+
+int VertexBuffer::Capacity() const {
+    return static_cast<int>(vertices->items.size());
+}
+
+void VertexBuffer::Set(int index, float x, float y, uint32_t argb, float u, float v) {
+    if (index < 0 || index >= Capacity()) {
+        return;
+    }
+    SDL_Vertex& vertex = vertices->items[static_cast<size_t>(index)];
+    vertex.position = SDL_FPoint{x, y};
+    vertex.color = SDL_Color{static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8),
+                             static_cast<Uint8>(argb), static_cast<Uint8>(argb >> 24)};
+    vertex.tex_coord = SDL_FPoint{u, v};
+}
+
+bool VertexBuffer::DrawTriangles(const Texture& texture, int count, Filter filter) {
+    SDL_Texture* native = texture.Live();
+    if (native == nullptr || count < 0 || count > Capacity()) {
+        return false;
+    }
+    SDL_ScaleMode kept = SDL_ScaleModeNearest;
+    SDL_GetTextureScaleMode(native, &kept);
+    SDL_SetTextureScaleMode(native, ScaleModeOf(filter));
+    const int result =
+        SDL_RenderGeometry(ActiveRenderer(), native, vertices->items.data(), count, nullptr, 0);
+    SDL_SetTextureScaleMode(native, kept);
+    return result == 0;
+}
+
+}  // namespace platform

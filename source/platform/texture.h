@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+struct SDL_Texture;
+
+namespace platform {
+
+class Display;
+
+// Texture pixels from left/top up to, not including, right/bottom.
+struct TextureRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+enum class Filter { Point, Linear };
+
+// A picture held by the display's renderer, blended by its own alpha.
+class Texture {
+public:
+    ~Texture();
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+
+    // From ARGB pixels, row by row; null when the display has no renderer,
+    // the size is beyond its textures or the renderer refuses.
+    static std::unique_ptr<Texture> Create(Display* display, const uint32_t* argb, int width,
+                                           int height);
+
+    int Width() const { return width; }
+    int Height() const { return height; }
+    // The sampling this texture keeps between draws.
+    Filter GetFilter() const;
+
+    // Draws `source` scaled by (scaleX, scaleY) about its top-left corner,
+    // turned by `radians` clockwise about (centreX, centreY) measured from the
+    // scaled top-left corner, then moved by (x, y); every texel modulated by
+    // `argb`, linearly filtered. False when the renderer refuses or is gone.
+    bool Draw(const TextureRect& source, float x, float y, float scaleX, float scaleY,
+              float centreX, float centreY, float radians, uint32_t argb) const;
+
+private:
+    friend class VertexBuffer;
+    Texture(SDL_Texture* native, unsigned long generation, int width, int height);
+    // The renderer's texture, or null when the renderer that made it is gone.
+    SDL_Texture* Live() const;
+
+    SDL_Texture* native;
+    unsigned long generation;
+    int width;
+    int height;
+};
+
+// A fixed number of coloured, textured vertices drawn as a triangle list.
+// Made once, it lets text be drawn without allocating anything per draw.
+class VertexBuffer {
+public:
+    explicit VertexBuffer(int capacity);
+    ~VertexBuffer();
+    VertexBuffer(const VertexBuffer&) = delete;
+    VertexBuffer& operator=(const VertexBuffer&) = delete;
+
+    int Capacity() const;
+    // Vertex `index` at screen pixel (x, y) with colour `argb` and texture
+    // coordinate (u, v) in 0..1; an index outside the capacity is ignored.
+    void Set(int index, float x, float y, uint32_t argb, float u, float v);
+    // Draws the first `count` vertices with `texture` sampled by `filter`,
+    // then gives the texture back the sampling it had.
+    bool DrawTriangles(const Texture& texture, int count, Filter filter);
+
+private:
+    struct Vertices;
+    std::unique_ptr<Vertices> vertices;
+};
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/vector2.h"
+#include "shell/hresult.h"
+#include "view/texturefont.h"
+
+// A typeface at a height in points, drawn in one colour at a scale.
+class C_Font {
+public:
+    // Builds the glyph atlas on the view's device at once.
+    C_Font(std::string faceName, int height, uint32_t colour);
+    ~C_Font();
+    C_Font(const C_Font&) = delete;
+    C_Font& operator=(const C_Font&) = delete;
+
+    // TEXT_CENTERED and TEXT_FILTERED may be combined in `flags`.
+    HRESULT DrawText(std::string text, int x, int y, uint32_t flags);
+    void SetColour(uint32_t argb) { colour = argb; }
+    void SetScale(float x, float y) { scale = {x, y}; }
+
+    // The line spacing: height x scale x 1.5, truncated.
+    int GetLineHeight() const;
+    Vector2 GetScale() const { return scale; }
+    std::string GetFaceName() const { return faceName; }
+    uint32_t GetColour() const { return colour; }
+    // For measuring text; null when it could not be made.
+    C_TextureFont* GetTextureFont() const { return textureFont.get(); }
+
+private:
+    std::unique_ptr<C_TextureFont> textureFont;
+    int height;
+    Vector2 scale{1.0f, 1.0f};
+    uint32_t colour;
+    std::string faceName;
+};

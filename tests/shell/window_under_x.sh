@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Starts the game under a virtual X server from the repository root, checks
+# its window (title "Tubrix", client area 713 x 653), then sends SIGTERM and
+# expects a clean exit with status 0 within two seconds. Skips (77) where
+# Xvfb or xdotool is missing.
+set -u
+binary="$1"
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
+
+display=":$((100 + RANDOM % 800))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -f "${TMPDIR:-/tmp}/tubrix-x-$$.err"' EXIT
+for _ in $(seq 50); do
+    DISPLAY="$display" xdotool getmouselocation >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+# A clean environment: the display, a silent audio device, and what the test
+# run chose for the renderer and the sanitizers.
+env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
+    SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+    "$binary" </dev/null >/dev/null 2>"${TMPDIR:-/tmp}/tubrix-x-$$.err" &
+game=$!
+
+window=""
+for _ in $(seq 100); do
+    window=$(DISPLAY="$display" xdotool search --name '^Tubrix$' 2>/dev/null | head -n1)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+if [ -z "$window" ]; then
+    echo "no window titled Tubrix appeared"
+    kill -9 $game 2>/dev/null
+    exit 1
+fi
+geometry=$(DISPLAY="$display" xdotool getwindowgeometry --shell "$window")
+eval "$geometry"
+if [ "$WIDTH" != 713 ] || [ "$HEIGHT" != 653 ]; then
+    echo "client area is ${WIDTH} x ${HEIGHT}, not 713 x 653"
+    kill -9 $game 2>/dev/null
+    exit 1
+fi
+
+sleep 0.5  # let it run frames
+start=$(date +%s%N)
+kill -TERM $game
+status=""
+for _ in $(seq 40); do
+    if ! kill -0 $game 2>/dev/null; then
+        wait $game
+        status=$?
+        break
+    fi
+    sleep 0.05
+done
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+if [ -z "$status" ]; then
+    echo "still running 2 s after SIGTERM"
+    kill -9 $game 2>/dev/null
+    exit 1
+fi
+echo "window ${WIDTH} x ${HEIGHT}; SIGTERM -> exit status $status after ${elapsed} ms"
+[ "$status" -eq 0 ] || { cat "${TMPDIR:-/tmp}/tubrix-x-$$.err"; exit 1; }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Image files made in memory, so tests need no committed pictures and can
+// spell out every pixel they expect back.
+
+// A PNG of any colour type and bit depth, with stored (uncompressed) deflate
+// blocks. `samples` holds each pixel's channels in file order, row by row;
+// `palette` holds RGB triples, `transparency` the raw tRNS chunk (if any).
+struct PngLayout {
+    int width = 0;
+    int height = 0;
+    int colourType = 6;
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<uint16_t> samples;
+    std::vector<uint8_t> palette;
+    std::vector<uint8_t> transparency;
+};
+std::vector<uint8_t> EncodePng(const PngLayout& layout);
+
+// An 8-bit RGBA PNG of ARGB pixels.
+std::vector<uint8_t> ArgbPng(int width, int height, const std::vector<uint32_t>& argb);
+// A one-colour 8-bit RGBA PNG.
+std::vector<uint8_t> SolidPng(int width, int height, uint32_t argb);
+
+// An uncompressed 24-bit BMP of the pixels' colours (alpha dropped).
+std::vector<uint8_t> EncodeBmp24(int width, int height, const std::vector<uint32_t>& argb,
+                                 bool topDown);
+
+// A fresh temporary directory with an images/ folder, made the working
+// directory for the object's life; the old one is restored and the
+// directory removed afterwards.
+class ImageDirectory {
+public:
+    ImageDirectory();
+    ~ImageDirectory();
+    ImageDirectory(const ImageDirectory&) = delete;
+    ImageDirectory& operator=(const ImageDirectory&) = delete;
+
+    // Writes images/<name>.
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+    void Remove(const std::string& name) const;
+
+private:
+    std::string root;
+    std::string previous;
+};

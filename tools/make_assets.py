@@ -1,0 +1,1737 @@
+#!/usr/bin/python3
+"""Draw every picture and synthesise every sound and the music of Tubrix.
+
+Usage: make_assets.py [outdir]      (default: the repository root)
+
+Writes outdir/images, outdir/wavs, outdir/mp3s and contact sheets in
+outdir/docs.  Everything is made from code with fixed random seeds, so two
+runs give byte-identical files (for the same Pillow, zlib, FreeType and lame).
+Needs Debian's python3-pil, the DejaVu (or Liberation) fonts and lame.
+"""
+
+import math
+import os
+import random
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+from array import array
+
+from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
+
+SS = 4                      # supersampling factor: draw at 4x, downsample
+RATE = 44100
+MUSIC_NAME = "night_pipes.mp3"
+
+# ---------------------------------------------------------------- fonts
+
+def _first_font(*names):
+    for n in names:
+        for d in ("/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation",
+                  "/usr/share/fonts/truetype/liberation2"):
+            p = os.path.join(d, n)
+            if os.path.exists(p):
+                return p
+    sys.exit("make_assets: none of the fonts %s is installed (apt-get install fonts-dejavu-core)" % (names,))
+
+
+BOLD = _first_font("DejaVuSans-Bold.ttf", "LiberationSans-Bold.ttf")
+BOLD_COND = _first_font("DejaVuSansCondensed-Bold.ttf", "DejaVuSans-Bold.ttf", "LiberationSans-Bold.ttf")
+# Only for the contact sheets: stands in for the run-time HUD and list fonts.
+SHEET_FONT = _first_font("LiberationSans-Regular.ttf", "DejaVuSans.ttf")
+SHEET_FONT_BOLD = _first_font("LiberationSans-Bold.ttf", "DejaVuSans-Bold.ttf")
+
+_font_cache = {}
+
+
+def font(size, path=BOLD):
+    key = (path, int(round(size)))
+    if key not in _font_cache:
+        _font_cache[key] = ImageFont.truetype(path, max(1, key[1]))
+    return _font_cache[key]
+
+# ---------------------------------------------------------------- palette
+
+TEXT = (234, 240, 247)
+TEXT_DIM = (150, 178, 198)
+LABEL = (120, 214, 232)           # teal labels on dark
+CYAN = (70, 226, 255)
+WATER_CORE = (236, 253, 255)
+AMBER = (255, 176, 60)
+DANGER = (236, 80, 70)
+NAVY_0 = (5, 11, 22)
+NAVY_1 = (10, 24, 42)
+NAVY_2 = (14, 38, 56)
+TEAL_1 = (18, 62, 74)
+WELL = (8, 16, 28)
+
+# J, L, Z, S, T, I, O
+SHAPE_COLOURS = [
+    (44, 106, 228),
+    (242, 136, 36),
+    (224, 56, 60),
+    (58, 186, 74),
+    (156, 74, 214),
+    (36, 200, 222),
+    (238, 202, 40),
+]
+
+# Openings (up, right, down, left) of the five pipe forms before turning.
+PIPE_FORMS = [
+    (1, 1, 1, 1),   # cross
+    (1, 0, 1, 0),   # straight
+    (1, 1, 0, 1),   # T
+    (1, 1, 0, 0),   # corner
+    (1, 0, 0, 0),   # end
+]
+
+
+def turned(openings, quarter_turns):
+    o = list(openings)
+    for _ in range(quarter_turns):
+        o = [o[(d + 3) % 4] for d in range(4)]   # an opening up becomes one right
+    return o
+
+
+def mix(a, b, t):
+    return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(len(a)))
+
+
+def shade(c, f):
+    """f < 0 darkens toward black, f > 0 lightens toward white."""
+    base = c[:3]
+    r = mix(base, (0, 0, 0), -f) if f < 0 else mix(base, (255, 255, 255), f)
+    return r + tuple(c[3:])
+
+
+def rgba(c, a=255):
+    return tuple(c[:3]) + (a,)
+
+# ---------------------------------------------------------------- canvas
+
+
+def vgrad(w, h, stops):
+    """Vertical gradient image; stops are (t, rgba) with t from 0 (top) to 1."""
+    stops = [(t, rgba(c) if len(c) == 3 else c) for t, c in stops]
+    px = []
+    for i in range(256):
+        t = i / 255.0
+        for j in range(len(stops) - 1):
+            t0, c0 = stops[j]
+            t1, c1 = stops[j + 1]
+            if t <= t1 or j == len(stops) - 2:
+                u = 0.0 if t1 == t0 else min(1.0, max(0.0, (t - t0) / (t1 - t0)))
+                px.append(mix(c0, c1, u))
+                break
+    col = Image.new("RGBA", (1, 256))
+    col.putdata(px)
+    return col.resize((max(1, int(w)), max(1, int(h))), Image.BILINEAR)
+
+
+def hgrad(w, h, stops):
+    return vgrad(h, w, stops).transpose(Image.Transpose.ROTATE_90).transpose(Image.Transpose.FLIP_TOP_BOTTOM)
+
+
+def noise_image(w, h, seed, mode="L"):
+    rng = random.Random(seed)
+    return Image.frombytes(mode, (w, h), rng.randbytes(w * h * len(mode)))
+
+
+class Art:
+    """An RGBA picture drawn SS times larger than its final size.
+
+    Coordinates given to the methods are design units; `unit` final pixels
+    per design unit lets screen pictures drawn at scale 0.7 be laid out in
+    screen pixels directly.
+    """
+
+    def __init__(self, w, h, unit=1.0, bg=(0, 0, 0, 0)):
+        self.w, self.h = w, h
+        self.k = SS * unit
+        self.img = Image.new("RGBA", (w * SS, h * SS), bg)
+
+    # geometry -------------------------------------------------------
+    def px(self, v):
+        return int(round(v * self.k))
+
+    def box(self, b):
+        return [self.px(b[0]), self.px(b[1]), self.px(b[2]), self.px(b[3])]
+
+    def layer(self):
+        return Image.new("RGBA", self.img.size, (0, 0, 0, 0))
+
+    def over(self, im, x=0, y=0):
+        """Composite im (already at SS scale) with its top-left at pixel (x, y)."""
+        x, y = int(x), int(y)
+        sx, sy = max(0, -x), max(0, -y)
+        if sx >= im.width or sy >= im.height:
+            return
+        if sx or sy:
+            im = im.crop((sx, sy, im.width, im.height))
+        self.img.alpha_composite(im, (x + sx, y + sy))
+
+    # painting -------------------------------------------------------
+    def paint(self, b, paint, radius=0, mask=None, alpha=255):
+        """Fill box b with a colour or a gradient maker paint(w, h)."""
+        x0, y0, x1, y1 = self.box(b)
+        w, h = max(1, x1 - x0), max(1, y1 - y0)
+        patch = paint(w, h) if callable(paint) else Image.new("RGBA", (w, h), rgba(paint) if len(paint) == 3 else paint)
+        if mask is None:
+            mask = Image.new("L", (w, h), 0)
+            ImageDraw.Draw(mask).rounded_rectangle([0, 0, w - 1, h - 1], radius=self.px(radius), fill=255)
+        a = ImageChops.multiply(patch.getchannel("A"), mask)
+        if alpha != 255:
+            a = a.point(lambda v: v * alpha // 255)
+        patch.putalpha(a)
+        self.over(patch, x0, y0)
+
+    def ring(self, b, width, paint, radius=0):
+        x0, y0, x1, y1 = self.box(b)
+        w, h = x1 - x0, y1 - y0
+        mask = Image.new("L", (w, h), 0)
+        d = ImageDraw.Draw(mask)
+        d.rounded_rectangle([0, 0, w - 1, h - 1], radius=self.px(radius), fill=255)
+        iw = self.px(width)
+        d.rounded_rectangle([iw, iw, w - 1 - iw, h - 1 - iw], radius=max(0, self.px(radius) - iw), fill=0)
+        self.paint(b, paint, mask=mask)
+
+    def draw(self, lay=None):
+        """Direct drawing: replaces pixels, so use it for opaque colours only."""
+        return ImageDraw.Draw(lay if lay is not None else self.img)
+
+    def blended(self):
+        """Context manager: draw translucent shapes on a layer that is then
+        composited (ImageDraw alone would overwrite the alpha)."""
+        art = self
+
+        class _Blend:
+            def __enter__(self):
+                self.lay = art.layer()
+                return ImageDraw.Draw(self.lay)
+
+            def __exit__(self, *exc):
+                bb = self.lay.getbbox()
+                if bb:
+                    art.img.alpha_composite(self.lay.crop(bb), (bb[0], bb[1]))
+                return False
+        return _Blend()
+
+    def glow(self, drawfn, blur, strength=1.0):
+        """drawfn(ImageDraw) draws onto a fresh layer that is blurred and added.
+        Only the drawn region is blurred, which keeps big pictures fast."""
+        lay = self.layer()
+        drawfn(ImageDraw.Draw(lay))
+        bb = lay.getbbox()
+        if bb is None:
+            return
+        pad = self.px(blur) * 3 + 2
+        x0, y0 = max(0, bb[0] - pad), max(0, bb[1] - pad)
+        x1, y1 = min(lay.width, bb[2] + pad), min(lay.height, bb[3] + pad)
+        part = lay.crop((x0, y0, x1, y1)).filter(ImageFilter.GaussianBlur(self.px(blur)))
+        if strength != 1.0:
+            part.putalpha(part.getchannel("A").point(lambda v: min(255, int(v * strength))))
+        self.img.alpha_composite(part, (x0, y0))
+
+    def soft_text(self, X, Y, s, f, fill, anchor, stroke, blur):
+        """Blurred text (a shadow or a glow) drawn on a small local layer."""
+        probe = ImageDraw.Draw(Image.new("L", (1, 1)))
+        bb = probe.textbbox((X, Y), s, font=f, anchor=anchor, stroke_width=stroke)
+        pad = int(blur * 3) + 2
+        ox, oy = int(bb[0]) - pad, int(bb[1]) - pad
+        lay = Image.new("RGBA", (int(bb[2] - bb[0]) + 2 * pad, int(bb[3] - bb[1]) + 2 * pad), (0, 0, 0, 0))
+        ImageDraw.Draw(lay).text((X - ox, Y - oy), s, font=f, fill=fill, anchor=anchor,
+                                 stroke_width=stroke, stroke_fill=fill)
+        self.over(lay.filter(ImageFilter.GaussianBlur(blur)), ox, oy)
+
+    def text(self, x, y, s, size, fill=TEXT, anchor="la", path=BOLD, shadow=0.9, stroke=0,
+             stroke_fill=(0, 0, 0), glow=None):
+        f = font(self.px(size), path)
+        X, Y = self.px(x), self.px(y)
+        if glow:
+            self.soft_text(X, Y, s, f, glow, anchor, self.px(size * 0.08), self.px(size * 0.22))
+        if shadow:
+            off = max(1, self.px(size * 0.06))
+            self.soft_text(X + off * 0.5, Y + off, s, f, (0, 0, 0, int(200 * shadow)), anchor, self.px(stroke), off)
+        d = ImageDraw.Draw(self.img)
+        d.text((X, Y), s, font=f, fill=rgba(fill) if len(fill) == 3 else fill, anchor=anchor,
+               stroke_width=self.px(stroke), stroke_fill=rgba(stroke_fill) if len(stroke_fill) == 3 else stroke_fill)
+
+    def text_width(self, s, size, path=BOLD):
+        f = font(self.px(size), path)
+        b = f.getbbox(s)
+        return (b[2] - b[0]) / self.k
+
+    def final(self):
+        return self.img.resize((self.w, self.h), Image.LANCZOS)
+
+
+def downsample_frames(big, fw, fh, cols, rows):
+    """Downsample a supersampled frame sheet one frame at a time, so no frame
+    bleeds into its neighbour (the pipe channels run to the frame edges)."""
+    out = Image.new("RGBA", (fw * cols, fh * rows), (0, 0, 0, 0))
+    for r in range(rows):
+        for c in range(cols):
+            fr = big.crop((c * fw * SS, r * fh * SS, (c + 1) * fw * SS, (r + 1) * fh * SS))
+            out.paste(fr.resize((fw, fh), Image.LANCZOS), (c * fw, r * fh))
+    return out
+
+# ---------------------------------------------------------------- shared looks
+
+
+def night_backdrop(art, seed, top=NAVY_2, bottom=NAVY_0, vignette=0.75):
+    """Deep navy-to-teal backdrop with a soft vignette and faint grain."""
+    W, H = art.img.size
+    art.img.alpha_composite(vgrad(W, H, [(0, rgba(top)), (0.55, rgba(mix(top, bottom, 0.55))), (1, rgba(bottom))]))
+    # a teal haze in the upper middle
+    haze = Image.radial_gradient("L").resize((W, H), Image.BILINEAR)
+    haze = haze.point(lambda v: max(0, 70 - v) * 1)
+    lay = Image.new("RGBA", (W, H), rgba(TEAL_1))
+    lay.putalpha(haze)
+    art.img.alpha_composite(lay)
+    # vignette
+    vig = Image.radial_gradient("L").resize((W, H), Image.BILINEAR)
+    vig = vig.point(lambda v: int(min(255, max(0, (v - 90) * 1.6)) * vignette))
+    lay = Image.new("RGBA", (W, H), (0, 0, 0, 255))
+    lay.putalpha(vig)
+    art.img.alpha_composite(lay)
+    grain = noise_image(W // SS, H // SS, seed).resize((W, H), Image.BILINEAR)
+    grain = grain.point(lambda v: 7 if v > 200 else 0)
+    lay = Image.new("RGBA", (W, H), (180, 220, 255, 255))
+    lay.putalpha(grain)
+    art.img.alpha_composite(lay)
+
+
+def metal_paint(light=1.0):
+    def p(w, h):
+        g = vgrad(w, h, [(0, shade((200, 212, 224), 0.15 * light)), (0.45, (150, 164, 180)),
+                         (0.55, (120, 134, 152)), (1, (70, 82, 98))])
+        streak = noise_image(max(1, w // 16), max(1, h), 101).resize((w, h), Image.BILINEAR)
+        streak = streak.point(lambda v: v // 10)
+        lay = Image.new("RGBA", (w, h), (255, 255, 255, 255))
+        lay.putalpha(streak)
+        g.alpha_composite(lay)
+        return g
+    return p
+
+
+def bezel(art, b, width, radius):
+    """Brushed-metal frame with a thin highlight on its outer edge."""
+    art.ring(b, width, metal_paint(), radius)
+    x0, y0, x1, y1 = b
+    art.ring(b, 1.0 / art.k * SS * 0.9, (255, 255, 255, 90), radius)
+    art.ring((x0 + width - 0.8, y0 + width - 0.8, x1 - width + 0.8, y1 - width + 0.8), 0.8, (0, 0, 0, 160),
+             max(0, radius - width))
+
+
+def recess(art, b, radius, fill=(4, 10, 20, 220), edge=(120, 200, 230, 70)):
+    """A dark sunken window: top inner shadow and a faint lit bottom edge."""
+    art.paint(b, fill, radius)
+    x0, y0, x1, y1 = b
+    art.paint((x0, y0, x1, y0 + (y1 - y0) * 0.45),
+              lambda w, h: vgrad(w, h, [(0, (0, 0, 0, 140)), (1, (0, 0, 0, 0))]), radius)
+    art.ring(b, 0.9, edge, radius)
+
+
+def panel(art, b, radius, fill_top=(16, 44, 64, 235), fill_bottom=(8, 20, 34, 235), rim=True):
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, fill_top), (1, fill_bottom)]), radius)
+    if rim:
+        bezel(art, b, 3.2, radius)
+
+
+def tube_segments(d, pts, width, colour, k, cap=True):
+    """Round-jointed polyline: straight segments plus discs at every joint."""
+    d.line([(x * k, y * k) for x, y in pts], fill=colour, width=int(round(width * k)))
+    if cap:
+        r = width * k / 2
+        for x, y in pts:
+            d.ellipse([x * k - r, y * k - r, x * k + r, y * k + r], fill=colour)
+
+
+def draw_tube(art, pts, width, water=False, glow=True):
+    """A shaded pipe along a polyline (design units): dark metal or lit water."""
+    k = art.k
+    if water:
+        if glow:
+            art.glow(lambda d: tube_segments(d, pts, width * 1.7, rgba(CYAN, 150), k), width * 0.7)
+        layers = [(1.0, (12, 66, 96)), (0.8, (28, 170, 226)), (0.55, (90, 224, 255)), (0.2, WATER_CORE)]
+    else:
+        layers = [(1.0, (10, 14, 22)), (0.84, (50, 62, 78)), (0.6, (78, 94, 114)), (0.22, (132, 150, 170))]
+    d = art.draw()
+    for f, c in layers:
+        tube_segments(d, pts, width * f, rgba(c), k)
+
+def dim_pipes(art, paths, width, strength):
+    """Background plumbing: shaded tubes drawn faintly into the dark."""
+    keep = art.img
+    art.img = art.layer()
+    for pts in paths:
+        draw_tube(art, pts, width)
+        for x, y in pts[1:-1]:
+            art.paint((x - width * 0.75, y - width * 0.75, x + width * 0.75, y + width * 0.75), metal_paint(), width * 0.3)
+    lay = art.img
+    art.img = keep
+    lay.putalpha(lay.getchannel("A").point(lambda v: int(v * strength)))
+    art.img.alpha_composite(lay)
+
+
+# ---------------------------------------------------------------- pipe pieces
+
+CH = 9.5            # channel width at frame size 32
+
+
+def pipe_tile(art, ox, oy, colour, openings, water):
+    """One 32-unit tile at (ox, oy): bevelled tile with the pipe channel."""
+    k = art.k
+    b = (ox + 0.5, oy + 0.5, ox + 31.5, oy + 31.5)
+    if water:
+        art.paint(b, (6, 20, 36, 170), 5)
+        art.ring(b, 1.2, (60, 170, 200, 170), 5)
+    else:
+        # bevel: lit upper-left half, shaded lower-right half, face on top
+        x0, y0, x1, y1 = art.box(b)
+        w, h = x1 - x0, y1 - y0
+        mask = Image.new("L", (w, h), 0)
+        ImageDraw.Draw(mask).rounded_rectangle([0, 0, w - 1, h - 1], radius=art.px(5), fill=255)
+        split = Image.new("RGBA", (w, h), rgba(shade(colour, -0.5)))
+        ImageDraw.Draw(split).polygon([(0, 0), (w, 0), (0, h)], fill=rgba(shade(colour, 0.45)))
+        split.putalpha(mask)
+        art.over(split, x0, y0)
+        art.ring(b, 0.7, (0, 0, 0, 150), 5)
+        art.paint((ox + 2.6, oy + 2.6, ox + 29.4, oy + 29.4),
+                  lambda w, h: vgrad(w, h, [(0, shade(colour, 0.18)), (0.5, rgba(colour)), (1, shade(colour, -0.18))]), 3.5)
+    cx, cy = ox + 16, oy + 16
+    open_dirs = [dd for dd in range(4) if openings[dd]]
+
+    def channel(d, width, colour):
+        # Arms as exact rectangles with an even pixel width, so the channel is
+        # centred on the frame and has the same profile on all four edges;
+        # they run past the frame edge, with one round joint in the middle.
+        h = int(round(width * k / 2))
+        X, Y = int(round(cx * k)), int(round(cy * k))
+        far = int(round(40 * k))
+        for dd in open_dirs:
+            if dd == 0:
+                d.rectangle([X - h, Y - far, X + h - 1, Y], fill=colour)
+            elif dd == 1:
+                d.rectangle([X, Y - h, X + far, Y + h - 1], fill=colour)
+            elif dd == 2:
+                d.rectangle([X - h, Y, X + h - 1, Y + far], fill=colour)
+            else:
+                d.rectangle([X - far, Y - h, X, Y + h - 1], fill=colour)
+        d.ellipse([X - h, Y - h, X + h - 1, Y + h - 1], fill=colour)
+
+    if water:
+        art.glow(lambda d: channel(d, CH * 1.6, rgba(CYAN, 170)), 2.2)
+        layers = [(1.0, (10, 60, 90)), (0.78, (30, 176, 232)), (0.5, (110, 230, 255)), (0.2, WATER_CORE)]
+    else:
+        layers = [(1.0, (10, 13, 20)), (0.8, (34, 42, 56)), (0.5, (52, 64, 82)), (0.16, (88, 104, 126))]
+    d = art.draw()
+    for f, c in layers:
+        channel(d, CH * f, rgba(c))
+    if sum(openings) == 1:
+        # end cap: a bolted plug in the middle of the tile
+        r = [6.4, 5.2, 2.1]
+        d.ellipse([(cx - r[0]) * k, (cy - r[0]) * k, (cx + r[0]) * k, (cy + r[0]) * k], fill=(10, 13, 20, 255))
+        cap = vgrad(int(2 * r[1] * k), int(2 * r[1] * k), [(0, (226, 234, 242)), (0.5, (150, 164, 180)), (1, (80, 92, 108))])
+        m = Image.new("L", cap.size, 0)
+        ImageDraw.Draw(m).ellipse([0, 0, cap.width - 1, cap.height - 1], fill=255)
+        cap.putalpha(m)
+        art.over(cap, (cx - r[1]) * k, (cy - r[1]) * k)
+        dot = (20, 120, 160, 255) if water else (30, 36, 48, 255)
+        d.ellipse([(cx - r[2]) * k, (cy - r[2]) * k, (cx + r[2]) * k, (cy + r[2]) * k], fill=dot)
+
+
+def tile_image(colour, openings, water, size=32):
+    """One frame on its own canvas: the channels run past the frame edge and
+    must not spill into the neighbouring frames of the sheet."""
+    art = Art(size, size, unit=size / 32.0)
+    pipe_tile(art, 0, 0, colour, openings, water)
+    return art.final()
+
+
+def piece_sheet(colour, water):
+    sheet = Image.new("RGBA", (160, 128), (0, 0, 0, 0))
+    for rot in range(4):
+        for shape in range(5):
+            sheet.paste(tile_image(colour, turned(PIPE_FORMS[shape], rot), water), (shape * 32, rot * 32))
+    return sheet
+
+
+def icon_image():
+    im = tile_image(None, (1, 1, 1, 1), True, 64)
+    bg = Image.new("RGBA", (64, 64), (0, 0, 0, 0))
+    plate = Art(64, 64)
+    plate.paint((1, 1, 63, 63), lambda w, h: vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)]), 11)
+    bg.alpha_composite(plate.final())
+    bg.alpha_composite(im)
+    return bg
+
+# ---------------------------------------------------------------- buttons
+
+BUTTON_FACES = {
+    0: [(0, (34, 92, 114)), (0.5, (18, 58, 78)), (1, (10, 34, 50))],
+    1: [(0, (52, 150, 178)), (0.5, (26, 98, 126)), (1, (14, 58, 82))],
+    2: [(0, (8, 28, 42)), (0.5, (10, 36, 52)), (1, (16, 50, 68))],
+}
+
+
+def fit_size(art, s, want, max_w, min_screen, scale, path=BOLD):
+    """Largest text size <= want that fits max_w; never below min_screen
+    screen pixels once the picture is drawn at `scale`."""
+    size = want
+    while art.text_width(s, size, path) > max_w and size > 1:
+        size -= 0.5
+    if size * scale < min_screen:
+        raise SystemExit("text %r would be %.1f px on screen" % (s, size * scale))
+    return size
+
+
+def button(w, h, scale, content, margin=4, radius=None):
+    """Three stacked frames: idle, hover (brighter, glowing), pressed
+    (darker, content 2 px lower).  content(art, frame, box) draws the label."""
+    art = Art(w, h * 3)
+    if radius is None:
+        radius = min(16, (h - 2 * margin) * 0.32)
+    for f in range(3):
+        oy = h * f
+        b = (margin, oy + margin, w - margin, oy + h - margin)
+        if f == 1:
+            art.glow(lambda d: d.rounded_rectangle(art.box((b[0] - 1, b[1] - 1, b[2] + 1, b[3] + 1)),
+                                                   radius=art.px(radius + 1), fill=rgba(CYAN, 220)), margin * 0.6)
+        # drop shadow
+        if f != 2:
+            art.paint((b[0] + 0.5, b[1] + 1.5, b[2] + 0.5, b[3] + 1.5), (0, 0, 0, 110), radius)
+        art.paint(b, lambda ww, hh, f=f: vgrad(ww, hh, BUTTON_FACES[f]), radius)
+        # glassy upper sheen
+        if f != 2:
+            art.paint((b[0] + 3, b[1] + 2.5, b[2] - 3, b[1] + (b[3] - b[1]) * 0.46),
+                      lambda ww, hh: vgrad(ww, hh, [(0, (255, 255, 255, 60 if f == 1 else 38)), (1, (255, 255, 255, 4))]),
+                      max(1, radius - 3))
+        bezel(art, b, 2.6, radius)
+        if f == 1:
+            art.ring(b, 1.2, rgba(CYAN, 200), radius)
+        shift = 2 if f == 2 else 0
+        content(art, f, (b[0], b[1] + shift, b[2], b[3] + shift))
+    big = art.img
+    return downsample_frames(big, w, h, 1, 3)
+
+
+def label_button(w, h, scale, label, want):
+    def content(art, f, b):
+        size = fit_size(art, label, want, (b[2] - b[0]) - 16, 12.5, scale)
+        col = TEXT if f != 2 else mix(TEXT, LABEL, 0.4)
+        if f == 1:
+            col = (255, 255, 255)
+        art.text((b[0] + b[2]) / 2, (b[1] + b[3]) / 2 + 0.5, label, size, col, anchor="mm", shadow=1.0)
+    return button(w, h, scale, content)
+
+
+def level_button(n):
+    def content(art, f, b):
+        col = (255, 255, 255) if f == 1 else TEXT
+        cy = (b[1] + b[3]) / 2
+        fit_size(art, "LEVEL", 18, 70, 12.5, 0.7)
+        art.text(b[0] + 11, cy + 0.5, "LEVEL", 18, LABEL if f != 1 else (170, 240, 255), anchor="lm", shadow=0.8)
+        art.text(b[2] - 24, cy + 1, str(n), 36, col, anchor="mm", shadow=1.0)
+    return button(116, 54, 0.7, content, margin=3)
+
+# ---------------------------------------------------------------- logo and panels
+
+
+def logo(art, cx, cy, size, sub=None):
+    """The title: bold steel letters with a cyan glow and a water line."""
+    s = "TUBRIX"
+    f = font(art.px(size))
+    X, Y = art.px(cx), art.px(cy)
+    art.glow(lambda d: d.text((X, Y), s, font=f, fill=rgba(CYAN, 200), anchor="mm",
+                              stroke_width=art.px(size * 0.06), stroke_fill=rgba(CYAN, 200)), size * 0.18, 0.9)
+    mask = Image.new("L", art.img.size, 0)
+    ImageDraw.Draw(mask).text((X, Y), s, font=f, fill=255, anchor="mm")
+    bb = mask.getbbox()
+    # outline and drop shadow
+    sh = art.layer()
+    ImageDraw.Draw(sh).text((X, Y + art.px(size * 0.05)), s, font=f, fill=(0, 0, 0, 200), anchor="mm",
+                            stroke_width=art.px(size * 0.05), stroke_fill=(0, 0, 0, 200))
+    art.img.alpha_composite(sh.filter(ImageFilter.GaussianBlur(art.px(size * 0.03))))
+    ImageDraw.Draw(art.img).text((X, Y), s, font=f, fill=(6, 18, 30, 255), anchor="mm",
+                                 stroke_width=art.px(size * 0.045), stroke_fill=(6, 18, 30, 255))
+    fill = vgrad(bb[2] - bb[0], bb[3] - bb[1], [(0, (250, 253, 255)), (0.42, (196, 214, 230)), (0.5, (120, 140, 162)),
+                                                (0.62, (150, 228, 250)), (1, (40, 170, 220))])
+    lay = art.layer()
+    lay.paste(fill, (bb[0], bb[1]))
+    lay.putalpha(mask)
+    art.img.alpha_composite(lay)
+    if sub:
+        art.text(cx, cy + size * 0.62, sub, size * 0.2, TEXT_DIM, anchor="mm", shadow=0.8)
+
+
+def splash_drops(art, cx, cy, rx, ry, n, seed, colour=CYAN):
+    rng = random.Random(seed)
+    with art.blended() as d:
+        for _ in range(n):
+            a = rng.uniform(0, 2 * math.pi)
+            r = rng.uniform(0.55, 1.0)
+            x, y = cx + math.cos(a) * rx * r, cy + math.sin(a) * ry * r
+            s = rng.uniform(1.5, 4.0)
+            d.ellipse(art.box((x - s, y - s, x + s, y + s)), fill=rgba(mix(colour, WATER_CORE, rng.random() * 0.5), 210))
+
+# ---------------------------------------------------------------- screens
+
+SCREEN_UNIT = 1 / 0.7
+
+
+def loading_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    night_backdrop(art, 11)
+    dim_pipes(art, [[(-20, 570), (90, 570), (90, 700)], [(-20, 520), (140, 520), (140, 700)],
+                    [(740, 80), (650, 80), (650, -20)], [(740, 130), (600, 130), (600, -20)]], 14, 0.35)
+    logo(art, 356.5, 250, 96, "a falling-pipe puzzle")
+    art.text(356.5, 410, "Loading...", 24, TEXT, anchor="mm")
+    # a pipe filling with water stands for the progress
+    draw_tube(art, [(196, 460), (517, 460)], 16)
+    draw_tube(art, [(200, 460), (400, 460)], 9, water=True)
+    for x in (188, 525):
+        art.paint((x - 5, 447, x + 5, 473), metal_paint(), 2.5)
+    return art.final()
+
+
+LEVEL_POS = [(235, 460), (320, 460), (320, 500), (405, 500), (405, 540),
+             (490, 540), (490, 500), (490, 460), (575, 460), (575, 420)]
+LEVEL_SIZE = (116 * 0.7, 54 * 0.7)
+
+
+def demo_pieces(art, cells, size=22.4):
+    """Pipe tiles drawn into a screen picture, 22.4 screen px each as in the game."""
+    for (x, y, colour, shape, rot) in cells:
+        im = tile_image(SHAPE_COLOURS[colour] if colour is not None else None,
+                        turned(PIPE_FORMS[shape], rot), colour is None, 128)
+        im = im.resize((art.px(size), art.px(size)), Image.LANCZOS)
+        art.over(im, art.px(x), art.px(y))
+
+
+def menu_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    night_backdrop(art, 12)
+    # background plumbing along the top, quiet and dark
+    draw_tube(art, [(-20, 40), (713 + 20, 40)], 10)
+    draw_tube(art, [(-20, 612), (713 + 20, 612)], 10)
+    for x in (90, 330, 610):
+        art.paint((x - 6, 33, x + 6, 47), metal_paint(), 2)
+    logo(art, 356.5, 150, 104, "a falling-pipe puzzle")
+    # two shapes tumbling down either side of the title
+    t = 30
+    demo_pieces(art, [(28, 236, 0, 3, 1), (28 + t, 236, 0, 1, 1), (28 + 2 * t, 236, 0, 2, 3), (28, 236 - t, 0, 1, 0)], t)
+    demo_pieces(art, [(585, 250, 4, 0, 0), (585 + t, 250, 4, 3, 2), (585 - t, 250, 4, 4, 1), (585, 250 + t, 4, 1, 0)], t)
+    demo_pieces(art, [(96, 320, 6, 3, 1), (96 + t, 320, 6, 2, 2), (96, 320 + t, 6, 1, 0), (96 + t, 320 + t, 6, 4, 2)], t)
+    # water pipe threading the ten level places in order; a dark veil under
+    # each place keeps the translucent buttons readable over it
+    cw, ch = LEVEL_SIZE
+    pts = [(150, LEVEL_POS[0][1] + ch / 2)]
+    pts += [(x + cw / 2, y + ch / 2) for x, y in LEVEL_POS]
+    pts.append((LEVEL_POS[9][0] + cw / 2, 360))
+    art.glow(lambda d: tube_segments(d, pts, 30, (0, 0, 0, 200), art.k), 6)
+    draw_tube(art, pts, 18, water=True)
+    for (x, y, vertical) in [(150, pts[0][1], True), (pts[-1][0], 360, False)]:
+        b = (x - 4, y - 14, x + 4, y + 14) if vertical else (x - 14, y - 4, x + 14, y + 4)
+        art.paint(b, metal_paint(), 2)
+    for x, y in LEVEL_POS:
+        art.paint((x + 2, y + 2, x + cw - 2, y + ch - 2), (4, 12, 22, 150), 9)
+    art.text(235, 416, "Choose your starting level", 21, TEXT, anchor="ls")
+    panel(art, (236, 608, 478, 640), 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
+    art.ring((236, 608, 478, 640), 1, (120, 200, 230, 80), 9)
+    art.text(357, 624.5, "F4 quick start  \u00b7  Esc quit", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    return art.final()
+
+
+def instruction_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    night_backdrop(art, 13)
+    logo(art, 150, 46, 46)
+    art.text(300, 48, "HOW TO PLAY", 30, TEXT, anchor="lm", glow=rgba(CYAN, 120))
+    # goal column
+    panel(art, (18, 86, 430, 502), 12)
+    art.text(34, 100, "THE GOAL", 17, LABEL, shadow=0.5)
+    lines = [
+        ("Steer the falling shapes into the well.", None),
+        ("Every cell carries a piece of pipe.", None),
+        ("Fill a row and water flows from it", "through every pipe joined to it."),
+        ("All it reaches is washed away and", "the pieces above drop down."),
+        ("Closed pipe loops score extra.", None),
+        ("Rows made by falling pieces start a", "chain: each round multiplies points."),
+        ("A piece left in the second row", "from the top ends the game."),
+    ]
+    y = 128
+    d = art.draw()
+    for a, b in lines:
+        d.ellipse(art.box((36, y + 5, 43, y + 12)), fill=rgba(CYAN))
+        art.text(52, y, a, 15, TEXT, shadow=0.6)
+        y += 20
+        if b:
+            art.text(52, y, b, 15, TEXT, shadow=0.6)
+            y += 20
+        y += 8
+    # illustration: a full row, the flow halfway along its joined pipes
+    t = 27
+    row = [(None, 1, 1), (None, 2, 2), (None, 1, 1), (None, 0, 0), (None, 1, 1),
+           (3, 1, 1), (3, 2, 0), (1, 1, 1), (1, 3, 3), (4, 1, 1), (5, 4, 1), (0, 3, 0), (0, 1, 1), (2, 4, 3)]
+    x0 = 224 - len(row) * t / 2 + 0.5
+    demo_pieces(art, [(x0 + i * t, 414, c, sh, ro) for i, (c, sh, ro) in enumerate(row)], t)
+    demo_pieces(art, [(x0 + 1 * t, 414 + t, 6, 1, 0), (x0 + 3 * t, 414 + t, 2, 4, 2)], t)
+    art.text(224, 484, "a full row: water runs through every joined pipe", 13, TEXT_DIM, anchor="mm", shadow=0.5)
+    # controls column
+    panel(art, (446, 86, 696, 502), 12)
+    art.text(462, 100, "CONTROLS", 17, LABEL, shadow=0.5)
+    keys = [("4  6", "move left / right", True), ("7  9", "rotate left / right", True),
+            ("5", "drop faster", True), ("P", "pause", False), ("Space", "start / resume", False),
+            ("Esc", "back to the menu", False), ("TAB", "console", False), ("F4", "quick start", False)]
+    y = 128
+    for key, what, keypad in keys:
+        kw = max(34, art.text_width(key, 15) + 14)
+        recess(art, (462, y - 2, 462 + kw, y + 22), 5, fill=(20, 48, 66, 255), edge=(150, 220, 240, 120))
+        art.text(462 + kw / 2, y + 10, key, 15, TEXT, anchor="mm", shadow=0.4)
+        art.text(462 + 72, y + 10, what, 15, TEXT, anchor="lm", shadow=0.6)
+        y += 31
+    art.text(462, y + 4, "Move, rotate and drop use", 13, TEXT_DIM, shadow=0.5)
+    art.text(462, y + 22, "the numeric keypad.", 13, TEXT_DIM, shadow=0.5)
+    # scoring strip
+    panel(art, (18, 514, 560, 640), 12)
+    art.text(34, 527, "SCORING", 17, LABEL, shadow=0.5)
+    art.text(34, 552, "Full row: 2    Pipe: 2 \u00d7 blocks \u00d7 (level + 1)", 15, TEXT, shadow=0.6)
+    art.text(34, 574, "Loop: 128 \u00d7 blocks \u00d7 (level + 1), half for touching loops", 15, TEXT, shadow=0.6)
+    art.text(34, 596, "Each pipe and loop counts \u00d7 chain.  The level rises", 15, TEXT, shadow=0.6)
+    art.text(34, 616, "every 10 rows and the shapes fall faster.", 15, TEXT, shadow=0.6)
+    return art.final()
+
+
+WELL_BOX = (70, 84, 334, 612)
+HUD_BOXES = [("SCORE", 424, 56), ("ROWS", 432, 129), ("PIPED", 440, 205),
+             ("BEST PIPE", 434, 279), ("BEST CYCLE", 432, 360)]
+
+
+def play_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    night_backdrop(art, 14, vignette=0.6)
+    # the well
+    x0, y0, x1, y1 = WELL_BOX
+    art.glow(lambda d: d.rectangle(art.box((x0 - 10, y0 - 6, x1 + 10, y1 + 14)), fill=(0, 0, 0, 220)), 8)
+    art.paint((x0, y0, x1, y1), lambda w, h: vgrad(w, h, [(0, (10, 22, 38)), (1, WELL)]))
+    with art.blended() as d:
+        for i in range(1, 12):
+            X = x0 + 22 * i
+            d.line([(art.px(X), art.px(y0)), (art.px(X), art.px(y1))], fill=(90, 150, 190, 26), width=art.px(1))
+        for j in range(1, 24):
+            Y = y0 + 22 * j
+            d.line([(art.px(x0), art.px(Y)), (art.px(x1), art.px(Y))], fill=(90, 150, 190, 26), width=art.px(1))
+        # danger line between rows 1 and 2
+        for x in range(x0, x1, 10):
+            d.line([(art.px(x + 1), art.px(128)), (art.px(x + 6), art.px(128))], fill=rgba(DANGER, 150), width=art.px(1.4))
+    art.paint((x0, y0, x1, 128), (160, 40, 40, 16), 0)
+    bezel(art, (x0 - 6, y0 - 6, x1 + 6, y1 + 6), 6, 8)
+    for yy in (128,):
+        art.paint((x0 - 6, yy - 3, x0 - 1, yy + 3), rgba(DANGER, 220), 1)
+        art.paint((x1 + 1, yy - 3, x1 + 6, yy + 3), rgba(DANGER, 220), 1)
+    # top line: small logo, LEVEL label and its window
+    logo(art, 48, 28, 20)
+    recess(art, (206, 8, 276, 50), 8)
+    art.ring((200, 2, 282, 56), 3, metal_paint(), 11)
+    art.text(196, 29, "LEVEL", 22, LABEL, anchor="rm", shadow=0.7)
+    # right panel: five counters
+    panel(art, (404, 4, 704, 412), 14)
+    for label, nx, ny in HUD_BOXES:
+        top = ny - 27
+        art.text(418, top + 2, label, 14, LABEL, shadow=0.6)
+        recess(art, (414, ny - 3, 694, ny + 34), 7)
+    # NEXT preview
+    panel(art, (410, 442, 566, 596), 12)
+    art.text(488, 458, "NEXT", 16, LABEL, anchor="mm", shadow=0.6)
+    recess(art, (420, 472, 556, 590), 8, fill=(3, 8, 16, 230))
+    # key reminder
+    panel(art, (572, 442, 704, 590), 12)
+    art.text(638, 456, "KEYS", 14, LABEL, anchor="mm", shadow=0.6)
+    keys = [("4 6", "move"), ("7 9", "rotate"), ("5", "drop"), ("P", "pause"), ("Esc", "menu")]
+    y = 474
+    for k_, what in keys:
+        art.text(584, y, k_, 13, TEXT, shadow=0.5)
+        art.text(624, y, what, 13, TEXT_DIM, shadow=0.5)
+        y += 22
+    # button tray
+    recess(art, (414, 597, 654, 650), 10, fill=(3, 8, 16, 170))
+    return art.final()
+
+
+def overlay_panel(title, lines, title_size=46):
+    """400 x 220 translucent panel shown at 0.7 over the well."""
+    art = Art(400, 220)
+    b = (6, 6, 394, 214)
+    art.glow(lambda d: d.rounded_rectangle(art.box((8, 12, 392, 216)), radius=art.px(20), fill=(0, 0, 0, 200)), 5)
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, (20, 58, 82, 236)), (1, (6, 18, 32, 236))]), 20)
+    bezel(art, b, 4, 20)
+    art.text(200, 62, title, title_size, TEXT, anchor="mm", glow=rgba(CYAN, 150))
+    y = 116
+    for s, size, col, path in lines:
+        size = fit_size(art, s, size, 370, 12.5, 0.7, path)
+        art.text(200, y, s, size, col, anchor="mm", shadow=0.7, path=path)
+        y += size * 1.45
+    return art.final()
+
+
+def juice_panel():
+    art = Art(400, 220)
+    b = (6, 6, 394, 214)
+    art.glow(lambda d: d.rounded_rectangle(art.box((6, 6, 394, 214)), radius=art.px(20), fill=rgba(CYAN, 200)), 6)
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, (24, 96, 130, 240)), (1, (8, 34, 58, 240))]), 20)
+    bezel(art, b, 4, 20)
+    # rays
+    lay = art.layer()
+    d = ImageDraw.Draw(lay)
+    cx, cy = art.px(200), art.px(96)
+    for i in range(24):
+        a0 = i * 2 * math.pi / 24
+        a1 = a0 + math.pi / 40
+        R = art.px(260)
+        d.polygon([(cx, cy), (cx + R * math.cos(a0), cy + R * math.sin(a0)), (cx + R * math.cos(a1), cy + R * math.sin(a1))],
+                  fill=(180, 240, 255, 34))
+    m = Image.new("L", art.img.size, 0)
+    ImageDraw.Draw(m).rounded_rectangle(art.box((10, 10, 390, 210)), radius=art.px(17), fill=255)
+    lay.putalpha(ImageChops.multiply(lay.getchannel("A"), m))
+    art.img.alpha_composite(lay)
+    splash_drops(art, 200, 96, 180, 84, 70, 200)
+    art.text(200, 78, "200 ROWS!", 52, (255, 255, 255), anchor="mm", glow=rgba(AMBER, 200))
+    art.text(200, 136, "The pipes are flowing!", 24, TEXT, anchor="mm")
+    art.text(200, 170, "Keep the water running", 20, (190, 236, 250), anchor="mm")
+    return art.final()
+
+# ---------------------------------------------------------------- pong and demos
+
+
+def pong_background():
+    art = Art(66, 600)
+    d = art.draw()
+    for y in range(6, 600, 30):
+        art.glow(lambda dd, y=y: dd.rounded_rectangle(art.box((28, y, 38, y + 18)), radius=art.px(4),
+                                                      fill=rgba(CYAN, 120)), 3)
+        art.paint((29, y, 37, y + 18), lambda w, h: hgrad(w, h, [(0, (20, 70, 96)), (0.5, (60, 170, 210)), (1, (20, 70, 96))]), 3.5)
+    return art.final()
+
+
+def pong_scoreboard():
+    art = Art(200, 100)
+    b = (2, 2, 198, 98)
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)]), 14)
+    bezel(art, b, 4, 14)
+    art.text(50, 20, "YOU", 15, LABEL, anchor="mm", shadow=0.5)
+    art.text(148, 20, "CPU", 15, LABEL, anchor="mm", shadow=0.5)
+    for x in (8, 106):
+        art.paint((x, 31, x + 86, 84), lambda w, h: vgrad(w, h, [(0, (196, 232, 240)), (1, (236, 250, 252))]), 7)
+        art.ring((x, 31, x + 86, 84), 1.5, (10, 30, 44, 255), 7)
+    art.paint((98, 36, 102, 80), metal_paint(), 2)
+    return art.final()
+
+
+def paddle_image():
+    art = Art(14, 80)
+    art.paint((0.5, 0.5, 13.5, 79.5), lambda w, h: hgrad(w, h, [(0, (80, 92, 108)), (0.35, (226, 234, 242)),
+                                                                  (0.7, (140, 154, 170)), (1, (60, 70, 86))]), 6)
+    art.ring((0.5, 0.5, 13.5, 79.5), 0.8, (10, 20, 30, 255), 6)
+    art.paint((4.5, 12, 9.5, 68), lambda w, h: vgrad(w, h, [(0, (40, 200, 240)), (1, (20, 120, 180))]), 2.5)
+    return art.final()
+
+
+def ball_frame(art, ox, oy, r, base, hot=False):
+    cx, cy = ox + r, oy + r
+    if hot:
+        art.glow(lambda d: d.ellipse(art.box((cx - r + 1, cy - r + 1, cx + r - 1, cy + r - 1)), fill=(255, 80, 20, 230)),
+                 r * 0.18)
+    x0, y0, x1, y1 = art.box((cx - r * 0.92, cy - r * 0.92, cx + r * 0.92, cy + r * 0.92))
+    w = x1 - x0
+    if hot:
+        stops = [(255, 250, 200), (255, 160, 40), (200, 40, 10)]
+    else:
+        stops = [(255, 255, 255), base, shade(base, -0.6)]
+    # shading lit from the upper left: distance from the highlight point
+    hx, hy = w * 0.32, w * 0.3
+    px = []
+    for yy in range(w):
+        for xx in range(w):
+            t = min(1.0, math.hypot(xx - hx, yy - hy) / (w * 0.95))
+            px.append(mix(stops[0], stops[1], t / 0.45) if t < 0.45 else mix(stops[1], stops[2], (t - 0.45) / 0.55))
+    col = Image.new("RGB", (w, w))
+    col.putdata(px)
+    col = col.convert("RGBA")
+    m = Image.new("L", (w, w), 0)
+    ImageDraw.Draw(m).ellipse([0, 0, w - 1, w - 1], fill=255)
+    col.putalpha(m)
+    art.over(col, x0, y0)
+    art.draw().ellipse(art.box((cx - r * 0.92, cy - r * 0.92, cx + r * 0.92, cy + r * 0.92)),
+                       outline=(10, 20, 30, 255) if not hot else (120, 20, 0, 255), width=art.px(r * 0.07))
+
+
+def pongball_image():
+    art = Art(40, 20)
+    ball_frame(art, 0, 0, 10, (150, 180, 205))
+    ball_frame(art, 20, 0, 10, None, hot=True)
+    return downsample_frames(art.img, 20, 20, 2, 1)
+
+
+def balls_image():
+    art = Art(160, 40)
+    tints = [(40, 150, 230), (240, 140, 40), (60, 190, 90), (170, 90, 220)]
+    for i, t in enumerate(tints):
+        ball_frame(art, i * 40, 0, 20, t)
+        # a pipe-cross band, turned a quarter more each frame, shows the spin
+        cx, cy = i * 40 + 20, 20
+        a = i * math.pi / 8
+        with art.blended() as d:
+            for q in range(2):
+                ang = a + q * math.pi / 2
+                dx, dy = math.cos(ang) * 12, math.sin(ang) * 12
+                d.line([art.px(cx - dx), art.px(cy - dy), art.px(cx + dx), art.px(cy + dy)],
+                       fill=(12, 24, 36, 170), width=art.px(3.2))
+            d.ellipse(art.box((cx - 3.4, cy - 3.4, cx + 3.4, cy + 3.4)), fill=(220, 230, 240, 255),
+                  outline=(12, 24, 36, 255), width=art.px(1))
+    return downsample_frames(art.img, 40, 40, 4, 1)
+
+
+def pointer_image():
+    art = Art(24, 24)
+    pts = [(0.5, 0.5), (0.5, 19), (5.2, 14.8), (8.6, 22.4), (12, 21), (8.7, 13.6), (15, 13.2)]
+    d = art.draw()
+    d.polygon([(art.px(x), art.px(y)) for x, y in pts], fill=(6, 14, 24, 255))
+    inner = [(1.9, 3.4), (1.9, 15.6), (5.6, 12.2), (9.2, 20.2), (10.4, 19.7), (6.9, 12.0), (11.9, 11.8)]
+    lay = art.layer()
+    ImageDraw.Draw(lay).polygon([(art.px(x), art.px(y)) for x, y in inner], fill=(255, 255, 255, 255))
+    g = vgrad(lay.width, lay.height, [(0, (255, 255, 255)), (1, (150, 226, 245))])
+    g.putalpha(lay.getchannel("A"))
+    art.img.alpha_composite(g)
+    im = art.final()
+    # the hot spot is the top-left pixel: keep it solid
+    im.putpixel((0, 0), (6, 14, 24, 255))
+    return im
+
+
+def emblem(transparent):
+    """A valve-wheel badge over a water drop; 60 x 60."""
+    art = Art(60, 60, bg=(0, 0, 0, 0) if transparent else rgba(NAVY_1))
+    if not transparent:
+        art.img.alpha_composite(vgrad(art.img.width, art.img.height, [(0, NAVY_2), (1, NAVY_0)]))
+    d = art.draw()
+    c = 30
+    art.glow(lambda dd: dd.ellipse(art.box((6, 6, 54, 54)), fill=rgba(CYAN, 160)), 3)
+    d.ellipse(art.box((5, 5, 55, 55)), fill=(10, 20, 30, 255))
+    ring = vgrad(art.px(46), art.px(46), [(0, (226, 234, 242)), (0.5, (140, 154, 170)), (1, (70, 82, 98))])
+    m = Image.new("L", ring.size, 0)
+    md = ImageDraw.Draw(m)
+    md.ellipse([0, 0, ring.width - 1, ring.height - 1], fill=255)
+    md.ellipse([art.px(6), art.px(6), ring.width - 1 - art.px(6), ring.height - 1 - art.px(6)], fill=0)
+    for q in range(4):
+        ang = q * math.pi / 4
+        cxr = ring.width / 2
+        dx, dy = math.cos(ang) * cxr, math.sin(ang) * cxr
+        md.line([cxr - dx, cxr - dy, cxr + dx, cxr + dy], fill=255, width=art.px(4))
+    ring.putalpha(m)
+    art.over(ring, art.px(7), art.px(7))
+    # the drop in the middle
+    d.ellipse(art.box((c - 8.5, 26, c + 8.5, 43)), fill=(20, 160, 220, 255), outline=(8, 30, 44, 255), width=art.px(1.2))
+    d.polygon([(art.px(c), art.px(17)), (art.px(c - 7.6), art.px(31)), (art.px(c + 7.6), art.px(31))], fill=(20, 160, 220, 255))
+    d.line([art.px(c), art.px(17), art.px(c - 7.8), art.px(31)], fill=(8, 30, 44, 255), width=art.px(1.2))
+    d.line([art.px(c), art.px(17), art.px(c + 7.8), art.px(31)], fill=(8, 30, 44, 255), width=art.px(1.2))
+    d.ellipse(art.box((c - 4.5, 29, c - 1, 36)), fill=(210, 246, 255, 230))
+    return art.final()
+
+
+def box_sheet():
+    art = Art(128, 128)
+    looks = [((150, 90, 50), "drop"), ((60, 110, 150), "valve"), ((70, 130, 80), "gauge")]
+    for i, (col, mark) in enumerate(looks):
+        ox, oy = (i % 2) * 64, (i // 2) * 64
+        b = (ox + 3, oy + 3, ox + 61, oy + 61)
+        art.paint((b[0] + 1, b[1] + 2, b[2] + 1, b[3] + 2), (0, 0, 0, 120), 6)
+        art.paint(b, lambda w, h, col=col: vgrad(w, h, [(0, shade(col, 0.3)), (1, shade(col, -0.35))]), 6)
+        bezel(art, b, 4, 6)
+        # cross braces
+        with art.blended() as d:
+            for (xa, ya, xb, yb) in [(b[0] + 5, b[1] + 5, b[2] - 5, b[3] - 5), (b[0] + 5, b[3] - 5, b[2] - 5, b[1] + 5)]:
+                d.line([art.px(xa), art.px(ya), art.px(xb), art.px(yb)], fill=rgba(shade(col, -0.5), 180), width=art.px(3))
+            for (x, y) in [(b[0] + 5, b[1] + 5), (b[2] - 5, b[1] + 5), (b[0] + 5, b[3] - 5), (b[2] - 5, b[3] - 5)]:
+                d.ellipse(art.box((x - 2, y - 2, x + 2, y + 2)), fill=(220, 228, 236, 255), outline=(30, 36, 44, 255))
+        cx, cy = ox + 32, oy + 32
+        d = art.draw()
+        d.ellipse(art.box((cx - 13, cy - 13, cx + 13, cy + 13)), fill=(10, 20, 30, 255))
+        if mark == "drop":
+            d.polygon([(art.px(cx), art.px(cy - 10)), (art.px(cx - 6), art.px(cy + 1)), (art.px(cx + 6), art.px(cy + 1))], fill=rgba(CYAN))
+            d.ellipse(art.box((cx - 6.4, cy - 4, cx + 6.4, cy + 8.5)), fill=rgba(CYAN))
+        elif mark == "valve":
+            d.ellipse(art.box((cx - 9, cy - 9, cx + 9, cy + 9)), outline=rgba(AMBER), width=art.px(2.5))
+            for q in range(3):
+                ang = q * math.pi / 3
+                d.line([art.px(cx - 9 * math.cos(ang)), art.px(cy - 9 * math.sin(ang)),
+                        art.px(cx + 9 * math.cos(ang)), art.px(cy + 9 * math.sin(ang))], fill=rgba(AMBER), width=art.px(2))
+        else:
+            d.arc(art.box((cx - 9, cy - 9, cx + 9, cy + 9)), 150, 390, fill=(120, 240, 140, 255), width=art.px(2.5))
+            d.line([art.px(cx), art.px(cy), art.px(cx + 6), art.px(cy - 5)], fill=(250, 250, 250, 255), width=art.px(2))
+    # the fourth cell is never shown: leave it empty
+    return downsample_frames(art.img, 64, 64, 2, 2)
+
+
+def gameover_background(won):
+    art = Art(713, 653)
+    night_backdrop(art, 30 + won)
+    if won:
+        lay = art.layer()
+        d = ImageDraw.Draw(lay)
+        cx, cy = art.px(356), art.px(150)
+        for i in range(36):
+            a0 = i * 2 * math.pi / 36
+            a1 = a0 + math.pi / 60
+            R = art.px(900)
+            d.polygon([(cx, cy), (cx + R * math.cos(a0), cy + R * math.sin(a0)), (cx + R * math.cos(a1), cy + R * math.sin(a1))],
+                      fill=(120, 220, 255, 22))
+        art.img.alpha_composite(lay)
+        splash_drops(art, 356, 150, 300, 110, 90, 77)
+        art.text(356.5, 150, "YOU WIN", 84, (255, 255, 255), anchor="mm", glow=rgba(CYAN, 200))
+        art.text(356.5, 212, "The paddle bows to you.", 22, TEXT_DIM, anchor="mm")
+    else:
+        art.text(356.5, 150, "YOU LOSE", 84, (236, 226, 226), anchor="mm", glow=rgba(DANGER, 170))
+        art.text(356.5, 212, "The machine wins this one.", 22, TEXT_DIM, anchor="mm")
+    panel(art, (236, 242, 478, 412), 16, fill_top=(14, 40, 58, 200), fill_bottom=(6, 18, 30, 200))
+    draw_tube(art, [(-10, 560), (200, 560), (200, 610), (723, 610)], 14, water=won)
+    return art.final()
+
+
+def demo_background(which):
+    art = Art(713, 653)
+    night_backdrop(art, 40 + which, top=(18, 44, 64), bottom=(6, 14, 26))
+    with art.blended() as d:
+        for x in range(0, 713, 40):
+            d.line([art.px(x), 0, art.px(x), art.px(653)], fill=(120, 190, 230, 14), width=art.px(1))
+        for y in range(0, 653, 40):
+            d.line([0, art.px(y), art.px(713), art.px(y)], fill=(120, 190, 230, 14), width=art.px(1))
+    if which == 0:
+        logo(art, 356.5, 60, 44)
+        art.text(356.5, 104, "images and transparency", 20, TEXT_DIM, anchor="mm")
+        # caption plate for the alpha read-out, written in black at (5, 350)
+        art.paint((0, 340, 330, 390), lambda w, h: vgrad(w, h, [(0, (226, 236, 244)), (1, (190, 206, 220))]), 0)
+        art.paint((0, 388, 330, 391), (70, 82, 98, 255), 0)
+        art.paint((327, 340, 330, 391), (70, 82, 98, 255), 0)
+        label = "BMP \u00b7 PNG \u00b7 PNG + alpha"
+        art.text(617, 438, label, fit_size(art, label, 15, 178, 12.5, 1.0), TEXT_DIM, anchor="mm")
+        recess(art, (522, 452, 712, 528), 8)
+    else:
+        logo(art, 356.5, 60, 44)
+        art.text(356.5, 104, "Up adds balls  \u00b7  Down removes them", 20, TEXT_DIM, anchor="mm")
+        # the floor: a wide metal pipe resting on the wall at y 599
+        art.paint((0, 599, 713, 653), lambda w, h: vgrad(w, h, [(0, (170, 184, 200)), (0.15, (120, 134, 150)),
+                                                                (1, (40, 48, 60))]), 0)
+        art.paint((0, 599, 713, 601), (230, 240, 250, 255), 0)
+        for x in range(30, 713, 80):
+            d.ellipse(art.box((x - 3, 620, x + 3, 626)), fill=(210, 220, 230, 255), outline=(30, 36, 44, 255))
+    return art.final()
+
+# ---------------------------------------------------------------- images
+
+
+def make_images(outdir):
+    imgdir = os.path.join(outdir, "images")
+    os.makedirs(imgdir, exist_ok=True)
+    made = {}
+
+    def save(name, im):
+        path = os.path.join(imgdir, name)
+        if name.endswith(".bmp"):
+            im.convert("RGB").save(path, "BMP")
+        elif name == "png24.png" or name == "console_top.png":
+            im.convert("RGB").save(path, "PNG")
+        else:
+            im.save(path, "PNG")
+        made[name] = im
+
+    for i, c in enumerate(SHAPE_COLOURS):
+        save("piece_%d-20-5-4.png" % i, piece_sheet(c, False))
+    save("piece_9-20-5-4.png", piece_sheet(None, True))
+    save("icon.png", icon_image())
+
+    save("loading2.png", loading_screen())
+    save("menu.png", menu_screen())
+    save("instruction.png", instruction_screen())
+    save("bg3.png", play_screen())
+    keys_line = ("keypad 4 6 move  \u00b7  7 9 rotate  \u00b7  5 drop", 18, TEXT_DIM, BOLD_COND)
+    save("game_info.png", overlay_panel("READY?", [("Press START or SPACE", 27, TEXT, BOLD), keys_line], 50))
+    save("paused.png", overlay_panel("PAUSED", [("START or SPACE to resume", 26, TEXT, BOLD),
+                                                ("Esc leaves the game", 19, TEXT_DIM, BOLD)], 54))
+    save("juice.png", juice_panel())
+    save("game_over.png", game_over_panel())
+
+    for n in range(10):
+        save("level_button_%d-3-1-3.png" % n, level_button(n))
+    save("instruction_button-3-1-3.png", label_button(260, 80, 0.6, "HOW TO PLAY", 30))
+    save("start_button2-3-1-3.png", label_button(140, 72, 0.65, "START", 21))
+    save("pause_button2-3-1-3.png", label_button(100, 72, 0.65, "PAUSE", 21))
+    save("stop_button2-3-1-3.png", label_button(100, 72, 0.65, "MENU", 21))
+    save("yes_button-3-1-3.png", label_button(150, 70, 0.5, "YES", 34))
+    save("no_button-3-1-3.png", label_button(150, 70, 0.5, "NO", 34))
+    save("main_button-3-1-3.png", label_button(180, 80, 0.7, "MENU", 32))
+    save("play_button-3-1-3.png", label_button(180, 80, 0.7, "PLAY", 32))
+    save("gameover_button_menu-3-1-3.png", label_button(210, 64, 1.0, "MAIN MENU", 24))
+    save("gameover_button_playagain-3-1-3.png", label_button(210, 64, 1.0, "PLAY AGAIN", 24))
+
+    save("pong_background.png", pong_background())
+    save("pong_scoreboard.png", pong_scoreboard())
+    save("paddle.png", paddle_image())
+    save("pongball-2-2-1.png", pongball_image())
+    save("gameover_background_won.png", gameover_background(True))
+    save("gameover_background_lost.png", gameover_background(False))
+    save("demoa_background.png", demo_background(0))
+    save("demob_background.png", demo_background(1))
+    save("box-3-2-2.png", box_sheet())
+    save("bitmap24.bmp", emblem(False))
+    save("png24.png", emblem(False))
+    save("png32.png", emblem(True))
+    save("ball-4-4-1.png", balls_image())
+    save("pointer.png", pointer_image())
+    save("console_top.png", Image.new("RGB", (713, 1), (255, 255, 255)))
+    return made
+
+
+def game_over_panel():
+    art = Art(400, 220)
+    b = (6, 6, 394, 214)
+    art.glow(lambda d: d.rounded_rectangle(art.box((8, 12, 392, 216)), radius=art.px(20), fill=(0, 0, 0, 200)), 5)
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, (44, 26, 40, 236)), (0.5, (16, 26, 44, 236)), (1, (6, 16, 30, 236))]), 20)
+    bezel(art, b, 4, 20)
+    art.text(200, 52, "GAME OVER", 52, (250, 236, 232), anchor="mm", glow=rgba(DANGER, 170))
+    art.text(200, 102, "Play again?", 24, TEXT, anchor="mm", shadow=0.8)
+    # the yes and no buttons sit on a plain tray here
+    recess(art, (92, 125, 348, 190), 12, fill=(3, 10, 18, 130), edge=(120, 200, 230, 45))
+    return art.final()
+
+
+# ---------------------------------------------------------------- sounds
+# Mono or stereo float lists at 44.1 kHz, written as 16-bit stereo PCM with
+# only a "fmt " and a "data" chunk.
+
+
+def seconds(t):
+    return int(round(t * RATE))
+
+
+def fade_ends(ch, fade_in=0.003, fade_out=0.008):
+    """Raised-cosine fades so a sound never starts or stops with a click."""
+    n = len(ch)
+    a, b = seconds(fade_in), seconds(fade_out)
+    for i in range(a):
+        ch[i] *= 0.5 - 0.5 * math.cos(math.pi * i / a)
+    for i in range(b):
+        ch[n - 1 - i] *= 0.5 - 0.5 * math.cos(math.pi * i / b)
+    ch[0] = 0.0
+    ch[-1] = 0.0
+
+
+def pcm_bytes(left, right, peak_db):
+    """Normalise both channels together to peak_db dBFS and interleave."""
+    peak = max(max(abs(v) for v in left), max(abs(v) for v in right)) or 1.0
+    g = 32767.0 * 10 ** (peak_db / 20.0) / peak
+    out = array("h", [0]) * (2 * len(left))
+    out[0::2] = array("h", [int(round(v * g)) for v in left])
+    out[1::2] = array("h", [int(round(v * g)) for v in right])
+    if sys.byteorder == "big":
+        out.byteswap()
+    return out.tobytes()
+
+
+def wav_bytes(left, right, peak_db):
+    fade_ends(left)
+    fade_ends(right)
+    data = pcm_bytes(left, right, peak_db)
+    fmt = struct.pack("<HHIIHH", 1, 2, RATE, RATE * 4, 4, 16)
+    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(data)) + data
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def lowpass(x, cutoff):
+    """One-pole low-pass filter."""
+    a = 1.0 - math.exp(-2.0 * math.pi * cutoff / RATE)
+    y, out = 0.0, []
+    app = out.append
+    for v in x:
+        y += a * (v - y)
+        app(y)
+    return out
+
+
+def bandpass(x, centre, q):
+    """Two-pole resonant band-pass (biquad, constant peak gain)."""
+    w = 2 * math.pi * centre / RATE
+    alpha = math.sin(w) / (2 * q)
+    b0, b2 = alpha, -alpha
+    a0, a1, a2 = 1 + alpha, -2 * math.cos(w), 1 - alpha
+    b0, b2, a1, a2 = b0 / a0, b2 / a0, a1 / a0, a2 / a0
+    x1 = x2 = y1 = y2 = 0.0
+    out = []
+    app = out.append
+    for v in x:
+        y = b0 * v + b2 * x2 - a1 * y1 - a2 * y2
+        x2, x1, y2, y1 = x1, v, y1, y
+        app(y)
+    return out
+
+
+def sound_bonus():
+    """A bright rising water bloop, soft enough to hear every 0.45 s."""
+    n = seconds(0.2)
+    left, right = [], []
+    ph = ph2 = 0.0
+    for i in range(n):
+        t = i / RATE
+        f = 430 * (2.6 ** min(1.0, t / 0.11)) * (1 + 0.025 * math.sin(2 * math.pi * 38 * t))
+        ph += 2 * math.pi * f / RATE
+        ph2 += 2 * math.pi * f * 2.01 / RATE
+        env = min(1.0, t / 0.006) * math.exp(-t / 0.055)
+        v = env * (math.sin(ph) + 0.18 * math.sin(ph2) * math.exp(-t / 0.03))
+        left.append(v)
+        right.append(v * 0.92)
+    return left, right
+
+
+def sound_ghost():
+    """An eerie descending glide with an echo: a closed loop was found."""
+    n = seconds(0.8)
+    dry = []
+    ph1 = ph2 = 0.0
+    body = 0.42
+    for i in range(n):
+        t = i / RATE
+        if t < body:
+            u = t / body
+            f = 940 * (0.38 ** u) * (1 + 0.018 * math.sin(2 * math.pi * 6.2 * t))
+            ph1 += 2 * math.pi * f / RATE
+            ph2 += 2 * math.pi * f * 1.503 / RATE
+            env = min(1.0, t / 0.04) * (1 - u) ** 0.6
+            dry.append(env * (math.sin(ph1) + 0.25 * math.sin(ph2) + 0.12 * math.sin(3 * ph1)))
+        else:
+            dry.append(0.0)
+    left, right = dry[:], [v * 0.6 for v in dry]
+    for k, (delay, gain) in enumerate([(0.11, 0.5), (0.22, 0.33), (0.33, 0.2)]):
+        d = seconds(delay)
+        tgt, other = (right, left) if k % 2 == 0 else (left, right)
+        for i in range(d, n):
+            tgt[i] += gain * dry[i - d]
+            other[i] += gain * 0.35 * dry[i - d]
+    return lowpass(left, 5000), lowpass(right, 5000)
+
+
+def sound_pongbounce():
+    """A short wooden pop."""
+    n = seconds(0.06)
+    rng = random.Random(5)
+    click = lowpass([rng.uniform(-1, 1) if i < 90 else 0.0 for i in range(n)], 3000)
+    out = []
+    for i in range(n):
+        t = i / RATE
+        v = (math.sin(2 * math.pi * 610 * t * (1 - 0.8 * t)) * math.exp(-t / 0.011)
+             + 0.5 * math.sin(2 * math.pi * 1370 * t) * math.exp(-t / 0.006)
+             + 0.25 * math.sin(2 * math.pi * 2480 * t) * math.exp(-t / 0.003)
+             + 0.6 * click[i])
+        out.append(v)
+    return out, out[:]
+
+
+def sound_crowd():
+    """A crowd cheer: filtered noise that swells and fades, with claps."""
+    n = seconds(2.5)
+    rng = random.Random(2024)
+
+    def envelope(t):
+        return min(1.0, (t / 0.7) ** 1.5) * (1.0 if t < 1.7 else max(0.0, 1 - (t - 1.7) / 0.8) ** 1.3)
+
+    chans = []
+    for side in range(2):
+        noise = [rng.uniform(-1, 1) for _ in range(n)]
+        roar = bandpass(noise, 620, 0.7)
+        hi = bandpass(noise, 1700, 1.1)
+        lfo_p = rng.uniform(0, 6)
+        ch = []
+        for i in range(n):
+            t = i / RATE
+            wob = 0.8 + 0.2 * math.sin(2 * math.pi * 3.1 * t + lfo_p) * math.sin(2 * math.pi * 0.7 * t + side)
+            ch.append(envelope(t) * wob * (roar[i] + 0.5 * hi[i]))
+        chans.append(ch)
+    # cheering voices: a few wobbly formant tones rising and falling
+    for v in range(7):
+        f0 = rng.uniform(380, 820)
+        start, length = rng.uniform(0.2, 1.2), rng.uniform(0.6, 1.1)
+        vib = rng.uniform(5, 7.5)
+        pan = rng.uniform(0.2, 0.8)
+        ph = 0.0
+        for i in range(seconds(start), min(n, seconds(start + length))):
+            t = i / RATE - start
+            u = t / length
+            f = f0 * (1 + 0.25 * math.sin(math.pi * u)) * (1 + 0.02 * math.sin(2 * math.pi * vib * t))
+            ph += 2 * math.pi * f / RATE
+            a = 0.07 * math.sin(math.pi * u) ** 2
+            w = a * (math.sin(ph) + 0.4 * math.sin(2 * ph) + 0.2 * math.sin(3 * ph))
+            chans[0][i] += w * (1 - pan)
+            chans[1][i] += w * pan
+    # claps: short bright noise bursts, densest in the middle
+    for c in range(110):
+        t0 = 0.15 + 2.1 * (rng.random() + rng.random()) / 2
+        pan = rng.random()
+        amp = 0.7 * envelope(t0) + 0.2
+        i0 = seconds(t0)
+        length = seconds(0.018)
+        prev = 0.0
+        for j in range(length):
+            if i0 + j >= n:
+                break
+            wn = rng.uniform(-1, 1)
+            hp = wn - prev          # first difference: a crisp, high burst
+            prev = wn
+            v = amp * hp * math.exp(-j / (RATE * 0.004)) * 0.55
+            chans[0][i0 + j] += v * (1 - pan)
+            chans[1][i0 + j] += v * pan
+    return chans[0], chans[1]
+
+
+def make_sounds(outdir):
+    wavdir = os.path.join(outdir, "wavs")
+    os.makedirs(wavdir, exist_ok=True)
+    for name, fn, peak in [("bonus.wav", sound_bonus, -7.0), ("ghost.wav", sound_ghost, -4.0),
+                           ("pongbounce.wav", sound_pongbounce, -3.0), ("crowd.wav", sound_crowd, -3.0)]:
+        left, right = fn()
+        with open(os.path.join(wavdir, name), "wb") as f:
+            f.write(wav_bytes(left, right, peak))
+
+
+# ---------------------------------------------------------------- music
+# A calm piece in D minor at 84 beats a minute: pad, bass, a soft electric
+# piano arpeggio, a melody in the second half and a light pulse.
+
+BEAT = 60.0 / 84
+BAR = 4 * BEAT
+CHORDS = {  # root for the bass, then the voicing of the pad
+    "Dm": (38, [57, 62, 65, 69]), "Bb": (46, [58, 62, 65, 70]), "F": (41, [57, 60, 65, 69]),
+    "C": (48, [55, 60, 64, 67]), "Gm": (43, [55, 58, 62, 67]), "A": (45, [57, 61, 64, 69]),
+}
+SONG = ["Dm", "Bb", "Dm", "Bb", "F", "C", "Dm", "Bb", "Gm", "A",
+        "Dm", "Bb", "F", "C", "Gm", "Bb", "A", "Dm"]
+# (bar, beat, length in beats, midi note)
+MELODY = [
+    (10, 0, 1, 69), (10, 1, 0.5, 65), (10, 1.5, 0.5, 67), (10, 2, 2, 69),
+    (11, 0, 1.5, 74), (11, 1.5, 0.5, 72), (11, 2, 2, 69),
+    (12, 0, 1, 72), (12, 1, 1, 69), (12, 2, 1, 67), (12, 3, 1, 65),
+    (13, 0, 3, 64), (13, 3, 1, 67),
+    (14, 0, 1, 74), (14, 1, 0.5, 70), (14, 1.5, 0.5, 72), (14, 2, 2, 74),
+    (15, 0, 1, 77), (15, 1, 1, 74), (15, 2, 1, 72), (15, 3, 1, 70),
+    (16, 0, 2, 69), (16, 2, 2, 73),
+    (17, 0, 4, 74),
+]
+ARP = [0, 1, 2, 3, 2, 1, 0, 2]     # chord-tone order of the eight quavers of a bar
+
+
+def hz(midi):
+    return 440.0 * 2 ** ((midi - 69) / 12.0)
+
+
+def wavetable(partials, size=4096):
+    t = [sum(a * math.sin(2 * math.pi * (h * i / size)) for h, a in partials) for i in range(size)]
+    peak = max(abs(v) for v in t)
+    return [v / peak for v in t]
+
+
+PAD_TABLE = wavetable([(1, 1.0), (2, 0.32), (3, 0.14), (4, 0.05)])
+LEAD_TABLE = wavetable([(1, 1.0), (3, 0.11), (5, 0.04), (2, 0.08)])
+
+
+def osc(table, f, n, detune=1.0, vib=0.0, vib_rate=5.0):
+    size = len(table)
+    mask = size - 1
+    inc = f * detune * size / RATE
+    ph, out = 0.0, []
+    app = out.append
+    if vib:
+        for i in range(n):
+            app(table[int(ph) & mask])
+            ph += inc * (1 + vib * math.sin(2 * math.pi * vib_rate * i / RATE))
+    else:
+        for i in range(n):
+            app(table[int(ph) & mask])
+            ph += inc
+    return out
+
+
+_note_cache = {}
+
+
+def note(kind, midi, beats):
+    key = (kind, midi, beats)
+    if key in _note_cache:
+        return _note_cache[key]
+    f = hz(midi)
+    hold = beats * BEAT
+    if kind == "pad":
+        rel = 0.9
+        n = seconds(hold + rel)
+        a = osc(PAD_TABLE, f, n, 1.0023)
+        b = osc(PAD_TABLE, f, n, 0.9977)
+        att = seconds(0.45)
+        h = seconds(hold)
+        out = []
+        for i in range(n):
+            e = min(1.0, i / att) if i < h else math.exp(-(i - h) / (RATE * rel / 4))
+            out.append(e * (a[i] + b[i]) * 0.5)
+        out = lowpass(out, 2200)
+    elif kind == "keys":
+        n = seconds(1.1)
+        out = []
+        w = 2 * math.pi * f / RATE
+        for i in range(n):
+            t = i / RATE
+            index = 1.4 * math.exp(-t / 0.18)
+            out.append(math.exp(-t / 0.32) * min(1.0, t / 0.004) * math.sin(w * i + index * math.sin(w * i)))
+    elif kind == "bass":
+        n = seconds(hold + 0.2)
+        w = 2 * math.pi * f / RATE
+        out = []
+        for i in range(n):
+            t = i / RATE
+            e = min(1.0, t / 0.01) * (0.55 + 0.45 * math.exp(-t / 0.25)) * (1.0 if t < hold else math.exp(-(t - hold) / 0.05))
+            out.append(e * (math.sin(w * i) + 0.28 * math.sin(2 * w * i) + 0.08 * math.sin(3 * w * i)))
+    elif kind == "lead":
+        n = seconds(hold + 0.35)
+        body = osc(LEAD_TABLE, f, n, 1.0, vib=0.004, vib_rate=5.2)
+        h = seconds(hold)
+        out = []
+        for i in range(n):
+            t = i / RATE
+            e = min(1.0, t / 0.03) * (0.75 + 0.25 * math.exp(-t / 0.2))
+            if i >= h:
+                e *= math.exp(-(i - h) / (RATE * 0.09))
+            out.append(e * body[i])
+        out = lowpass(out, 3200)
+    elif kind == "kick":
+        n = seconds(0.32)
+        out, ph = [], 0.0
+        for i in range(n):
+            t = i / RATE
+            ph += 2 * math.pi * (48 + 70 * math.exp(-t / 0.03)) / RATE
+            out.append(math.exp(-t / 0.09) * min(1.0, t / 0.002) * math.sin(ph))
+    elif kind == "shaker":
+        rng = random.Random(midi)
+        n = seconds(0.07)
+        raw = [rng.uniform(-1, 1) for _ in range(n)]
+        hp = [raw[i] - raw[i - 1] if i else 0.0 for i in range(n)]
+        out = [v * math.exp(-i / (RATE * 0.018)) * min(1.0, i / 60) for i, v in enumerate(hp)]
+    _note_cache[key] = out
+    return out
+
+
+def add_into(buf, start, samples, gain):
+    end = min(len(buf), start + len(samples))
+    if end <= start:
+        return
+    seg = buf[start:end]
+    buf[start:end] = array("d", [a + gain * b for a, b in zip(seg, samples)])
+
+
+def stereo_delay(left, right, delay, feedback, mix_):
+    """Ping-pong echo, processed a delay-length block at a time."""
+    d = seconds(delay)
+    n = len(left)
+    el, er = array("d", bytes(8 * n)), array("d", bytes(8 * n))
+    for s0 in range(d, n, d):
+        s1 = min(n, s0 + d)
+        m = s1 - s0
+        src_l, src_r = left[s0 - d:s0 - d + m], right[s0 - d:s0 - d + m]
+        fb_l, fb_r = el[s0 - d:s0 - d + m], er[s0 - d:s0 - d + m]
+        # left echoes into right and back
+        er[s0:s1] = array("d", [a + feedback * b for a, b in zip(src_l, fb_l)])
+        el[s0:s1] = array("d", [a + feedback * b for a, b in zip(src_r, fb_r)])
+    return (array("d", [a + mix_ * b for a, b in zip(left, el)]),
+            array("d", [a + mix_ * b for a, b in zip(right, er)]))
+
+
+def render_music():
+    total = len(SONG) * BAR + 3.0
+    n = seconds(total)
+    L, R = array("d", bytes(8 * n)), array("d", bytes(8 * n))
+    fxL, fxR = array("d", bytes(8 * n)), array("d", bytes(8 * n))
+    for bar, name in enumerate(SONG):
+        root, voicing = CHORDS[name]
+        t0 = bar * BAR
+        last = bar == len(SONG) - 1
+        pad_len = 6 if last else 4
+        for k, m in enumerate(voicing):
+            pan = 0.3 + 0.4 * k / 3
+            v = note("pad", m, pad_len)
+            g = 0.11 if bar > 1 else 0.11 * (0.5 + 0.5 * bar)
+            add_into(L, seconds(t0), v, g * (1 - pan))
+            add_into(R, seconds(t0), v, g * pan)
+        if 2 <= bar < len(SONG) - 1:
+            for half in range(2):
+                v = note("bass", root, 1.8)
+                add_into(L, seconds(t0 + half * 2 * BEAT), v, 0.30)
+                add_into(R, seconds(t0 + half * 2 * BEAT), v, 0.30)
+            tones = sorted(voicing)
+            for q in range(8):
+                m = tones[ARP[q]] + 12
+                v = note("keys", m, 0.5)
+                pan = 0.25 + 0.5 * (q % 2)
+                g = 0.075 if q % 4 == 0 else 0.06
+                add_into(L, seconds(t0 + q * BEAT / 2), v, g * (1 - pan))
+                add_into(R, seconds(t0 + q * BEAT / 2), v, g * pan)
+                add_into(fxL, seconds(t0 + q * BEAT / 2), v, g * 0.5)
+            for beat in (0, 2):
+                v = note("kick", 0, 0)
+                add_into(L, seconds(t0 + beat * BEAT), v, 0.22)
+                add_into(R, seconds(t0 + beat * BEAT), v, 0.22)
+            if bar >= 6:
+                for q in range(8):
+                    v = note("shaker", q, 0)
+                    g = 0.05 if q % 2 else 0.025
+                    pan = 0.65
+                    add_into(L, seconds(t0 + q * BEAT / 2), v, g * (1 - pan))
+                    add_into(R, seconds(t0 + q * BEAT / 2), v, g * pan)
+    for bar, beat, length, m in MELODY:
+        v = note("lead", m, length)
+        t = bar * BAR + beat * BEAT
+        add_into(L, seconds(t), v, 0.13)
+        add_into(R, seconds(t), v, 0.12)
+        add_into(fxR, seconds(t), v, 0.09)
+    fxL, fxR = stereo_delay(fxL, fxR, 0.75 * BEAT, 0.45, 1.0)
+    L = array("d", [a + b for a, b in zip(L, fxL)])
+    R = array("d", [a + b for a, b in zip(R, fxR)])
+    # gentle fade over the last two seconds
+    f0 = n - seconds(2.0)
+    for i in range(f0, n):
+        g = (n - i) / (n - f0)
+        L[i] *= g
+        R[i] *= g
+    return L, R
+
+
+def make_music(outdir):
+    mp3dir = os.path.join(outdir, "mp3s")
+    os.makedirs(mp3dir, exist_ok=True)
+    lame = shutil.which("lame")
+    if not lame:
+        sys.exit("make_assets: lame is not installed (apt-get install lame)")
+    L, R = render_music()
+    tmp = tempfile.mkdtemp(prefix="tubrix-music-")
+    try:
+        wav = os.path.join(tmp, "music.wav")
+        mp3 = os.path.join(tmp, "music.mp3")
+        with open(wav, "wb") as f:
+            f.write(wav_bytes(L, R, -1.5))
+        # constant 128 kbit/s joint stereo; no tags beyond lame's own info frame
+        subprocess.run([lame, "--quiet", "--noreplaygain", "-b", "128", "--cbr", "-m", "j", "-q", "2",
+                        wav, mp3], check=True)
+        shutil.copyfile(mp3, os.path.join(mp3dir, MUSIC_NAME))
+    finally:
+        shutil.rmtree(tmp)
+
+
+# ---------------------------------------------------------------- contact sheets
+# Screens put together from the generated files at the positions, scales and
+# tints the game draws them with, so the look can be judged without a build.
+
+MARKER = (0x64, 0x50, 0xE1)
+
+
+def frame_of(im, frames, cols, rows, f):
+    fw, fh = im.width // cols, im.height // rows
+    return im.crop(((f % cols) * fw, (f // cols) * fh, (f % cols + 1) * fw, (f // cols + 1) * fh))
+
+
+def blit(screen, im, x, y, scale=1.0, alpha=255):
+    im = im.convert("RGBA")
+    if scale != 1.0:
+        im = im.resize((max(1, int(round(im.width * scale))), max(1, int(round(im.height * scale)))), Image.BILINEAR)
+    if alpha != 255:
+        im.putalpha(im.getchannel("A").point(lambda v: v * alpha // 255))
+    lay = Image.new("RGBA", screen.size, (0, 0, 0, 0))
+    lay.paste(im, (int(round(x)), int(round(y))))
+    screen.alpha_composite(lay)
+
+
+def sheet_text(screen, x, y, s, size, colour, path=SHEET_FONT):
+    d = ImageDraw.Draw(screen)
+    d.text((x, y), s, font=font(size, path), fill=colour)
+
+
+def sheet_width(s, size, path=SHEET_FONT_BOLD):
+    return font(size, path).getlength(s)
+
+
+def blank_screen():
+    return Image.new("RGBA", (713, 653), (255, 255, 255, 255))
+
+
+def sheet_menu(im):
+    sc = blank_screen()
+    blit(sc, im["menu.png"], 0, 0, 0.7)
+    for n, (x, y) in enumerate(LEVEL_POS):
+        f = 1 if n == 3 else 0
+        blit(sc, frame_of(im["level_button_%d-3-1-3.png" % n], 3, 1, 3, f), x, y, 0.7, 0x96)
+    blit(sc, frame_of(im["instruction_button-3-1-3.png"], 3, 1, 3, 0), 50, 535, 0.6, 0xC8)
+    blit(sc, im["pointer.png"], 452, 522)
+    return sc
+
+
+def sheet_instructions(im):
+    sc = blank_screen()
+    blit(sc, im["instruction.png"], 0, 0, 0.7)
+    blit(sc, frame_of(im["main_button-3-1-3.png"], 3, 1, 3, 0), 580, 590, 0.7, 0xC8)
+    blit(sc, frame_of(im["play_button-3-1-3.png"], 3, 1, 3, 1), 580, 520, 0.7, 0xC8)
+    blit(sc, im["pointer.png"], 640, 546)
+    return sc
+
+
+# (column, row, colourIndex, pipeShape, rotation) of a small game in progress
+BOARD = [
+    (0, 23, 0, 1, 1), (1, 23, 0, 3, 3), (2, 23, 2, 2, 2), (3, 23, 2, 1, 1), (4, 23, 5, 0, 0), (5, 23, 5, 1, 1),
+    (6, 23, 5, 3, 3), (7, 23, 5, 4, 3), (9, 23, 3, 1, 0), (10, 23, 3, 3, 1), (11, 23, 6, 2, 0),
+    (0, 22, 0, 1, 0), (1, 22, 1, 1, 0), (2, 22, 2, 3, 0), (3, 22, 2, 0, 0), (6, 22, 4, 1, 0), (7, 22, 4, 2, 1),
+    (8, 22, 4, 3, 3), (9, 22, 3, 0, 0), (10, 22, 6, 1, 1), (11, 22, 6, 3, 2),
+    (0, 21, 1, 4, 2), (1, 21, 1, 3, 1), (2, 21, 1, 1, 1), (7, 21, 4, 4, 2), (10, 21, 6, 2, 2), (11, 21, 6, 4, 3),
+]
+FLOWED = {(4, 23), (5, 23), (6, 23), (3, 23), (3, 22), (2, 22), (2, 23)}
+
+
+def draw_piece(sc, im, col, row, colour, shape, rot, flowed=False, x=None, y=None):
+    name = "piece_9-20-5-4.png" if flowed else "piece_%d-20-5-4.png" % colour
+    fx = 70 + 22 * col if x is None else x
+    fy = 84 + 22 * row if y is None else y
+    blit(sc, frame_of(im[name], 20, 5, 4, rot * 5 + shape), fx, fy, 0.7, 235 if flowed else 255)
+
+
+def sheet_play(im, mode):
+    sc = blank_screen()
+    blit(sc, im["bg3.png"], 0, 0, 0.7)
+    hud = [("3", 215, 12), ("18420", 424, 56), ("37", 432, 129), ("96", 440, 205), ("14", 434, 279), ("8", 432, 360)]
+    for s, x, y in hud:
+        sheet_text(sc, x, y, s, 32, (0xF0, 0xF0, 0xFF, 0xB4))
+    for (c, r, ci, sh, ro) in BOARD:
+        draw_piece(sc, im, c, r, ci, sh, ro, mode == "running" and (c, r) in FLOWED)
+    # the falling T shape and an L shape waiting in the preview
+    for (i, j, sh, ro) in [(2, 1, 1, 0), (1, 2, 3, 1), (2, 2, 2, 2), (3, 2, 1, 1)]:
+        draw_piece(sc, im, 4 + i, 13 + j, 4, sh, ro)
+    for (i, j, sh, ro) in [(3, 1, 4, 2), (1, 2, 1, 1), (2, 2, 0, 0), (3, 2, 3, 3)]:
+        draw_piece(sc, im, 16 + i, 18 + j, 1, sh, ro)
+    f_start = 2 if mode == "running" else 0
+    blit(sc, frame_of(im["start_button2-3-1-3.png"], 3, 1, 3, f_start), 420, 600, 0.65)
+    blit(sc, frame_of(im["pause_button2-3-1-3.png"], 3, 1, 3, 1 if mode == "running" else 0), 515, 600, 0.65)
+    blit(sc, frame_of(im["stop_button2-3-1-3.png"], 3, 1, 3, 0), 585, 600, 0.65)
+    if mode == "running":
+        lf = SHEET_FONT_BOLD
+        for n, s in enumerate(["7 Block Pipe", "+ 4 Block Pipe"]):
+            sheet_text(sc, 342 - sheet_width(s, 15), 108 + 20 * n, s, 15, (255, 255, 255, 255), lf)
+        sheet_text(sc, 355, 108, "New", 15, MARKER + (255,), lf)
+        sheet_text(sc, 355, 128, "High!", 15, MARKER + (255,), lf)
+        s = "pts : 88"
+        sheet_text(sc, 342 - sheet_width(s, 15), 148, s, 15, (0x50, 0x50, 0x50, 255), lf)
+        sheet_text(sc, 355, 148, "2x", 15, MARKER + (255,), lf)
+        sheet_text(sc, 355, 168, "Bonus", 15, MARKER + (255,), lf)
+        sheet_text(sc, 60, 108, "4 Block Cycle", 15, (0x50, 0x50, 0x50, 255), lf)
+        sheet_text(sc, 10, 108, "New", 15, MARKER + (255,), lf)
+        sheet_text(sc, 2, 128, "High!", 15, MARKER + (255,), lf)
+        sheet_text(sc, 60, 128, "pts : 512", 15, (255, 255, 255, 255), lf)
+        blit(sc, im["juice.png"], 61, 240, 0.7, 230)
+    elif mode == "idle":
+        blit(sc, im["game_info.png"], 61, 240, 0.7, 0xE6)
+    elif mode == "paused":
+        blit(sc, im["paused.png"], 61, 240, 0.7, 0xE6)
+    elif mode == "gameover":
+        blit(sc, im["game_over.png"], 61, 240, 0.7, 0xE6)
+        blit(sc, frame_of(im["yes_button-3-1-3.png"], 3, 1, 3, 1), 130, 332, 0.5)
+        blit(sc, frame_of(im["no_button-3-1-3.png"], 3, 1, 3, 0), 225, 332, 0.5)
+    blit(sc, im["pointer.png"], 560, 620 if mode != "gameover" else 150)
+    return sc
+
+
+def sheet_pieces(im):
+    """Every piece sheet at twice size, and a joined network at game size."""
+    sc = Image.new("RGBA", (713, 960), (22, 30, 44, 255))
+    for n, name in enumerate(["piece_%d-20-5-4.png" % i for i in range(7)] + ["piece_9-20-5-4.png"]):
+        x, y = 10 + (n % 2) * 350, 10 + (n // 2) * 180
+        blit(sc, im[name], x, y + 18, 1.25)
+        sheet_text(sc, x, y, name, 14, (220, 230, 240, 255), SHEET_FONT_BOLD)
+    sheet_text(sc, 10, 732, "joined at game size (scale 0.7):", 14, (220, 230, 240, 255), SHEET_FONT_BOLD)
+    net = [(0, 0, 5, 3, 1), (1, 0, 5, 1, 1), (2, 0, 5, 2, 2), (3, 0, 5, 3, 2), (2, 1, 4, 1, 0), (3, 1, 4, 3, 0),
+           (0, 1, 5, 1, 0), (0, 2, 6, 3, 0), (1, 2, 6, 0, 0), (2, 2, 6, 3, 3), (1, 3, 6, 4, 2), (1, 1, 1, 4, 0)]
+    for (c, r, ci, sh, ro) in net:
+        draw_piece(sc, im, 0, 0, ci, sh, ro, x=20 + 22 * c, y=760 + 22 * r)
+        draw_piece(sc, im, 0, 0, ci, sh, ro, True, x=140 + 22 * c, y=760 + 22 * r)
+    big = sc.crop((10, 750, 240, 860)).resize((460, 220), Image.LANCZOS)
+    sc.alpha_composite(big, (250, 730))
+    return sc
+
+
+def sheet_pong(im):
+    sc = blank_screen()
+    blit(sc, im["pong_background.png"], 367, 0)
+    blit(sc, im["pong_scoreboard.png"], 298, 500)
+    sheet_text(sc, 308, 536, "3", 33, (0, 0, 0, 255), SHEET_FONT)
+    sheet_text(sc, 406, 536, "4", 33, (0, 0, 0, 255), SHEET_FONT)
+    blit(sc, im["paddle.png"], 10, 240)
+    blit(sc, im["paddle.png"], 689, 300)   # the field is wider than the window
+    blit(sc, frame_of(im["pongball-2-2-1.png"], 2, 2, 1, 0), 200, 200)
+    hot = frame_of(im["pongball-2-2-1.png"], 2, 2, 1, 1)
+    for k, a in ((3, 0x19), (2, 0x32), (1, 0x64)):
+        blit(sc, hot, 500 - 8 * k, 320 - 2 * k, 1.0, a)
+    blit(sc, hot, 500, 320)
+    return sc
+
+
+def sheet_extras(im):
+    """Game-over and demo backgrounds at half size, with the small pictures."""
+    sc = Image.new("RGBA", (713, 653 + 120), (22, 30, 44, 255))
+    for n, name in enumerate(["gameover_background_won.png", "gameover_background_lost.png",
+                              "demoa_background.png", "demob_background.png"]):
+        x, y = (n % 2) * 357, (n // 2) * 327
+        bg = im[name].copy().convert("RGBA")
+        if n < 2:
+            blit(bg, frame_of(im["gameover_button_playagain-3-1-3.png"], 3, 1, 3, 1), 252, 258)
+            blit(bg, frame_of(im["gameover_button_menu-3-1-3.png"], 3, 1, 3, 0), 252, 331)
+        if n == 2:
+            blit(bg, frame_of(im["box-3-2-2.png"], 3, 2, 2, 0), 300, 200)
+            for i, nm in enumerate(["bitmap24.bmp", "png24.png", "png32.png"]):
+                blit(bg, im[nm], 530 + 60 * i, 460)
+            sheet_text(bg, 5, 350, "Alpha Value = 180", 33, (0, 0, 0, 255))
+        if n == 3:
+            for i in range(4):
+                blit(bg, frame_of(im["ball-4-4-1.png"], 4, 4, 1, i), 150 + 110 * i, 559 - (i % 2) * 90)
+                sheet_text(bg, 150 + 110 * i, 559 - (i % 2) * 90, str(i), 33, (255, 255, 255, 255))
+        blit(sc, bg, x, y, 0.5)
+    x = 10
+    for name, scale in [("box-3-2-2.png", 0.8), ("ball-4-4-1.png", 1), ("pongball-2-2-1.png", 2), ("icon.png", 1),
+                        ("pointer.png", 2), ("png32.png", 1), ("paddle.png", 1)]:
+        blit(sc, im[name], x, 660, scale)
+        x += int(im[name].width * scale) + 16
+    return sc
+
+
+def make_sheets(outdir, im):
+    docdir = os.path.join(outdir, "docs")
+    os.makedirs(docdir, exist_ok=True)
+    sheets = {
+        "screen_menu.png": sheet_menu(im),
+        "screen_instructions.png": sheet_instructions(im),
+        "screen_play.png": sheet_play(im, "running"),
+        "screen_play_start.png": sheet_play(im, "idle"),
+        "screen_play_paused.png": sheet_play(im, "paused"),
+        "screen_play_gameover.png": sheet_play(im, "gameover"),
+        "screen_pong.png": sheet_pong(im),
+        "pieces.png": sheet_pieces(im),
+        "extras.png": sheet_extras(im),
+    }
+    for name, sc in sheets.items():
+        sc.convert("RGB").save(os.path.join(docdir, name), "PNG")
+
+
+if __name__ == "__main__":
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    im = make_images(out)
+    make_sheets(out, im)
+    make_sounds(out)
+    make_music(out)
