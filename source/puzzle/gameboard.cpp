@@ -22,6 +22,9 @@ constexpr int kOpaque = 255;
 constexpr int kSoundVolume = 100;
 constexpr int kGroupSlots = 4;
 constexpr int kBottomRow = kBoardRows - 1;
+constexpr int kBoardLeft = 70;
+constexpr int kBoardTop = 84;
+constexpr int kCellPitch = 22;
 constexpr int kDeltaX[kDirections] = {0, 1, 0, -1};
 constexpr int kDeltaY[kDirections] = {-1, 0, 1, 0};
 
@@ -53,6 +56,18 @@ C_GameBoard::C_GameBoard() {
 }
 
 C_GameBoard::~C_GameBoard() = default;
+
+HRESULT C_GameBoard::Render() {
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            if (C_Piece* piece = grid[x][y].get()) {
+                piece->DrawAt(kBoardLeft + kCellPitch * x, kBoardTop + kCellPitch * y, fade,
+                              boardAlpha);
+            }
+        }
+    }
+    return S_OK;
+}
 
 C_Piece* C_GameBoard::PieceAt(int x, int y) const {
     if (x < 0 || x >= kBoardColumns || y < 0 || y >= kBoardRows) {

@@ -27,6 +27,8 @@ public:
     ~C_GameBoard() override;
 
     HRESULT Update() override { return S_OK; }
+    // Draws every piece in its cell, flowed pieces at `fade`, with `boardAlpha`.
+    HRESULT Render() override;
     void OnCollide(C_GameObject* other) override { (void)other; }
 
     // Scores and counts each full row from the bottom up and starts the flow

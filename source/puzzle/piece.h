@@ -1,7 +1,11 @@
 #pragma once
 
+#include <memory>
+
 #include "model/gameobject.h"
 #include "shell/hresult.h"
+
+class C_Sprite;
 
 // Directions on the board: up is row - 1, down row + 1.
 enum Direction { DIR_UP = 0, DIR_RIGHT = 1, DIR_DOWN = 2, DIR_LEFT = 3 };
@@ -23,10 +27,17 @@ public:
     // Draws the pipe form, then its rotation; the four shape links say which
     // neighbours belong to the same shape.
     C_Piece(int colourIndex, int up, int right, int down, int left);
-    ~C_Piece() override = default;
+    // Deletes both sprites.
+    ~C_Piece() override;
 
     HRESULT Update() override { return S_OK; }
     void OnCollide(C_GameObject* other) override { (void)other; }
+    // Draws the piece with its top-left corner at pixel (x, y): pulsing while
+    // on a cycle (the pulse advances at every draw), shrunk to `scale` about
+    // the cell's middle while flowed, at `alpha` while marked, opaque
+    // otherwise. The two sprites are loaded at the first draw, so pieces
+    // that are never drawn (the rules alone) need no display.
+    virtual void DrawAt(int pixelX, int pixelY, float drawScale, int alpha);
 
     // A quarter turn of the pipe and of the shape links.
     void RotateClockwise();
@@ -58,6 +69,13 @@ public:
     // Parent in the cycle search tree.
     C_Piece* p_cyp = nullptr;
     int rotation;
+    // "piece_" + colourIndex + "-20-5-4.png", and the sheet used while
+    // flowed or on a cycle.
+    std::unique_ptr<C_Sprite> sprite;
+    std::unique_ptr<C_Sprite> cycleSprite;
+
+private:
+    void LoadSprites();
 };
 
 // Openings of a pipe form before any rotation (up, right, down, left).

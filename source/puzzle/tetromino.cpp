@@ -31,6 +31,11 @@ constexpr ShapeCell kShapes[kShapeTypes][kShapeCells] = {
 constexpr int kOBoxSize = 4;
 constexpr float kCentreX = 400.0f;
 constexpr float kCentreY = 300.0f;
+constexpr int kBoardLeft = 70;
+constexpr int kBoardTop = 84;
+constexpr int kCellPitch = 22;
+constexpr float kPieceScale = 0.7f;
+constexpr int kOpaque = 255;
 constexpr int kDeltaX[kDirections] = {0, 1, 0, -1};
 constexpr int kDeltaY[kDirections] = {-1, 0, 1, 0};
 
@@ -67,6 +72,18 @@ C_Tetromino::C_Tetromino(C_GameBoard* boardIn) : type(RandomIndex(kShapeTypes)),
 }
 
 C_Tetromino::~C_Tetromino() = default;
+
+HRESULT C_Tetromino::Render() {
+    for (int i = 0; i < boxSize; ++i) {
+        for (int j = 0; j < boxSize; ++j) {
+            if (C_Piece* piece = box[i][j]) {
+                piece->DrawAt(kBoardLeft + kCellPitch * (column + i),
+                              kBoardTop + kCellPitch * (row + j), kPieceScale, kOpaque);
+            }
+        }
+    }
+    return S_OK;
+}
 
 void C_Tetromino::SetGridPosition(int columnIn, int rowIn, int thirdIn) {
     column = columnIn;

@@ -33,6 +33,8 @@ public:
     ~C_Tetromino() override;
 
     HRESULT Update() override { return S_OK; }
+    // Draws each piece in the board cell it covers, as the board draws.
+    HRESULT Render() override;
     void OnCollide(C_GameObject* other) override { (void)other; }
 
     void SetGridPosition(int column, int row, int third);

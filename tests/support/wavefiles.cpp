@@ -1,8 +1,6 @@
 #include "support/wavefiles.h"
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -71,30 +69,16 @@ std::vector<uint8_t> StereoRamp(int frames) {
     return bytes;
 }
 
-ScratchDirectory::ScratchDirectory() : previous(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tubrix-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "cannot make a scratch directory";
-        return;
-    }
-    root = pattern;
-    std::filesystem::create_directory(root / "wavs");
-    std::filesystem::current_path(root);
-}
-
-ScratchDirectory::~ScratchDirectory() {
-    std::filesystem::current_path(previous);
-    if (!root.empty()) {
-        std::filesystem::remove_all(root);
-    }
+ScratchDirectory::ScratchDirectory() {
+    std::filesystem::create_directory("wavs");
 }
 
 void ScratchDirectory::WriteWave(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    std::ofstream out(root / "wavs" / name, std::ios::binary);
+    std::ofstream out("wavs/" + name, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
 }
 
 void ScratchDirectory::RemoveWave(const std::string& name) const {
-    std::filesystem::remove(root / "wavs" / name);
+    std::filesystem::remove("wavs/" + name);
 }

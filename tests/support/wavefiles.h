@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "support/imagefiles.h"
 
 // What a fixture WAV file holds. The samples are raw data-chunk bytes.
 struct WaveSpec {
@@ -26,20 +27,17 @@ std::vector<uint8_t> BuildWave(const WaveSpec& spec);
 // `frames` frames of a 16-bit stereo ramp: left counts up, right down.
 std::vector<uint8_t> StereoRamp(int frames);
 
-// A fresh directory with an empty "wavs" folder, made the working directory
-// while this lives; everything in it is removed afterwards.
+// A fresh working directory (see ImageDirectory) with empty "images" and
+// "wavs" folders while this lives.
 class ScratchDirectory {
 public:
     ScratchDirectory();
-    ~ScratchDirectory();
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
     // Writes `bytes` as wavs/`name`.
     void WriteWave(const std::string& name, const std::vector<uint8_t>& bytes) const;
     void RemoveWave(const std::string& name) const;
+    const ImageDirectory& Images() const { return images; }
 
 private:
-    std::filesystem::path root;
-    std::filesystem::path previous;
+    ImageDirectory images;
 };
