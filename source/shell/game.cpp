@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "audio/wave.h"
 #include "console/console.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -31,6 +32,7 @@ C_Game::C_Game() {
 }
 
 C_Game::~C_Game() {
+    ReleaseAllWaves();
     DestroyFrameworkObjects();
 }
 

@@ -11,7 +11,8 @@ public:
     // Initialises view, console, controller and model, reporting each failure
     // and going on.
     C_Game();
-    // Deletes net, model, controller, console and view, in that order.
+    // Releases every wave and the sound device, then deletes net, model,
+    // controller, console and view, in that order.
     ~C_Game();
     C_Game(const C_Game&) = delete;
     C_Game& operator=(const C_Game&) = delete;

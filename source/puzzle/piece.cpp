@@ -1,0 +1,115 @@
+#include "puzzle/piece.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "puzzle/randomdraw.h"
+#include "shell/error.h"
+#include "view/sprite.h"
+
+const int kPipeOpenings[kPipeShapes][kDirections] = {
+    {1, 1, 1, 1},  // cross
+    {1, 0, 1, 0},  // straight
+    {1, 1, 0, 1},  // T
+    {1, 1, 0, 0},  // corner
+    {1, 0, 0, 0},  // end
+};
+
+namespace {
+
+constexpr float kFramePixels = 32.0f;
+constexpr float kPieceScale = 0.7f;
+constexpr float kCellPixels = kFramePixels * kPieceScale;  // 22.4
+constexpr float kPulseDepth = 0.5f;
+constexpr float kPulseStep = 0.1f;
+constexpr int kPulseAlphaDepth = 100;
+constexpr int kPulseAlphaMiddle = 126;
+constexpr int kOpaque = 255;
+
+uint32_t White(int alpha) {
+    const int clamped = alpha < 0 ? 0 : (alpha > kOpaque ? kOpaque : alpha);
+    return static_cast<uint32_t>(clamped) << 24 | 0x00FFFFFFu;
+}
+
+// new[d] = old[d - 1]: what was open up is open right.
+void TurnClockwise(int (&flags)[kDirections]) {
+    const int left = flags[DIR_LEFT];
+    for (int d = DIR_LEFT; d > DIR_UP; --d) {
+        flags[d] = flags[d - 1];
+    }
+    flags[DIR_UP] = left;
+}
+
+// new[d] = old[d + 1].
+void TurnCounterClockwise(int (&flags)[kDirections]) {
+    const int up = flags[DIR_UP];
+    for (int d = DIR_UP; d < DIR_LEFT; ++d) {
+        flags[d] = flags[d + 1];
+    }
+    flags[DIR_LEFT] = up;
+}
+
+}  // namespace
+
+C_Piece::C_Piece(int colourIndexIn, int up, int right, int down, int left)
+    : colourIndex(colourIndexIn), shapeLinks{up, right, down, left} {
+    typeId = OBJECT_PIECE;
+    pipeShape = RandomIndex(kPipeShapes);
+    rotation = RandomIndex(kRotations);
+    for (int d = 0; d < kDirections; ++d) {
+        openings[d] = kPipeOpenings[pipeShape][d];
+    }
+    for (int turn = 0; turn < rotation; ++turn) {
+        TurnClockwise(openings);
+    }
+}
+
+C_Piece::~C_Piece() = default;
+
+void C_Piece::LoadSprites() {
+    sprite = std::make_unique<C_Sprite>("piece_" + IntToString(colourIndex) + "-20-5-4.png");
+    cycleSprite = std::make_unique<C_Sprite>("piece_9-20-5-4.png");
+    width = sprite->GetFrameWidth();
+    height = sprite->GetFrameHeight();
+}
+
+void C_Piece::DrawAt(int pixelX, int pixelY, float drawScale, int alpha) {
+    if (!sprite) {
+        LoadSprites();
+    }
+    const float left = static_cast<float>(pixelX);
+    const float top = static_cast<float>(pixelY);
+    if (onCycle != 0) {
+        const float a = std::cos(pulse) * kPulseDepth;
+        const float b = std::sin(pulse) * kPulseDepth;
+        pulse += kPulseStep;
+        const int beat = static_cast<int>(std::cos(pulse) * kPulseAlphaDepth) + kPulseAlphaMiddle;
+        cycleSprite->SetFrame(GetFrame());
+        cycleSprite->Draw({left + (kCellPixels - (a + kPieceScale) * kFramePixels) / 2,
+                           top + (kCellPixels - (b + kPieceScale) * kFramePixels) / 2},
+                          {0.0f, 0.0f}, 0.0f, {a + kPieceScale, b + kPieceScale}, White(beat));
+    } else if (flowed != 0) {
+        const float offset = (kCellPixels - drawScale * kFramePixels) / 2;
+        cycleSprite->SetFrame(GetFrame());
+        cycleSprite->Draw({left + offset, top + offset}, {0.0f, 0.0f}, 0.0f, {drawScale, drawScale},
+                          White(alpha));
+        pulse = 0.0f;
+    } else {
+        sprite->SetFrame(GetFrame());
+        sprite->Draw({left, top}, {0.0f, 0.0f}, 0.0f, {kPieceScale, kPieceScale},
+                     White(marked != 0 ? alpha : kOpaque));
+    }
+}
+
+void C_Piece::RotateClockwise() {
+    rotation = (rotation + 1) % kRotations;
+    TurnClockwise(shapeLinks);
+    TurnClockwise(openings);
+}
+
+void C_Piece::RotateCounterClockwise() {
+    rotation = rotation == 0 ? kRotations - 1 : rotation - 1;
+    TurnCounterClockwise(shapeLinks);
+    TurnCounterClockwise(openings);
+}

@@ -1,0 +1,130 @@
+#include "support/puzzleboard.h"
+
+#include <cstdlib>
+
+#include "audio/wave.h"
+#include "console/console.h"
+#include "puzzle/randomdraw.h"
+#include "shell/globals.h"
+#include "support/promptrecorder.h"
+
+int DrawFor(int index, int n) {
+    for (int draw = 0; draw <= kDrawMax; ++draw) {
+        if (DrawToIndex(draw, n) == index) {
+            return draw;
+        }
+    }
+    ADD_FAILURE() << "no draw gives " << index << " of " << n;
+    return 0;
+}
+
+std::vector<int> PipeDraws(const std::string& openings) {
+    int wanted[kDirections] = {};
+    for (char c : openings) {
+        wanted[std::string("URDL").find(c)] = 1;
+    }
+    for (int shape = 0; shape < kPipeShapes; ++shape) {
+        for (int rotation = 0; rotation < kRotations; ++rotation) {
+            bool same = true;
+            for (int d = 0; d < kDirections; ++d) {
+                // Openings of `shape` after `rotation` clockwise turns.
+                same = same && kPipeOpenings[shape][(d + kDirections - rotation) % kDirections] ==
+                                   wanted[d];
+            }
+            if (same) {
+                return {DrawFor(shape, kPipeShapes), DrawFor(rotation, kRotations)};
+            }
+        }
+    }
+    ADD_FAILURE() << "no pipe opens toward " << openings;
+    return {};
+}
+
+ForcedDraws::ForcedDraws(std::vector<int> drawsIn) : draws(drawsIn.begin(), drawsIn.end()) {
+    SetDrawSource([this] {
+        if (draws.empty()) {
+            return std::rand() % (kDrawMax + 1);
+        }
+        const int draw = draws.front();
+        draws.pop_front();
+        return draw;
+    });
+}
+
+ForcedDraws::~ForcedDraws() {
+    SetDrawSource(nullptr);
+}
+
+void BoardTest::SetUp() {
+    Prompts().Install();
+    g_pConsole->Update();
+    linesAtStart = g_pConsole->GetLines().size();
+    scratch = std::make_unique<ScratchDirectory>();
+    WaveSpec tone;
+    tone.samples = StereoRamp(44100);
+    scratch->WriteWave("ghost.wav", BuildWave(tone));
+    scratch->WriteWave("bonus.wav", BuildWave(tone));
+    NewBoard();
+}
+
+void BoardTest::TearDown() {
+    board.reset();
+    ReleaseAllWaves();
+    g_waveCache.clear();
+    outerLevel = 0;
+    SetDrawSource(nullptr);
+    scratch.reset();
+    g_pConsole->Update();
+}
+
+void BoardTest::NewBoard(int level) {
+    board.reset();
+    outerLevel = level;
+    board = std::make_unique<C_GameBoard>();
+}
+
+C_Piece* BoardTest::Put(int x, int y, const std::string& openings) {
+    ForcedDraws draws(PipeDraws(openings));
+    board->grid[x][y] = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
+    C_Piece* piece = board->grid[x][y].get();
+    piece->SetX(x);
+    piece->SetY(y);
+    return piece;
+}
+
+void BoardTest::FillRow(int y) {
+    for (int x = 0; x < kBoardColumns; ++x) {
+        if (board->grid[x][y] == nullptr) {
+            Put(x, y, "D");
+        }
+    }
+}
+
+void BoardTest::ConnectAll() {
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            if (C_Piece* piece = board->PieceAt(x, y)) {
+                board->UpdateConnections(piece);
+            }
+        }
+    }
+}
+
+int BoardTest::GhostPlays() const {
+    return g_waveCache.at("ghost.wav")->PlayCount();
+}
+
+int BoardTest::BonusPlays() const {
+    return g_waveCache.at("bonus.wav")->PlayCount();
+}
+
+bool BoardTest::Traced(const std::string& line) const {
+    const std::list<std::string> lines = g_pConsole->GetLines();
+    size_t fresh = lines.size() - linesAtStart;
+    for (auto it = lines.begin(); fresh > 0; ++it, --fresh) {
+        if (*it == line) {
+            return true;
+        }
+    }
+    return false;
+}

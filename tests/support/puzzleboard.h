@@ -1,0 +1,62 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "puzzle/gameboard.h"
+#include "puzzle/piece.h"
+#include "support/wavefiles.h"
+
+// The smallest draw that DrawToIndex turns into `index` out of `n`.
+int DrawFor(int index, int n);
+
+// The two draws (form, then rotation) of a piece open exactly toward
+// `openings`, written with the letters U, R, D, L ("UR" is a corner open up
+// and right).
+std::vector<int> PipeDraws(const std::string& openings);
+
+// Replaces the puzzle's draws with `draws` while it lives; once they run
+// out, rand() takes over again.
+class ForcedDraws {
+public:
+    explicit ForcedDraws(std::vector<int> draws);
+    ~ForcedDraws();
+    ForcedDraws(const ForcedDraws&) = delete;
+    ForcedDraws& operator=(const ForcedDraws&) = delete;
+    size_t Left() const { return draws.size(); }
+
+private:
+    std::deque<int> draws;
+};
+
+// A board in a scratch directory that holds the two sounds it loads, and
+// helpers to lay pieces into it by hand.
+class BoardTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A new board at `level`, replacing the previous one.
+    void NewBoard(int level = 0);
+    // A piece opening toward `openings` put in cell (x, y) of the board.
+    C_Piece* Put(int x, int y, const std::string& openings);
+    // Fills the empty cells of row y with end pipes open down, which join
+    // nothing sideways.
+    void FillRow(int y);
+    // Recomputes every connection of the board, as settling does.
+    void ConnectAll();
+    // How many times each board sound has played.
+    int GhostPlays() const;
+    int BonusPlays() const;
+    // True if a console line printed during this test is `line`.
+    bool Traced(const std::string& line) const;
+
+    std::unique_ptr<ScratchDirectory> scratch;
+    std::unique_ptr<C_GameBoard> board;
+    size_t linesAtStart = 0;
+};
