@@ -1,15 +1,32 @@
 #pragma once
 
+#include <memory>
+
 #include "model/gamestate.h"
 
-// The game-over screen after Pong, won (1) or lost (0). Built by a later change.
+class C_Button;
+class C_Sprite;
+class C_Wave;
+
+// The end of a game of Pong, won (1, with a cheer) or lost (0): buttons to
+// the menu and to another game. Escape returns to the menu.
 class C_GameOver : public C_GameState {
 public:
-    explicit C_GameOver(int isWon) : won(isWon) {}
-    void HandleInput() override {}
-    void Update() override {}
-    void Render() override {}
+    explicit C_GameOver(int won);
+    ~C_GameOver() override;
+
+    void HandleInput() override;
+    void Update() override;
+    void Render() override;
+
+    C_Button* GetMenuButton() const { return menuButton.get(); }
+    C_Button* GetPlayAgainButton() const { return playAgainButton.get(); }
+    // Null in the lost variant.
+    C_Wave* GetCrowdSound() const { return crowdSound.get(); }
 
 private:
-    int won;
+    std::unique_ptr<C_Wave> crowdSound;
+    std::unique_ptr<C_Sprite> background;
+    std::unique_ptr<C_Button> playAgainButton;
+    std::unique_ptr<C_Button> menuButton;
 };

@@ -1,12 +1,32 @@
 #pragma once
 
+#include <array>
+#include <memory>
+
 #include "model/gamestate.h"
 
-// The main menu: starting level, instructions, quit. Built by a later change.
+class C_Button;
+class C_Sprite;
+
+constexpr int kLevelButtons = 10;
+
+// The first screen: ten level buttons that start a game at that level, a
+// button to the instructions, F4 to play again at the last level, and
+// Escape to quit. The level travels to the game through outerLevel.
 class C_Menu : public C_GameState {
 public:
-    C_Menu() = default;
-    void HandleInput() override {}
-    void Update() override {}
-    void Render() override {}
+    C_Menu();
+    ~C_Menu() override;
+
+    void HandleInput() override;
+    void Update() override;
+    void Render() override;
+
+    C_Button* GetLevelButton(int n) const { return levelButtons[static_cast<size_t>(n)].get(); }
+    C_Button* GetInstructionsButton() const { return instructionsButton.get(); }
+
+private:
+    std::unique_ptr<C_Sprite> background;
+    std::array<std::unique_ptr<C_Button>, kLevelButtons> levelButtons;
+    std::unique_ptr<C_Button> instructionsButton;
 };

@@ -103,6 +103,11 @@ TEST_F(ConsoleRenderTest, LinesFillFromTheTopOldestFirst) {
 }
 
 TEST_F(ConsoleRenderTest, TheBackdropAndBarFollowTheSlideAndVanishWhenClosed) {
+    // Under an empty first screen, so that the frame is the console's alone.
+    ImageDirectory images;
+    images.Write("console_top.png", SolidPng(713, 1, 0xFFFFFFFF));
+    images.Write("pointer.png", SolidPng(4, 4, 0x00000000));
+    images.WriteClearMenuPictures();
     StartGame();
     ASSERT_TRUE(RunFrames(2));
     for (uint32_t pixel : Pixels()) {

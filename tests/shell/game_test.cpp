@@ -8,6 +8,7 @@
 #include "console/console.h"
 #include "model/model.h"
 #include "support/framework.h"
+#include "support/imagefiles.h"
 #include "view/view.h"
 
 namespace {
@@ -28,6 +29,8 @@ TEST_F(GameTest, StartUpBringsEverythingUpWithoutReports) {
 }
 
 TEST_F(GameTest, TheWindowIsTubrixAt713By653AndFramesClearToWhite) {
+    ImageDirectory images;
+    images.WriteClearMenuPictures();
     StartGame();
     platform::Display* device = g_pView->GetDevice();
     ASSERT_NE(device, nullptr);

@@ -228,3 +228,11 @@ void ImageDirectory::Write(const std::string& name, const std::vector<uint8_t>& 
 void ImageDirectory::Remove(const std::string& name) const {
     std::filesystem::remove(root + "/images/" + name);
 }
+
+void ImageDirectory::WriteClearMenuPictures() const {
+    Write("menu.png", SolidPng(4, 4, 0x00000000));
+    for (int n = 0; n < 10; ++n) {
+        Write("level_button_" + std::to_string(n) + "-3-1-3.png", SolidPng(4, 12, 0x00000000));
+    }
+    Write("instruction_button-3-1-3.png", SolidPng(4, 12, 0x00000000));
+}

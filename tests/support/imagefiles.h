@@ -44,6 +44,9 @@ public:
     // Writes images/<name>.
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
     void Remove(const std::string& name) const;
+    // Fully transparent stand-ins for the pictures of the first screen (the
+    // menu), so a test's frames show only what the test draws.
+    void WriteClearMenuPictures() const;
 
 private:
     std::string root;

@@ -18,6 +18,7 @@ protected:
         images->Write("loading2.png", SolidPng(8, 8, 0xFF202020));
         images->Write("console_top.png", SolidPng(713, 1, 0xFFFFFFFF));
         images->Write("pointer.png", SolidPng(24, 24, 0xFF000000));
+        images->WriteClearMenuPictures();
         StartGame();
         ASSERT_TRUE(Prompts().reports.empty());
     }

@@ -5,6 +5,8 @@
       pixels near black in AFTER that were not near black in BEFORE
   window_pixels.py new-bright BEFORE AFTER X0 Y0 X1 Y1
       the same for near white
+  window_pixels.py dark FILE X0 Y0 X1 Y1
+      pixels near black in FILE
   window_pixels.py red FILE X0 Y0 X1 Y1
       pixels that are clearly red
   window_pixels.py size FILE
@@ -75,6 +77,9 @@ def main(argv):
         _, _, before = read_xwd(argv[2])
         _, _, after = read_xwd(argv[3])
         print(sum(1 for x, y in rect(argv[4:8]) if test(after(x, y)) and not test(before(x, y))))
+    elif command == "dark":
+        _, _, image = read_xwd(argv[2])
+        print(sum(1 for x, y in rect(argv[3:7]) if near_black(image(x, y))))
     elif command == "red":
         _, _, image = read_xwd(argv[2])
         print(sum(1 for x, y in rect(argv[3:7]) if clearly_red(image(x, y))))

@@ -10,8 +10,10 @@ namespace {
 
 using ViewTest = FrameworkTest;
 
-// The other pictures start-up loads: the console's backdrop and the pointer.
+// The other pictures start-up loads: the console's backdrop, the pointer and
+// the menu's.
 void WriteStartUpPictures(ImageDirectory& images) {
+    images.WriteClearMenuPictures();
     images.Write("console_top.png", SolidPng(713, 1, 0xFFFFFFFF));
     images.Write("pointer.png", SolidPng(24, 24, 0xFF000000));
 }

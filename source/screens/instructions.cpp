@@ -1,0 +1,57 @@
+#include "screens/instructions.h"
+
+#include "input/controller.h"
+#include "input/keycodes.h"
+#include "model/model.h"
+#include "screens/button.h"
+#include "shell/globals.h"
+#include "view/sprite.h"
+
+namespace {
+
+constexpr float kScale = 0.7f;
+constexpr uint32_t kButtonColour = 0xC8FFFFFF;
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
+
+}  // namespace
+
+C_Instructions::C_Instructions()
+    : background(std::make_unique<C_Sprite>("instruction.png")),
+      mainButton(std::make_unique<C_Button>("main_button-3-1-3.png")),
+      playButton(std::make_unique<C_Button>("play_button-3-1-3.png")) {
+    mainButton->SetPosition(580, 590);
+    mainButton->SetColour(kButtonColour);
+    mainButton->SetScale(kScale, kScale);
+    playButton->SetPosition(580, 520);
+    playButton->SetColour(kButtonColour);
+    playButton->SetScale(kScale, kScale);
+}
+
+C_Instructions::~C_Instructions() = default;
+
+void C_Instructions::HandleInput() {
+    if (g_pController->GetKeyState(DIK_ESCAPE) == KEY_RELEASED) {
+        g_pModel->SetNextState(STATE_QUIT);
+    }
+    if (g_pController->GetKeyState(DIK_F4) == KEY_RELEASED) {
+        g_pModel->SetNextState(STATE_PLAY);
+    }
+    if (mainButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_MENU);
+    }
+    if (playButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_PLAY);
+    }
+}
+
+void C_Instructions::Update() {
+    mainButton->Update();
+    playButton->Update();
+}
+
+void C_Instructions::Render() {
+    background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kScale, kScale}, kOpaqueWhite);
+    mainButton->Render();
+    playButton->Render();
+    g_pController->DrawMousePointer();
+}

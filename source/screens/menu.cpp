@@ -1,0 +1,88 @@
+#include "screens/menu.h"
+
+#include "input/controller.h"
+#include "input/keycodes.h"
+#include "model/model.h"
+#include "puzzle/gameboard.h"
+#include "screens/button.h"
+#include "shell/error.h"
+#include "shell/globals.h"
+#include "view/sprite.h"
+
+namespace {
+
+constexpr float kLevelScale = 0.7f;
+constexpr uint32_t kLevelColour = 0x96FFFFFF;
+constexpr float kInstructionsScale = 0.6f;
+constexpr uint32_t kInstructionsColour = 0xC8FFFFFF;
+constexpr float kBackgroundScale = 0.7f;
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
+
+struct Place {
+    float x;
+    float y;
+};
+
+// A staircase rising to the right.
+constexpr Place kLevelPlaces[kLevelButtons] = {
+    {235, 460}, {320, 460}, {320, 500}, {405, 500}, {405, 540},
+    {490, 540}, {490, 500}, {490, 460}, {575, 460}, {575, 420},
+};
+constexpr Place kInstructionsPlace = {50, 535};
+
+}  // namespace
+
+C_Menu::C_Menu() {
+    background = std::make_unique<C_Sprite>("menu.png");
+    for (int n = 0; n < kLevelButtons; ++n) {
+        levelButtons[static_cast<size_t>(n)] =
+            std::make_unique<C_Button>("level_button_" + IntToString(n) + "-3-1-3.png");
+    }
+    instructionsButton = std::make_unique<C_Button>("instruction_button-3-1-3.png");
+    for (int n = 0; n < kLevelButtons; ++n) {
+        C_Button& button = *levelButtons[static_cast<size_t>(n)];
+        button.SetScale(kLevelScale, kLevelScale);
+        button.SetColour(kLevelColour);
+        button.SetPosition(kLevelPlaces[n].x, kLevelPlaces[n].y);
+    }
+    instructionsButton->SetScale(kInstructionsScale, kInstructionsScale);
+    instructionsButton->SetPosition(kInstructionsPlace.x, kInstructionsPlace.y);
+    instructionsButton->SetColour(kInstructionsColour);
+}
+
+C_Menu::~C_Menu() = default;
+
+void C_Menu::HandleInput() {
+    if (g_pController->GetKeyState(DIK_ESCAPE) == KEY_RELEASED) {
+        g_pModel->SetNextState(STATE_QUIT);
+    }
+    if (g_pController->GetKeyState(DIK_F4) == KEY_RELEASED) {
+        g_pModel->SetNextState(STATE_PLAY);
+    }
+    if (instructionsButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_INSTRUCTIONS);
+    }
+    for (int n = 0; n < kLevelButtons; ++n) {
+        if (levelButtons[static_cast<size_t>(n)]->GetState() == BUTTON_CLICKED) {
+            outerLevel = n;
+            g_pModel->SetNextState(STATE_PLAY);
+        }
+    }
+}
+
+void C_Menu::Update() {
+    for (auto& button : levelButtons) {
+        button->Update();
+    }
+    instructionsButton->Update();
+}
+
+void C_Menu::Render() {
+    background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kBackgroundScale, kBackgroundScale},
+                     kOpaqueWhite);
+    for (auto& button : levelButtons) {
+        button->Render();
+    }
+    instructionsButton->Render();
+    g_pController->DrawMousePointer();
+}
