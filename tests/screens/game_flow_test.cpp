@@ -1,7 +1,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "console/console.h"
 #include "model/quitstate.h"
@@ -12,6 +15,7 @@
 #include "screens/instructions.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
+#include "support/puzzleboard.h"
 #include "support/screentest.h"
 
 namespace {
@@ -341,6 +345,78 @@ TEST_F(ToppedOutTest, NoReturnsToTheMenu) {
     PlayToTheTop();
     ClickAt(kNoCentre.x, kNoCentre.y);
     EXPECT_NE(Screen<C_Menu>(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PlayTest, AFullRowRunsFlowDestroyAndGravityBeforeTheNextShape) {
+    ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
+    C_GameBoard* board = play->board.get();
+    // A full bottom row of straight pipes, one network of 12, and a loose
+    // piece above it, as a landing would leave them.
+    auto put = [board](int x, int y) {
+        ForcedDraws draws(PipeDraws("RL"));
+        board->grid[x][y] = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
+        board->grid[x][y]->SetX(x);
+        board->grid[x][y]->SetY(y);
+    };
+    for (int x = 0; x < kBoardColumns; ++x) {
+        put(x, kBoardRows - 1);
+    }
+    put(0, kBoardRows - 3);
+    for (int x = 0; x < kBoardColumns; ++x) {
+        board->UpdateConnections(board->PieceAt(x, kBoardRows - 1));
+    }
+    play->currentShape.reset();
+    play->chain = 1;
+    ASSERT_FALSE(board->ClearFullRows());
+    ASSERT_EQ(board->piping, 1);
+    const C_Tetromino* waiting = play->nextShape.get();
+
+    // The phases in order, each seen for some frames, no shape meanwhile.
+    std::vector<char> phases;
+    int frames = 0;
+    std::vector<float> fades;
+    int lowestAlpha = 255;
+    for (; frames < 3000 && !play->currentShape; ++frames) {
+        const char phase = board->piping       ? 'p'
+                           : board->destroying ? 'd'
+                           : board->moving     ? 'm'
+                                               : '-';
+        if (phases.empty() || phases.back() != phase) {
+            phases.push_back(phase);
+        }
+        if (board->destroying != 0 && (fades.empty() || fades.back() != board->fade)) {
+            fades.push_back(board->fade);
+            lowestAlpha = std::min(lowestAlpha, board->boardAlpha);
+        }
+        ASSERT_TRUE(RunFrames(1));
+    }
+    ASSERT_NE(play->currentShape, nullptr);
+    EXPECT_EQ(play->currentShape.get(), waiting);
+    EXPECT_EQ(phases, (std::vector<char>{'p', 'd', 'm'}));
+    // 18 steps of 0.04 and 9 of 0.16 take 0.7 past -1.4, and the alpha
+    // down by 2 each; one more tick ends it.
+    ASSERT_EQ(fades.size(), 28u);
+    EXPECT_NEAR(fades[18], -0.02f, 1e-4f);
+    EXPECT_NEAR(fades[27], -1.46f, 1e-4f);
+    EXPECT_EQ(lowestAlpha, 255 - 27 * 2);
+    EXPECT_EQ(play->chain, 1);
+    EXPECT_EQ(board->rowsCleared, 1);
+    // The row's 2, then the pipe list: 12 x (2 x 0 + 2) x chain 1.
+    EXPECT_EQ(board->score, 2 + 24);
+    EXPECT_EQ(board->pipeTotal, 12);
+    EXPECT_EQ(board->bestPipe, 12);
+    EXPECT_FLOAT_EQ(board->fade, 0.7f);
+    EXPECT_EQ(board->boardAlpha, 255);
+    // The row is gone and the loose piece fell to the floor.
+    for (int x = 1; x < kBoardColumns; ++x) {
+        EXPECT_EQ(board->PieceAt(x, kBoardRows - 1), nullptr);
+    }
+    EXPECT_NE(board->PieceAt(0, kBoardRows - 1), nullptr);
+    EXPECT_EQ(board->PieceAt(0, kBoardRows - 3), nullptr);
 }
 
 }  // namespace

@@ -98,8 +98,8 @@ TEST_F(ScoreListTest, APipeListWithAGapAtLevel2InASecondRound) {
     play->pipeFade = 255.0f;
     g_pConsole->Update();
     const std::vector<ListLine> lines = play->RunPipeList();
-    const std::vector<std::string> expected = {"12 Block Pipe", "New", "High!", "2x", "Bonus",
-                                               "pts : 72"};
+    const std::vector<std::string> expected = {"12 Block Pipe", "New",     "High!", "2x",
+                                               "Bonus",         "pts : 72"};
     EXPECT_EQ(Texts(lines), expected);
     EXPECT_EQ(play->board->score, 144);
     EXPECT_EQ(play->board->pipeTotal, 12);
