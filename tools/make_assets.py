@@ -683,18 +683,25 @@ def instruction_screen():
     # controls column
     panel(art, (446, 86, 696, 502), 12)
     art.text(462, 100, "CONTROLS", 17, LABEL, shadow=0.5)
-    keys = [("4  6", "move left / right", True), ("7  9", "rotate left / right", True),
-            ("5", "drop faster", True), ("P", "pause", False), ("Space", "start / resume", False),
-            ("Esc", "back to the menu", False), ("TAB", "console", False), ("F4", "quick start", False)]
-    y = 128
-    for key, what, keypad in keys:
-        kw = max(34, art.text_width(key, 15) + 14)
-        recess(art, (462, y - 2, 462 + kw, y + 22), 5, fill=(20, 48, 66, 255), edge=(150, 220, 240, 120))
-        art.text(462 + kw / 2, y + 10, key, 15, TEXT, anchor="mm", shadow=0.4)
-        art.text(462 + 72, y + 10, what, 15, TEXT, anchor="lm", shadow=0.6)
-        y += 31
-    art.text(462, y + 4, "Move, rotate and drop use", 13, TEXT_DIM, shadow=0.5)
-    art.text(462, y + 22, "the numeric keypad.", 13, TEXT_DIM, shadow=0.5)
+    # keypad keys, and their stand-ins for keyboards without a keypad
+    keys = [("4  6", "\u2190 \u2192", "move left / right"), ("7  9", "Z  X", "rotate left / right"),
+            ("5", "\u2193", "drop faster"), ("", "\u2191", "rotate right"),
+            ("P", "", "pause"), ("Space", "", "start / resume"), ("Esc", "", "back to the menu"),
+            ("TAB", "", "console"), ("F4", "", "quick start")]
+    y = 126
+    for key, other, what in keys:
+        x = 462
+        for k_ in (key, other):
+            if not k_:
+                continue
+            kw = max(30, art.text_width(k_, 14) + 12)
+            recess(art, (x, y - 2, x + kw, y + 20), 5, fill=(20, 48, 66, 255), edge=(150, 220, 240, 120))
+            art.text(x + kw / 2, y + 9, k_, 14, TEXT, anchor="mm", shadow=0.4)
+            x += kw + 5
+        art.text(462 + 96, y + 9, what, 13, TEXT, anchor="lm", shadow=0.6)
+        y += 29
+    art.text(462, y + 4, "Keypad, or arrows and Z / X:", 13, TEXT_DIM, shadow=0.5)
+    art.text(462, y + 22, "both work the same way.", 13, TEXT_DIM, shadow=0.5)
     # scoring strip
     panel(art, (18, 514, 560, 640), 12)
     art.text(34, 527, "SCORING", 17, LABEL, shadow=0.5)
@@ -750,12 +757,13 @@ def play_screen():
     # key reminder
     panel(art, (572, 442, 704, 590), 12)
     art.text(638, 456, "KEYS", 14, LABEL, anchor="mm", shadow=0.6)
-    keys = [("4 6", "move"), ("7 9", "rotate"), ("5", "drop"), ("P", "pause"), ("Esc", "menu")]
-    y = 474
+    keys = [("4 6 \u00b7 \u2190 \u2192", "move"), ("7 9 \u00b7 Z X", "rotate"), ("\u2191", "turn right"),
+            ("5 \u00b7 \u2193", "drop"), ("P", "pause"), ("Esc", "menu")]
+    y = 470
     for k_, what in keys:
-        art.text(584, y, k_, 13, TEXT, shadow=0.5)
-        art.text(624, y, what, 13, TEXT_DIM, shadow=0.5)
-        y += 22
+        art.text(580, y, k_, 11, TEXT, shadow=0.5)
+        art.text(640, y, what, 11, TEXT_DIM, shadow=0.5)
+        y += 19
     # button tray
     recess(art, (414, 597, 654, 650), 10, fill=(3, 8, 16, 170))
     return art.final()
@@ -1536,6 +1544,8 @@ def make_music(outdir):
 # tints the game draws them with, so the look can be judged without a build.
 
 MARKER = (0x64, 0x50, 0xE1)
+# The score lists' grey: light, so that it reads on the dark well.
+LIST_GREY = (0xD0, 0xD0, 0xD0, 255)
 
 
 def frame_of(im, frames, cols, rows, f):
@@ -1629,10 +1639,10 @@ def sheet_play(im, mode):
         sheet_text(sc, 355, 108, "New", 15, MARKER + (255,), lf)
         sheet_text(sc, 355, 128, "High!", 15, MARKER + (255,), lf)
         s = "pts : 88"
-        sheet_text(sc, 342 - sheet_width(s, 15), 148, s, 15, (0x50, 0x50, 0x50, 255), lf)
+        sheet_text(sc, 342 - sheet_width(s, 15), 148, s, 15, LIST_GREY, lf)
         sheet_text(sc, 355, 148, "2x", 15, MARKER + (255,), lf)
         sheet_text(sc, 355, 168, "Bonus", 15, MARKER + (255,), lf)
-        sheet_text(sc, 60, 108, "4 Block Cycle", 15, (0x50, 0x50, 0x50, 255), lf)
+        sheet_text(sc, 60, 108, "4 Block Cycle", 15, LIST_GREY, lf)
         sheet_text(sc, 10, 108, "New", 15, MARKER + (255,), lf)
         sheet_text(sc, 2, 128, "High!", 15, MARKER + (255,), lf)
         sheet_text(sc, 60, 128, "pts : 512", 15, (255, 255, 255, 255), lf)
