@@ -7,6 +7,12 @@
       the same for near white
   window_pixels.py dark FILE X0 Y0 X1 Y1
       pixels near black in FILE
+  window_pixels.py changed BEFORE AFTER X0 Y0 X1 Y1
+      pixels whose colour differs by more than 24 in some channel
+  window_pixels.py colour-x FILE X0 Y0 X1 Y1
+      the mean x of clearly coloured, bright pixels (-1 when there are none)
+  window_pixels.py light FILE X0 Y0 X1 Y1
+      pixels whose every channel is above 140
   window_pixels.py red FILE X0 Y0 X1 Y1
       pixels that are clearly red
   window_pixels.py size FILE
@@ -62,6 +68,10 @@ def clearly_red(rgb):
     return r > 150 and g < 90 and b < 90
 
 
+def clearly_coloured(rgb):
+    return max(rgb) > 120 and max(rgb) - min(rgb) > 60
+
+
 def rect(args):
     x0, y0, x1, y1 = (int(a) for a in args)
     return [(x, y) for y in range(y0, y1) for x in range(x0, x1)]
@@ -77,6 +87,18 @@ def main(argv):
         _, _, before = read_xwd(argv[2])
         _, _, after = read_xwd(argv[3])
         print(sum(1 for x, y in rect(argv[4:8]) if test(after(x, y)) and not test(before(x, y))))
+    elif command == "changed":
+        _, _, before = read_xwd(argv[2])
+        _, _, after = read_xwd(argv[3])
+        print(sum(1 for x, y in rect(argv[4:8])
+                  if max(abs(a - b) for a, b in zip(before(x, y), after(x, y))) > 24))
+    elif command == "colour-x":
+        _, _, image = read_xwd(argv[2])
+        xs = [x for x, y in rect(argv[3:7]) if clearly_coloured(image(x, y))]
+        print(sum(xs) // len(xs) if xs else -1)
+    elif command == "light":
+        _, _, image = read_xwd(argv[2])
+        print(sum(1 for x, y in rect(argv[3:7]) if min(image(x, y)) > 140))
     elif command == "dark":
         _, _, image = read_xwd(argv[2])
         print(sum(1 for x, y in rect(argv[3:7]) if near_black(image(x, y))))
