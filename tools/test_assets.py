@@ -64,11 +64,17 @@ def read_manifest():
     return entries
 
 
+# Screenshots of the running game, taken from it rather than generated.
+SCREENSHOTS = os.path.join("docs", "screenshots")
+
+
 def files_under(base):
     out = set()
     for d in DATA_DIRS:
         top = os.path.join(base, d)
         for dirpath, _, names in os.walk(top):
+            if os.path.relpath(dirpath, base).startswith(SCREENSHOTS):
+                continue
             for n in names:
                 out.add(os.path.relpath(os.path.join(dirpath, n), base))
     return out
