@@ -207,7 +207,8 @@ void C_PlayScreen::HandleInput() {
     if (mode == MODE_GAMEOVER) {
         if (yesButton->GetState() == BUTTON_CLICKED) {
             g_pModel->SetNextState(STATE_PLAY);
-        } else if (noButton->GetState() == BUTTON_CLICKED) {
+        }
+        if (noButton->GetState() == BUTTON_CLICKED) {
             g_pModel->SetNextState(STATE_MENU);
         }
     }
