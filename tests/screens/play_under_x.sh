@@ -43,7 +43,7 @@ for _ in $(seq 100); do
     [ -n "$window" ] && break
     sleep 0.1
 done
-[ -n "$window" ] || { echo "no window titled Tubrix appeared"; exit 1; }
+[ -n "$window" ] || { echo "no window titled Tubrix appeared"; cat "$work/out.txt"; exit 1; }
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 
 failures=0
