@@ -13,7 +13,7 @@ std::vector<uint32_t> FrameworkTest::Pixels() const {
 
 uint32_t FrameworkTest::PixelAt(int x, int y) const {
     const std::vector<uint32_t> pixels = Pixels();
-    const size_t index = static_cast<size_t>(y) * static_cast<size_t>(g_pView->GetWidth()) +
-                         static_cast<size_t>(x);
+    const size_t index =
+        static_cast<size_t>(y) * static_cast<size_t>(g_pView->GetWidth()) + static_cast<size_t>(x);
     return index < pixels.size() ? pixels[index] : 0;
 }
