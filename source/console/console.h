@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -8,25 +10,39 @@
 
 // The drop-down console: the last lines any part of the system printed, the
 // typed command line, and the run-time flags the commands switch.
+class C_Font;
+class C_Sprite;
+
 class C_Console {
 public:
-    C_Console() = default;
-    ~C_Console() = default;
+    C_Console();
+    // The font and the backdrop go first, then the input and the lines.
+    ~C_Console();
     C_Console(const C_Console&) = delete;
     C_Console& operator=(const C_Console&) = delete;
 
-    // Clears the flags and prints the banner. Cannot fail.
+    // Clears the flags, makes the font and the backdrop, and prints the
+    // banner. Always S_OK: a font or picture that fails reports itself.
     HRESULT Init();
     // Safe from any thread; the line list is trimmed by the next Update.
     void AddLine(std::string text);
     // One typed byte; everything but TAB is ignored while the console is closed.
+    // The bytes of a UTF-8 character join the input only once all have come
+    // and only if the whole character fits in kMaxInputBytes.
     HRESULT OnChar(char c);
+    // Runs the input line as a command and echoes its reply; the caller empties it.
+    void ExecuteCommand();
     // Trims the line list and moves the slide one step.
     HRESULT Update();
+    // The backdrop, the input bar and text, and the lines that fit above it,
+    // oldest at the top; nothing while closed and fully slid away.
     HRESULT Render();
 
     void SetPaused(bool paused) { pauseFlag = paused ? 1 : 0; }
     void SetFpsOn(bool on) { fpsFlag = on ? 1 : 0; }
+    void SetTestOn(bool on) { testFlag = on ? 1 : 0; }
+    void SetMouseOn(bool on) { mouseFlag = on ? 1 : 0; }
+    void ClearLines();
 
     bool IsOpen() const { return open != 0; }
     bool IsPaused() const { return pauseFlag != 0; }
@@ -34,11 +50,20 @@ public:
     bool IsTestOn() const { return testFlag != 0; }
     bool IsMouseOn() const { return mouseFlag != 0; }
     int GetOffset() const { return offset; }
+    int GetHeight() const { return height; }
+    int GetLineHeight() const { return lineHeight; }
     const std::string& GetInput() const { return input; }
     // A copy of the lines, newest first.
     std::list<std::string> GetLines() const;
 
+    // Generous for any command, and a paste cannot grow the line without end.
+    static constexpr std::size_t kMaxInputBytes = 1000;
+
 private:
+    void AppendByte(unsigned char byte);
+    void AppendCharacter(const std::string& character);
+    void RemoveLastCharacter();
+
     int open = 0;
     int fpsFlag = 0;
     int testFlag = 0;
@@ -48,9 +73,15 @@ private:
     mutable std::mutex linesLock;
     std::list<std::string> lines;
     std::string input;
+    // The first bytes of a UTF-8 character whose last bytes have not come yet.
+    std::string partialCharacter;
+    std::size_t partialLength = 0;
     int lineHeight = 13;
     int lineCapacity = 40;
     int height = 13 * 40;
     int offset = 0;
     int initialised = 0;
+    // Declared last so they are destroyed first.
+    std::unique_ptr<C_Sprite> backdrop;
+    std::unique_ptr<C_Font> font;
 };

@@ -1,19 +1,56 @@
 #pragma once
 
+#include <memory>
+
+#include "input/keyboard.h"
+#include "input/mouse.h"
 #include "shell/hresult.h"
 
+class C_GameObject;
+namespace platform {
+struct Event;
+}
+
 // Reads the keyboard and the mouse once per frame, first in the frame, and
-// hands control to the current screen's input handling.
+// hands control to the current screen's input handling. Screens and objects
+// read input only through its queries.
 class C_Controller {
 public:
     C_Controller() = default;
-    ~C_Controller() = default;
+    ~C_Controller();
     C_Controller(const C_Controller&) = delete;
     C_Controller& operator=(const C_Controller&) = delete;
 
+    // Opens input and makes the keyboard and the mouse; E_FAIL without a window.
     HRESULT Init();
     HRESULT Update();
 
+    // Key and button states: 0 down, 1 up, 2 released since the previous frame.
+    int GetKeyState(int key) const;
+    int GetMouseButtonState(int button) const;
+    int GetMouseX() const;
+    int GetMouseY() const;
+    int GetMouseZ() const;
+    int GetMouseDeltaX() const;
+    int GetMouseDeltaY() const;
+    int GetMouseDeltaZ() const;
+    // Left and top edges inside, right and bottom edges outside.
+    bool IsMouseOver(const C_GameObject* obj) const;
+    HRESULT Reacquire();
+    // The pointer picture at the pointer; screens with buttons call it in Render.
+    void DrawMousePointer();
+
+    // One key or mouse event from the event loop, buffered for the next Update.
+    void OnInputEvent(const platform::Event& event);
+    // The window lost the foreground: both devices stop delivering until re-acquired.
+    void OnFocusLost();
+
+    C_Keyboard* GetKeyboard() const { return keyboard.get(); }
+    C_Mouse* GetMouse() const { return mouse.get(); }
+    bool IsInitialised() const { return initialised != 0; }
+
 private:
+    std::unique_ptr<C_Keyboard> keyboard;
+    std::unique_ptr<C_Mouse> mouse;
     int initialised = 0;
 };

@@ -2,13 +2,169 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <atomic>
 #include <cstring>
+#include <utility>
+
+#include "input/keycodes.h"
+#include "platform/sdlaccess.h"
 
 namespace platform {
 namespace {
 
 std::atomic<int> g_quitRequests{0};
+
+// The second half of a key that gives two events (KeyDown, then Text).
+Event g_pendingEvent;
+bool g_hasPendingEvent = false;
+
+// DirectInput reports wheel motion in these units per notch.
+constexpr int kWheelDelta = 120;
+
+constexpr std::pair<SDL_Scancode, int> kKeyCodes[] = {
+    {SDL_SCANCODE_ESCAPE, DIK_ESCAPE},
+    {SDL_SCANCODE_1, DIK_1},
+    {SDL_SCANCODE_2, DIK_2},
+    {SDL_SCANCODE_3, DIK_3},
+    {SDL_SCANCODE_4, DIK_4},
+    {SDL_SCANCODE_5, DIK_5},
+    {SDL_SCANCODE_6, DIK_6},
+    {SDL_SCANCODE_7, DIK_7},
+    {SDL_SCANCODE_8, DIK_8},
+    {SDL_SCANCODE_9, DIK_9},
+    {SDL_SCANCODE_0, DIK_0},
+    {SDL_SCANCODE_MINUS, DIK_MINUS},
+    {SDL_SCANCODE_EQUALS, DIK_EQUALS},
+    {SDL_SCANCODE_BACKSPACE, DIK_BACK},
+    {SDL_SCANCODE_TAB, DIK_TAB},
+    {SDL_SCANCODE_Q, DIK_Q},
+    {SDL_SCANCODE_W, DIK_W},
+    {SDL_SCANCODE_E, DIK_E},
+    {SDL_SCANCODE_R, DIK_R},
+    {SDL_SCANCODE_T, DIK_T},
+    {SDL_SCANCODE_Y, DIK_Y},
+    {SDL_SCANCODE_U, DIK_U},
+    {SDL_SCANCODE_I, DIK_I},
+    {SDL_SCANCODE_O, DIK_O},
+    {SDL_SCANCODE_P, DIK_P},
+    {SDL_SCANCODE_LEFTBRACKET, DIK_LBRACKET},
+    {SDL_SCANCODE_RIGHTBRACKET, DIK_RBRACKET},
+    {SDL_SCANCODE_RETURN, DIK_RETURN},
+    {SDL_SCANCODE_LCTRL, DIK_LCONTROL},
+    {SDL_SCANCODE_A, DIK_A},
+    {SDL_SCANCODE_S, DIK_S},
+    {SDL_SCANCODE_D, DIK_D},
+    {SDL_SCANCODE_F, DIK_F},
+    {SDL_SCANCODE_G, DIK_G},
+    {SDL_SCANCODE_H, DIK_H},
+    {SDL_SCANCODE_J, DIK_J},
+    {SDL_SCANCODE_K, DIK_K},
+    {SDL_SCANCODE_L, DIK_L},
+    {SDL_SCANCODE_SEMICOLON, DIK_SEMICOLON},
+    {SDL_SCANCODE_APOSTROPHE, DIK_APOSTROPHE},
+    {SDL_SCANCODE_GRAVE, DIK_GRAVE},
+    {SDL_SCANCODE_LSHIFT, DIK_LSHIFT},
+    {SDL_SCANCODE_BACKSLASH, DIK_BACKSLASH},
+    {SDL_SCANCODE_NONUSHASH, DIK_BACKSLASH},
+    {SDL_SCANCODE_Z, DIK_Z},
+    {SDL_SCANCODE_X, DIK_X},
+    {SDL_SCANCODE_C, DIK_C},
+    {SDL_SCANCODE_V, DIK_V},
+    {SDL_SCANCODE_B, DIK_B},
+    {SDL_SCANCODE_N, DIK_N},
+    {SDL_SCANCODE_M, DIK_M},
+    {SDL_SCANCODE_COMMA, DIK_COMMA},
+    {SDL_SCANCODE_PERIOD, DIK_PERIOD},
+    {SDL_SCANCODE_SLASH, DIK_SLASH},
+    {SDL_SCANCODE_RSHIFT, DIK_RSHIFT},
+    {SDL_SCANCODE_KP_MULTIPLY, DIK_MULTIPLY},
+    {SDL_SCANCODE_LALT, DIK_LMENU},
+    {SDL_SCANCODE_SPACE, DIK_SPACE},
+    {SDL_SCANCODE_CAPSLOCK, DIK_CAPITAL},
+    {SDL_SCANCODE_F1, DIK_F1},
+    {SDL_SCANCODE_F2, DIK_F2},
+    {SDL_SCANCODE_F3, DIK_F3},
+    {SDL_SCANCODE_F4, DIK_F4},
+    {SDL_SCANCODE_F5, DIK_F5},
+    {SDL_SCANCODE_F6, DIK_F6},
+    {SDL_SCANCODE_F7, DIK_F7},
+    {SDL_SCANCODE_F8, DIK_F8},
+    {SDL_SCANCODE_F9, DIK_F9},
+    {SDL_SCANCODE_F10, DIK_F10},
+    {SDL_SCANCODE_NUMLOCKCLEAR, DIK_NUMLOCK},
+    {SDL_SCANCODE_SCROLLLOCK, DIK_SCROLL},
+    {SDL_SCANCODE_KP_7, DIK_NUMPAD7},
+    {SDL_SCANCODE_KP_8, DIK_NUMPAD8},
+    {SDL_SCANCODE_KP_9, DIK_NUMPAD9},
+    {SDL_SCANCODE_KP_MINUS, DIK_SUBTRACT},
+    {SDL_SCANCODE_KP_4, DIK_NUMPAD4},
+    {SDL_SCANCODE_KP_5, DIK_NUMPAD5},
+    {SDL_SCANCODE_KP_6, DIK_NUMPAD6},
+    {SDL_SCANCODE_KP_PLUS, DIK_ADD},
+    {SDL_SCANCODE_KP_1, DIK_NUMPAD1},
+    {SDL_SCANCODE_KP_2, DIK_NUMPAD2},
+    {SDL_SCANCODE_KP_3, DIK_NUMPAD3},
+    {SDL_SCANCODE_KP_0, DIK_NUMPAD0},
+    {SDL_SCANCODE_KP_PERIOD, DIK_DECIMAL},
+    {SDL_SCANCODE_NONUSBACKSLASH, DIK_OEM_102},
+    {SDL_SCANCODE_F11, DIK_F11},
+    {SDL_SCANCODE_F12, DIK_F12},
+    {SDL_SCANCODE_F13, DIK_F13},
+    {SDL_SCANCODE_F14, DIK_F14},
+    {SDL_SCANCODE_F15, DIK_F15},
+    {SDL_SCANCODE_KP_EQUALS, DIK_NUMPADEQUALS},
+    {SDL_SCANCODE_KP_ENTER, DIK_NUMPADENTER},
+    {SDL_SCANCODE_RCTRL, DIK_RCONTROL},
+    {SDL_SCANCODE_KP_COMMA, DIK_NUMPADCOMMA},
+    {SDL_SCANCODE_KP_DIVIDE, DIK_DIVIDE},
+    {SDL_SCANCODE_PRINTSCREEN, DIK_SYSRQ},
+    {SDL_SCANCODE_RALT, DIK_RMENU},
+    {SDL_SCANCODE_PAUSE, DIK_PAUSE},
+    {SDL_SCANCODE_HOME, DIK_HOME},
+    {SDL_SCANCODE_UP, DIK_UP},
+    {SDL_SCANCODE_PAGEUP, DIK_PRIOR},
+    {SDL_SCANCODE_LEFT, DIK_LEFT},
+    {SDL_SCANCODE_RIGHT, DIK_RIGHT},
+    {SDL_SCANCODE_END, DIK_END},
+    {SDL_SCANCODE_DOWN, DIK_DOWN},
+    {SDL_SCANCODE_PAGEDOWN, DIK_NEXT},
+    {SDL_SCANCODE_INSERT, DIK_INSERT},
+    {SDL_SCANCODE_DELETE, DIK_DELETE},
+    {SDL_SCANCODE_LGUI, DIK_LWIN},
+    {SDL_SCANCODE_RGUI, DIK_RWIN},
+    {SDL_SCANCODE_APPLICATION, DIK_APPS},
+};
+
+using KeyCodeTable = std::array<unsigned char, SDL_NUM_SCANCODES>;
+
+KeyCodeTable BuildKeyCodeTable() {
+    KeyCodeTable table{};
+    for (const auto& [scancode, code] : kKeyCodes) {
+        table[scancode] = static_cast<unsigned char>(code);
+    }
+    return table;
+}
+
+const KeyCodeTable g_keyCodeTable = BuildKeyCodeTable();
+
+// The game's numbering of SDL's buttons; -1 for the ones it has none for.
+int ButtonNumber(Uint8 sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT:
+            return 0;
+        case SDL_BUTTON_RIGHT:
+            return 1;
+        case SDL_BUTTON_MIDDLE:
+            return 2;
+        case SDL_BUTTON_X1:
+            return 3;
+        case SDL_BUTTON_X2:
+            return 4;
+        default:
+            return -1;
+    }
+}
 
 bool TakeQuitRequest() {
     int pending = g_quitRequests.load();
@@ -43,6 +199,24 @@ char ControlCharacter(SDL_Scancode scancode) {
     }
 }
 
+// A key held down repeats its typed character but is one press to the game.
+void TranslateKeyDown(const SDL_KeyboardEvent& in, Event* out) {
+    const char c = ControlCharacter(in.keysym.scancode);
+    const int code = KeyCodeForScancode(in.keysym.scancode);
+    if (in.repeat != 0 || code == 0) {
+        if (c != 0) {
+            SetText(out, c);
+        }
+        return;
+    }
+    out->type = EventType::KeyDown;
+    out->key = code;
+    if (c != 0) {
+        SetText(&g_pendingEvent, c);
+        g_hasPendingEvent = true;
+    }
+}
+
 void Translate(const SDL_Event& in, Event* out) {
     out->type = EventType::Other;
     switch (in.type) {
@@ -63,8 +237,32 @@ void Translate(const SDL_Event& in, Event* out) {
             out->text[sizeof(out->text) - 1] = '\0';
             break;
         case SDL_KEYDOWN:
-            if (const char c = ControlCharacter(in.key.keysym.scancode); c != 0) {
-                SetText(out, c);
+            TranslateKeyDown(in.key, out);
+            break;
+        case SDL_KEYUP:
+            if (const int code = KeyCodeForScancode(in.key.keysym.scancode); code != 0) {
+                out->type = EventType::KeyUp;
+                out->key = code;
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            out->type = EventType::MouseMotion;
+            out->dx = in.motion.xrel;
+            out->dy = in.motion.yrel;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (const int button = ButtonNumber(in.button.button); button >= 0) {
+                out->type = in.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseButtonDown
+                                                           : EventType::MouseButtonUp;
+                out->button = button;
+            }
+            break;
+        case SDL_MOUSEWHEEL:
+            out->type = EventType::MouseWheel;
+            out->wheel = in.wheel.y * kWheelDelta;
+            if (in.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
+                out->wheel = -out->wheel;
             }
             break;
         default:
@@ -80,6 +278,11 @@ bool PollEvent(Event* event) {
         event->type = EventType::Quit;
         return true;
     }
+    if (g_hasPendingEvent) {
+        *event = g_pendingEvent;
+        g_hasPendingEvent = false;
+        return true;
+    }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
         return false;
     }
@@ -92,7 +295,7 @@ bool PollEvent(Event* event) {
 }
 
 void WaitEvent() {
-    if (g_quitRequests.load() > 0) {
+    if (g_quitRequests.load() > 0 || g_hasPendingEvent) {
         return;
     }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
@@ -105,6 +308,37 @@ void WaitEvent() {
 
 void PostQuit() {
     ++g_quitRequests;
+}
+
+bool InputAvailable() {
+    return SDL_WasInit(SDL_INIT_EVENTS) != 0 && ActiveWindow() != nullptr;
+}
+
+void StartTextInput() {
+    SDL_StartTextInput();
+}
+
+bool CaptureMouse() {
+    return SDL_SetRelativeMouseMode(SDL_TRUE) == 0;
+}
+
+void ReleaseMouse() {
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+}
+
+void PointerPosition(int* x, int* y) {
+    *x = 0;
+    *y = 0;
+    if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+        SDL_GetMouseState(x, y);
+    }
+}
+
+int KeyCodeForScancode(int scancode) {
+    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) {
+        return 0;
+    }
+    return g_keyCodeTable[static_cast<size_t>(scancode)];
 }
 
 }  // namespace platform

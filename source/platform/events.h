@@ -8,6 +8,12 @@ enum class EventType {
     Activate,    // the window became the foreground window
     Deactivate,  // the window lost the foreground
     Text,        // typed bytes (Tab, Return, Backspace and Escape arrive as 9, 13, 8, 27)
+    KeyDown,     // a key went down (not its auto-repeats); `key` says which
+    KeyUp,
+    MouseMotion,      // relative movement `dx`, `dy` in pixels
+    MouseButtonDown,  // `button` 0 left, 1 right, 2 middle, 3 and 4 the side buttons
+    MouseButtonUp,
+    MouseWheel,  // `wheel`: 120 per notch away from the user, negative towards
     Other,       // anything the system does not react to
 };
 
@@ -15,9 +21,16 @@ struct Event {
     EventType type = EventType::None;
     // Text events: the typed bytes, NUL-terminated.
     char text[32] = {};
+    // Key events: the key's DIK_ code (input/keycodes.h).
+    int key = 0;
+    int dx = 0;
+    int dy = 0;
+    int button = 0;
+    int wheel = 0;
 };
 
-// Takes one pending event; false when none is pending.
+// Takes one pending event; false when none is pending. A key that also types
+// a control character gives its KeyDown first and its Text on the next call.
 bool PollEvent(Event* event);
 
 // Blocks until an event is pending, without taking it.
@@ -25,5 +38,22 @@ void WaitEvent();
 
 // Asks the event loop to end; each request is delivered once, as a Quit event.
 void PostQuit();
+
+// Whether keyboard and mouse can be read: the event system and the window exist.
+bool InputAvailable();
+
+// Typed text arrives as Text events from now on.
+void StartTextInput();
+
+// Exclusive use of the mouse: the pointer is hidden and held inside the
+// window, and only relative motion is reported. False if the platform refuses.
+bool CaptureMouse();
+void ReleaseMouse();
+
+// The pointer's position over the window, in window pixels (0, 0 if unknown).
+void PointerPosition(int* x, int* y);
+
+// The key's DIK_ code, 0 for keys the game has no code for.
+int KeyCodeForScancode(int scancode);
 
 }  // namespace platform

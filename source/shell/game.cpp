@@ -51,6 +51,15 @@ bool HandleEvent(const platform::Event& event) {
             break;
         case platform::EventType::Deactivate:
             g_bActive = 0;
+            g_pController->OnFocusLost();
+            break;
+        case platform::EventType::KeyDown:
+        case platform::EventType::KeyUp:
+        case platform::EventType::MouseMotion:
+        case platform::EventType::MouseButtonDown:
+        case platform::EventType::MouseButtonUp:
+        case platform::EventType::MouseWheel:
+            g_pController->OnInputEvent(event);
             break;
         case platform::EventType::Text:
             // Typed characters reach the console whether it is open or not.

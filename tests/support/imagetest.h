@@ -9,13 +9,15 @@
 #include "view/view.h"
 
 // The framework started inside a temporary directory whose images/ the test
-// fills, with a loading picture so that start-up reports nothing.
+// fills, with the pictures start-up loads so that it reports nothing.
 class ImageTest : public FrameworkTest {
 protected:
     void SetUp() override {
         FrameworkTest::SetUp();
         images = std::make_unique<ImageDirectory>();
         images->Write("loading2.png", SolidPng(8, 8, 0xFF202020));
+        images->Write("console_top.png", SolidPng(713, 1, 0xFFFFFFFF));
+        images->Write("pointer.png", SolidPng(24, 24, 0xFF000000));
         StartGame();
         ASSERT_TRUE(Prompts().reports.empty());
     }

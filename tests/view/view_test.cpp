@@ -10,10 +10,17 @@ namespace {
 
 using ViewTest = FrameworkTest;
 
+// The other pictures start-up loads: the console's backdrop and the pointer.
+void WriteStartUpPictures(ImageDirectory& images) {
+    images.Write("console_top.png", SolidPng(713, 1, 0xFFFFFFFF));
+    images.Write("pointer.png", SolidPng(24, 24, 0xFF000000));
+}
+
 // A 100 x 100 picture drawn at 0.7 covers (0, 0) to (70, 70).
 TEST_F(ViewTest, TheLoadingPictureIsDrawnOnceDuringInit) {
     ImageDirectory images;
     images.Write("loading2.png", SolidPng(100, 100, 0xFF00FF00));
+    WriteStartUpPictures(images);
     images.Write("icon.png", {'n', 'o', 'p', 'e'});  // a bad icon is not worth a report
     StartGame();
     EXPECT_TRUE(Prompts().reports.empty());
@@ -28,7 +35,8 @@ TEST_F(ViewTest, TheLoadingPictureIsDrawnOnceDuringInit) {
 }
 
 TEST_F(ViewTest, AMissingLoadingPictureIsReportedOnceAndStartUpGoesOn) {
-    ImageDirectory empty;
+    ImageDirectory images;
+    WriteStartUpPictures(images);
     StartGame();
     ASSERT_TRUE(RunFrames(3));
     ASSERT_EQ(Prompts().reports.size(), 2u);
