@@ -33,7 +33,8 @@ double Seconds(clockid_t clock) {
 void SleepUntil(double deadline) {
     const double left = deadline - Seconds(CLOCK_MONOTONIC);
     if (left > 0) {
-        timespec wait{static_cast<time_t>(left), static_cast<long>((left - static_cast<time_t>(left)) * 1e9)};
+        timespec wait{static_cast<time_t>(left),
+                      static_cast<long>((left - static_cast<time_t>(left)) * 1e9)};
         nanosleep(&wait, nullptr);
     }
 }
@@ -97,9 +98,10 @@ int main(int argc, char** argv) {
         std::printf("  limiter at 75:                 %8.1f us\n", limit * 1e6);
         std::printf("  a busy-waiting limiter would cost about %.1f us\n", kSlot * 1e6);
         const double overhead = limit / idle - 1.0;
-        std::printf("limiter adds %+.1f %% against idling frames (at most 10 %%), %+.1f %% against "
-                    "back-to-back frames\n",
-                    overhead * 100.0, (limit / none - 1.0) * 100.0);
+        std::printf(
+            "limiter adds %+.1f %% against idling frames (at most 10 %%), %+.1f %% against "
+            "back-to-back frames\n",
+            overhead * 100.0, (limit / none - 1.0) * 100.0);
         status = overhead > 0.10 ? 1 : 0;
     }
     platform::SetPromptHook(nullptr);

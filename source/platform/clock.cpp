@@ -28,7 +28,8 @@ public:
         if (counts <= 0) {
             return;
         }
-        timespec wait{static_cast<time_t>(counts / 1000000000), static_cast<long>(counts % 1000000000)};
+        timespec wait{static_cast<time_t>(counts / 1000000000),
+                      static_cast<long>(counts % 1000000000)};
         while (nanosleep(&wait, &wait) != 0) {
             // Interrupted by a signal: sleep the rest.
         }

@@ -60,8 +60,8 @@ void C_Timer::WaitForSlot() {
             // Follow the typical wake-up delay: polling then covers only
             // the moments the sleep is likely to overshoot.
             const float late = std::max(slept - sleep, 0.0f);
-            spinMargin = std::clamp(0.875f * spinMargin + 0.125f * late, kMinSpinMargin,
-                                    kMaxSpinMargin);
+            spinMargin =
+                std::clamp(0.875f * spinMargin + 0.125f * late, kMinSpinMargin, kMaxSpinMargin);
         }
     }
 }

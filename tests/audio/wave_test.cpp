@@ -32,23 +32,23 @@ struct ReadCase {
 
 std::vector<ReadCase> ReadCases() {
     const std::vector<uint8_t> ramp = StereoRamp(10);  // 40 bytes
-    WaveSpec plain;
+    WaveLayout plain;
     plain.samples = ramp;
-    WaveSpec shortFormat = plain;
+    WaveLayout shortFormat = plain;
     shortFormat.formatBytes = 16;
-    WaveSpec listFirst = plain;
+    WaveLayout listFirst = plain;
     listFirst.listBytesBeforeFormat = 26;
-    WaveSpec oddList = plain;
+    WaveLayout oddList = plain;
     oddList.listBytesBeforeFormat = 5;  // padded to 6 in the file
-    WaveSpec floats = plain;
+    WaveLayout floats = plain;
     floats.formatTag = 3;
-    WaveSpec overlong = plain;
+    WaveLayout overlong = plain;
     overlong.claimedDataBytes = 4000;
-    WaveSpec sixChannels = plain;
+    WaveLayout sixChannels = plain;
     sixChannels.channels = 6;
-    WaveSpec twelveBit = plain;
+    WaveLayout twelveBit = plain;
     twelveBit.bits = 12;
-    WaveSpec zeroRate = plain;
+    WaveLayout zeroRate = plain;
     zeroRate.rate = 0;
 
     std::vector<uint8_t> noData = BuildWave(plain);
@@ -98,10 +98,10 @@ TEST(WaveReader, FindsChunksByIdentifierAndRefusesWhatItCannotPlay) {
 }
 
 TEST(WaveReader, AnOverlongDataChunkKeepsExactlyTheBytesTheFileHas) {
-    WaveSpec spec;
-    spec.samples = StereoRamp(3);
-    spec.claimedDataBytes = 0xFFFFFFF0u;
-    std::vector<uint8_t> file = BuildWave(spec);
+    WaveLayout layout;
+    layout.samples = StereoRamp(3);
+    layout.claimedDataBytes = 0xFFFFFFF0u;
+    std::vector<uint8_t> file = BuildWave(layout);
     file.resize(file.size() - 2);  // half a sample lost at the end
     WaveFormat format;
     std::vector<uint8_t> data;
@@ -181,9 +181,9 @@ class WaveTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Prompts().Install();
-        WaveSpec spec;
-        spec.samples = StereoRamp(44100);  // one second: still sounding when checked
-        scratch.WriteWave("tone.wav", BuildWave(spec));
+        WaveLayout layout;
+        layout.samples = StereoRamp(44100);  // one second: still sounding when checked
+        scratch.WriteWave("tone.wav", BuildWave(layout));
     }
 
     void TearDown() override {
@@ -213,18 +213,18 @@ TEST_F(WaveTest, TheFirstWaveOpensTheDeviceAndLoadsAndPlays) {
 }
 
 TEST_F(WaveTest, FilesThatOnceBrokeLoadingNowLoad) {
-    WaveSpec list;
+    WaveLayout list;
     list.listBytesBeforeFormat = 30;
     list.samples = StereoRamp(100);
-    WaveSpec mono22k;
+    WaveLayout mono22k;
     mono22k.channels = 1;
     mono22k.rate = 22050;
     mono22k.samples = std::vector<uint8_t>(200, 0);  // 100 frames
-    WaveSpec eightBit;
+    WaveLayout eightBit;
     eightBit.channels = 1;
     eightBit.bits = 8;
     eightBit.samples = std::vector<uint8_t>(50, 128);
-    WaveSpec overlong;
+    WaveLayout overlong;
     overlong.samples = StereoRamp(100);
     overlong.claimedDataBytes = 1000000;
     scratch.WriteWave("list.wav", BuildWave(list));
@@ -242,12 +242,12 @@ TEST_F(WaveTest, FilesThatOnceBrokeLoadingNowLoad) {
 }
 
 TEST_F(WaveTest, BadFilesFailToLoadAndPlayingThemReportsNotLoaded) {
-    WaveSpec floats;
+    WaveLayout floats;
     floats.formatTag = 3;
     floats.samples = StereoRamp(10);
     std::vector<uint8_t> truncated = BuildWave(floats);
     truncated.resize(20);
-    WaveSpec empty;
+    WaveLayout empty;
     scratch.WriteWave("float.wav", BuildWave(floats));
     scratch.WriteWave("truncated.wav", truncated);
     scratch.WriteWave("empty.wav", BuildWave(empty));
@@ -359,9 +359,9 @@ using WaveShutdownTest = FrameworkTest;
 
 TEST_F(WaveShutdownTest, TheGamesShutdownReleasesEveryWaveAndTheDevice) {
     ScratchDirectory scratch;
-    WaveSpec spec;
-    spec.samples = StereoRamp(100);
-    scratch.WriteWave("tone.wav", BuildWave(spec));
+    WaveLayout layout;
+    layout.samples = StereoRamp(100);
+    scratch.WriteWave("tone.wav", BuildWave(layout));
     StartGame();
     auto wave = std::make_unique<C_Wave>("tone.wav", 1);
     ASSERT_TRUE(wave->Load());

@@ -56,11 +56,11 @@ TEST(GameObject, CollideIsInclusiveOnEverySide) {
         float x, y;
         bool collides;
     } cases[] = {
-        {20, 10, true},   {21, 10, false},  // right edge
-        {0, 10, true},    {-1, 10, false},  // left edge
-        {10, 20, true},   {10, 21, false},  // bottom edge
-        {10, 0, true},    {10, -1, false},  // top edge
-        {20, 20, true},   {15, 15, true},   // corner, inside
+        {20, 10, true}, {21, 10, false},  // right edge
+        {0, 10, true},  {-1, 10, false},  // left edge
+        {10, 20, true}, {10, 21, false},  // bottom edge
+        {10, 0, true},  {10, -1, false},  // top edge
+        {20, 20, true}, {15, 15, true},   // corner, inside
     };
     for (const auto& c : cases) {
         Box b("b", c.x, c.y, 10, 10);

@@ -13,23 +13,17 @@ for tool in Xvfb xdotool xwd python3; do
     command -v "$tool" >/dev/null || exit 77
 done
 
+source "$here/../support/xvfb.sh"
 work="$(mktemp -d)"
-display=":$((100 + RANDOM % 800))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 game=""
 cleanup() {
     [ -n "$game" ] && kill -9 "$game" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
-    wait "$xvfb" 2>/dev/null
+    stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY="$display"
-for _ in $(seq 50); do
-    xdotool getmouselocation >/dev/null 2>&1 && break
-    sleep 0.1
-done
+start_xvfb || { echo "the virtual X server did not start"; exit 1; }
+display="$DISPLAY"
 
 env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
     ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
@@ -37,12 +31,7 @@ env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}
     "$binary" </dev/null >"$work/out.txt" 2>&1 &
 game=$!
 
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^Tubrix$' 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
+window="$(wait_for_window Tubrix)"
 [ -n "$window" ] || { echo "no window titled Tubrix appeared"; cat "$work/out.txt"; exit 1; }
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 

@@ -20,8 +20,9 @@ bool QuitPending() {
 }
 
 TEST(ErrorReport, ComposesTheFixedText) {
-    EXPECT_EQ(ComposeErrorText("view", 42, E_FAIL, "Could not create Device"),
-              "view\nLine: 42\n\"Could not create Device\"\n\nDX ERROR \"E_FAIL\"\n\nQuit Program?");
+    EXPECT_EQ(
+        ComposeErrorText("view", 42, E_FAIL, "Could not create Device"),
+        "view\nLine: 42\n\"Could not create Device\"\n\nDX ERROR \"E_FAIL\"\n\nQuit Program?");
     EXPECT_EQ(ComposeErrorText("model", 7, 0, "x"),
               "model\nLine: 7\n\"x\"\n\nDX ERROR \"S_OK\"\n\nQuit Program?");
     EXPECT_EQ(ComposeErrorText("", -3, static_cast<HRESULT>(0x12345678), ""),
@@ -70,10 +71,18 @@ TEST(TextHelpers, StringToIntReadsLikeAtoiAndSaturates) {
         const char* text;
         int value;
     } cases[] = {
-        {"42", 42},         {"  \t42abc", 42}, {"-17", -17},        {"+5", 5},
-        {"abc", 0},         {"", 0},           {"- 3", 0},          {"12 34", 12},
-        {"2147483647", INT_MAX},               {"2147483648", INT_MAX},
-        {"99999999999999999999", INT_MAX},     {"-2147483648", INT_MIN},
+        {"42", 42},
+        {"  \t42abc", 42},
+        {"-17", -17},
+        {"+5", 5},
+        {"abc", 0},
+        {"", 0},
+        {"- 3", 0},
+        {"12 34", 12},
+        {"2147483647", INT_MAX},
+        {"2147483648", INT_MAX},
+        {"99999999999999999999", INT_MAX},
+        {"-2147483648", INT_MIN},
         {"-99999999999999999999", INT_MIN},
     };
     for (const auto& c : cases) {

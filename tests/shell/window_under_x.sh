@@ -7,14 +7,10 @@ set -u
 binary="$1"
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
 
-display=":$((100 + RANDOM % 800))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -f "${TMPDIR:-/tmp}/tubrix-x-$$.err"' EXIT
-for _ in $(seq 50); do
-    DISPLAY="$display" xdotool getmouselocation >/dev/null 2>&1 && break
-    sleep 0.1
-done
+source "$(dirname "$0")/../support/xvfb.sh"
+trap 'stop_xvfb; rm -f "${TMPDIR:-/tmp}/tubrix-x-$$.err"' EXIT
+start_xvfb || { echo "the virtual X server did not start"; exit 1; }
+display="$DISPLAY"
 
 # A clean environment: the display, a silent audio device, and what the test
 # run chose for the renderer and the sanitizers.
@@ -23,18 +19,13 @@ env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}
     "$binary" </dev/null >/dev/null 2>"${TMPDIR:-/tmp}/tubrix-x-$$.err" &
 game=$!
 
-window=""
-for _ in $(seq 100); do
-    window=$(DISPLAY="$display" xdotool search --name '^Tubrix$' 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
+window="$(wait_for_window Tubrix)"
 if [ -z "$window" ]; then
     echo "no window titled Tubrix appeared"
     kill -9 $game 2>/dev/null
     exit 1
 fi
-geometry=$(DISPLAY="$display" xdotool getwindowgeometry --shell "$window")
+geometry=$(xdotool getwindowgeometry --shell "$window")
 eval "$geometry"
 if [ "$WIDTH" != 713 ] || [ "$HEIGHT" != 653 ]; then
     echo "client area is ${WIDTH} x ${HEIGHT}, not 713 x 653"

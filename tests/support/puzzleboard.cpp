@@ -60,7 +60,7 @@ void BoardTest::SetUp() {
     g_pConsole->Update();
     linesAtStart = g_pConsole->GetLines().size();
     scratch = std::make_unique<ScratchDirectory>();
-    WaveSpec tone;
+    WaveLayout tone;
     tone.samples = StereoRamp(44100);
     scratch->WriteWave("ghost.wav", BuildWave(tone));
     scratch->WriteWave("bonus.wav", BuildWave(tone));

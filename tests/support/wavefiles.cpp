@@ -22,36 +22,36 @@ void PutId(std::vector<uint8_t>* out, const char* id) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildWave(const WaveSpec& spec) {
+std::vector<uint8_t> BuildWave(const WaveLayout& layout) {
     std::vector<uint8_t> body;
     PutId(&body, "WAVE");
-    if (spec.listBytesBeforeFormat > 0) {
+    if (layout.listBytesBeforeFormat > 0) {
         PutId(&body, "LIST");
-        Put32(&body, spec.listBytesBeforeFormat);
+        Put32(&body, layout.listBytesBeforeFormat);
         // Starts with bytes that are not a PCM tag, as a real "INFO" list does.
-        for (uint32_t i = 0; i < spec.listBytesBeforeFormat; ++i) {
+        for (uint32_t i = 0; i < layout.listBytesBeforeFormat; ++i) {
             body.push_back(static_cast<uint8_t>("INFOISFTtest"[i % 12]));
         }
-        if (spec.listBytesBeforeFormat % 2 != 0) {
+        if (layout.listBytesBeforeFormat % 2 != 0) {
             body.push_back(0);
         }
     }
     PutId(&body, "fmt ");
-    Put32(&body, spec.formatBytes);
-    const int block = spec.channels * spec.bits / 8;
-    Put16(&body, static_cast<uint16_t>(spec.formatTag));
-    Put16(&body, static_cast<uint16_t>(spec.channels));
-    Put32(&body, static_cast<uint32_t>(spec.rate));
-    Put32(&body, static_cast<uint32_t>(spec.rate * block));
+    Put32(&body, layout.formatBytes);
+    const int block = layout.channels * layout.bits / 8;
+    Put16(&body, static_cast<uint16_t>(layout.formatTag));
+    Put16(&body, static_cast<uint16_t>(layout.channels));
+    Put32(&body, static_cast<uint32_t>(layout.rate));
+    Put32(&body, static_cast<uint32_t>(layout.rate * block));
     Put16(&body, static_cast<uint16_t>(block));
-    Put16(&body, static_cast<uint16_t>(spec.bits));
-    if (spec.formatBytes >= 18) {
+    Put16(&body, static_cast<uint16_t>(layout.bits));
+    if (layout.formatBytes >= 18) {
         Put16(&body, 0);
     }
     PutId(&body, "data");
-    Put32(&body, spec.claimedDataBytes != 0 ? spec.claimedDataBytes
-                                            : static_cast<uint32_t>(spec.samples.size()));
-    body.insert(body.end(), spec.samples.begin(), spec.samples.end());
+    Put32(&body, layout.claimedDataBytes != 0 ? layout.claimedDataBytes
+                                              : static_cast<uint32_t>(layout.samples.size()));
+    body.insert(body.end(), layout.samples.begin(), layout.samples.end());
 
     std::vector<uint8_t> file;
     PutId(&file, "RIFF");

@@ -7,7 +7,7 @@
 #include "support/imagefiles.h"
 
 // What a fixture WAV file holds. The samples are raw data-chunk bytes.
-struct WaveSpec {
+struct WaveLayout {
     int formatTag = 1;
     int channels = 2;
     int rate = 44100;
@@ -22,7 +22,7 @@ struct WaveSpec {
 };
 
 // The bytes of a RIFF/WAVE file as described.
-std::vector<uint8_t> BuildWave(const WaveSpec& spec);
+std::vector<uint8_t> BuildWave(const WaveLayout& layout);
 
 // `frames` frames of a 16-bit stereo ramp: left counts up, right down.
 std::vector<uint8_t> StereoRamp(int frames);

@@ -1,0 +1,39 @@
+# Sourced by the tests that run the real program under a virtual X server.
+# start_xvfb starts one on a display number the server picks itself (so
+# parallel tests never collide), waits until it accepts clients, and exports
+# DISPLAY; it sets XVFB_PID for stop_xvfb. Returns non-zero if no server came up.
+start_xvfb() {
+    local ready
+    ready="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local number=""
+    for _ in $(seq 300); do
+        number="$(tr -d '[:space:]' <"$ready")"
+        [ -n "$number" ] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$ready"
+    [ -n "$number" ] || return 1
+    export DISPLAY=":$number"
+}
+
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] || return 0
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+}
+
+# wait_for_window TITLE: prints the id of the first window with that exact
+# title, waiting up to 30 s (a sanitized build on a loaded machine starts slowly).
+wait_for_window() {
+    local window=""
+    for _ in $(seq 300); do
+        window="$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)"
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] && echo "$window"
+}
