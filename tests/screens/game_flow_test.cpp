@@ -420,3 +420,64 @@ TEST_F(PlayTest, AFullRowRunsFlowDestroyAndGravityBeforeTheNextShape) {
 }
 
 }  // namespace
+
+namespace {
+
+// Frames are 1/75 s of game time apiece, so a fall interval spans a known
+// number of frames: 0.4 s is 30, 0.265 s is 20 (19.9 rounded up).
+TEST_F(PlayTest, ShapesFallOneRowPerFallIntervalOfTheirLevel) {
+    struct Case {
+        int level;
+        int frames;
+    };
+    for (const Case& c : {Case{0, 30}, Case{9, 20}}) {
+        outerLevel = c.level;
+        ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+        ASSERT_TRUE(Tap(SDL_SCANCODE_F4));
+        play = Screen<C_PlayScreen>();
+        ASSERT_NE(play, nullptr);
+        ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
+        // Wait for a step, then count the frames to the next ones.
+        int row = play->currentShape->GetRow();
+        while (play->currentShape->GetRow() == row) {
+            ASSERT_TRUE(RunFrames(1));
+        }
+        for (int step = 0; step < 3; ++step) {
+            row = play->currentShape->GetRow();
+            int frames = 0;
+            while (play->currentShape->GetRow() == row && frames < 100) {
+                ASSERT_TRUE(RunFrames(1));
+                ++frames;
+            }
+            EXPECT_EQ(play->currentShape->GetRow(), row + 1) << c.level;
+            EXPECT_GE(frames, c.frames - 1) << c.level;
+            EXPECT_LE(frames, c.frames + 1) << c.level;
+        }
+    }
+}
+
+TEST_F(PlayTest, ALandingWithoutAFullRowSpawnsTheWaitingShapeAtOnce) {
+    ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
+    const C_Tetromino* waiting = play->nextShape.get();
+    PushKey(SDL_SCANCODE_KP_5, true);
+    const C_Tetromino* falling = play->currentShape.get();
+    for (int frame = 0; frame < 400 && play->currentShape.get() == falling; ++frame) {
+        ASSERT_TRUE(RunFrames(1));
+        ASSERT_NE(play->currentShape, nullptr);  // never a frame without one
+    }
+    PushKey(SDL_SCANCODE_KP_5, false);
+    EXPECT_EQ(play->currentShape.get(), waiting);
+    EXPECT_NE(play->nextShape, nullptr);
+    EXPECT_EQ(play->chain, 1);
+    // The clock restarted at the landing.
+    EXPECT_LT(g_pModel->GetTimer()->GetGameTime(), 0.02f);
+    int pieces = 0;
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            pieces += play->board->PieceAt(x, y) != nullptr;
+        }
+    }
+    EXPECT_EQ(pieces, 4);
+}
+
+}  // namespace
