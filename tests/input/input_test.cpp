@@ -25,16 +25,6 @@ protected:
     }
 
     int Key(int code) const { return g_pController->GetKeyState(code); }
-
-    // Puts the pointer at (x, y): to the top-left corner first, then out.
-    void MovePointerTo(int x, int y) {
-        PushMotion(-10000, -10000);
-        ASSERT_TRUE(RunFrames(1));
-        PushMotion(x, y);
-        ASSERT_TRUE(RunFrames(1));
-        ASSERT_EQ(g_pController->GetMouseX(), x);
-        ASSERT_EQ(g_pController->GetMouseY(), y);
-    }
 };
 
 TEST_F(InputTest, AHeldKeyReadsDownThenReleasedOnceThenUp) {

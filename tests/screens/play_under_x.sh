@@ -23,13 +23,9 @@ cleanup() {
 }
 trap cleanup EXIT
 start_xvfb || { echo "the virtual X server did not start"; exit 1; }
-display="$DISPLAY"
 
-env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
-    ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
-    SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-    "$binary" </dev/null >"$work/out.txt" 2>&1 &
-game=$!
+start_game "$binary" "$work/out.txt"
+game=$GAME_PID
 
 window="$(wait_for_window Tubrix)"
 [ -n "$window" ] || { echo "no window titled Tubrix appeared"; cat "$work/out.txt"; exit 1; }

@@ -10,14 +10,9 @@ command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
 source "$(dirname "$0")/../support/xvfb.sh"
 trap 'stop_xvfb; rm -f "${TMPDIR:-/tmp}/tubrix-x-$$.err"' EXIT
 start_xvfb || { echo "the virtual X server did not start"; exit 1; }
-display="$DISPLAY"
 
-# A clean environment: the display, a silent audio device, and what the test
-# run chose for the renderer and the sanitizers.
-env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
-    SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
-    "$binary" </dev/null >/dev/null 2>"${TMPDIR:-/tmp}/tubrix-x-$$.err" &
-game=$!
+start_game "$binary" "${TMPDIR:-/tmp}/tubrix-x-$$.err"
+game=$GAME_PID
 
 window="$(wait_for_window Tubrix)"
 if [ -z "$window" ]; then

@@ -1,6 +1,17 @@
 #include "support/framework.h"
 
+#include "input/controller.h"
+#include "support/sdlinput.h"
 #include "view/view.h"
+
+void FrameworkTest::MovePointerTo(int x, int y) {
+    PushMotion(-10000, -10000);
+    ASSERT_TRUE(RunFrames(1));
+    PushMotion(x, y);
+    ASSERT_TRUE(RunFrames(1));
+    ASSERT_EQ(g_pController->GetMouseX(), x);
+    ASSERT_EQ(g_pController->GetMouseY(), y);
+}
 
 std::vector<uint32_t> FrameworkTest::Pixels() const {
     std::vector<uint32_t> pixels;

@@ -69,6 +69,10 @@ protected:
         return running;
     }
 
+    // Puts the pointer at (x, y) through pushed relative motion: to the
+    // top-left corner first, then out. Needs a started game.
+    void MovePointerTo(int x, int y);
+
     // The back buffer as ARGB pixels.
     std::vector<uint32_t> Pixels() const;
     uint32_t PixelAt(int x, int y) const;

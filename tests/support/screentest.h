@@ -32,16 +32,6 @@ protected:
         return dynamic_cast<T*>(g_pModel->GetState());
     }
 
-    // Puts the pointer at (x, y): to the top-left corner first, then out.
-    void MovePointerTo(int x, int y) {
-        PushMotion(-10000, -10000);
-        ASSERT_TRUE(RunFrames(1));
-        PushMotion(x, y);
-        ASSERT_TRUE(RunFrames(1));
-        ASSERT_EQ(g_pController->GetMouseX(), x);
-        ASSERT_EQ(g_pController->GetMouseY(), y);
-    }
-
     // Press and release of the left button at (x, y), then the frame in which
     // a screen reads the click.
     void ClickAt(int x, int y) {

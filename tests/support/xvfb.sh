@@ -37,3 +37,15 @@ wait_for_window() {
     done
     [ -n "$window" ] && echo "$window"
 }
+
+# start_game BINARY OUTPUT: starts the program on the virtual display in a
+# clean environment (the display, a silent audio device, and what the test
+# run chose for the renderer and the sanitizers), its output into OUTPUT.
+# Sets GAME_PID.
+start_game() {
+    env -i DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
+        SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+        "$1" </dev/null >"$2" 2>&1 &
+    GAME_PID=$!
+}
