@@ -16,25 +16,10 @@ for tool in Xvfb xdotool xwd python3; do
 done
 
 source "$here/../support/xvfb.sh"
-work="$(mktemp -d)"
-game=""
-cleanup() {
-    [ -n "$game" ] && kill -9 "$game" 2>/dev/null
-    stop_xvfb
-    rm -rf "$work"
-}
-trap cleanup EXIT
-start_xvfb || { echo "the virtual X server did not start"; exit 1; }
-
-start_game "$binary" "$work/out.txt"
-game=$GAME_PID
-
-window="$(wait_for_window Tubrix)"
-[ -n "$window" ] || { echo "no window titled Tubrix appeared"; exit 1; }
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+open_game_window "$binary"
 
 failures=0
-capture() { xwd -silent -id "$window" >"$work/$1.xwd"; }
+capture() { xwd -silent -id "$WINDOW" >"$WORK/$1.xwd"; }
 # expect NAME COUNT OP LIMIT: reports and counts a failed comparison.
 expect() {
     if [ "$2" "$3" "$4" ]; then
@@ -56,14 +41,14 @@ xdotool key Tab
 sleep 1.5  # the slide takes 35 frames
 capture open
 # The menu below is dark, but the backdrop lightens it: only text is near black.
-expect "banner line 1 drawn" "$(python3 "$pixels" dark "$work/open.xwd" $(band 0))" -gt 20
-expect "banner line 2 drawn" "$(python3 "$pixels" dark "$work/open.xwd" $(band 1))" -gt 20
-expect "no third line yet" "$(python3 "$pixels" dark "$work/open.xwd" $(empty_band 2))" -eq 0
+expect "banner line 1 drawn" "$(python3 "$pixels" dark "$WORK/open.xwd" $(band 0))" -gt 20
+expect "banner line 2 drawn" "$(python3 "$pixels" dark "$WORK/open.xwd" $(band 1))" -gt 20
+expect "no third line yet" "$(python3 "$pixels" dark "$WORK/open.xwd" $(empty_band 2))" -eq 0
 
 xdotool type --delay 50 fps
 sleep 0.3
 capture typed
-expect "typed text in the input bar" "$(python3 "$pixels" new-bright "$work/open.xwd" "$work/typed.xwd" 13 522 200 537)" -gt 10
+expect "typed text in the input bar" "$(python3 "$pixels" new-bright "$WORK/open.xwd" "$WORK/typed.xwd" 13 522 200 537)" -gt 10
 
 xdotool key Return
 sleep 0.5
@@ -71,8 +56,8 @@ black_readout=0
 readout=0
 for shot in 1 2 3 4 5 6; do
     capture "fps$shot"
-    dark=$(python3 "$pixels" new-dark "$work/open.xwd" "$work/fps$shot.xwd" 4 555 200 600)
-    red=$(python3 "$pixels" red "$work/fps$shot.xwd" 4 555 200 600)
+    dark=$(python3 "$pixels" new-dark "$WORK/open.xwd" "$WORK/fps$shot.xwd" 4 555 200 600)
+    red=$(python3 "$pixels" red "$WORK/fps$shot.xwd" 4 555 200 600)
     echo "read-out capture $shot: $dark new dark pixels, $red red"
     if [ "$dark" -gt 20 ] || [ "$red" -gt 20 ]; then
         readout=1
@@ -82,8 +67,8 @@ for shot in 1 2 3 4 5 6; do
     fi
     sleep 0.4
 done
-expect "echo line drawn" "$(python3 "$pixels" new-dark "$work/open.xwd" "$work/fps1.xwd" $(band 2))" -gt 20
-expect "input bar emptied" "$(python3 "$pixels" new-bright "$work/open.xwd" "$work/fps1.xwd" 13 522 200 537)" -eq 0
+expect "echo line drawn" "$(python3 "$pixels" new-dark "$WORK/open.xwd" "$WORK/fps1.xwd" $(band 2))" -gt 20
+expect "input bar emptied" "$(python3 "$pixels" new-bright "$WORK/open.xwd" "$WORK/fps1.xwd" 13 522 200 537)" -eq 0
 expect "read-out drawn" "$readout" -eq 1
 if [ "$black_readout" -eq 1 ]; then
     echo "read-out was black at least once: it read FPS 75"
@@ -95,15 +80,15 @@ xdotool type --delay 50 "say hi"
 xdotool key Return
 sleep 0.5
 capture said
-expect "reply line drawn" "$(python3 "$pixels" new-dark "$work/fps1.xwd" "$work/said.xwd" $(band 3))" -gt 20
-expect "nothing below it" "$(python3 "$pixels" new-dark "$work/fps1.xwd" "$work/said.xwd" $(empty_band 4))" -eq 0
+expect "reply line drawn" "$(python3 "$pixels" new-dark "$WORK/fps1.xwd" "$WORK/said.xwd" $(band 3))" -gt 20
+expect "nothing below it" "$(python3 "$pixels" new-dark "$WORK/fps1.xwd" "$WORK/said.xwd" $(empty_band 4))" -eq 0
 
 xdotool type --delay 50 quit
 xdotool key Return
 status=""
 for _ in $(seq 60); do
-    if ! kill -0 "$game" 2>/dev/null; then
-        wait "$game"
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+        wait "$GAME_PID"
         status=$?
         break
     fi
@@ -113,8 +98,8 @@ if [ -z "$status" ]; then
     echo "FAILED: still running 3 s after quit"
     failures=$((failures + 1))
 else
-    game=""
+    GAME_PID=""
     expect "exit status after quit" "$status" -eq 0
 fi
-[ "$failures" -eq 0 ] || { echo "program output:"; cat "$work/out.txt"; }
+[ "$failures" -eq 0 ] || { echo "program output:"; cat "$WORK/out.txt"; }
 [ "$failures" -eq 0 ]

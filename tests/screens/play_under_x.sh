@@ -14,25 +14,10 @@ for tool in Xvfb xdotool xwd python3; do
 done
 
 source "$here/../support/xvfb.sh"
-work="$(mktemp -d)"
-game=""
-cleanup() {
-    [ -n "$game" ] && kill -9 "$game" 2>/dev/null
-    stop_xvfb
-    rm -rf "$work"
-}
-trap cleanup EXIT
-start_xvfb || { echo "the virtual X server did not start"; exit 1; }
-
-start_game "$binary" "$work/out.txt"
-game=$GAME_PID
-
-window="$(wait_for_window Tubrix)"
-[ -n "$window" ] || { echo "no window titled Tubrix appeared"; cat "$work/out.txt"; exit 1; }
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+open_game_window "$binary"
 
 failures=0
-capture() { xwd -silent -id "$window" >"$work/$1.xwd"; }
+capture() { xwd -silent -id "$WINDOW" >"$WORK/$1.xwd"; }
 expect() {
     if [ "$2" "$3" "$4" ]; then
         echo "ok: $1 ($2)"
@@ -66,8 +51,8 @@ sleep 0.15
 xdotool mouseup 1
 sleep 1
 capture idle
-expect "the play screen replaced the menu" "$(count changed "$work/menu.xwd" "$work/idle.xwd" $all_box)" -gt 100000
-expect "a level number in the level window" "$(count light "$work/idle.xwd" $level_box)" -gt 20
+expect "the play screen replaced the menu" "$(count changed "$WORK/menu.xwd" "$WORK/idle.xwd" $all_box)" -gt 100000
+expect "a level number in the level window" "$(count light "$WORK/idle.xwd" $level_box)" -gt 20
 
 press space
 # The console's pause holds the fall; the keys still steer.
@@ -81,33 +66,33 @@ sleep 4  # the info picture fades out over 255 frames
 capture still1
 sleep 0.5
 capture still2
-expect "nothing moves by itself" "$(count changed "$work/still1.xwd" "$work/still2.xwd" $well_box)" -lt 30
-x0=$(count colour-x "$work/still2.xwd" $well_box)
+expect "nothing moves by itself" "$(count changed "$WORK/still1.xwd" "$WORK/still2.xwd" $well_box)" -lt 30
+x0=$(count colour-x "$WORK/still2.xwd" $well_box)
 press KP_6
 press KP_6
 capture right
-x1=$(count colour-x "$work/right.xwd" $well_box)
+x1=$(count colour-x "$WORK/right.xwd" $well_box)
 expect "keypad 6 twice moved the shape right" "$x1" -gt $((x0 + 20))
 press KP_4
 capture left
-x2=$(count colour-x "$work/left.xwd" $well_box)
+x2=$(count colour-x "$WORK/left.xwd" $well_box)
 expect "keypad 4 moved it back left" "$x2" -lt $((x1 - 8))
 press KP_9
 capture turned
-expect "keypad 9 turned it" "$(count changed "$work/left.xwd" "$work/turned.xwd" $well_box)" -gt 100
+expect "keypad 9 turned it" "$(count changed "$WORK/left.xwd" "$WORK/turned.xwd" $well_box)" -gt 100
 press KP_7
 capture back
-expect "keypad 7 turned it back" "$(count changed "$work/left.xwd" "$work/back.xwd" $well_box)" -lt 30
+expect "keypad 7 turned it back" "$(count changed "$WORK/left.xwd" "$WORK/back.xwd" $well_box)" -lt 30
 
 press Escape
 sleep 0.5
 capture menu2
-expect "Escape returned to the menu" "$(count changed "$work/menu.xwd" "$work/menu2.xwd" $all_box)" -lt 2000
+expect "Escape returned to the menu" "$(count changed "$WORK/menu.xwd" "$WORK/menu2.xwd" $all_box)" -lt 2000
 press Escape
 status=""
 for _ in $(seq 60); do
-    if ! kill -0 "$game" 2>/dev/null; then
-        wait "$game"
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+        wait "$GAME_PID"
         status=$?
         break
     fi
@@ -117,8 +102,8 @@ if [ -z "$status" ]; then
     echo "FAILED: still running 3 s after Escape on the menu"
     failures=$((failures + 1))
 else
-    game=""
+    GAME_PID=""
     expect "exit status after Escape" "$status" -eq 0
 fi
-[ "$failures" -eq 0 ] || { echo "program output:"; cat "$work/out.txt"; }
+[ "$failures" -eq 0 ] || { echo "program output:"; cat "$WORK/out.txt"; }
 [ "$failures" -eq 0 ]

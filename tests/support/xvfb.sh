@@ -49,3 +49,29 @@ start_game() {
         "$1" </dev/null >"$2" 2>&1 &
     GAME_PID=$!
 }
+
+# open_game_window BINARY: a virtual X server, the program started on it and
+# its window found and focused. Sets WORK (a temporary folder holding the
+# program's output in out.txt), GAME_PID and WINDOW. At exit the program (if
+# GAME_PID is still set), the server and WORK go away. Ends the script with a
+# failure if the server or the window does not come up.
+open_game_window() {
+    WORK="$(mktemp -d)"
+    GAME_PID=""
+    trap close_game_window EXIT
+    start_xvfb || { echo "the virtual X server did not start"; exit 1; }
+    start_game "$1" "$WORK/out.txt"
+    WINDOW="$(wait_for_window Tubrix)"
+    if [ -z "$WINDOW" ]; then
+        echo "no window titled Tubrix appeared; the program wrote:"
+        cat "$WORK/out.txt"
+        exit 1
+    fi
+    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+}
+
+close_game_window() {
+    [ -n "${GAME_PID:-}" ] && kill -9 "$GAME_PID" 2>/dev/null
+    stop_xvfb
+    rm -rf "$WORK"
+}
