@@ -125,12 +125,7 @@ TEST_F(FlowTest, TheFrontierIsLastInFirstOut) {
     C_Piece* u = Put(5, 9, "D");
     C_Piece* r = Put(6, 10, "L");
     ConnectAll();
-    p->flowed = 1;
-    p->pipeID = 0;
-    board->pipeSizes = {1};
-    board->pipeIDs = 1;
-    board->flowFrontier = {p};
-    board->piping = 1;
+    StartFlowAt(p);
     EXPECT_TRUE(board->FlowStep());
     EXPECT_EQ(board->flowFrontier, (std::vector<C_Piece*>{u, r}));  // R appended last
     EXPECT_EQ(board->pipeSizes, std::vector<int>{3});
@@ -155,11 +150,7 @@ TEST_F(FlowTest, PiecesAppendedDuringAStepAreExpandedBeforeOlderOnes) {
     C_Piece* r = Put(6, 10, "UL");
     C_Piece* x = Put(6, 9, "DL");
     ConnectAll();
-    p->flowed = 1;
-    p->pipeID = 0;
-    board->pipeSizes = {1};
-    board->pipeIDs = 1;
-    board->flowFrontier = {p};
+    StartFlowAt(p);
     EXPECT_TRUE(board->FlowStep());
     EXPECT_TRUE(board->FlowStep());
     EXPECT_TRUE(Traced("cycle called by 3 at 6, 9"));
@@ -217,10 +208,7 @@ TEST_F(FlowTest, AConnectionTowardAnEmptyCellJoinsNothing) {
     C_Piece* lone = Put(6, 0, "URDL");
     lone->connected[DIR_DOWN] = 1;
     lone->connected[DIR_LEFT] = 1;
-    lone->flowed = 1;
-    lone->pipeID = 0;
-    board->pipeSizes = {1};
-    board->flowFrontier = {lone};
+    StartFlowAt(lone);
     EXPECT_FALSE(board->FlowStep());
     EXPECT_EQ(board->pipeSizes, std::vector<int>{1});
     EXPECT_EQ(lone->linked[DIR_DOWN], 0);

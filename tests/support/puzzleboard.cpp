@@ -110,6 +110,15 @@ void BoardTest::ConnectAll() {
     }
 }
 
+void BoardTest::StartFlowAt(C_Piece* start) {
+    start->flowed = 1;
+    start->pipeID = 0;
+    board->pipeSizes = {1};
+    board->pipeIDs = 1;
+    board->flowFrontier = {start};
+    board->piping = 1;
+}
+
 int BoardTest::GhostPlays() const {
     return g_waveCache.at("ghost.wav")->PlayCount();
 }

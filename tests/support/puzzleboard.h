@@ -50,6 +50,9 @@ protected:
     void FillRow(int y);
     // Recomputes every connection of the board, as settling does.
     void ConnectAll();
+    // A flow under way whose only reached piece is `start`, network 0 of size
+    // 1, waiting in the frontier.
+    void StartFlowAt(C_Piece* start);
     // How many times each board sound has played.
     int GhostPlays() const;
     int BonusPlays() const;
