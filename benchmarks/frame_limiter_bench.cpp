@@ -14,11 +14,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/globals.h"
 #include "model/model.h"
 #include "platform/events.h"
 #include "platform/prompt.h"
 #include "shell/game.h"
-#include "shell/globals.h"
 
 namespace {
 

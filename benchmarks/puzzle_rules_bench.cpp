@@ -9,8 +9,8 @@
 
 #include "audio/wave.h"
 #include "console/console.h"
+#include "core/globals.h"
 #include "platform/prompt.h"
-#include "shell/globals.h"
 #include "support/seededgame.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core/globals.h"
 #include "platform/image.h"
 #include "platform/prompt.h"
-#include "shell/globals.h"
 #include "view/font.h"
 #include "view/sprite.h"
 #include "view/view.h"

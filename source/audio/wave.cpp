@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "shell/error.h"
-#include "shell/hresult.h"
+#include "core/error.h"
+#include "core/hresult.h"
 
 std::unique_ptr<platform::SoundDevice> g_pDirectSound;
 std::map<std::string, std::unique_ptr<platform::SoundBuffer>> g_waveCache;

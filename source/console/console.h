@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "shell/hresult.h"
+#include "core/hresult.h"
 
 // The drop-down console: the last lines any part of the system printed, the
 // typed command line, and the run-time flags the commands switch.

@@ -1,11 +1,11 @@
 #include "console/consolecommands.h"
 
 #include "console/console.h"
+#include "core/error.h"
+#include "core/globals.h"
 #include "model/model.h"
 #include "model/stateids.h"
 #include "net/net.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "input/controller.h"
 
+#include "core/error.h"
+#include "core/globals.h"
 #include "model/gameobject.h"
 #include "model/model.h"
 #include "platform/events.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 
 C_Controller::~C_Controller() {
     keyboard.reset();

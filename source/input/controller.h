@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "core/hresult.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
-#include "shell/hresult.h"
 
 class C_GameObject;
 namespace platform {

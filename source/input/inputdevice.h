@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "shell/hresult.h"
+#include "core/hresult.h"
 
 // One buffered input event: which key or axis (`offset`) and its value.
 struct DeviceEvent {

@@ -1,6 +1,6 @@
 #include "input/keyboard.h"
 
-#include "shell/error.h"
+#include "core/error.h"
 
 namespace {
 

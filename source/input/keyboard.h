@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/hresult.h"
+#include "core/keycodes.h"
 #include "input/inputdevice.h"
-#include "input/keycodes.h"
-#include "shell/hresult.h"
 
 // The system keyboard: which keys are down now and were down before this
 // frame's events, by DIK_ code.

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "console/console.h"
+#include "core/error.h"
+#include "core/globals.h"
 #include "platform/events.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 #include "view/sprite.h"
 #include "view/view.h"
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/hresult.h"
 #include "input/inputdevice.h"
-#include "shell/hresult.h"
 
 class C_Sprite;
 

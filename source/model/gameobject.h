@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/hresult.h"
 #include "model/vector2.h"
-#include "shell/hresult.h"
 
 // What kind of object a C_GameObject is; OnCollide reads it to decide how to react.
 enum ObjectType {

@@ -2,8 +2,8 @@
 
 #include <list>
 
+#include "core/hresult.h"
 #include "model/gameobject.h"
-#include "shell/hresult.h"
 
 // One screen of the system. The model runs exactly one at a time: it is built
 // by a switch, drawn once, then gets HandleInput, Update and Render each frame.

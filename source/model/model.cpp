@@ -1,6 +1,8 @@
 #include "model/model.h"
 
 #include "console/console.h"
+#include "core/error.h"
+#include "core/globals.h"
 #include "demos/demoa.h"
 #include "demos/demob.h"
 #include "model/quitstate.h"
@@ -9,8 +11,6 @@
 #include "screens/instructions.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 
 namespace {
 

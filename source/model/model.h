@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "core/hresult.h"
 #include "model/gamestate.h"
 #include "model/stateids.h"
-#include "shell/hresult.h"
-#include "shell/timer.h"
+#include "model/timer.h"
 #include "view/font.h"
 
 // Owns the one current screen and switches screens on request, keeps the

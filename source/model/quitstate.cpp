@@ -1,7 +1,7 @@
 #include "model/quitstate.h"
 
-#include "platform/events.h"
+#include "core/globals.h"
 
 C_QuitState::C_QuitState() {
-    platform::PostQuit();
+    RequestQuit();
 }

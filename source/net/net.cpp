@@ -1,6 +1,6 @@
 #include "net/net.h"
 
-#include "shell/error.h"
+#include "core/error.h"
 
 void C_Net::Init() {
     // No session layer is built in yet, so there is never a peer to make.

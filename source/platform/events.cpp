@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-#include "input/keycodes.h"
+#include "core/keycodes.h"
 #include "platform/sdlaccess.h"
 
 namespace platform {

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "console/console.h"
-#include "shell/error.h"
-#include "shell/globals.h"
+#include "core/error.h"
+#include "core/globals.h"
 
 int outerLevel = 0;
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "audio/wave.h"
+#include "core/hresult.h"
 #include "model/gameobject.h"
 #include "puzzle/piece.h"
-#include "shell/hresult.h"
 
 constexpr int kBoardColumns = 12;
 constexpr int kBoardRows = 24;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/error.h"
 #include "puzzle/randomdraw.h"
-#include "shell/error.h"
 #include "view/sprite.h"
 
 const int kPipeOpenings[kPipeShapes][kDirections] = {

@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "core/hresult.h"
 #include "model/gameobject.h"
-#include "shell/hresult.h"
 
 class C_Sprite;
 

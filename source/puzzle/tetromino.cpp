@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "console/console.h"
+#include "core/error.h"
+#include "core/globals.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/randomdraw.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "core/hresult.h"
 #include "model/gameobject.h"
 #include "puzzle/piece.h"
-#include "shell/hresult.h"
 
 class C_GameBoard;
 

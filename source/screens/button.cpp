@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "core/globals.h"
 #include "input/controller.h"
-#include "shell/globals.h"
 #include "view/sprite.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "core/hresult.h"
 #include "model/gameobject.h"
-#include "shell/hresult.h"
 
 class C_Sprite;
 

@@ -1,12 +1,12 @@
 #include "screens/gameover.h"
 
 #include "audio/wave.h"
+#include "core/error.h"
+#include "core/globals.h"
+#include "core/keycodes.h"
 #include "input/controller.h"
-#include "input/keycodes.h"
 #include "model/model.h"
 #include "screens/button.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 #include "view/sprite.h"
 
 namespace {

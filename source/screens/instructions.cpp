@@ -1,10 +1,10 @@
 #include "screens/instructions.h"
 
+#include "core/globals.h"
+#include "core/keycodes.h"
 #include "input/controller.h"
-#include "input/keycodes.h"
 #include "model/model.h"
 #include "screens/button.h"
-#include "shell/globals.h"
 #include "view/sprite.h"
 
 namespace {

@@ -1,12 +1,12 @@
 #include "screens/menu.h"
 
+#include "core/error.h"
+#include "core/globals.h"
+#include "core/keycodes.h"
 #include "input/controller.h"
-#include "input/keycodes.h"
 #include "model/model.h"
 #include "puzzle/gameboard.h"
 #include "screens/button.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 #include "view/sprite.h"
 
 namespace {

@@ -4,15 +4,15 @@
 #include <ctime>
 
 #include "console/console.h"
+#include "core/error.h"
+#include "core/globals.h"
+#include "core/keycodes.h"
 #include "input/controller.h"
-#include "input/keycodes.h"
 #include "model/model.h"
+#include "model/timer.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/tetromino.h"
 #include "screens/button.h"
-#include "shell/error.h"
-#include "shell/globals.h"
-#include "shell/timer.h"
 #include "view/font.h"
 #include "view/sprite.h"
 

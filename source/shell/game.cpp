@@ -5,11 +5,11 @@
 
 #include "audio/wave.h"
 #include "console/console.h"
+#include "core/error.h"
+#include "core/globals.h"
 #include "input/controller.h"
 #include "model/model.h"
 #include "platform/events.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 #include "view/view.h"
 
 C_Game::C_Game() {
@@ -40,6 +40,10 @@ void C_Game::Frame() {
     g_pController->Update();
     g_pModel->Update();
     g_pView->Render();
+}
+
+void RequestQuit() {
+    platform::PostQuit();
 }
 
 bool HandleEvent(const platform::Event& event) {

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "shell/error.h"
-#include "shell/globals.h"
+#include "core/error.h"
+#include "core/globals.h"
 #include "view/view.h"
 
 namespace {

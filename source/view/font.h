@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "core/hresult.h"
 #include "model/vector2.h"
-#include "shell/hresult.h"
 #include "view/texturefont.h"
 
 // A typeface at a height in points, drawn in one colour at a scale.

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "core/error.h"
+#include "core/globals.h"
 #include "platform/image.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 #include "view/view.h"
 
 std::map<std::string, SpriteTexture*> g_textureCache;

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "core/hresult.h"
 #include "model/vector2.h"
 #include "platform/texture.h"
-#include "shell/hresult.h"
 
 // The texture made from one image file, held by every sprite of that name.
 struct SpriteTexture {

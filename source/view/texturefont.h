@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "core/hresult.h"
 #include "platform/texture.h"
-#include "shell/hresult.h"
 
 namespace platform {
 class Display;

@@ -1,10 +1,10 @@
 #include "view/view.h"
 
 #include "console/console.h"
+#include "core/error.h"
+#include "core/globals.h"
 #include "model/model.h"
 #include "platform/image.h"
-#include "shell/error.h"
-#include "shell/globals.h"
 #include "view/sprite.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "core/hresult.h"
 #include "platform/display.h"
-#include "shell/hresult.h"
 
 // Owns the window and the renderer, shows the loading picture once during
 // start-up, and draws each frame: clear to white, the model, the console.

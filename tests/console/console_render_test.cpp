@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "console/console.h"
+#include "core/error.h"
 #include "input/controller.h"
-#include "shell/error.h"
 #include "support/framework.h"
 #include "support/imagetest.h"
 #include "support/sdlinput.h"

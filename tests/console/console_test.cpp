@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "console/consolecommands.h"
+#include "core/error.h"
 #include "model/model.h"
 #include "net/net.h"
-#include "shell/error.h"
 #include "support/framework.h"
 
 namespace {

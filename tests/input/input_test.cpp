@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "console/console.h"
+#include "core/keycodes.h"
 #include "input/controller.h"
-#include "input/keycodes.h"
 #include "model/gameobject.h"
 #include "platform/events.h"
 #include "support/framework.h"

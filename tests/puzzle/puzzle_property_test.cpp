@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "console/console.h"
+#include "core/globals.h"
 #include "puzzle/gameboard.h"
-#include "shell/globals.h"
 #include "support/puzzleboard.h"
 #include "support/seededgame.h"
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/globals.h"
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "shell/game.h"
-#include "shell/globals.h"
 #include "support/manualclock.h"
 #include "support/promptrecorder.h"
 

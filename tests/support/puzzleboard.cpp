@@ -4,8 +4,8 @@
 
 #include "audio/wave.h"
 #include "console/console.h"
+#include "core/globals.h"
 #include "puzzle/randomdraw.h"
-#include "shell/globals.h"
 #include "support/promptrecorder.h"
 
 int DrawFor(int index, int n) {

@@ -20,6 +20,9 @@ extern C_Net* g_pNet;
 // Nonzero while the window is the foreground window: frames run only then.
 extern uint32_t g_bActive;
 
+// Asks the event loop to end after this frame. Defined by the shell.
+void RequestQuit();
+
 // Creates the five objects, in the order view, controller, model, console,
 // net. Only for a fresh start after DestroyFrameworkObjects.
 void CreateFrameworkObjects();

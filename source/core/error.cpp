@@ -1,10 +1,7 @@
-#include "shell/error.h"
+#include "core/error.h"
 
 #include <cctype>
 #include <climits>
-
-#include "platform/events.h"
-#include "platform/prompt.h"
 
 namespace {
 
@@ -48,15 +45,6 @@ std::string ComposeErrorText(const std::string& file, int line, HRESULT hr,
     text += "\"\n";
     text += "\nQuit Program?";
     return text;
-}
-
-void DXError(std::string file, int line, HRESULT hr, std::string message) {
-    // The pointer is a sprite drawn by the game; a report needs the real one,
-    // and it stays visible afterwards.
-    platform::ShowSystemCursor();
-    if (platform::AskYesNo("Oh Crap...", ComposeErrorText(file, line, hr, message))) {
-        platform::PostQuit();
-    }
 }
 
 std::string IntToString(int value) {

@@ -1,11 +1,11 @@
-#include "shell/timer.h"
+#include "model/timer.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "console/console.h"
+#include "core/globals.h"
 #include "platform/clock.h"
-#include "shell/globals.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "shell/timer.h"
+#include "model/timer.h"
 
 #include <gtest/gtest.h>
 
 #include "console/console.h"
-#include "shell/globals.h"
+#include "core/globals.h"
 #include "support/manualclock.h"
 
 namespace {

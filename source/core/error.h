@@ -3,11 +3,11 @@
 #include <cstddef>
 #include <string>
 
-#include "shell/hresult.h"
+#include "core/hresult.h"
 
 // The one error report: shows where it came from, the caller's message and the
 // code's name, and asks whether to quit. Yes posts the quit request; either
-// way the caller carries on.
+// way the caller carries on. Defined by the shell, which owns the prompt.
 void DXError(std::string file, int line, HRESULT hr, std::string message);
 
 // The text DXError shows for these arguments.
