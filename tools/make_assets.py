@@ -459,10 +459,12 @@ def piece_sheet(colour, water):
     return sheet
 
 
-def icon_image():
-    im = tile_image(None, (1, 1, 1, 1), True, 64)
-    bg = Image.new("RGBA", (64, 64), (0, 0, 0, 0))
-    plate = Art(64, 64)
+def icon_image(size=64):
+    """The window icon at 64 px; the desktop icons are the same drawing at
+    their own sizes, drawn large rather than scaled up."""
+    im = tile_image(None, (1, 1, 1, 1), True, size)
+    bg = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    plate = Art(size, size, unit=size / 64)
     plate.paint((1, 1, 63, 63), lambda w, h: vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)]), 11)
     bg.alpha_composite(plate.final())
     bg.alpha_composite(im)
@@ -1721,6 +1723,16 @@ def sheet_extras(im):
     return sc
 
 
+DESKTOP_ICON_SIZES = (48, 128, 256)
+
+
+def make_desktop_icons(outdir):
+    icondir = os.path.join(outdir, "packaging", "icons")
+    os.makedirs(icondir, exist_ok=True)
+    for size in DESKTOP_ICON_SIZES:
+        icon_image(size).save(os.path.join(icondir, "tubrix_%d.png" % size), "PNG")
+
+
 def make_sheets(outdir, im):
     docdir = os.path.join(outdir, "docs")
     os.makedirs(docdir, exist_ok=True)
@@ -1743,5 +1755,6 @@ if __name__ == "__main__":
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     im = make_images(out)
     make_sheets(out, im)
+    make_desktop_icons(out)
     make_sounds(out)
     make_music(out)
