@@ -22,10 +22,6 @@ constexpr std::size_t kMaxNameLength = 253;
 // Sent with the disconnect of a peer the host has no room for.
 constexpr enet_uint32 kFullReason = 1;
 
-SessionPeer NameOf(const ENetHost* host, const ENetPeer* peer) {
-    return SessionPeer{static_cast<uint16_t>(peer - host->peers), peer->connectID};
-}
-
 void SendGreeting(ENetPeer* peer, const std::vector<uint8_t>& greeting) {
     if (greeting.empty()) {
         return;
@@ -102,7 +98,7 @@ bool Session::Host(uint16_t listenPort, std::size_t maxRemote) {
     ENetAddress bound{};
     port = enet_socket_get_address(host->socket, &bound) == 0 ? bound.port : listenPort;
     maxPeers = maxRemote;
-    delivered.assign(host->peerCount, 0);
+    connections.assign(host->peerCount, Connection{});
     wake.notify_all();
     return true;
 }
@@ -121,7 +117,7 @@ bool Session::Connect(const SessionAddress& address) {
     host->maximumPacketSize = kMaxPacketBytes;
     host->maximumWaitingData = kMaxWaitingBytes;
     maxPeers = 1;
-    delivered.assign(host->peerCount, 0);
+    connections.assign(host->peerCount, Connection{});
     ENetAddress remote{address.host, address.port};
     ENetPeer* peer = enet_host_connect(host, &remote, kChannels, 0);
     if (peer == nullptr) {
@@ -188,20 +184,25 @@ void Session::Serve() {
 void Session::Collect(std::vector<SessionEvent>& events) {
     ENetEvent event;
     while (events.size() < kMaxEventsPerTurn && enet_host_service(host, &event, 0) > 0) {
-        const SessionPeer name = NameOf(host, event.peer);
+        const auto slot = static_cast<uint16_t>(event.peer - host->peers);
+        Connection& connection = connections[slot];
         switch (event.type) {
             case ENET_EVENT_TYPE_CONNECT:
                 if (host->connectedPeers > maxPeers) {
                     enet_peer_disconnect_now(event.peer, kFullReason);
                     break;
                 }
-                delivered[name.slot] = 0;
+                connection = Connection{event.peer->connectID, 0};
                 enet_peer_timeout(event.peer, 0, kTimeoutMinimum, kTimeoutMaximum);
                 SendGreeting(event.peer, greeting);
-                events.push_back(SessionEvent{SessionEvent::Kind::Connected, name, {}, 0});
+                events.push_back(
+                    SessionEvent{SessionEvent::Kind::Connected, {slot, connection.id}, {}, 0});
                 break;
             case ENET_EVENT_TYPE_DISCONNECT:
-                events.push_back(SessionEvent{SessionEvent::Kind::Disconnected, name, {}, 0});
+                // The network layer has already cleared the peer's own id.
+                events.push_back(
+                    SessionEvent{SessionEvent::Kind::Disconnected, {slot, connection.id}, {}, 0});
+                connection = Connection{};
                 break;
             case ENET_EVENT_TYPE_RECEIVE: {
                 const ENetPacket* packet = event.packet;
@@ -212,12 +213,12 @@ void Session::Collect(std::vector<SessionEvent>& events) {
                     enet_peer_disconnect_now(event.peer, 0);
                     break;
                 }
-                uint32_t& count = delivered[name.slot];
-                events.push_back(SessionEvent{
-                    SessionEvent::Kind::Received, name,
-                    std::vector<uint8_t>(packet->data, packet->data + packet->dataLength), count});
-                if (count < std::numeric_limits<uint32_t>::max()) {
-                    ++count;
+                events.push_back(SessionEvent{SessionEvent::Kind::Received,
+                                              {slot, connection.id},
+                                              {packet->data, packet->data + packet->dataLength},
+                                              connection.delivered});
+                if (connection.delivered < std::numeric_limits<uint32_t>::max()) {
+                    ++connection.delivered;
                 }
                 enet_packet_destroy(event.packet);
                 break;
@@ -242,7 +243,7 @@ void Session::CloseHost() {
     enet_host_destroy(host);
     host = nullptr;
     port = 0;
-    delivered.clear();
+    connections.clear();
 }
 
 }  // namespace platform

@@ -51,8 +51,8 @@ public:
     static constexpr std::size_t kMaxWaitingBytes = 16 * 1024;
     // Events handed to the handler per service turn; the rest wait their turn.
     static constexpr std::size_t kMaxEventsPerTurn = 32;
-    // Slots beyond the allowed peers, so a refused or half-open connection
-    // never keeps a welcome one out.
+    // Slots beyond the allowed peers, so a refused or half-open connection or
+    // two do not keep a welcome one out.
     static constexpr std::size_t kSpareSlots = 2;
 
     // Null when the network library cannot start.
@@ -100,8 +100,13 @@ private:
     std::size_t maxPeers = 0;
     uint16_t port = 0;
     std::vector<uint8_t> greeting;
-    // Per slot: packets the current connection delivered.
-    std::vector<uint32_t> delivered;
+    struct Connection {
+        uint32_t id = 0;
+        // Packets it delivered so far.
+        uint32_t delivered = 0;
+    };
+    // Per slot of the host: the connection in it.
+    std::vector<Connection> connections;
     Handler handler;
     std::thread service;
 };

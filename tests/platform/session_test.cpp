@@ -166,6 +166,10 @@ TEST(SessionTest, HostileDatagramsReachNobodyAndAWellFormedPeerStillConnects) {
     // timeout notices and says so.
     ASSERT_TRUE(host.WaitForCount(Kind::Disconnected, 1));
     const auto events = host.Events();
+    // Its leaving names the connection its arrival named.
+    ASSERT_EQ(events.front().kind, Kind::Connected);
+    EXPECT_NE(events.front().peer.connectId, 0u);
+    EXPECT_EQ(events.back().peer.connectId, events.front().peer.connectId);
     ASSERT_EQ(host.Count(Kind::Received), 1u);
     for (const auto& event : events) {
         if (event.kind == Kind::Received) {
