@@ -52,6 +52,8 @@ constexpr Direction kAllowed[] = {
     {"audio", "core", "errors"},
     {"audio", "platform", "the sound device"},
     {"net", "core", "errors"},
+    {"net", "platform", "the session layer"},
+    {"net", "console", "every session event prints a line"},
     {"puzzle", "core", "errors, globals"},
     {"puzzle", "model", "pieces, shapes and the board are game objects"},
     {"puzzle", "view", "pieces draw as sprites"},

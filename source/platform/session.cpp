@@ -1,0 +1,249 @@
+#include "platform/session.h"
+
+#include <enet/enet.h>
+
+#include <chrono>
+#include <limits>
+#include <system_error>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+// How often the service thread turns the host over when nothing wakes it.
+constexpr std::chrono::milliseconds kServicePeriod{5};
+// A peer that stops answering is given up after this long (milliseconds).
+constexpr enet_uint32 kTimeoutMinimum = 3000;
+constexpr enet_uint32 kTimeoutMaximum = 10000;
+constexpr std::size_t kChannels = 1;
+// No host name is longer (RFC 1035).
+constexpr std::size_t kMaxNameLength = 253;
+// Sent with the disconnect of a peer the host has no room for.
+constexpr enet_uint32 kFullReason = 1;
+
+void SendGreeting(ENetPeer* peer, const std::vector<uint8_t>& greeting) {
+    if (greeting.empty()) {
+        return;
+    }
+    ENetPacket* packet =
+        enet_packet_create(greeting.data(), greeting.size(), ENET_PACKET_FLAG_RELIABLE);
+    if (packet != nullptr && enet_peer_send(peer, 0, packet) < 0) {
+        enet_packet_destroy(packet);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Session> Session::Create() {
+    if (enet_initialize() != 0) {
+        return nullptr;
+    }
+    return std::unique_ptr<Session>(new Session);
+}
+
+Session::~Session() {
+    Stop();
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        CloseHost();
+    }
+    enet_deinitialize();
+}
+
+bool Session::Initialize(Handler eventHandler) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (service.joinable() || stopping || !eventHandler) {
+        return false;
+    }
+    handler = std::move(eventHandler);
+    try {
+        service = std::thread(&Session::Serve, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void Session::Stop() {
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    wake.notify_all();
+    if (service.joinable()) {
+        service.join();
+    }
+}
+
+bool Session::SetGreeting(std::vector<uint8_t> bytes) {
+    if (bytes.size() > kMaxPacketBytes) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    greeting = std::move(bytes);
+    return true;
+}
+
+bool Session::Host(uint16_t listenPort, std::size_t maxRemote) {
+    std::lock_guard<std::mutex> guard(lock);
+    CloseHost();
+    ENetAddress address{ENET_HOST_ANY, listenPort};
+    host = enet_host_create(&address, maxRemote + kSpareSlots, kChannels, 0, 0);
+    if (host == nullptr) {
+        return false;
+    }
+    host->maximumPacketSize = kMaxPacketBytes;
+    host->maximumWaitingData = kMaxWaitingBytes;
+    ENetAddress bound{};
+    port = enet_socket_get_address(host->socket, &bound) == 0 ? bound.port : listenPort;
+    maxPeers = maxRemote;
+    connections.assign(host->peerCount, Connection{});
+    wake.notify_all();
+    return true;
+}
+
+bool Session::Connect(const SessionAddress& address) {
+    std::lock_guard<std::mutex> guard(lock);
+    CloseHost();
+    // Nobody answers on the wildcard or the broadcast address.
+    if (address.host == ENET_HOST_ANY || address.host == ENET_HOST_BROADCAST || address.port == 0) {
+        return false;
+    }
+    host = enet_host_create(nullptr, 1, kChannels, 0, 0);
+    if (host == nullptr) {
+        return false;
+    }
+    host->maximumPacketSize = kMaxPacketBytes;
+    host->maximumWaitingData = kMaxWaitingBytes;
+    maxPeers = 1;
+    connections.assign(host->peerCount, Connection{});
+    ENetAddress remote{address.host, address.port};
+    ENetPeer* peer = enet_host_connect(host, &remote, kChannels, 0);
+    if (peer == nullptr) {
+        CloseHost();
+        return false;
+    }
+    enet_peer_timeout(peer, 0, kTimeoutMinimum, kTimeoutMaximum);
+    enet_host_flush(host);
+    wake.notify_all();
+    return true;
+}
+
+void Session::Drop(SessionPeer peer) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (host == nullptr || peer.slot >= host->peerCount) {
+        return;
+    }
+    ENetPeer* target = &host->peers[peer.slot];
+    if (target->connectID == peer.connectId && target->state != ENET_PEER_STATE_DISCONNECTED) {
+        enet_peer_disconnect_now(target, 0);
+    }
+}
+
+uint16_t Session::Port() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return host != nullptr ? port : 0;
+}
+
+bool Session::Resolve(const std::string& name, uint16_t toPort, SessionAddress& out) {
+    if (name.empty() || name.size() > kMaxNameLength || name.find('\0') != std::string::npos) {
+        return false;
+    }
+    ENetAddress address{};
+    if (enet_address_set_host(&address, name.c_str()) != 0) {
+        return false;
+    }
+    out.host = address.host;
+    out.port = toPort;
+    return true;
+}
+
+void Session::Serve() {
+    std::vector<SessionEvent> events;
+    std::unique_lock<std::mutex> guard(lock);
+    while (!stopping) {
+        if (host == nullptr) {
+            wake.wait(guard);
+            continue;
+        }
+        Collect(events);
+        const bool more = events.size() >= kMaxEventsPerTurn;
+        guard.unlock();
+        for (const SessionEvent& event : events) {
+            handler(event);
+        }
+        events.clear();
+        guard.lock();
+        if (!more && !stopping) {
+            wake.wait_for(guard, kServicePeriod);
+        }
+    }
+}
+
+void Session::Collect(std::vector<SessionEvent>& events) {
+    ENetEvent event;
+    while (events.size() < kMaxEventsPerTurn && enet_host_service(host, &event, 0) > 0) {
+        const auto slot = static_cast<uint16_t>(event.peer - host->peers);
+        Connection& connection = connections[slot];
+        switch (event.type) {
+            case ENET_EVENT_TYPE_CONNECT:
+                if (host->connectedPeers > maxPeers) {
+                    enet_peer_disconnect_now(event.peer, kFullReason);
+                    break;
+                }
+                connection = Connection{event.peer->connectID, 0};
+                enet_peer_timeout(event.peer, 0, kTimeoutMinimum, kTimeoutMaximum);
+                SendGreeting(event.peer, greeting);
+                events.push_back(
+                    SessionEvent{SessionEvent::Kind::Connected, {slot, connection.id}, {}, 0});
+                break;
+            case ENET_EVENT_TYPE_DISCONNECT:
+                // The network layer has already cleared the peer's own id.
+                events.push_back(
+                    SessionEvent{SessionEvent::Kind::Disconnected, {slot, connection.id}, {}, 0});
+                connection = Connection{};
+                break;
+            case ENET_EVENT_TYPE_RECEIVE: {
+                const ENetPacket* packet = event.packet;
+                if (packet->dataLength > kMaxPacketBytes) {
+                    // The layer below should never pass one on; a peer that
+                    // manages it is not one to keep.
+                    enet_packet_destroy(event.packet);
+                    enet_peer_disconnect_now(event.peer, 0);
+                    break;
+                }
+                events.push_back(SessionEvent{SessionEvent::Kind::Received,
+                                              {slot, connection.id},
+                                              {packet->data, packet->data + packet->dataLength},
+                                              connection.delivered});
+                if (connection.delivered < std::numeric_limits<uint32_t>::max()) {
+                    ++connection.delivered;
+                }
+                enet_packet_destroy(event.packet);
+                break;
+            }
+            case ENET_EVENT_TYPE_NONE:
+                break;
+        }
+    }
+    enet_host_flush(host);
+}
+
+void Session::CloseHost() {
+    if (host == nullptr) {
+        return;
+    }
+    // Goodbyes go out now, so the far side need not wait for its timeout.
+    for (std::size_t i = 0; i < host->peerCount; ++i) {
+        if (host->peers[i].state != ENET_PEER_STATE_DISCONNECTED) {
+            enet_peer_disconnect_now(&host->peers[i], 0);
+        }
+    }
+    enet_host_destroy(host);
+    host = nullptr;
+    port = 0;
+    connections.clear();
+}
+
+}  // namespace platform

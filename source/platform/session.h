@@ -1,0 +1,114 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct _ENetHost;
+
+namespace platform {
+
+// A resolved IPv4 address in network byte order, and a port.
+struct SessionAddress {
+    uint32_t host = 0;
+    uint16_t port = 0;
+};
+
+// Names one connection; once that connection is gone it names nothing, even
+// if its slot is reused.
+struct SessionPeer {
+    uint16_t slot = 0;
+    uint32_t connectId = 0;
+};
+
+struct SessionEvent {
+    enum class Kind { Connected, Disconnected, Received };
+    Kind kind = Kind::Connected;
+    SessionPeer peer;
+    // Received only: the packet, at most Session::kMaxPacketBytes.
+    std::vector<uint8_t> data;
+    // Received only: how many packets this connection delivered before this one.
+    uint32_t sequence = 0;
+};
+
+// A datagram session of a few peers. One service thread runs the network
+// host and calls the handler once per event, without holding the session's
+// lock, so the handler may call Drop. Every other call may come from any
+// thread; all of them share the one lock with the service thread.
+class Session {
+public:
+    using Handler = std::function<void(const SessionEvent&)>;
+
+    // Larger packets are refused by the network layer before they are whole.
+    static constexpr std::size_t kMaxPacketBytes = 256;
+    // Bounds what one peer may hold in half-assembled or undelivered packets.
+    static constexpr std::size_t kMaxWaitingBytes = 16 * 1024;
+    // Events handed to the handler per service turn; the rest wait their turn.
+    static constexpr std::size_t kMaxEventsPerTurn = 32;
+    // Slots beyond the allowed peers, so a refused or half-open connection or
+    // two do not keep a welcome one out.
+    static constexpr std::size_t kSpareSlots = 2;
+
+    // Null when the network library cannot start.
+    static std::unique_ptr<Session> Create();
+    // Stops and joins the service thread, then tells every connected peer
+    // goodbye and releases the host.
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Starts the service thread with `handler`. False if it is already
+    // running, `handler` is empty or the thread cannot start.
+    bool Initialize(Handler handler);
+    // Stops and joins the service thread; no handler call follows. Idempotent.
+    void Stop();
+    // The packet sent first on every new connection. False (and unchanged)
+    // when longer than kMaxPacketBytes.
+    bool SetGreeting(std::vector<uint8_t> greeting);
+    // Closes whatever host is open, then listens on every interface at `port`
+    // (0: one the system picks) for at most `maxRemote` peers; further ones
+    // are disconnected as they arrive. False when the port cannot be bound.
+    bool Host(uint16_t port, std::size_t maxRemote);
+    // Closes whatever host is open, then starts connecting to `address`; the
+    // outcome comes later as an event. False when the connect cannot start.
+    bool Connect(const SessionAddress& address);
+    // Ends a connection at once; the far side sees it disconnect.
+    void Drop(SessionPeer peer);
+    // The port the open host listens on, 0 when none.
+    uint16_t Port() const;
+
+    // "localhost", a host name or a dotted address. False if it does not resolve.
+    static bool Resolve(const std::string& name, uint16_t port, SessionAddress& out);
+
+private:
+    Session() = default;
+    void Serve();
+    // One turn of the network host: its events, at most kMaxEventsPerTurn.
+    void Collect(std::vector<SessionEvent>& events);
+    void CloseHost();
+
+    mutable std::mutex lock;
+    std::condition_variable wake;
+    bool stopping = false;
+    _ENetHost* host = nullptr;
+    std::size_t maxPeers = 0;
+    uint16_t port = 0;
+    std::vector<uint8_t> greeting;
+    struct Connection {
+        uint32_t id = 0;
+        // Packets it delivered so far.
+        uint32_t delivered = 0;
+    };
+    // Per slot of the host: the connection in it.
+    std::vector<Connection> connections;
+    Handler handler;
+    std::thread service;
+};
+
+}  // namespace platform
