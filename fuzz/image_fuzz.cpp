@@ -1,5 +1,6 @@
 // The picture decoder on any bytes, then again with every PNG chunk's CRC
 // made right, so mutations get past the checksums into libpng itself.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -11,6 +12,8 @@ namespace {
 
 // libpng needs a row or two and zlib's window, whatever the file declares.
 constexpr size_t kMostPngAllocation = 1024 * 1024;
+// What the size read of a file on disk looks at: a BMP's two headers.
+constexpr size_t kHeaderPrefix = 14 + 40;
 
 uint32_t Crc32(const uint8_t* data, size_t size) {
     uint32_t crc = 0xFFFFFFFF;
@@ -62,6 +65,13 @@ void CheckDecode(const uint8_t* data, size_t size) {
     int width = -1;
     int height = -1;
     const bool sized = platform::DecodeImageSize(data, size, &width, &height);
+    // A file's size is read from its first bytes alone; they must say the same.
+    int prefixWidth = -1;
+    int prefixHeight = -1;
+    const bool prefixSized =
+        platform::DecodeImageSize(data, std::min(size, kHeaderPrefix), &prefixWidth, &prefixHeight);
+    FUZZ_PROMISE(prefixSized == sized);
+    FUZZ_PROMISE(!sized || (prefixWidth == width && prefixHeight == height));
     if (!decoded) {
         FUZZ_PROMISE(image.width == 0 && image.height == 0 && image.argb.empty());
         return;
