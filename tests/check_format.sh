@@ -4,6 +4,6 @@
 set -u
 command -v clang-format >/dev/null || exit 77
 cd "$(dirname "$0")/.." || exit 1
-files=$(find source tests benchmarks \( -name '*.cpp' -o -name '*.h' \) | sort)
+files=$(find source tests benchmarks fuzz \( -name '*.cpp' -o -name '*.h' \) | sort)
 # shellcheck disable=SC2086
 clang-format --dry-run --Werror $files

@@ -4,7 +4,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -74,11 +76,48 @@ bool PngHeaderSize(const uint8_t* data, size_t size, int* width, int* height) {
     return true;
 }
 
+// libpng keeps at most this many ancillary chunks and allocates no chunk
+// larger than this; neither matters for the chunks the decoder reads.
+constexpr png_uint_32 kPngChunkCacheMax = 64;
+constexpr png_alloc_size_t kPngChunkMallocMax = 64 * 1024;
+
+// Whether every chunk up to IEND lies wholly inside the buffer. libpng
+// allocates a chunk's declared length before reading it, so a short file
+// declaring a huge chunk is refused here, before libpng sees it.
+bool PngChunksFit(const uint8_t* data, size_t size) {
+    size_t at = sizeof(kPngSignature);
+    while (size - at >= 12) {
+        const uint32_t length = BigEndian32(data + at);
+        if (length > size - at - 12) {
+            return false;
+        }
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) {
+            return true;
+        }
+        at += 12 + size_t{length};
+    }
+    return false;
+}
+
 struct PngSource {
     const uint8_t* data;
     size_t size;
     size_t offset;
 };
+
+std::atomic<size_t> g_largestPngAllocation{0};
+
+// libpng allocates through these, so the largest block a file asks for is known.
+png_voidp PngAllocate(png_structp, png_alloc_size_t size) {
+    size_t largest = g_largestPngAllocation.load();
+    while (size > largest && !g_largestPngAllocation.compare_exchange_weak(largest, size)) {
+    }
+    return std::malloc(size);
+}
+
+void PngRelease(png_structp, png_voidp block) {
+    std::free(block);
+}
 
 // libpng's error paths leave through longjmp: the callbacks below and the
 // two functions that call setjmp hold no object with a destructor.
@@ -103,6 +142,11 @@ bool PngReadHeader(png_structp png, png_infop info, png_uint_32* width, png_uint
         return false;
     }
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_set_chunk_cache_max(png, kPngChunkCacheMax);
+    png_set_chunk_malloc_max(png, kPngChunkMallocMax);
+    // Every chunk but the ones decoding needs (IHDR, PLTE, tRNS, IDAT, IEND)
+    // is skipped unread: text, sPLT, eXIf, colour profiles, unknown ones.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     // Palette and low-depth grey widen to 8 bits, tRNS becomes alpha.
     png_set_expand(png);
@@ -128,10 +172,11 @@ bool PngReadRows(png_structp png, png_bytepp rows) {
 bool DecodePng(const uint8_t* data, size_t size, Image* image) {
     int headerWidth = 0;
     int headerHeight = 0;
-    if (!PngHeaderSize(data, size, &headerWidth, &headerHeight)) {
+    if (!PngHeaderSize(data, size, &headerWidth, &headerHeight) || !PngChunksFit(data, size)) {
         return false;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn,
+                                               nullptr, PngAllocate, PngRelease);
     if (png == nullptr) {
         return false;
     }
@@ -321,6 +366,10 @@ bool ReadImageFileSize(const std::string& path, int* width, int* height) {
     std::vector<uint8_t> bytes;
     return ReadFile(path, kHeaderBytes, &bytes) &&
            DecodeImageSize(bytes.data(), bytes.size(), width, height);
+}
+
+size_t TakeLargestPngAllocation() {
+    return g_largestPngAllocation.exchange(0);
 }
 
 }  // namespace platform

@@ -32,4 +32,9 @@ bool DecodeImageSize(const uint8_t* data, size_t size, int* width, int* height);
 bool LoadImageFile(const std::string& path, Image* image);
 bool ReadImageFileSize(const std::string& path, int* width, int* height);
 
+// The largest single block the PNG decoder has asked for since the last call
+// (or since start), and a fresh record from now on: what a file made it
+// allocate, for tests that hold hostile files to a small cost.
+size_t TakeLargestPngAllocation();
+
 }  // namespace platform

@@ -275,6 +275,38 @@ TEST(ImageDecode, CorruptUnsupportedAndOversizedFilesAreRefused) {
     }
 }
 
+// A chunk declaring far more than the file holds must cost nothing near its
+// declared size; the chunks the game never reads are skipped, not refused.
+TEST(ImageDecode, HugeDeclaredChunksAreRefusedCheaplyAndUnreadChunksSkipped) {
+    constexpr size_t kSmall = 64 * 1024;
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "eXIf", "quUX"}) {
+        for (uint32_t length : {200u << 20, 0x7FFFFFFFu}) {
+            const std::vector<uint8_t> bytes = PngWithHugeChunk(type, length);
+            platform::TakeLargestPngAllocation();
+            platform::Image image;
+            EXPECT_FALSE(platform::DecodeImage(bytes.data(), bytes.size(), &image)) << type;
+            EXPECT_TRUE(image.argb.empty()) << type;
+            EXPECT_LT(platform::TakeLargestPngAllocation(), kSmall) << type << " " << length;
+        }
+    }
+    std::vector<uint8_t> png = ArgbPng(2, 1, {0xFF102030, 0x80405060});
+    std::vector<uint8_t> text(100000, 'v');
+    text[1] = 0;  // keyword "v", then a long text
+    png = WithChunkAfterHeader(png, "tEXt", text);
+    png = WithChunkAfterHeader(png, "eXIf", {'M', 'M', 0, 42});
+    png = WithChunkAfterHeader(png, "sPLT", {'p', 0, 8, 1, 2, 3, 4, 0, 5});
+    png = WithChunkAfterHeader(png, "quUX", {7, 7});
+    platform::Image image;
+    ASSERT_TRUE(platform::DecodeImage(png.data(), png.size(), &image));
+    EXPECT_EQ(image.argb, (std::vector<uint32_t>{0xFF102030, 0x80405060}));
+    EXPECT_LT(platform::TakeLargestPngAllocation(), kSmall);
+    // Pixel data is streamed: one IDAT chunk of 360 kB is no reason to refuse.
+    const std::vector<uint8_t> big = SolidPng(300, 300, 0xFF00FF00);
+    ASSERT_TRUE(platform::DecodeImage(big.data(), big.size(), &image));
+    EXPECT_EQ(image.argb.size(), 300u * 300u);
+    EXPECT_LT(platform::TakeLargestPngAllocation(), kSmall);
+}
+
 TEST(ImageDecode, FilesAreReadFromDisk) {
     ImageDirectory directory;
     directory.Write("a.png", SolidPng(3, 5, 0x80102030));

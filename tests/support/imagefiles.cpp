@@ -170,6 +170,26 @@ std::vector<uint8_t> SolidPng(int width, int height, uint32_t argb) {
     return ArgbPng(width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, argb));
 }
 
+// Signature and IHDR chunk.
+constexpr size_t kPngHeaderBytes = 8 + 25;
+
+std::vector<uint8_t> WithChunkAfterHeader(std::vector<uint8_t> png, const char* type,
+                                          const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> chunk;
+    PutChunk(&chunk, type, data);
+    png.insert(png.begin() + kPngHeaderBytes, chunk.begin(), chunk.end());
+    return png;
+}
+
+std::vector<uint8_t> PngWithHugeChunk(const char* type, uint32_t length) {
+    std::vector<uint8_t> png = SolidPng(1, 1, 0xFF000000);
+    png.resize(kPngHeaderBytes);
+    PutBig32(&png, length);
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), {'a', 'b', 'c', 0});
+    return png;
+}
+
 std::vector<uint8_t> EncodeBmp24(int width, int height, const std::vector<uint32_t>& argb,
                                  bool topDown) {
     const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;

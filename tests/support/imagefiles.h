@@ -27,6 +27,13 @@ std::vector<uint8_t> ArgbPng(int width, int height, const std::vector<uint32_t>&
 // A one-colour 8-bit RGBA PNG.
 std::vector<uint8_t> SolidPng(int width, int height, uint32_t argb);
 
+// `png` with a whole chunk of `type` and `data` inserted right after IHDR.
+std::vector<uint8_t> WithChunkAfterHeader(std::vector<uint8_t> png, const char* type,
+                                          const std::vector<uint8_t>& data);
+// A valid header followed by the start of a `type` chunk declaring `length`
+// bytes, the file ending four bytes into its data.
+std::vector<uint8_t> PngWithHugeChunk(const char* type, uint32_t length);
+
 // An uncompressed 24-bit BMP of the pixels' colours (alpha dropped).
 std::vector<uint8_t> EncodeBmp24(int width, int height, const std::vector<uint32_t>& argb,
                                  bool topDown);

@@ -179,7 +179,8 @@ TEST_F(SpriteTest, AMissingFileIsReportedAndItsSpriteDrawsNothing) {
     const std::vector<Case> cases{{"missing.png", {}},
                                   {"garbage.png", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i'}},
                                   {"truncated-2-2-1.png", truncated},
-                                  {"oversized.png", oversized}};
+                                  {"oversized.png", oversized},
+                                  {"huge-text.png", PngWithHugeChunk("tEXt", 0x7FFFFFFF)}};
     for (const Case& test : cases) {
         if (!test.bytes.empty()) {
             images->Write(test.name, test.bytes);
