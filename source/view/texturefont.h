@@ -81,7 +81,8 @@ private:
 
     std::string faceName;
     uint32_t height = 0;
-    uint32_t creationFlags = 0;
+    // Kept as made; nothing in our drawing depends on it yet.
+    [[maybe_unused]] uint32_t creationFlags = 0;
     // Not owned: the view's device.
     platform::Display* device = nullptr;
     std::unique_ptr<platform::Texture> atlas;
