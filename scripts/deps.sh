@@ -17,8 +17,8 @@ install_missing() {
 }
 
 BUILD_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
-    libfreetype-dev libfontconfig-dev libenet-dev fonts-dejavu-core fonts-liberation)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang-format xvfb xdotool x11-apps python3 python3-pil lame)
+    libfreetype-dev libfontconfig-dev libenet-dev libx11-dev fonts-dejavu-core fonts-liberation)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang-format xvfb xfonts-base xdotool x11-apps python3 python3-pil lame)
 
 # configure_and_build DIR [cmake options...]
 configure_and_build() {
