@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -81,8 +82,9 @@ void EndChildProcesses() {
         std::istringstream rest(stat.substr(nameEnd + 1));
         char state = 0;
         long parent = 0;
-        if (rest >> state >> parent && parent == self) {
-            kill(static_cast<pid_t>(std::stol(stat)), SIGKILL);
+        const long pid = std::strtol(stat.c_str(), nullptr, 10);
+        if (rest >> state >> parent && parent == self && pid > 0) {
+            kill(static_cast<pid_t>(pid), SIGKILL);
         }
     }
 }
