@@ -1,12 +1,12 @@
 # Fails when a file outside source/platform includes SDL, libpng, FreeType,
-# fontconfig, SDL_mixer or ENet headers.
+# fontconfig, SDL_mixer, ENet or Xlib headers.
 file(GLOB_RECURSE files ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
 set(offenders "")
 foreach(file IN LISTS files)
     if(file MATCHES "/source/platform/")
         continue()
     endif()
-    file(STRINGS ${file} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|png\\.h|pngconf|zlib|ft2build|freetype|fontconfig|enet)")
+    file(STRINGS ${file} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|png\\.h|pngconf|zlib|ft2build|freetype|fontconfig|enet|X11/)")
     if(hits)
         list(APPEND offenders "${file}: ${hits}")
     endif()

@@ -13,6 +13,10 @@ std::map<std::string, std::unique_ptr<platform::SoundBuffer>> g_waveCache;
 
 namespace {
 
+// Set when the sound device would not open: the run goes on silent, and the
+// device is neither tried nor reported again until ReleaseAllWaves.
+bool g_soundDeviceMissing = false;
+
 const char* const kWaveDirectory = "./wavs/";
 constexpr int kPercentFull = 100;
 constexpr int kAttenuationPerPercent = -30;
@@ -144,8 +148,12 @@ std::vector<int16_t> ConvertToDeviceFormat(const WaveFormat& format,
 }
 
 void InitDirectSound() {
+    if (g_soundDeviceMissing) {
+        return;
+    }
     auto device = std::make_unique<platform::SoundDevice>();
     if (!device->Open()) {
+        g_soundDeviceMissing = true;
         Report(__LINE__, E_FAIL, "Couldn't init DirectSound");
         return;
     }
@@ -157,6 +165,7 @@ void ReleaseAllWaves() {
         entry.second.reset();
     }
     g_pDirectSound.reset();
+    g_soundDeviceMissing = false;
 }
 
 C_Wave::C_Wave(std::string fileNameIn, int32_t sharedIn)
@@ -196,8 +205,13 @@ bool C_Wave::Load() {
     const std::vector<uint8_t> file = ReadWholeFile(kWaveDirectory + fileName, &opened);
     WaveFormat format;
     std::vector<uint8_t> data;
-    if (!opened || !ReadWaveFile(file, &format, &data) || !g_pDirectSound) {
+    if (!opened || !ReadWaveFile(file, &format, &data)) {
         return false;
+    }
+    if (!g_pDirectSound) {
+        // Without a device a good sound loads as silence, so its owner has
+        // nothing to report.
+        return g_soundDeviceMissing;
     }
     std::unique_ptr<platform::SoundBuffer> made =
         platform::SoundBuffer::Create(*g_pDirectSound, ConvertToDeviceFormat(format, data));
@@ -214,6 +228,9 @@ bool C_Wave::Load() {
 }
 
 void C_Wave::Play(int32_t volume) {
+    if (g_soundDeviceMissing) {
+        return;
+    }
     platform::SoundBuffer* target = GetBuffer();
     if (target == nullptr) {
         Report(__LINE__, 0, "Wave not loaded!");

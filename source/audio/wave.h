@@ -41,9 +41,11 @@ public:
     C_Wave& operator=(const C_Wave&) = delete;
 
     // False if already loaded or the file cannot be read as a sound; reports
-    // nothing (the owner does).
+    // nothing (the owner does). Where the sound device would not open, a
+    // readable sound loads without a buffer.
     bool Load();
-    // Rewinds and plays once at `volume` percent (100 full, 0 at -30 dB).
+    // Rewinds and plays once at `volume` percent (100 full, 0 at -30 dB);
+    // silent, without a report, where the sound device would not open.
     void Play(int32_t volume);
     void Stop();
 
@@ -68,7 +70,9 @@ extern std::unique_ptr<platform::SoundDevice> g_pDirectSound;
 // keeps the names.
 extern std::map<std::string, std::unique_ptr<platform::SoundBuffer>> g_waveCache;
 
-// Opens the sound device, reporting a failure.
+// Opens the sound device, reporting a failure; after a failure it neither
+// tries nor reports again until ReleaseAllWaves.
 void InitDirectSound();
-// Releases every shared buffer, then the sound device. Called once at shutdown.
+// Releases every shared buffer, then the sound device, and forgets a device
+// that would not open. Called once at shutdown.
 void ReleaseAllWaves();

@@ -15,6 +15,7 @@ constexpr int kMixerChannels = 64;
 bool g_deviceOpen = false;
 int g_deviceGeneration = 0;
 bool g_channelTaken[kMixerChannels] = {};
+bool g_deviceRefused = false;
 
 int TakeChannel() {
     for (int channel = 0; channel < kMixerChannels; ++channel) {
@@ -50,9 +51,17 @@ SoundDevice::~SoundDevice() {
     g_deviceOpen = false;
 }
 
+void SetSoundDeviceRefused(bool refuse) {
+    g_deviceRefused = refuse;
+}
+
 bool SoundDevice::Open() {
     if (open) {
         return true;
+    }
+    if (g_deviceRefused) {
+        lastError = "no sound device";
+        return false;
     }
     if (g_deviceOpen) {
         lastError = "another sound device is open";

@@ -34,6 +34,10 @@ private:
     std::string lastError;
 };
 
+// While `refuse` holds, every Open fails as on a machine without sound, so
+// tests can show what the game does there; false restores the real device.
+void SetSoundDeviceRefused(bool refuse);
+
 // A static sound in the device format with a mixer channel of its own, so a
 // replay restarts it. Once its device is closed every call does nothing.
 class SoundBuffer {

@@ -1,18 +1,188 @@
 #include "platform/prompt.h"
 
 #include <SDL.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <mutex>
+#include <sstream>
+#include <thread>
 
 #include "platform/sdlaccess.h"
+
+// Last: it brings Xlib's macros along.
+#include <SDL_syswm.h>
 
 namespace platform {
 namespace {
 
 PromptHook g_promptHook;
+
+// SIGTERM and SIGINT seen, and whether the window was asked to close while a
+// box was open. Either ends the run: SDL turns both into its quit event, but
+// only when the events are pumped, which cannot happen while a box holds the
+// thread.
+std::atomic<int> g_quitSignals{0};
+std::atomic<bool> g_closeRequested{false};
+struct sigaction g_previousTerm {};
+struct sigaction g_previousInt {};
+
+bool RunEnding() {
+    return g_quitSignals.load() > 0 || g_closeRequested.load();
+}
+
+void CountQuitSignal(int signal) {
+    ++g_quitSignals;
+    const struct sigaction& previous = signal == SIGTERM ? g_previousTerm : g_previousInt;
+    if ((previous.sa_flags & SA_SIGINFO) == 0 && previous.sa_handler != SIG_DFL &&
+        previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(signal);
+    }
+}
+
+// Counts the signal ahead of the handler SDL installed, which it keeps
+// calling. SDL reinstalls its own at each signal; one count is all it takes.
+void WatchQuitSignal(int signal, struct sigaction* previous) {
+    struct sigaction current {};
+    sigaction(signal, nullptr, &current);
+    if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler == CountQuitSignal ||
+        current.sa_handler == SIG_DFL || current.sa_handler == SIG_IGN) {
+        return;  // no handler of SDL's: the signal ends the process by itself
+    }
+    *previous = current;
+    struct sigaction counting = current;
+    counting.sa_handler = CountQuitSignal;
+    sigaction(signal, &counting, nullptr);
+}
+
+// Ends every process this one started. While a box is open that is the box:
+// SDL shows it from a child process and waits for that process to end.
+void EndChildProcesses() {
+    const pid_t self = getpid();
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::ifstream statFile(entry->path() / "stat");
+        std::string stat;
+        std::getline(statFile, stat);
+        // "pid (name) state parent ...": the name may hold spaces and parentheses.
+        const size_t nameEnd = stat.rfind(')');
+        if (nameEnd == std::string::npos) {
+            continue;
+        }
+        std::istringstream rest(stat.substr(nameEnd + 1));
+        char state = 0;
+        long parent = 0;
+        const long pid = std::strtol(stat.c_str(), nullptr, 10);
+        if (rest >> state >> parent && parent == self && pid > 0) {
+            kill(static_cast<pid_t>(pid), SIGKILL);
+        }
+    }
+}
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// The window manager's request to close the game's window, found in the X
+// queue without taking it: SDL reads it once the box is gone.
+struct CloseRequest {
+    ::Display* display = nullptr;
+    ::Window window = 0;
+    Atom protocols = 0;
+    Atom deleteWindow = 0;
+};
+
+Bool IsCloseRequest(::Display*, XEvent* event, XPointer wanted) {
+    const auto* request = reinterpret_cast<const CloseRequest*>(wanted);
+    return event->type == ClientMessage && event->xclient.window == request->window &&
+           event->xclient.message_type == request->protocols && event->xclient.format == 32 &&
+           static_cast<Atom>(event->xclient.data.l[0]) == request->deleteWindow;
+}
+
+CloseRequest FindCloseRequests() {
+    CloseRequest request;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (ActiveWindow() == nullptr || SDL_GetWindowWMInfo(ActiveWindow(), &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11) {
+        return request;
+    }
+    request.display = info.info.x11.display;
+    request.window = info.info.x11.window;
+    request.protocols = XInternAtom(request.display, "WM_PROTOCOLS", False);
+    request.deleteWindow = XInternAtom(request.display, "WM_DELETE_WINDOW", False);
+    return request;
+}
+
+// Xlib is safe to call from here: SDL initialises its threads support.
+bool CloseRequested(CloseRequest& request) {
+    XEvent event;
+    if (request.display == nullptr ||
+        XCheckIfEvent(request.display, &event, IsCloseRequest,
+                      reinterpret_cast<XPointer>(&request)) == False) {
+        return false;
+    }
+    XPutBackEvent(request.display, &event);
+    return true;
+}
+#else
+struct CloseRequest {};
+CloseRequest FindCloseRequests() {
+    return {};
+}
+bool CloseRequested(CloseRequest&) {
+    return false;
+}
+#endif
+
+// While a box is open, watches for the end of the run and then closes the
+// box, so the event loop can leave through the normal shutdown.
+class BoxWatch {
+public:
+    BoxWatch() : closeRequest(FindCloseRequests()) {
+        WatchQuitSignal(SIGTERM, &g_previousTerm);
+        WatchQuitSignal(SIGINT, &g_previousInt);
+        watcher = std::thread([this] { Run(); });
+    }
+    ~BoxWatch() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        wake.notify_one();
+        watcher.join();
+    }
+    BoxWatch(const BoxWatch&) = delete;
+    BoxWatch& operator=(const BoxWatch&) = delete;
+
+private:
+    void Run() {
+        constexpr auto kPollInterval = std::chrono::milliseconds(20);
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!wake.wait_for(lock, kPollInterval, [this] { return stopping; })) {
+            if (!RunEnding() && CloseRequested(closeRequest)) {
+                g_closeRequested = true;
+            }
+            if (RunEnding()) {
+                // Again on every turn: SDL may try a second box after the first.
+                EndChildProcesses();
+            }
+        }
+    }
+
+    CloseRequest closeRequest;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::thread watcher;
+};
 
 bool HasRealDisplay() {
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -59,9 +229,21 @@ bool AskYesNo(const std::string& title, const std::string& text) {
     if (g_promptHook) {
         return g_promptHook(title, text);
     }
-    bool answer = false;
-    if (HasRealDisplay() && AskWithMessageBox(title, text, &answer)) {
-        return answer;
+    if (HasRealDisplay()) {
+        // Once the run is ending every question is answered No unasked: the
+        // loop is about to leave through the normal shutdown.
+        bool answer = false;
+        bool shown = false;
+        if (!RunEnding()) {
+            BoxWatch watch;
+            shown = AskWithMessageBox(title, text, &answer);
+        }
+        if (RunEnding()) {
+            return false;
+        }
+        if (shown) {
+            return answer;
+        }
     }
     return AskOnTerminal(title, text);
 }

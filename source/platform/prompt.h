@@ -11,6 +11,9 @@ using PromptHook = std::function<bool(const std::string& title, const std::strin
 // Asks the user a blocking yes/no question with an error icon. A message box
 // where a display exists; otherwise the text goes to standard error and the
 // answer is read from standard input when that is a terminal, else it is No.
+// SIGTERM, SIGINT or a request to close the window while the box is open
+// closes it as if answered No, and from then on every question is No at once:
+// the run is ending, and the event loop leaves through the normal shutdown.
 bool AskYesNo(const std::string& title, const std::string& text);
 
 // Replaces the question with `hook` (tests record and answer); an empty hook

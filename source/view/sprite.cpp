@@ -123,7 +123,12 @@ HRESULT C_Sprite::Draw(const Vector2& position, const Vector2& rotationCenter, f
                        const Vector2& scaling, uint32_t colour) {
     platform::Texture* picture = GetTexture();
     if (picture == nullptr) {
-        DXError(kSource, __LINE__, 0, "trying to render sprite, but texture is NULL");
+        // Once is enough: a sprite drawn every frame would otherwise put a
+        // modal report in front of the player on every frame.
+        if (!reportedMissingTexture) {
+            reportedMissingTexture = true;
+            DXError(kSource, __LINE__, 0, "trying to render sprite, but texture is NULL");
+        }
         return E_FAIL;
     }
     if (!picture->Draw(sourceRect, position.x, position.y, scaling.x, scaling.y, rotationCenter.x,

@@ -26,7 +26,7 @@ extern std::map<std::string, SpriteTexture*> g_textureCache;
 class C_Sprite {
 public:
     // Never fails: a missing or bad file is reported and leaves a sprite
-    // whose Draw reports the missing texture and draws nothing.
+    // whose first Draw reports the missing texture; no Draw draws anything.
     explicit C_Sprite(std::string fileName);
     ~C_Sprite();
     C_Sprite(const C_Sprite&) = delete;
@@ -74,4 +74,5 @@ private:
     int currentFrame = 0;
     platform::TextureRect sourceRect;
     std::string fileName;
+    bool reportedMissingTexture = false;
 };

@@ -55,7 +55,7 @@ strays=$(find "$prefix" -name '*test*' -o -name '*bench*')
 (cd "$build" && cpack -G DEB -B "$tmp/deb" >"$tmp/cpack.log" 2>&1) || { cat "$tmp/cpack.log"; fail "cpack"; }
 deb=$(ls "$tmp"/deb/tubrix_*.deb) || fail "no .deb made"
 dpkg-deb --info "$deb" >"$tmp/info" || fail "dpkg-deb --info"
-for dep in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libpng16-16 libfreetype6 libfontconfig1 libenet7 fonts-dejavu-core; do
+for dep in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libpng16-16 libfreetype6 libfontconfig1 libenet7 libx11-6 fonts-dejavu-core; do
     grep -q "^ Depends:.*$dep" "$tmp/info" || { cat "$tmp/info"; fail "Depends lacks $dep"; }
 done
 grep -q '^ Section: games' "$tmp/info" || fail "section"

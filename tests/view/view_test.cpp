@@ -49,4 +49,18 @@ TEST_F(ViewTest, AMissingLoadingPictureIsReportedOnceAndStartUpGoesOn) {
     EXPECT_TRUE(g_pView->IsInitialised());
 }
 
+// Every frame draws the menu's backdrop: without its picture the player
+// sees two reports, not one per frame.
+TEST_F(ViewTest, AMissingMenuPictureIsReportedTwiceOverManyFrames) {
+    ImageDirectory images;
+    WriteStartUpPictures(images);
+    images.Write("loading2.png", SolidPng(4, 4, 0xFF00FF00));
+    images.Remove("menu.png");
+    StartGame();
+    ASSERT_TRUE(RunFrames(30));
+    ASSERT_EQ(Prompts().reports.size(), 2u);
+    EXPECT_TRUE(Prompts().Saw("Could not create texture from menu.png"));
+    EXPECT_TRUE(Prompts().Saw("trying to render sprite, but texture is NULL"));
+}
+
 }  // namespace
