@@ -12,6 +12,7 @@
 #include "screens/gameover.h"
 #include "screens/menu.h"
 #include "support/screentest.h"
+#include "view/font.h"
 #include "view/sprite.h"
 #include "view/view.h"
 
@@ -237,6 +238,18 @@ TEST_F(PongTest, TheWholeFieldIsDrawnInsideTheWindowCentredVertically) {
         EXPECT_LE(paddle.bottom, 373) << n;
         EXPECT_GT(paddle.count, 10 * 60) << n;
     }
+}
+
+TEST_F(PongTest, TheCountdownSkipsTheDigitInTheFirstFrameOfASecondAndShrinksItAfter) {
+    C_Font* font = pong->GetCountdownFont();
+    pong->NewRound();  // a round that begins in this very frame: phase 0
+    font->SetScale(2.0f, 2.0f);
+    ASSERT_EQ(g_pView->Render(), S_OK);
+    EXPECT_EQ(font->GetScale().x, 2.0f);
+    ASSERT_TRUE(RunFrames(1));
+    const float p = g_pModel->GetTimer()->GetPeriodPhase(1.0f, pong->GetRoundStart());
+    ASSERT_GT(p, 0.0f);
+    EXPECT_FLOAT_EQ(font->GetScale().x, 40.0f / (50.0f * p));
 }
 
 TEST_F(PongTest, EscapeReturnsToTheMenu) {
