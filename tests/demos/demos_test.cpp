@@ -115,6 +115,13 @@ TEST_F(DemoTest, EachHeldFrameDropsANumberedBallAndLeavingFreesThemAndStopsTheTu
     EXPECT_NE(Screen<C_DemoA>(), nullptr);
     EXPECT_EQ(g_iBallCount, 0);
     EXPECT_FALSE(platform::MusicPlaying());
+    // Shut down from demo B while the tune plays: the sound device closes
+    // before the screen and its tune go.
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F2));
+    HoldUp(1);
+    EXPECT_TRUE(platform::MusicPlaying());
+    StopGame();
+    EXPECT_EQ(g_iBallCount, 0);
 }
 
 TEST_F(DemoTest, ABallBouncesOffTheFloorAndSettlesOnAnotherBall) {
