@@ -641,9 +641,9 @@ def menu_screen():
     for x, y in LEVEL_POS:
         art.paint((x + 2, y + 2, x + cw - 2, y + ch - 2), (4, 12, 22, 150), 9)
     art.text(235, 416, "Choose your starting level", 21, TEXT, anchor="ls")
-    panel(art, (236, 608, 478, 640), 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
-    art.ring((236, 608, 478, 640), 1, (120, 200, 230, 80), 9)
-    art.text(357, 624.5, "F4 quick start  \u00b7  Esc quit", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    panel(art, (142, 608, 572, 640), 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
+    art.ring((142, 608, 572, 640), 1, (120, 200, 230, 80), 9)
+    art.text(357, 624.5, "F4 quick start  \u00b7  F5 Pong  \u00b7  F6 demos  \u00b7  Esc quit", 15, TEXT_DIM, anchor="mm", shadow=0.6)
     return art.final()
 
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <list>
+#include <vector>
 
 #include "core/hresult.h"
 #include "model/gameobject.h"
@@ -24,7 +25,10 @@ public:
     // 0 when obj was listed and is now removed, E_FAIL when it was not there.
     HRESULT RemoveObject(C_GameObject* obj);
     // Reports each overlapping pair to both objects, I first, and swaps
-    // neighbours back into x order as it passes them.
+    // neighbours back into x order as it passes them. An object's OnCollide
+    // may move or resize only the two objects it is given and may not add or
+    // remove objects: the sweep keeps the boxes it compares in an array of its
+    // own and reads them again only from those two.
     void CheckCollisions();
 
     const std::list<C_GameObject*>& GetObjects() const { return objectList; }
@@ -33,4 +37,22 @@ protected:
     HRESULT result = 0;
     std::list<C_GameObject*> objectList;
     std::list<C_GameObject*>::iterator cursor = objectList.begin();
+
+private:
+    // The sweep's copy of the list, with each object's box, one array per
+    // coordinate; kept between sweeps so a sweep allocates nothing once the
+    // list has stopped growing.
+    struct SweepBoxes {
+        std::vector<C_GameObject*> objects;
+        std::vector<float> x;
+        std::vector<float> y;
+        std::vector<float> right;   // x + scaled width
+        std::vector<float> bottom;  // y + scaled height
+
+        void Resize(size_t n);
+        void Read(size_t at, C_GameObject* object);
+        void Swap(size_t a, size_t b);
+    };
+
+    SweepBoxes sweep;
 };

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "platform/music.h"
+
 namespace platform {
 namespace {
 
@@ -43,6 +45,7 @@ SoundDevice::~SoundDevice() {
         return;
     }
     Mix_HaltChannel(-1);
+    CloseAllMusic();
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     for (bool& taken : g_channelTaken) {

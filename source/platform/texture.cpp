@@ -13,6 +13,16 @@ namespace {
 
 constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
 
+struct DrawTransform {
+    float scale = 1.0f;
+    float x = 0.0f;
+    float y = 0.0f;
+
+    bool IsIdentity() const { return scale == 1.0f && x == 0.0f && y == 0.0f; }
+};
+
+DrawTransform g_transform;
+
 SDL_ScaleMode ScaleModeOf(Filter filter) {
     return filter == Filter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
 }
@@ -76,8 +86,10 @@ bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, fl
     }
     const SDL_Rect from{source.left, source.top, source.right - source.left,
                         source.bottom - source.top};
-    SDL_FRect to{x, y, static_cast<float>(from.w) * scaleX, static_cast<float>(from.h) * scaleY};
-    SDL_FPoint centre{centreX, centreY};
+    const float k = g_transform.scale;
+    SDL_FRect to{x * k + g_transform.x, y * k + g_transform.y,
+                 static_cast<float>(from.w) * scaleX * k, static_cast<float>(from.h) * scaleY * k};
+    SDL_FPoint centre{centreX * k, centreY * k};
     // A negative scale mirrors the frame about its top-left corner: the
     // renderer wants a positive rectangle, flipped, with the same turning point.
     int flip = SDL_FLIP_NONE;
@@ -104,12 +116,20 @@ bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, fl
     return result == 0;
 }
 
+void SetDrawTransform(float scale, float x, float y) {
+    g_transform = DrawTransform{scale, x, y};
+}
+
 struct VertexBuffer::Vertices {
     std::vector<SDL_Vertex> items;
+    // The items moved by the draw transform; made with them, so a draw
+    // allocates nothing.
+    std::vector<SDL_Vertex> moved;
 };
 
 VertexBuffer::VertexBuffer(int capacity) : vertices(std::make_unique<Vertices>()) {
     vertices->items.resize(capacity > 0 ? static_cast<size_t>(capacity) : 0);
+    vertices->moved.resize(vertices->items.size());
 }
 
 VertexBuffer::~VertexBuffer() = default;
@@ -137,8 +157,17 @@ bool VertexBuffer::DrawTriangles(const Texture& texture, int count, Filter filte
     SDL_ScaleMode kept = SDL_ScaleModeNearest;
     SDL_GetTextureScaleMode(native, &kept);
     SDL_SetTextureScaleMode(native, ScaleModeOf(filter));
-    const int result =
-        SDL_RenderGeometry(ActiveRenderer(), native, vertices->items.data(), count, nullptr, 0);
+    const SDL_Vertex* drawn = vertices->items.data();
+    if (!g_transform.IsIdentity()) {
+        for (int i = 0; i < count; ++i) {
+            SDL_Vertex vertex = vertices->items[static_cast<size_t>(i)];
+            vertex.position.x = vertex.position.x * g_transform.scale + g_transform.x;
+            vertex.position.y = vertex.position.y * g_transform.scale + g_transform.y;
+            vertices->moved[static_cast<size_t>(i)] = vertex;
+        }
+        drawn = vertices->moved.data();
+    }
+    const int result = SDL_RenderGeometry(ActiveRenderer(), native, drawn, count, nullptr, 0);
     SDL_SetTextureScaleMode(native, kept);
     return result == 0;
 }

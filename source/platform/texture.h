@@ -19,6 +19,11 @@ struct TextureRect {
 
 enum class Filter { Point, Linear };
 
+// Every later Texture::Draw and VertexBuffer::DrawTriangles is scaled by
+// `scale` about the screen's top-left corner and then moved by (x, y);
+// (1, 0, 0), the start, leaves draws where they are.
+void SetDrawTransform(float scale, float x, float y);
+
 // A picture held by the display's renderer, blended by its own alpha.
 class Texture {
 public:

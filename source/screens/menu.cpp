@@ -59,6 +59,12 @@ void C_Menu::HandleInput() {
     if (g_pController->GetKeyState(DIK_F4) == KEY_RELEASED) {
         g_pModel->SetNextState(STATE_PLAY);
     }
+    if (g_pController->GetKeyState(DIK_F5) == KEY_RELEASED) {
+        g_pModel->SetNextState(STATE_PONG);
+    }
+    if (g_pController->GetKeyState(DIK_F6) == KEY_RELEASED) {
+        g_pModel->SetNextState(STATE_DEMO_A);
+    }
     if (instructionsButton->GetState() == BUTTON_CLICKED) {
         g_pModel->SetNextState(STATE_INSTRUCTIONS);
     }

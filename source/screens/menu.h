@@ -11,8 +11,9 @@ class C_Sprite;
 constexpr int kLevelButtons = 10;
 
 // The first screen: ten level buttons that start a game at that level, a
-// button to the instructions, F4 to play again at the last level, and
-// Escape to quit. The level travels to the game through outerLevel.
+// button to the instructions, F4 to play again at the last level, F5 for
+// Pong, F6 for the sprite demos, and Escape to quit. The level travels to the game through
+// outerLevel.
 class C_Menu : public C_GameState {
 public:
     C_Menu();

@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "model/model.h"
 #include "platform/image.h"
+#include "platform/texture.h"
 #include "view/sprite.h"
 
 namespace {
@@ -64,8 +65,10 @@ HRESULT C_View::Render() {
         return E_FAIL;
     }
     if (initialised == 1) {
-        // The console lies over everything the model draws.
+        // The console lies over everything the model draws, and neither it
+        // nor the read-out follows a screen's own transform.
         g_pModel->Render();
+        SetDrawTransform(1.0f, 0.0f, 0.0f);
         g_pConsole->Render();
     } else {
         DrawLoadingPicture();
@@ -84,4 +87,8 @@ HRESULT C_View::Render() {
 void C_View::DrawLoadingPicture() {
     C_Sprite loading("loading2.png");
     loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kLoadingScale, kLoadingScale}, 0xFFFFFFFF);
+}
+
+void C_View::SetDrawTransform(float scale, float x, float y) {
+    platform::SetDrawTransform(scale, x, y);
 }

@@ -20,6 +20,10 @@ public:
     // One frame; E_FAIL when a step of it failed (the rest is skipped).
     HRESULT Render();
 
+    // Every later sprite and text draw is scaled by `scale` about the
+    // top-left corner, then moved by (x, y); (1, 0, 0) leaves them alone. A
+    // screen that sets it sets it back before it returns from its Render.
+    void SetDrawTransform(float scale, float x, float y);
     // The device every texture and draw goes to; null before Init.
     platform::Display* GetDevice() const { return device.get(); }
     int GetWidth() const { return width; }

@@ -67,7 +67,18 @@ constexpr Direction kAllowed[] = {
     {"screens", "console", "diagnostic lines"},
     {"screens", "puzzle", "the play screen runs the puzzle"},
     {"pong", "model", "its screen is a state"},
+    {"pong", "core", "errors, globals, key codes"},
+    {"pong", "view", "sprites, the score and countdown text, the field's scale"},
+    {"pong", "input", "the keys and the mouse move the paddle"},
+    {"pong", "audio", "the bounce"},
+    {"pong", "console", "diagnostic lines"},
     {"demos", "model", "their screens are states"},
+    {"demos", "core", "errors, globals, key codes"},
+    {"demos", "view", "sprites and the balls' names"},
+    {"demos", "input", "the arrows and the function keys"},
+    {"demos", "audio", "the tune"},
+    {"demos", "console", "diagnostic lines and the test flag"},
+    {"demos", "pong", "the floor is Pong's wall"},
 };
 
 // The folder of a file under source/, or "main" for a file at its top.

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
+#include <memory>
+#include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -143,6 +147,105 @@ TEST(GameState, SweepSwapsOvertakingObjectsBackIntoOrder) {
     c.SetPosition(-50, 0);
     screen.CheckCollisions();
     EXPECT_EQ(screen.Order(), (Names{"c", "b", "a"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A box that moves when it is hit (so the sweep must follow the moves) and
+// logs every call, for comparing the sweep with a plain walk of the list.
+class Bumper : public C_GameObject {
+public:
+    Bumper(int idIn, float x, float y, int w, int h, std::vector<std::pair<int, int>>* logIn)
+        : id(idIn), log(logIn) {
+        name = std::to_string(id);
+        SetPosition(x, y);
+        width = w;
+        height = h;
+    }
+    void OnCollide(C_GameObject* other) override {
+        const int otherId = static_cast<Bumper*>(other)->id;
+        log->push_back({id, otherId});
+        const float push = static_cast<float>((id * 7 + otherId * 3) % 11) - 5.0f;
+        SetPosition(position.x + push, position.y - push / 2.0f);
+        if (otherId % 5 == 0) {
+            width += 1;
+        }
+    }
+    int id;
+    std::vector<std::pair<int, int>>* log;
+};
+
+// The sweep as a direct walk of the list.
+void ListWalkSweep(std::list<C_GameObject*>* list) {
+    for (auto outer = list->begin(); outer != list->end(); ++outer) {
+        for (auto inner = std::next(outer); inner != list->end(); ++inner) {
+            C_GameObject* i = *outer;
+            C_GameObject* j = *inner;
+            if (i->GetPosition().x + static_cast<float>(i->GetScaledWidth()) <=
+                j->GetPosition().x) {
+                break;
+            }
+            if (i->Collide(*j)) {
+                i->OnCollide(j);
+                j->OnCollide(i);
+            }
+            if (i->GetPosition().x > j->GetPosition().x) {
+                std::swap(*outer, *inner);
+            }
+        }
+    }
+}
+
+class BumperScreen : public Screen {
+public:
+    std::list<C_GameObject*>& List() { return objectList; }
+};
+
+TEST(GameState, TheSweepReportsAndReordersExactlyAsAWalkOfTheList) {
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::mt19937 random(seed);
+        const int count = 5 + static_cast<int>(random() % 60);
+        std::vector<std::pair<int, int>> fastLog;
+        std::vector<std::pair<int, int>> slowLog;
+        std::vector<std::unique_ptr<Bumper>> fast;
+        std::vector<std::unique_ptr<Bumper>> slow;
+        BumperScreen screen;
+        std::list<C_GameObject*> reference;
+        for (int id = 0; id < count; ++id) {
+            // Whole and half pixels on a small field: many touching edges.
+            const float x = static_cast<float>(random() % 200) / 2.0f;
+            const float y = static_cast<float>(random() % 100) / 2.0f;
+            const int w = 1 + static_cast<int>(random() % 30);
+            const int h = 1 + static_cast<int>(random() % 30);
+            fast.push_back(std::make_unique<Bumper>(id, x, y, w, h, &fastLog));
+            slow.push_back(std::make_unique<Bumper>(id, x, y, w, h, &slowLog));
+            screen.AddObject(fast.back().get());
+        }
+        for (C_GameObject* obj : screen.GetObjects()) {
+            reference.push_back(slow[static_cast<size_t>(std::stoi(obj->GetName()))].get());
+        }
+        for (int round = 0; round < 4; ++round) {
+            screen.CheckCollisions();
+            ListWalkSweep(&reference);
+            ASSERT_EQ(fastLog, slowLog) << seed << " round " << round;
+            std::vector<std::string> referenceOrder;
+            for (const C_GameObject* obj : reference) {
+                referenceOrder.push_back(obj->GetName());
+            }
+            ASSERT_EQ(screen.Order(), referenceOrder) << seed;
+            // Everyone drifts, so the next sweep starts out of order.
+            for (int id = 0; id < count; ++id) {
+                const float dx = static_cast<float>(random() % 21) - 10.0f;
+                for (Bumper* b :
+                     {fast[static_cast<size_t>(id)].get(), slow[static_cast<size_t>(id)].get()}) {
+                    b->SetPosition(b->GetPosition().x + dx, b->GetPosition().y);
+                }
+            }
+        }
+        EXPECT_FALSE(fastLog.empty());
+    }
 }
 
 }  // namespace

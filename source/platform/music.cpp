@@ -1,0 +1,116 @@
+#include "platform/music.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+namespace platform {
+
+struct Music::Impl {
+    Mix_Music* native = nullptr;
+    // Every open tune, so the device can free them before it closes.
+    Impl* previous = nullptr;
+    Impl* next = nullptr;
+};
+
+namespace {
+
+// Plain data only: tunes may outlive everything else at process exit.
+Music::Impl* g_openTunes = nullptr;
+// The tune last started; it is the one playing while the channel plays.
+const Music::Impl* g_lastStarted = nullptr;
+
+}  // namespace
+
+std::unique_ptr<Music> Music::Open(const std::string& path, std::string* error) {
+    // The mixer decodes for the device's format, so it must be open first.
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr) == 0) {
+        *error = "the sound device is closed";
+        return nullptr;
+    }
+    Mix_Music* native = Mix_LoadMUS(path.c_str());
+    if (native == nullptr) {
+        *error = Mix_GetError();
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->native = native;
+    impl->next = g_openTunes;
+    if (g_openTunes != nullptr) {
+        g_openTunes->previous = impl.get();
+    }
+    g_openTunes = impl.get();
+    return std::unique_ptr<Music>(new Music(std::move(impl)));
+}
+
+Music::Music(std::unique_ptr<Impl> implIn) : impl(std::move(implIn)) {}
+
+Music::~Music() {
+    if (impl->native != nullptr) {
+        // Halts the tune first if it is playing.
+        Mix_FreeMusic(impl->native);
+        impl->native = nullptr;
+    }
+    if (g_lastStarted == impl.get()) {
+        g_lastStarted = nullptr;
+    }
+    if (impl->previous != nullptr) {
+        impl->previous->next = impl->next;
+    } else if (g_openTunes == impl.get()) {
+        g_openTunes = impl->next;
+    }
+    if (impl->next != nullptr) {
+        impl->next->previous = impl->previous;
+    }
+}
+
+bool Music::Live() const {
+    return impl->native != nullptr;
+}
+
+bool Music::Play() {
+    if (!Live()) {
+        return false;
+    }
+    // The one music channel: starting halts what it played, so a tune never
+    // plays twice over itself.
+    if (Mix_PlayMusic(impl->native, 0) != 0) {
+        return false;
+    }
+    g_lastStarted = impl.get();
+    ++plays;
+    return true;
+}
+
+void Music::Stop() {
+    if (IsPlaying()) {
+        Mix_HaltMusic();
+    }
+}
+
+bool Music::IsPlaying() const {
+    return Live() && g_lastStarted == impl.get() && Mix_PlayingMusic() != 0;
+}
+
+double Music::Position() const {
+    if (!Live()) {
+        return -1.0;
+    }
+    return Mix_GetMusicPosition(impl->native);
+}
+
+bool MusicPlaying() {
+    return Mix_QuerySpec(nullptr, nullptr, nullptr) != 0 && Mix_PlayingMusic() != 0;
+}
+
+void CloseAllMusic() {
+    if (g_lastStarted != nullptr) {
+        Mix_HaltMusic();
+        g_lastStarted = nullptr;
+    }
+    for (Music::Impl* tune = g_openTunes; tune != nullptr; tune = tune->next) {
+        Mix_FreeMusic(tune->native);
+        tune->native = nullptr;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "audio/mp3.h"
+#include "platform/music.h"
+#include "support/screentest.h"
+
+namespace {
+
+using Mp3Test = ScreenTest;
+
+// Waits, up to a generous limit, until the tune has played past `seconds`.
+bool PlayedPast(const platform::Music& music, double seconds) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (music.Position() <= seconds) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+TEST_F(Mp3Test, PlayStartsFromTheBeginningEveryTimeAndNeverTwiceOver) {
+    C_Mp3 tune("night_pipes.mp3");
+    ASSERT_TRUE(Prompts().reports.empty()) << Prompts().reports.front().text;
+    EXPECT_EQ(tune.GetPath(), "./mp3s/night_pipes.mp3");
+    platform::Music* music = tune.GetMusic();
+    ASSERT_NE(music, nullptr);
+    tune.Stop();  // idle: nothing to stop, nothing reported
+    EXPECT_FALSE(music->IsPlaying());
+    tune.Play();
+    ASSERT_TRUE(music->IsPlaying());
+    ASSERT_TRUE(PlayedPast(*music, 0.3));
+    tune.Play();
+    EXPECT_LT(music->Position(), 0.3);
+    EXPECT_TRUE(music->IsPlaying());
+    EXPECT_EQ(music->PlayCount(), 2);
+    tune.Stop();
+    EXPECT_FALSE(platform::MusicPlaying());
+    tune.Play();  // after a stop, from the beginning again
+    EXPECT_TRUE(music->IsPlaying());
+    EXPECT_LT(music->Position(), 0.3);
+    tune.Stop();
+    EXPECT_TRUE(Prompts().reports.empty());
+}
+
+TEST_F(Mp3Test, AMissingTuneIsReportedAndPlaysNothing) {
+    C_Mp3 tune("no_such_tune.mp3");
+    EXPECT_TRUE(Prompts().Saw("AddSourceFilter failed (error loading mp3)"));
+    EXPECT_EQ(tune.GetMusic(), nullptr);
+    tune.Play();
+    EXPECT_TRUE(Prompts().Saw("mp3.play warning no iFiltCount!"));
+    EXPECT_FALSE(platform::MusicPlaying());
+    tune.Stop();
+    EXPECT_EQ(Prompts().reports.size(), 2u);
+}
+
+}  // namespace
