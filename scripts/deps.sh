@@ -19,7 +19,7 @@ install_missing() {
 BUILD_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
     libfreetype-dev libfontconfig-dev libenet-dev fonts-dejavu-core fonts-liberation)
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang-format xvfb xdotool x11-apps python3 python3-pil lame
-    dpkg-dev desktop-file-utils appstream inotify-tools)
+    dpkg-dev desktop-file-utils appstream inotify-tools openbox x11-utils)
 # dpkg-shlibdeps (dpkg-dev) names the libraries' packages in the .deb.
 PACKAGE_PACKAGES=(dpkg-dev)
 
