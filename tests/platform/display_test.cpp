@@ -29,11 +29,13 @@ bool Alike(uint32_t a, uint32_t b, int tolerance = 4) {
 }
 
 // The real menu on the offscreen driver, which (unlike the dummy one) takes
-// any screen mode, standing in for a 1920 x 1080 screen.
+// any screen mode, standing in for a 1920 x 1080 screen. Its window surface
+// stays plain memory rather than a GL texture.
 class FullscreenTest : public FrameworkTest {
 protected:
     void SetUp() override {
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
         FrameworkTest::SetUp();
         StartGame();
         display = g_pView->GetDevice();
@@ -45,6 +47,7 @@ protected:
     void TearDown() override {
         FrameworkTest::TearDown();
         SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+        SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
     }
 
     void PushToggle(SDL_Scancode scancode, Uint16 mod) {
