@@ -184,9 +184,16 @@ bool Display::Clear(uint32_t argb) {
     SDL_BlendMode mode = SDL_BLENDMODE_NONE;
     SDL_GetRenderDrawBlendMode(impl->renderer, &mode);
     SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_NONE);
-    // Clearing takes the whole window: black for the bars, then the picture.
-    SDL_SetRenderDrawColor(impl->renderer, 0, 0, 0, 0xFF);
-    bool cleared = SDL_RenderClear(impl->renderer) == 0;
+    // A clear takes the whole window: a scaled picture first gets its black
+    // bars, then the picture's own colour.
+    bool cleared = true;
+    int outputWidth = 0;
+    int outputHeight = 0;
+    SDL_GetRendererOutputSize(impl->renderer, &outputWidth, &outputHeight);
+    if (outputWidth != impl->width || outputHeight != impl->height) {
+        SDL_SetRenderDrawColor(impl->renderer, 0, 0, 0, 0xFF);
+        cleared = SDL_RenderClear(impl->renderer) == 0;
+    }
     SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
                            argb >> 24);
     cleared = cleared && SDL_RenderFillRect(impl->renderer, nullptr) == 0;
