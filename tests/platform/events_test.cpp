@@ -126,4 +126,25 @@ TEST_F(GamepadTest, AControllerUnpluggedLetsGoOfItsKeysButNotAnothers) {
     EXPECT_EQ(Key(DIK_LEFT), 2);
 }
 
+// A controller SDL itself knows, attached while the game runs: it is opened,
+// its button is a key, and detaching it lets go.
+TEST_F(GamepadTest, AControllerPluggedInDuringTheRunPlays) {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    const int index = SDL_JoystickAttachVirtual(
+        SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    ASSERT_TRUE(RunFrames(1));
+    SDL_GameController* pad =
+        SDL_GameControllerFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    ASSERT_NE(pad, nullptr) << "the game did not open the controller";
+    SDL_Joystick* joystick = SDL_GameControllerGetJoystick(pad);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_B, 1);
+    ASSERT_TRUE(RunFrames(2));
+    EXPECT_EQ(Key(DIK_Z), 0);
+    SDL_JoystickDetachVirtual(index);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_Z), 2);
+    SDL_ResetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS);
+}
+
 }  // namespace
