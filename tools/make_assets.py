@@ -689,7 +689,7 @@ def instruction_screen():
     keys = [("4  6", "\u2190 \u2192", "move left / right"), ("7  9", "Z  X", "rotate left / right"),
             ("5", "\u2193", "drop faster"), ("", "\u2191", "rotate right"),
             ("P", "", "pause"), ("Space", "", "start / resume"), ("Esc", "", "back to the menu"),
-            ("TAB", "", "console"), ("F4", "", "quick start")]
+            ("TAB", "", "console"), ("F4", "", "quick start"), ("F11", "", "fullscreen")]
     y = 126
     for key, other, what in keys:
         x = 462

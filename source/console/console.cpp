@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "console/consolecommands.h"
+#include "core/keycodes.h"
 #include "view/font.h"
 #include "view/sprite.h"
 
@@ -121,6 +122,8 @@ HRESULT C_Console::OnChar(char c) {
     switch (c) {
         case kEnter:
             partialCharacter.clear();
+            Remember(input);
+            StopRecalling();
             ExecuteCommand();
             input.clear();
             break;
@@ -129,6 +132,7 @@ HRESULT C_Console::OnChar(char c) {
             break;
         case kEscape:
             partialCharacter.clear();
+            StopRecalling();
             input.clear();
             break;
         default:
@@ -136,6 +140,39 @@ HRESULT C_Console::OnChar(char c) {
             break;
     }
     return S_OK;
+}
+
+void C_Console::OnKeyDown(int key) {
+    if (open == 0) {
+        return;
+    }
+    if (key == DIK_UP && recalled < history.size()) {
+        if (recalled == 0) {
+            draft = input;
+        }
+        input = history[recalled++];
+    } else if (key == DIK_DOWN && recalled > 0) {
+        --recalled;
+        input = recalled == 0 ? draft : history[recalled - 1];
+    } else {
+        return;
+    }
+    partialCharacter.clear();
+}
+
+void C_Console::Remember(const std::string& line) {
+    if (IsBlank(line) || (!history.empty() && history.front() == line)) {
+        return;
+    }
+    history.push_front(line);
+    if (history.size() > kHistorySize) {
+        history.pop_back();
+    }
+}
+
+void C_Console::StopRecalling() {
+    recalled = 0;
+    draft.clear();
 }
 
 void C_Console::AppendByte(unsigned char byte) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -30,6 +31,9 @@ public:
     // The bytes of a UTF-8 character join the input only once all have come
     // and only if the whole character fits in kMaxInputBytes.
     HRESULT OnChar(char c);
+    // A key went down: while open, Up and Down walk the lines run before
+    // (newest first) and back to the line being typed; other keys do nothing.
+    void OnKeyDown(int key);
     // Runs the input line as a command and echoes its reply; the caller empties it.
     void ExecuteCommand();
     // Trims the line list and moves the slide one step.
@@ -58,11 +62,15 @@ public:
 
     // Generous for any command, and a paste cannot grow the line without end.
     static constexpr std::size_t kMaxInputBytes = 1000;
+    // How many lines run before Up and Down can recall, for this run only.
+    static constexpr std::size_t kHistorySize = 32;
 
 private:
     void AppendByte(unsigned char byte);
     void AppendCharacter(const std::string& character);
     void RemoveLastCharacter();
+    void Remember(const std::string& line);
+    void StopRecalling();
 
     int open = 0;
     int fpsFlag = 0;
@@ -76,6 +84,12 @@ private:
     // The first bytes of a UTF-8 character whose last bytes have not come yet.
     std::string partialCharacter;
     std::size_t partialLength = 0;
+    // Lines run before, newest first; none blank, none the same as the one before.
+    std::deque<std::string> history;
+    // How far back the input line was recalled from (0: it is being typed),
+    // and the typed line to come back to.
+    std::size_t recalled = 0;
+    std::string draft;
     int lineHeight = 13;
     int lineCapacity = 40;
     int height = 13 * 40;

@@ -3,12 +3,14 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/sdlaccess.h"
 
 namespace platform {
 namespace {
 
+Display* g_activeDisplay = nullptr;
 SDL_Window* g_activeWindow = nullptr;
 SDL_Renderer* g_activeRenderer = nullptr;
 unsigned long g_rendererGeneration = 0;
@@ -27,6 +29,12 @@ unsigned long RendererGeneration() {
     return g_rendererGeneration;
 }
 
+void ToggleFullscreen() {
+    if (g_activeDisplay != nullptr) {
+        g_activeDisplay->SetFullscreen(!g_activeDisplay->IsFullscreen());
+    }
+}
+
 struct Display::Impl {
     bool videoUp = false;
     SDL_Window* window = nullptr;
@@ -34,6 +42,8 @@ struct Display::Impl {
     int width = 0;
     int height = 0;
     int textureWidthLimit = 0;
+    int fullscreenWidth = 0;
+    int fullscreenHeight = 0;
     bool inScene = false;
     std::string lastError;
 
@@ -54,8 +64,10 @@ Display::~Display() {
     if (impl->window != nullptr) {
         SDL_DestroyWindow(impl->window);
         g_activeWindow = nullptr;
+        g_activeDisplay = nullptr;
     }
     if (impl->videoUp) {
+        ForgetGamepads();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_Quit();
     }
@@ -68,6 +80,8 @@ bool Display::InitVideo() {
             return impl->Fail();
         }
         impl->videoUp = true;
+        // Game controllers are a comfort: the game plays without them.
+        SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
     return true;
 }
@@ -81,6 +95,7 @@ bool Display::CreateWindow(const std::string& title, int width, int height) {
     impl->width = width;
     impl->height = height;
     g_activeWindow = impl->window;
+    g_activeDisplay = this;
     SDL_RaiseWindow(impl->window);
     return true;
 }
@@ -98,6 +113,9 @@ bool Display::CreateRenderer() {
         return impl->Fail();
     }
     SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_BLEND);
+    // Everything above draws in picture pixels whatever size the window has;
+    // the renderer scales, centres, and scales relative mouse motion to match.
+    SDL_RenderSetLogicalSize(impl->renderer, impl->width, impl->height);
     g_activeRenderer = impl->renderer;
     ++g_rendererGeneration;
     return true;
@@ -163,12 +181,22 @@ bool Display::Clear(uint32_t argb) {
         impl->lastError = "no renderer";
         return false;
     }
-    SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
-                           argb >> 24);
     SDL_BlendMode mode = SDL_BLENDMODE_NONE;
     SDL_GetRenderDrawBlendMode(impl->renderer, &mode);
     SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_NONE);
-    const bool cleared = SDL_RenderClear(impl->renderer) == 0;
+    // A clear takes the whole window: a scaled picture first gets its black
+    // bars, then the picture's own colour.
+    bool cleared = true;
+    int outputWidth = 0;
+    int outputHeight = 0;
+    SDL_GetRendererOutputSize(impl->renderer, &outputWidth, &outputHeight);
+    if (outputWidth != impl->width || outputHeight != impl->height) {
+        SDL_SetRenderDrawColor(impl->renderer, 0, 0, 0, 0xFF);
+        cleared = SDL_RenderClear(impl->renderer) == 0;
+    }
+    SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
+                           argb >> 24);
+    cleared = cleared && SDL_RenderFillRect(impl->renderer, nullptr) == 0;
     SDL_SetRenderDrawBlendMode(impl->renderer, mode);
     return cleared || impl->Fail();
 }
@@ -204,12 +232,82 @@ bool Display::ReadPixels(std::vector<uint32_t>* argb) const {
     if (impl->renderer == nullptr || argb == nullptr) {
         return false;
     }
+    std::vector<uint32_t> output;
+    int outputWidth = 0;
+    int outputHeight = 0;
+    if (!ReadOutputPixels(&output, &outputWidth, &outputHeight)) {
+        return false;
+    }
+    if (outputWidth == impl->width && outputHeight == impl->height) {
+        *argb = std::move(output);
+        return true;
+    }
+    // Each picture pixel's centre, found in the scaled picture.
     argb->assign(static_cast<size_t>(impl->width) * static_cast<size_t>(impl->height), 0);
-    if (SDL_RenderReadPixels(impl->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb->data(),
-                             impl->width * 4) != 0) {
-        return impl->Fail();
+    for (int y = 0; y < impl->height; ++y) {
+        for (int x = 0; x < impl->width; ++x) {
+            int windowX = 0;
+            int windowY = 0;
+            SDL_RenderLogicalToWindow(impl->renderer, static_cast<float>(x) + 0.5f,
+                                      static_cast<float>(y) + 0.5f, &windowX, &windowY);
+            windowX = std::clamp(windowX, 0, outputWidth - 1);
+            windowY = std::clamp(windowY, 0, outputHeight - 1);
+            (*argb)[static_cast<size_t>(y) * static_cast<size_t>(impl->width) +
+                    static_cast<size_t>(x)] =
+                output[static_cast<size_t>(windowY) * static_cast<size_t>(outputWidth) +
+                       static_cast<size_t>(windowX)];
+        }
     }
     return true;
+}
+
+bool Display::ReadOutputPixels(std::vector<uint32_t>* argb, int* width, int* height) const {
+    if (impl->renderer == nullptr || argb == nullptr ||
+        SDL_GetRendererOutputSize(impl->renderer, width, height) != 0) {
+        return false;
+    }
+    argb->assign(static_cast<size_t>(*width) * static_cast<size_t>(*height), 0);
+    // A read stays inside the picture's viewport: drop the scaling for it.
+    SDL_RenderSetLogicalSize(impl->renderer, 0, 0);
+    const bool read = SDL_RenderReadPixels(impl->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
+                                           argb->data(), *width * 4) == 0;
+    SDL_RenderSetLogicalSize(impl->renderer, impl->width, impl->height);
+    return read || impl->Fail();
+}
+
+bool Display::SetFullscreen(bool on) {
+    if (impl->window == nullptr) {
+        impl->lastError = "no window";
+        return false;
+    }
+    Uint32 flags = on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    if (on && impl->fullscreenWidth > 0 && impl->fullscreenHeight > 0) {
+        SDL_DisplayMode mode{};
+        mode.w = impl->fullscreenWidth;
+        mode.h = impl->fullscreenHeight;
+        if (SDL_SetWindowDisplayMode(impl->window, &mode) != 0) {
+            return impl->Fail();
+        }
+        flags = SDL_WINDOW_FULLSCREEN;
+    }
+    if (SDL_SetWindowFullscreen(impl->window, flags) != 0) {
+        return impl->Fail();
+    }
+    if (!on) {
+        // Some video drivers leave the window at the screen's size.
+        SDL_SetWindowSize(impl->window, impl->width, impl->height);
+    }
+    return true;
+}
+
+bool Display::IsFullscreen() const {
+    return impl->window != nullptr &&
+           (SDL_GetWindowFlags(impl->window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void Display::SetFullscreenSize(int width, int height) {
+    impl->fullscreenWidth = width;
+    impl->fullscreenHeight = height;
 }
 
 const std::string& Display::LastError() const {

@@ -46,8 +46,20 @@ public:
     bool EndScene();
     bool Present();
 
-    // The back buffer as 32-bit ARGB, row by row; false if it cannot be read.
+    // The back buffer as 32-bit ARGB, row by row, in picture pixels (sampled
+    // from the scaled picture in fullscreen); false if it cannot be read.
     bool ReadPixels(std::vector<uint32_t>* argb) const;
+
+    // A borderless window covering the current screen, or back to the window.
+    // The picture keeps its width x height coordinates: it is scaled to the
+    // largest size that fits, keeping its shape, centred between black bars.
+    bool SetFullscreen(bool on);
+    bool IsFullscreen() const;
+    // Stands in for a screen of width x height when going fullscreen (0 x 0
+    // removes it): the window then takes that screen mode instead of the desktop.
+    void SetFullscreenSize(int width, int height);
+    // The whole window as 32-bit ARGB, bars included, and its size in pixels.
+    bool ReadOutputPixels(std::vector<uint32_t>* argb, int* width, int* height) const;
 
     // The reason the last failing call gave.
     const std::string& LastError() const;

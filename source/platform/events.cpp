@@ -5,6 +5,8 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <deque>
+#include <map>
 #include <utility>
 
 #include "core/keycodes.h"
@@ -15,9 +17,9 @@ namespace {
 
 std::atomic<int> g_quitRequests{0};
 
-// The second half of a key that gives two events (KeyDown, then Text).
-Event g_pendingEvent;
-bool g_hasPendingEvent = false;
+// Events that one system event gave besides the first: a key's Text after
+// its KeyDown, the keys a game controller let go of.
+std::deque<Event> g_pendingEvents;
 
 // DirectInput reports wheel motion in these units per notch.
 constexpr int kWheelDelta = 120;
@@ -148,6 +150,102 @@ KeyCodeTable BuildKeyCodeTable() {
 
 const KeyCodeTable g_keyCodeTable = BuildKeyCodeTable();
 
+// A game controller's buttons as the keys they stand for.
+constexpr std::pair<SDL_GameControllerButton, int> kPadButtons[] = {
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, DIK_UP},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, DIK_DOWN},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, DIK_LEFT},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, DIK_RIGHT},
+    {SDL_CONTROLLER_BUTTON_A, DIK_X},
+    {SDL_CONTROLLER_BUTTON_B, DIK_Z},
+    {SDL_CONTROLLER_BUTTON_START, DIK_SPACE},
+    {SDL_CONTROLLER_BUTTON_BACK, DIK_ESCAPE},
+};
+
+// The left stick presses an arrow past half its travel and lets go only back
+// inside a quarter, so a stick resting near the edge gives one press, not many.
+constexpr int kStickPress = 16384;
+constexpr int kStickRelease = 8192;
+
+struct Pad {
+    std::array<bool, SDL_CONTROLLER_BUTTON_MAX> buttons{};
+    int stickX = 0;  // -1 left, 1 right
+    int stickY = 0;  // -1 up, 1 down
+};
+
+std::map<SDL_JoystickID, Pad> g_pads;
+// How many buttons and stick directions, over every controller, hold each key.
+std::array<int, kKeyCodeCount> g_padHolds{};
+
+void PadKey(int key, bool down) {
+    int& holds = g_padHolds[static_cast<size_t>(key)];
+    holds += down ? 1 : -1;
+    if (holds == (down ? 1 : 0)) {
+        Event event;
+        event.type = down ? EventType::KeyDown : EventType::KeyUp;
+        event.key = key;
+        g_pendingEvents.push_back(event);
+    }
+}
+
+void OnPadButton(SDL_JoystickID id, int button, bool down) {
+    for (const auto& [padButton, key] : kPadButtons) {
+        if (padButton == button) {
+            bool& held = g_pads[id].buttons[static_cast<size_t>(button)];
+            if (held != down) {
+                held = down;
+                PadKey(key, down);
+            }
+            return;
+        }
+    }
+}
+
+// -1, 0 or 1 for a stick axis at `value` that was at `held`.
+int StickDirection(int held, int value) {
+    const int threshold = held != 0 ? kStickRelease : kStickPress;
+    if (value >= threshold) {
+        return 1;
+    }
+    return value <= -threshold ? -1 : 0;
+}
+
+void OnPadAxis(SDL_JoystickID id, int axis, int value) {
+    if (axis != SDL_CONTROLLER_AXIS_LEFTX && axis != SDL_CONTROLLER_AXIS_LEFTY) {
+        return;
+    }
+    const bool across = axis == SDL_CONTROLLER_AXIS_LEFTX;
+    int& held = across ? g_pads[id].stickX : g_pads[id].stickY;
+    const int now = StickDirection(held, value);
+    if (now == held) {
+        return;
+    }
+    const int towardsMinus = across ? DIK_LEFT : DIK_UP;
+    const int towardsPlus = across ? DIK_RIGHT : DIK_DOWN;
+    if (held != 0) {
+        PadKey(held < 0 ? towardsMinus : towardsPlus, false);
+    }
+    held = now;
+    if (now != 0) {
+        PadKey(now < 0 ? towardsMinus : towardsPlus, true);
+    }
+}
+
+// A controller that goes lets go of everything it held.
+void OnPadRemoved(SDL_JoystickID id) {
+    if (g_pads.count(id) != 0) {
+        for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+            OnPadButton(id, button, false);
+        }
+        OnPadAxis(id, SDL_CONTROLLER_AXIS_LEFTX, 0);
+        OnPadAxis(id, SDL_CONTROLLER_AXIS_LEFTY, 0);
+        g_pads.erase(id);
+    }
+    if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(id)) {
+        SDL_GameControllerClose(controller);
+    }
+}
+
 // The game's numbering of SDL's buttons; -1 for the ones it has none for.
 int ButtonNumber(Uint8 sdlButton) {
     switch (sdlButton) {
@@ -199,8 +297,22 @@ char ControlCharacter(SDL_Scancode scancode) {
     }
 }
 
+// F11 and Alt+Enter switch fullscreen; the game never sees them.
+bool IsFullscreenToggle(const SDL_KeyboardEvent& in) {
+    const SDL_Scancode scancode = in.keysym.scancode;
+    return scancode == SDL_SCANCODE_F11 ||
+           ((scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER) &&
+            (in.keysym.mod & KMOD_ALT) != 0);
+}
+
 // A key held down repeats its typed character but is one press to the game.
 void TranslateKeyDown(const SDL_KeyboardEvent& in, Event* out) {
+    if (IsFullscreenToggle(in)) {
+        if (in.repeat == 0) {
+            ToggleFullscreen();
+        }
+        return;
+    }
     const char c = ControlCharacter(in.keysym.scancode);
     const int code = KeyCodeForScancode(in.keysym.scancode);
     if (in.repeat != 0 || code == 0) {
@@ -212,8 +324,9 @@ void TranslateKeyDown(const SDL_KeyboardEvent& in, Event* out) {
     out->type = EventType::KeyDown;
     out->key = code;
     if (c != 0) {
-        SetText(&g_pendingEvent, c);
-        g_hasPendingEvent = true;
+        Event text;
+        SetText(&text, c);
+        g_pendingEvents.push_back(text);
     }
 }
 
@@ -258,6 +371,20 @@ void Translate(const SDL_Event& in, Event* out) {
                 out->button = button;
             }
             break;
+        // A controller's keys follow as pending events.
+        case SDL_CONTROLLERDEVICEADDED:
+            SDL_GameControllerOpen(in.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            OnPadRemoved(in.cdevice.which);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            OnPadButton(in.cbutton.which, in.cbutton.button, in.type == SDL_CONTROLLERBUTTONDOWN);
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            OnPadAxis(in.caxis.which, in.caxis.axis, in.caxis.value);
+            break;
         case SDL_MOUSEWHEEL:
             out->type = EventType::MouseWheel;
             out->wheel = in.wheel.y * kWheelDelta;
@@ -278,9 +405,9 @@ bool PollEvent(Event* event) {
         event->type = EventType::Quit;
         return true;
     }
-    if (g_hasPendingEvent) {
-        *event = g_pendingEvent;
-        g_hasPendingEvent = false;
+    if (!g_pendingEvents.empty()) {
+        *event = g_pendingEvents.front();
+        g_pendingEvents.pop_front();
         return true;
     }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
@@ -295,7 +422,7 @@ bool PollEvent(Event* event) {
 }
 
 void WaitEvent() {
-    if (g_quitRequests.load() > 0 || g_hasPendingEvent) {
+    if (g_quitRequests.load() > 0 || !g_pendingEvents.empty()) {
         return;
     }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
@@ -304,6 +431,11 @@ void WaitEvent() {
         return;
     }
     SDL_WaitEvent(nullptr);
+}
+
+void ForgetGamepads() {
+    g_pads.clear();
+    g_padHolds.fill(0);
 }
 
 void PostQuit() {
@@ -331,6 +463,14 @@ void PointerPosition(int* x, int* y) {
     *y = 0;
     if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
         SDL_GetMouseState(x, y);
+        // In picture pixels, which differ from the window's in fullscreen.
+        if (SDL_Renderer* renderer = ActiveRenderer(); renderer != nullptr) {
+            float pictureX = 0.0f;
+            float pictureY = 0.0f;
+            SDL_RenderWindowToLogical(renderer, *x, *y, &pictureX, &pictureY);
+            *x = static_cast<int>(pictureX);
+            *y = static_cast<int>(pictureY);
+        }
     }
 }
 

@@ -31,6 +31,10 @@ struct Event {
 
 // Takes one pending event; false when none is pending. A key that also types
 // a control character gives its KeyDown first and its Text on the next call.
+// F11 and Alt+Enter switch the window to fullscreen and back and give nothing.
+// A game controller's buttons arrive as keys: d-pad and left stick as the
+// arrows, A as X, B as Z, Start as Space, Back as Escape; one that is unplugged
+// lets go of every key it held.
 bool PollEvent(Event* event);
 
 // Blocks until an event is pending, without taking it.

@@ -13,4 +13,9 @@ SDL_Renderer* ActiveRenderer();
 // another generation belongs to a renderer that no longer exists.
 unsigned long RendererGeneration();
 
+// F11 and Alt+Enter: the one Display goes fullscreen or back.
+void ToggleFullscreen();
+// Forgets every game controller and the keys they held, as the video system goes.
+void ForgetGamepads();
+
 }  // namespace platform

@@ -58,6 +58,10 @@ bool HandleEvent(const platform::Event& event) {
             g_pController->OnFocusLost();
             break;
         case platform::EventType::KeyDown:
+            // Up and Down recall earlier lines while the console is open.
+            g_pConsole->OnKeyDown(event.key);
+            g_pController->OnInputEvent(event);
+            break;
         case platform::EventType::KeyUp:
         case platform::EventType::MouseMotion:
         case platform::EventType::MouseButtonDown:

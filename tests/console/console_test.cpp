@@ -13,6 +13,7 @@
 #include "model/model.h"
 #include "net/net.h"
 #include "support/framework.h"
+#include "support/sdlinput.h"
 
 namespace {
 
@@ -414,6 +415,63 @@ TEST_F(ConsoleCommandTest, LinesFromOtherThreadsArriveWhileFramesRun) {
     for (const std::string& line : lines) {
         EXPECT_TRUE(line.rfind("thread ", 0) == 0 || line == "> \"main!\"") << line;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Up and Down as the window delivers them.
+class ConsoleHistoryTest : public ConsoleCommandTest {
+protected:
+    std::string Press(SDL_Scancode key, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            PushKey(key, true);
+            PushKey(key, false);
+        }
+        EXPECT_TRUE(RunFrames(1));
+        return g_pConsole->GetInput();
+    }
+};
+
+TEST_F(ConsoleHistoryTest, UpAndDownWalkTheLinesRunNewestFirstAndBackToTheTypedLine) {
+    for (const char* line : {"say a", "say b", "", "say b", "   "}) {
+        Run(line);
+    }
+    Type(*g_pConsole, "sa");
+    EXPECT_EQ(Press(SDL_SCANCODE_UP), "say b");  // blanks and the repeat were not kept
+    EXPECT_EQ(Press(SDL_SCANCODE_UP), "say a");
+    EXPECT_EQ(Press(SDL_SCANCODE_UP), "say a");  // the oldest stays
+    EXPECT_EQ(Press(SDL_SCANCODE_DOWN), "say b");
+    EXPECT_EQ(Press(SDL_SCANCODE_DOWN), "sa");
+    EXPECT_EQ(Press(SDL_SCANCODE_DOWN), "sa");
+    // Escape clears the line and starts over from the newest.
+    Press(SDL_SCANCODE_UP);
+    g_pConsole->OnChar(27);
+    EXPECT_EQ(g_pConsole->GetInput(), "");
+    EXPECT_EQ(Press(SDL_SCANCODE_UP), "say b");
+    // Closed, the console takes no keys.
+    g_pConsole->OnChar('\t');
+    EXPECT_EQ(Press(SDL_SCANCODE_UP), "say b");
+}
+
+TEST_F(ConsoleHistoryTest, KeepsTheNewestThirtyTwoLines) {
+    for (int i = 0; i < 40; ++i) {
+        Run("say " + std::to_string(i));
+    }
+    EXPECT_EQ(Press(SDL_SCANCODE_UP, 31), "say 9");
+    EXPECT_EQ(Press(SDL_SCANCODE_UP), "say 8");
+    EXPECT_EQ(Press(SDL_SCANCODE_UP), "say 8");
+}
+
+TEST_F(ConsoleHistoryTest, ARecalledLineRunsLikeATypedOne) {
+    Run("fps");
+    ASSERT_TRUE(g_pConsole->IsFpsOn());
+    Press(SDL_SCANCODE_UP);
+    Press(SDL_SCANCODE_RETURN);
+    EXPECT_FALSE(g_pConsole->IsFpsOn());
+    EXPECT_EQ(Newest(*g_pConsole), "> FPS Turned Off");
+    EXPECT_EQ(g_pConsole->GetInput(), "");
 }
 
 }  // namespace

@@ -1,0 +1,150 @@
+#include "platform/events.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "core/keycodes.h"
+#include "input/controller.h"
+#include "support/framework.h"
+
+namespace {
+
+void PushPadButton(SDL_JoystickID pad, SDL_GameControllerButton button, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
+    event.cbutton.which = pad;
+    event.cbutton.button = static_cast<Uint8>(button);
+    event.cbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
+void PushPadAxis(SDL_JoystickID pad, SDL_GameControllerAxis axis, int value) {
+    SDL_Event event{};
+    event.type = SDL_CONTROLLERAXISMOTION;
+    event.caxis.which = pad;
+    event.caxis.axis = static_cast<Uint8>(axis);
+    event.caxis.value = static_cast<Sint16>(value);
+    SDL_PushEvent(&event);
+}
+
+void PushPadRemoved(SDL_JoystickID pad) {
+    SDL_Event event{};
+    event.type = SDL_CONTROLLERDEVICEREMOVED;
+    event.cdevice.which = pad;
+    SDL_PushEvent(&event);
+}
+
+// Game controller events through the real loop, read back as key states.
+class GamepadTest : public FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        StartGame();
+        ASSERT_TRUE(RunFrames(1));
+    }
+
+    int Key(int code) const { return g_pController->GetKeyState(code); }
+};
+
+TEST_F(GamepadTest, ButtonsHoldAndReleaseTheKeysTheyStandFor) {
+    const std::pair<SDL_GameControllerButton, int> cases[] = {
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, DIK_UP},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, DIK_DOWN},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, DIK_LEFT},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, DIK_RIGHT},
+        {SDL_CONTROLLER_BUTTON_A, DIK_X},
+        {SDL_CONTROLLER_BUTTON_B, DIK_Z},
+        {SDL_CONTROLLER_BUTTON_START, DIK_SPACE},
+        {SDL_CONTROLLER_BUTTON_BACK, DIK_ESCAPE},
+    };
+    // Unmapped buttons are no key at all.
+    PushPadButton(1, SDL_CONTROLLER_BUTTON_Y, true);
+    ASSERT_TRUE(RunFrames(1));
+    for (const auto& [button, key] : cases) {
+        EXPECT_EQ(Key(key), 1);
+    }
+    for (const auto& [button, key] : cases) {
+        SCOPED_TRACE(SDL_GameControllerGetStringForButton(button));
+        PushPadButton(1, button, true);
+        ASSERT_TRUE(RunFrames(2));
+        EXPECT_EQ(Key(key), 0);
+        PushPadButton(1, button, false);
+        ASSERT_TRUE(RunFrames(1));
+        EXPECT_EQ(Key(key), 2);
+        // Back, last, is Escape to the menu: the run ends.
+        EXPECT_EQ(RunFrames(1), key != DIK_ESCAPE);
+    }
+}
+
+TEST_F(GamepadTest, TheLeftStickPressesAnArrowOncePerPushPastTheDeadZone) {
+    // Inside the dead zone nothing happens.
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTX, 12000);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_RIGHT), 1);
+    // Held past it, wavering, the arrow stays down: one press, no repeats.
+    for (int value : {20000, 32767, 14000, 24000, 10000}) {
+        PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTX, value);
+        ASSERT_TRUE(RunFrames(1));
+        EXPECT_EQ(Key(DIK_RIGHT), 0) << value;
+    }
+    // Swung straight across: one arrow lets go as the other goes down.
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTX, -30000);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_RIGHT), 2);
+    EXPECT_EQ(Key(DIK_LEFT), 0);
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTX, 0);
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTY, -30000);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_LEFT), 2);
+    EXPECT_EQ(Key(DIK_UP), 0);
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTY, 30000);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_UP), 2);
+    EXPECT_EQ(Key(DIK_DOWN), 0);
+    // The right stick is no arrow.
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_RIGHTX, 30000);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_RIGHT), 1);
+}
+
+TEST_F(GamepadTest, AControllerUnpluggedLetsGoOfItsKeysButNotAnothers) {
+    PushPadButton(1, SDL_CONTROLLER_BUTTON_A, true);
+    PushPadButton(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTY, 30000);
+    PushPadButton(2, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    ASSERT_TRUE(RunFrames(1));
+    ASSERT_EQ(Key(DIK_X), 0);
+    ASSERT_EQ(Key(DIK_DOWN), 0);
+    ASSERT_EQ(Key(DIK_LEFT), 0);
+    PushPadRemoved(1);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_X), 2);
+    EXPECT_EQ(Key(DIK_DOWN), 2);
+    EXPECT_EQ(Key(DIK_LEFT), 0);
+    PushPadRemoved(2);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_LEFT), 2);
+}
+
+// A controller SDL itself knows, attached while the game runs: it is opened,
+// its button is a key, and detaching it lets go.
+TEST_F(GamepadTest, AControllerPluggedInDuringTheRunPlays) {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    const int index = SDL_JoystickAttachVirtual(
+        SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    ASSERT_TRUE(RunFrames(1));
+    SDL_GameController* pad =
+        SDL_GameControllerFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    ASSERT_NE(pad, nullptr) << "the game did not open the controller";
+    SDL_Joystick* joystick = SDL_GameControllerGetJoystick(pad);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_B, 1);
+    ASSERT_TRUE(RunFrames(2));
+    EXPECT_EQ(Key(DIK_Z), 0);
+    SDL_JoystickDetachVirtual(index);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Key(DIK_Z), 2);
+    SDL_ResetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS);
+}
+
+}  // namespace
