@@ -27,9 +27,11 @@ at() { window_pixels "$1" "$WORK/$2.xwd" $well_box; }
 
 wait_for_menu menu || { echo "the menu never showed"; exit 1; }
 # The pointer to the top-left corner, then onto level 7: the button lights up.
-xdotool mousemove_relative -- -2000 -2000
-xdotool mousemove_relative 530 478
-capture_until hover 60 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" 490 460 571 497
+on_level_7() {
+    pointer_to 530 478 &&
+        capture_until hover 5 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" 490 460 571 497
+}
+keep_trying 60 on_level_7 || echo "the pointer never lit level 7 up"
 xdotool mousedown 1
 frame_barrier $pointer_box
 xdotool mouseup 1

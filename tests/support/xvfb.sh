@@ -118,6 +118,16 @@ capture_until() {
     done
 }
 
+# keep_trying SECONDS COMMAND...: runs COMMAND until it succeeds; false if it
+# has not after SECONDS. For steps whose first try may come too early.
+keep_trying() {
+    local deadline=$(($(date +%s) + $1))
+    shift
+    until "$@"; do
+        seconds_left "$deadline" || return 1
+    done
+}
+
 # wait_for_still NAME X0 Y0 X1 Y1 [SECONDS]: captures the window as NAME until
 # two captures in a row, at least a quarter second apart, agree in every pixel
 # of the rectangle (so whatever fades or slides there has ended); false if
@@ -169,6 +179,23 @@ wait_for_menu() {
     capture_until "$1" 60 pixels_are -gt 200 light "$WORK/$1.xwd" 50 535 206 583
 }
 
+# pointer_to X Y: the pointer to the window's top-left corner, then X, Y
+# pixels right and down. The program holds the pointer inside its window
+# (relative mode) only once it has the focus, so this repeats until the
+# pointer really stopped at X, Y of the window; false after 60 s.
+pointer_to() {
+    local deadline=$(($(date +%s) + 60)) X Y WINDOW_X WINDOW_Y
+    while :; do
+        xdotool mousemove_relative -- -2000 -2000
+        xdotool mousemove_relative -- "$1" "$2"
+        eval "$(xdotool getwindowgeometry --shell "$WINDOW" | sed -n 's/^\([XY]\)=/WINDOW_\1=/p')"
+        eval "$(xdotool getmouselocation --shell | grep '^[XY]=')"
+        [ "$X" -eq $((WINDOW_X + $1)) ] && [ "$Y" -eq $((WINDOW_Y + $2)) ] && return 0
+        seconds_left "$deadline" || return 1
+        sleep 0.2
+    done
+}
+
 # frame_barrier X0 Y0 X1 Y1: nudges the pointer one pixel, alternately right
 # and left, and waits until the window shows it moved inside the rectangle
 # (which must hold the pointer and nothing else that moves). The program
@@ -187,14 +214,16 @@ frame_barrier() {
         "$WORK/barrier.xwd" "$@"
 }
 
-# press_key KEY X0 Y0 X1 Y1: KEY down in one frame and up in a later one, as
-# the program must see it to take it as a press; the rectangle is the
-# pointer's, for frame_barrier. After it a frame has read the release.
+# press_key KEY X0 Y0 X1 Y1: KEY down in one frame, up in a later one, and
+# one frame more, as the program must see it to take it as a press (some
+# screens act when the key reads up after its release); the rectangle is the
+# pointer's, for frame_barrier.
 press_key() {
     local key="$1"
     shift
     xdotool keydown "$key"
     frame_barrier "$@" || return 1
     xdotool keyup "$key"
+    frame_barrier "$@" || return 1
     frame_barrier "$@"
 }
