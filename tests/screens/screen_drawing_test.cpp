@@ -106,7 +106,10 @@ TEST_F(ScreenDrawingTest, TheMenuShowsItsPictureAtScale07AndEachButtonWhereItLie
 
 TEST_F(ScreenDrawingTest, TheFrameRateReadOutStandsOutOnTheDarkMenu) {
     MovePointerTo(kRestX, kRestY);
-    ASSERT_TRUE(RunFrames(40));  // the rate is measured: on target with the manual clock
+    // Until the rate has been measured: on target with the manual clock.
+    for (int frame = 0; frame < 300 && g_pModel->GetTimer()->GetFps() != 75; ++frame) {
+        ASSERT_TRUE(RunFrames(1));
+    }
     ASSERT_EQ(g_pModel->GetTimer()->GetFps(), g_pModel->GetFrameRate());
     const std::vector<uint32_t> without = Pixels();
     g_pConsole->SetFpsOn(true);
