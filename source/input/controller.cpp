@@ -1,5 +1,6 @@
 #include "input/controller.h"
 
+#include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
 #include "model/gameobject.h"
@@ -27,6 +28,11 @@ HRESULT C_Controller::Update() {
     // Without input there are no devices; the screen still gets its turn.
     if (keyboard) {
         keyboard->Update();
+        const bool consoleOpen = ConsoleHasKeyboard();
+        for (int key = 0; key < kKeyCodeCount; ++key) {
+            bool& taken = consoleKeys[static_cast<size_t>(key)];
+            taken = (consoleOpen || taken) && keyboard->GetKeyState(key) != 1;
+        }
     }
     if (mouse) {
         mouse->Update();
@@ -39,7 +45,14 @@ HRESULT C_Controller::Update() {
 }
 
 int C_Controller::GetKeyState(int key) const {
-    return keyboard ? keyboard->GetKeyState(key) : 1;
+    if (!keyboard || (key >= 0 && key < kKeyCodeCount && consoleKeys[static_cast<size_t>(key)])) {
+        return 1;
+    }
+    return keyboard->GetKeyState(key);
+}
+
+bool C_Controller::ConsoleHasKeyboard() {
+    return g_pConsole != nullptr && g_pConsole->IsOpen();
 }
 
 int C_Controller::GetMouseButtonState(int button) const {
@@ -107,6 +120,12 @@ void C_Controller::OnInputEvent(const platform::Event& event) {
         case EventType::KeyDown:
         case EventType::KeyUp:
             if (keyboard) {
+                // Decided as the key goes down: a press typed into the console
+                // stays the console's even if TAB closes it before the next frame.
+                if (event.type == EventType::KeyDown && event.key > 0 &&
+                    event.key < kKeyCodeCount) {
+                    consoleKeys[static_cast<size_t>(event.key)] = ConsoleHasKeyboard();
+                }
                 keyboard->OnKey(event.key, event.type == EventType::KeyDown);
             }
             break;

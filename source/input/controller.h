@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 
 #include "core/hresult.h"
@@ -26,6 +27,8 @@ public:
     HRESULT Update();
 
     // Key and button states: 0 down, 1 up, 2 released since the previous frame.
+    // While the console is open the keyboard is its own: every key reads up,
+    // and a key that went down for the console reads up until it is let go.
     int GetKeyState(int key) const;
     int GetMouseButtonState(int button) const;
     int GetMouseX() const;
@@ -50,7 +53,11 @@ public:
     bool IsInitialised() const { return initialised != 0; }
 
 private:
+    static bool ConsoleHasKeyboard();
+
     std::unique_ptr<C_Keyboard> keyboard;
+    // Keys the console took: down while it was open, not yet seen up since.
+    std::array<bool, kKeyCodeCount> consoleKeys{};
     std::unique_ptr<C_Mouse> mouse;
     int initialised = 0;
 };

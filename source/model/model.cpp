@@ -16,7 +16,8 @@ namespace {
 
 constexpr uint32_t kFontColour = 0x321E1E1E;
 constexpr int kFontHeight = 25;
-constexpr uint32_t kOnTarget = 0xFF000000;
+// Light on target: every screen is dark where the read-out sits.
+constexpr uint32_t kOnTarget = 0xFFE0E0E0;
 constexpr uint32_t kOffTarget = 0xFFFF0000;
 // The read-out's baseline corner: a copy one pixel up and left thickens it.
 constexpr int kFpsLeft = 5;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "console/console.h"
@@ -36,7 +37,31 @@ constexpr Point kStartCentre = {465, 620};
 constexpr Point kPauseCentre = {560, 620};
 constexpr Point kStopCentre = {630, 620};
 
-using GameFlowTest = ScreenTest;
+class GameFlowTest : public ScreenTest {
+protected:
+    // Lower-case letters and spaces typed one key at a time, each key with
+    // the character it types, as a real keyboard delivers them.
+    bool TypeLine(const std::string& line) {
+        for (const char c : line) {
+            const SDL_Scancode key = c == ' '
+                                         ? SDL_SCANCODE_SPACE
+                                         : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'a'));
+            PushKey(key, true);
+            SDL_Event text{};
+            text.type = SDL_TEXTINPUT;
+            text.text.text[0] = c;
+            SDL_PushEvent(&text);
+            if (!RunFrames(1)) {
+                return false;
+            }
+            PushKey(key, false);
+            if (!RunFrames(1)) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
 
 TEST_F(GameFlowTest, ALevelClickStartsThatLevelAndF4RepeatsTheLastChoice) {
     ASSERT_NE(Screen<C_Menu>(), nullptr);
@@ -113,6 +138,20 @@ TEST_F(GameFlowTest, EscapeOnTheMenuQuits) {
     EXPECT_NE(Screen<C_QuitState>(), nullptr);
 }
 
+TEST_F(GameFlowTest, EscapeInTheOpenConsoleClearsTheLineButLeavesTheMenuAlone) {
+    ASSERT_TRUE(Tap(SDL_SCANCODE_TAB));
+    ASSERT_TRUE(g_pConsole->IsOpen());
+    ASSERT_TRUE(TypeLine("say hi"));
+    EXPECT_EQ(g_pConsole->GetInput(), "say hi");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    ASSERT_TRUE(RunFrames(3));
+    EXPECT_EQ(g_pConsole->GetInput(), "");
+    EXPECT_NE(Screen<C_Menu>(), nullptr);
+    // The pointer is still the game's.
+    ClickAt(kLevelCentre[7].x, kLevelCentre[7].y);
+    EXPECT_NE(Screen<C_PlayScreen>(), nullptr);
+}
+
 TEST_F(GameFlowTest, TheInstructionsPlayButtonStartsTheLastChosenLevel) {
     outerLevel = 4;
     ClickAt(kInstructionsCentre.x, kInstructionsCentre.y);
@@ -127,10 +166,10 @@ TEST_F(GameFlowTest, TheInstructionsPlayButtonStartsTheLastChosenLevel) {
     EXPECT_NE(Screen<C_Menu>(), nullptr);
 }
 
-class PlayTest : public ScreenTest {
+class PlayTest : public GameFlowTest {
 protected:
     void SetUp() override {
-        ScreenTest::SetUp();
+        GameFlowTest::SetUp();
         ASSERT_TRUE(Tap(SDL_SCANCODE_F4));
         play = Screen<C_PlayScreen>();
         ASSERT_NE(play, nullptr);
@@ -288,6 +327,21 @@ TEST_F(PlayTest, PauseAndResumeWithKeysAndButtons) {
     EXPECT_EQ(play->infoFade, 0);
     PushButton(SDL_BUTTON_LEFT, false);
     ASSERT_TRUE(RunFrames(1));
+}
+
+TEST_F(PlayTest, WordsTypedIntoTheConsoleNeitherPauseNorTurnTheShape) {
+    StartAndHoldTheFall();
+    const std::map<const C_Piece*, int> before = Turns();
+    ASSERT_TRUE(Tap(SDL_SCANCODE_TAB));
+    ASSERT_TRUE(TypeLine("pause"));
+    EXPECT_EQ(play->mode, MODE_RUNNING);
+    ASSERT_TRUE(TypeLine("x"));
+    ASSERT_TRUE(RunFrames(2));
+    EXPECT_EQ(Turns(), before);
+    EXPECT_EQ(g_pConsole->GetInput(), "pausex");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_TAB));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_P));  // closed again: P is the game's
+    EXPECT_EQ(play->mode, MODE_PAUSED);
 }
 
 TEST_F(PlayTest, TheStopButtonAndEscapeLeaveForTheMenu) {

@@ -104,6 +104,30 @@ TEST_F(ScreenDrawingTest, TheMenuShowsItsPictureAtScale07AndEachButtonWhereItLie
     }
 }
 
+TEST_F(ScreenDrawingTest, TheFrameRateReadOutStandsOutOnTheDarkMenu) {
+    MovePointerTo(kRestX, kRestY);
+    // Until the rate has been measured: on target with the manual clock.
+    for (int frame = 0; frame < 300 && g_pModel->GetTimer()->GetFps() != 75; ++frame) {
+        ASSERT_TRUE(RunFrames(1));
+    }
+    ASSERT_EQ(g_pModel->GetTimer()->GetFps(), g_pModel->GetFrameRate());
+    const std::vector<uint32_t> without = Pixels();
+    g_pConsole->SetFpsOn(true);
+    ASSERT_TRUE(RunFrames(1));
+    const std::vector<uint32_t> with = Pixels();
+    g_pConsole->SetFpsOn(false);
+    // "FPS 75" at (5, 563): a good share of its glyph pixels are far from
+    // what lies below them.
+    int strong = 0;
+    for (int y = 555; y < 600; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            const size_t i = static_cast<size_t>(y * kWidth + x);
+            strong += Near(with[i], without[i], 100) ? 0 : 1;
+        }
+    }
+    EXPECT_GT(strong, 60);
+}
+
 class PlayDrawingTest : public ScreenTest {
 protected:
     void SetUp() override {

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Starts the game under a virtual X server from the repository root, checks
-# its window (title "Tubrix", client area 713 x 653), then sends SIGTERM and
-# expects a clean exit with status 0 within two seconds. Skips (77) where
-# Xvfb or xdotool is missing.
+# its window (title "Tubrix", client area 713 x 653), waits for the menu,
+# then sends SIGTERM and expects a clean exit with status 0. Skips (77) where
+# Xvfb, xdotool, xwd or python3 is missing.
 set -u
 binary="$1"
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
+for tool in Xvfb xdotool xwd python3; do
+    command -v "$tool" >/dev/null || exit 77
+done
 
 source "$(dirname "$0")/../support/xvfb.sh"
 open_game_window "$binary"
@@ -16,23 +18,14 @@ if [ "$WIDTH" != 713 ] || [ "$HEIGHT" != 653 ]; then
     exit 1
 fi
 
-sleep 0.5  # let it run frames
+# In its frame loop: the menu is drawn.
+wait_for_menu menu || { echo "the menu never showed"; exit 1; }
 start=$(date +%s%N)
-kill -TERM $GAME_PID
-status=""
-for _ in $(seq 40); do
-    if ! kill -0 $GAME_PID 2>/dev/null; then
-        wait $GAME_PID
-        status=$?
-        break
-    fi
-    sleep 0.05
-done
-elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
-if [ -z "$status" ]; then
-    echo "still running 2 s after SIGTERM"
+kill -TERM "$GAME_PID"
+if ! wait_for_exit 60; then
+    echo "still running 60 s after SIGTERM"
     exit 1
 fi
-echo "window ${WIDTH} x ${HEIGHT}; SIGTERM -> exit status $status after ${elapsed} ms"
-GAME_PID=""
-[ "$status" -eq 0 ] || { cat "$WORK/out.txt"; exit 1; }
+elapsed=$((($(date +%s%N) - start) / 1000000))
+echo "window ${WIDTH} x ${HEIGHT}; SIGTERM -> exit status $EXIT_STATUS after ${elapsed} ms"
+[ "$EXIT_STATUS" -eq 0 ] || { cat "$WORK/out.txt"; exit 1; }

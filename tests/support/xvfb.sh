@@ -1,4 +1,12 @@
 # Sourced by the tests that run the real program under a virtual X server.
+# Nothing here waits a fixed time and then judges: every wait polls for the
+# condition it needs, up to a generous deadline (a sanitized build on a busy
+# machine may draw only a few frames a second).
+XVFB_SUPPORT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+# seconds_left DEADLINE: true while the clock (whole seconds) is before DEADLINE.
+seconds_left() { [ "$(date +%s)" -lt "$1" ]; }
+
 # start_xvfb starts one on a display number the server picks itself (so
 # parallel tests never collide), waits until it accepts clients, and exports
 # DISPLAY; it sets XVFB_PID for stop_xvfb. Returns non-zero if no server came up.
@@ -8,7 +16,8 @@ start_xvfb() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     XVFB_PID=$!
     local number=""
-    for _ in $(seq 300); do
+    local deadline=$(($(date +%s) + 60))
+    while seconds_left "$deadline"; do
         number="$(tr -d '[:space:]' <"$ready")"
         [ -n "$number" ] && break
         kill -0 "$XVFB_PID" 2>/dev/null || break
@@ -17,6 +26,15 @@ start_xvfb() {
     rm -f "$ready"
     [ -n "$number" ] || return 1
     export DISPLAY=":$number"
+    # No auto-repeat: a key held while a busy machine draws slowly would
+    # otherwise reach the program as more presses.
+    python3 -c 'import ctypes
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+d = x.XOpenDisplay(None)
+if d:
+    x.XAutoRepeatOff(ctypes.c_void_p(d))
+    x.XCloseDisplay(ctypes.c_void_p(d))' 2>/dev/null
 }
 
 stop_xvfb() {
@@ -27,10 +45,11 @@ stop_xvfb() {
 }
 
 # wait_for_window TITLE: prints the id of the first window with that exact
-# title, waiting up to 30 s (a sanitized build on a loaded machine starts slowly).
+# title, waiting up to 60 s (a sanitized build on a loaded machine starts slowly).
 wait_for_window() {
     local window=""
-    for _ in $(seq 300); do
+    local deadline=$(($(date +%s) + 60))
+    while seconds_left "$deadline"; do
         window="$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)"
         [ -n "$window" ] && break
         sleep 0.1
@@ -74,4 +93,146 @@ close_game_window() {
     [ -n "${GAME_PID:-}" ] && kill -9 "$GAME_PID" 2>/dev/null
     stop_xvfb
     rm -rf "$WORK"
+}
+
+# capture_window NAME: the window's pixels now, into $WORK/NAME.xwd.
+capture_window() {
+    xwd -silent -id "$WINDOW" >"$WORK/$1.xwd" 2>/dev/null
+}
+
+# window_pixels ARGS: tests/support/window_pixels.py with ARGS.
+window_pixels() {
+    python3 "$XVFB_SUPPORT/window_pixels.py" "$@"
+}
+
+# pixels_are OP LIMIT ARGS: true when the count window_pixels prints for ARGS
+# passes the test OP LIMIT (-lt, -gt, -eq ...). The count stays in PIXELS.
+pixels_are() {
+    local op="$1" limit="$2"
+    shift 2
+    PIXELS="$(window_pixels "$@")"
+    [ -n "$PIXELS" ] && [ "$PIXELS" "$op" "$limit" ]
+}
+
+# capture_until NAME SECONDS COMMAND...: captures the window as NAME and runs
+# COMMAND, again and again, until COMMAND succeeds; false if it has not after
+# SECONDS. The last capture stays in $WORK/NAME.xwd.
+capture_until() {
+    local name="$1" deadline=$(($(date +%s) + $2))
+    shift 2
+    while :; do
+        capture_window "$name" && "$@" && return 0
+        seconds_left "$deadline" || return 1
+        sleep 0.2
+    done
+}
+
+# keep_trying SECONDS COMMAND...: runs COMMAND until it succeeds; false if it
+# has not after SECONDS. For steps whose first try may come too early.
+keep_trying() {
+    local deadline=$(($(date +%s) + $1))
+    shift
+    until "$@"; do
+        seconds_left "$deadline" || return 1
+    done
+}
+
+# wait_for_still NAME X0 Y0 X1 Y1 [SECONDS]: captures the window as NAME until
+# two captures in a row, at least a quarter second apart, agree in every pixel
+# of the rectangle (so whatever fades or slides there has ended); false if
+# none have within SECONDS (60 unless given).
+wait_for_still() {
+    local name="$1" box="$2 $3 $4 $5" deadline=$(($(date +%s) + ${6:-60}))
+    capture_window "$name.before" || return 1
+    while :; do
+        sleep 0.25
+        capture_window "$name" || return 1
+        # shellcheck disable=SC2086
+        pixels_are -eq 0 differing "$WORK/$name.before.xwd" "$WORK/$name.xwd" $box && return 0
+        seconds_left "$deadline" || return 1
+        mv "$WORK/$name.xwd" "$WORK/$name.before.xwd"
+    done
+}
+
+# wait_for_exit [SECONDS]: waits for the program (GAME_PID) to end, up to
+# SECONDS (60 unless given). Sets EXIT_STATUS and clears GAME_PID when it
+# ended; false if it is still running.
+wait_for_exit() {
+    local deadline=$(($(date +%s) + ${1:-60}))
+    EXIT_STATUS=""
+    while kill -0 "$GAME_PID" 2>/dev/null; do
+        seconds_left "$deadline" || return 1
+        sleep 0.05
+    done
+    wait "$GAME_PID"
+    EXIT_STATUS=$?
+    GAME_PID=""
+}
+
+# expect NAME VALUE OP LIMIT: prints ok or FAILED for the test VALUE OP LIMIT
+# and counts failures in FAILURES.
+FAILURES=0
+expect() {
+    if [ -n "$2" ] && [ "$2" "$3" "$4" ]; then
+        echo "ok: $1 ($2)"
+    else
+        echo "FAILED: $1 (${2:-nothing}, wanted $3 $4)"
+        FAILURES=$((FAILURES + 1))
+    fi
+}
+
+# wait_for_menu NAME: captures the window as NAME until the menu shows (its
+# instructions button is light; the loading picture is dark there). False
+# after 60 s.
+wait_for_menu() {
+    capture_until "$1" 60 pixels_are -gt 200 light "$WORK/$1.xwd" 50 535 206 583
+}
+
+# pointer_to X Y: the pointer to the window's top-left corner, then X, Y
+# pixels right and down. The program holds the pointer inside its window
+# (relative mode) only once it has the focus, so this repeats until the
+# pointer really stopped at X, Y of the window; false after 60 s.
+pointer_to() {
+    local deadline=$(($(date +%s) + 60)) X Y WINDOW_X WINDOW_Y
+    while :; do
+        xdotool mousemove_relative -- -2000 -2000
+        xdotool mousemove_relative -- "$1" "$2"
+        eval "$(xdotool getwindowgeometry --shell "$WINDOW" | sed -n 's/^\([XY]\)=/WINDOW_\1=/p')"
+        eval "$(xdotool getmouselocation --shell | grep '^[XY]=')"
+        [ "$X" -eq $((WINDOW_X + $1)) ] && [ "$Y" -eq $((WINDOW_Y + $2)) ] && return 0
+        seconds_left "$deadline" || return 1
+        sleep 0.2
+    done
+}
+
+# frame_barrier X0 Y0 X1 Y1: nudges the pointer one pixel, alternately right
+# and left, and waits until the window shows it moved inside the rectangle
+# (which must hold the pointer and nothing else that moves). The program
+# reads events in order, so a frame has then been run after every event sent
+# before. False after 60 s.
+frame_barrier() {
+    capture_window barrier.before || return 1
+    if [ "${BARRIER_STEP:-1}" -eq 1 ]; then
+        xdotool mousemove_relative -- 1 0
+        BARRIER_STEP=-1
+    else
+        xdotool mousemove_relative -- -1 0
+        BARRIER_STEP=1
+    fi
+    capture_until barrier 60 pixels_are -gt 0 differing "$WORK/barrier.before.xwd" \
+        "$WORK/barrier.xwd" "$@"
+}
+
+# press_key KEY X0 Y0 X1 Y1: KEY down in one frame, up in a later one, and
+# one frame more, as the program must see it to take it as a press (some
+# screens act when the key reads up after its release); the rectangle is the
+# pointer's, for frame_barrier.
+press_key() {
+    local key="$1"
+    shift
+    xdotool keydown "$key"
+    frame_barrier "$@" || return 1
+    xdotool keyup "$key"
+    frame_barrier "$@" || return 1
+    frame_barrier "$@"
 }
