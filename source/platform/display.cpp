@@ -181,19 +181,22 @@ bool Display::Clear(uint32_t argb) {
         impl->lastError = "no renderer";
         return false;
     }
-    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
-    SDL_GetRenderDrawBlendMode(impl->renderer, &mode);
-    SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_NONE);
     // A clear takes the whole window: a scaled picture first gets its black
-    // bars, then the picture's own colour.
-    bool cleared = true;
+    // bars, then the picture's own colour. A window of the picture's own size
+    // is cleared in one pass, cheaper than filling a rectangle over it.
     int outputWidth = 0;
     int outputHeight = 0;
     SDL_GetRendererOutputSize(impl->renderer, &outputWidth, &outputHeight);
-    if (outputWidth != impl->width || outputHeight != impl->height) {
-        SDL_SetRenderDrawColor(impl->renderer, 0, 0, 0, 0xFF);
-        cleared = SDL_RenderClear(impl->renderer) == 0;
+    if (outputWidth == impl->width && outputHeight == impl->height) {
+        SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
+                               argb >> 24);
+        return SDL_RenderClear(impl->renderer) == 0 || impl->Fail();
     }
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    SDL_GetRenderDrawBlendMode(impl->renderer, &mode);
+    SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(impl->renderer, 0, 0, 0, 0xFF);
+    bool cleared = SDL_RenderClear(impl->renderer) == 0;
     SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
                            argb >> 24);
     cleared = cleared && SDL_RenderFillRect(impl->renderer, nullptr) == 0;

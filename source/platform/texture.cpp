@@ -34,8 +34,14 @@ void SetModulation(SDL_Texture* texture, uint32_t argb) {
 
 }  // namespace
 
-Texture::Texture(SDL_Texture* native_, unsigned long generation_, int width_, int height_)
-    : native(native_), generation(generation_), width(width_), height(height_) {}
+Texture::Texture(SDL_Texture* native_, unsigned long generation_, int width_, int height_,
+                 bool opaque_)
+    : native(native_),
+      generation(generation_),
+      width(width_),
+      height(height_),
+      opaque(opaque_),
+      blending(!opaque_) {}
 
 Texture::~Texture() {
     // A destroyed renderer has already taken its textures with it.
@@ -57,13 +63,19 @@ std::unique_ptr<Texture> Texture::Create(Display* display, const uint32_t* argb,
     if (native == nullptr) {
         return nullptr;
     }
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    bool opaque = true;
+    for (size_t i = 0; i < count && opaque; ++i) {
+        opaque = (argb[i] >> 24) == 0xFF;
+    }
     if (SDL_UpdateTexture(native, nullptr, argb, width * 4) != 0 ||
-        SDL_SetTextureBlendMode(native, SDL_BLENDMODE_BLEND) != 0) {
+        SDL_SetTextureBlendMode(native, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND) != 0) {
         SDL_DestroyTexture(native);
         return nullptr;
     }
     SDL_SetTextureScaleMode(native, SDL_ScaleModeNearest);
-    return std::unique_ptr<Texture>(new Texture(native, RendererGeneration(), width, height));
+    return std::unique_ptr<Texture>(
+        new Texture(native, RendererGeneration(), width, height, opaque));
 }
 
 SDL_Texture* Texture::Live() const {
@@ -71,11 +83,21 @@ SDL_Texture* Texture::Live() const {
 }
 
 Filter Texture::GetFilter() const {
-    SDL_ScaleMode mode = SDL_ScaleModeNearest;
-    if (Live() != nullptr) {
-        SDL_GetTextureScaleMode(native, &mode);
+    return filter;
+}
+
+void Texture::UseFilter(Filter wanted) const {
+    if (wanted != filter) {
+        SDL_SetTextureScaleMode(native, ScaleModeOf(wanted));
+        filter = wanted;
     }
-    return mode == SDL_ScaleModeNearest ? Filter::Point : Filter::Linear;
+}
+
+void Texture::UseBlending(bool wanted) const {
+    if (wanted != blending) {
+        SDL_SetTextureBlendMode(native, wanted ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+        blending = wanted;
+    }
 }
 
 bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, float scaleY,
@@ -106,13 +128,13 @@ bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, fl
         flip |= SDL_FLIP_VERTICAL;
     }
     SetModulation(texture, argb);
-    SDL_ScaleMode kept = SDL_ScaleModeNearest;
-    SDL_GetTextureScaleMode(texture, &kept);
-    SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+    UseFilter(Filter::Linear);
+    // A fade lets what is below show through, and a turned picture's
+    // smoothed edges carry alpha of their own: both need blending.
+    UseBlending(!opaque || (argb >> 24) != 0xFF || radians != 0.0f);
     const int result = SDL_RenderCopyExF(ActiveRenderer(), texture, &from, &to,
                                          static_cast<double>(radians) * kDegreesPerRadian, &centre,
                                          static_cast<SDL_RendererFlip>(flip));
-    SDL_SetTextureScaleMode(texture, kept);
     return result == 0;
 }
 
@@ -154,9 +176,9 @@ bool VertexBuffer::DrawTriangles(const Texture& texture, int count, Filter filte
     if (native == nullptr || count < 0 || count > Capacity()) {
         return false;
     }
-    SDL_ScaleMode kept = SDL_ScaleModeNearest;
-    SDL_GetTextureScaleMode(native, &kept);
-    SDL_SetTextureScaleMode(native, ScaleModeOf(filter));
+    texture.UseFilter(filter);
+    // The vertices' colours may fade the texture, so triangles always blend.
+    texture.UseBlending(true);
     const SDL_Vertex* drawn = vertices->items.data();
     if (!g_transform.IsIdentity()) {
         for (int i = 0; i < count; ++i) {
@@ -167,9 +189,7 @@ bool VertexBuffer::DrawTriangles(const Texture& texture, int count, Filter filte
         }
         drawn = vertices->moved.data();
     }
-    const int result = SDL_RenderGeometry(ActiveRenderer(), native, drawn, count, nullptr, 0);
-    SDL_SetTextureScaleMode(native, kept);
-    return result == 0;
+    return SDL_RenderGeometry(ActiveRenderer(), native, drawn, count, nullptr, 0) == 0;
 }
 
 }  // namespace platform

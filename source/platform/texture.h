@@ -24,7 +24,9 @@ enum class Filter { Point, Linear };
 // (1, 0, 0), the start, leaves draws where they are.
 void SetDrawTransform(float scale, float x, float y);
 
-// A picture held by the display's renderer, blended by its own alpha.
+// A picture held by the display's renderer, blended by its own alpha. A
+// picture with no pixel below full alpha is copied unblended unless a draw
+// fades it, which gives the same pixels for less work.
 class Texture {
 public:
     ~Texture();
@@ -38,7 +40,7 @@ public:
 
     int Width() const { return width; }
     int Height() const { return height; }
-    // The sampling this texture keeps between draws.
+    // The sampling the last draw used, kept until a draw asks for another.
     Filter GetFilter() const;
 
     // Draws `source` scaled by (scaleX, scaleY) about its top-left corner,
@@ -50,14 +52,21 @@ public:
 
 private:
     friend class VertexBuffer;
-    Texture(SDL_Texture* native, unsigned long generation, int width, int height);
+    Texture(SDL_Texture* native, unsigned long generation, int width, int height, bool opaque);
     // The renderer's texture, or null when the renderer that made it is gone.
     SDL_Texture* Live() const;
+    // Sampling and blending are told to the renderer only when they change:
+    // asking and restoring them around every draw costs more than the draw.
+    void UseFilter(Filter wanted) const;
+    void UseBlending(bool wanted) const;
 
     SDL_Texture* native;
     unsigned long generation;
     int width;
     int height;
+    bool opaque;
+    mutable Filter filter = Filter::Point;
+    mutable bool blending;
 };
 
 // A fixed number of coloured, textured vertices drawn as a triangle list.
@@ -74,7 +83,7 @@ public:
     // coordinate (u, v) in 0..1; an index outside the capacity is ignored.
     void Set(int index, float x, float y, uint32_t argb, float u, float v);
     // Draws the first `count` vertices with `texture` sampled by `filter`,
-    // then gives the texture back the sampling it had.
+    // blended by the texture's and the vertices' alpha.
     bool DrawTriangles(const Texture& texture, int count, Filter filter);
 
 private:

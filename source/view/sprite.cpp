@@ -40,26 +40,19 @@ C_Sprite::~C_Sprite() {
 }
 
 void C_Sprite::LoadTexture() {
-    const std::string path = kImageDirectory + fileName;
     const auto cached = g_textureCache.find(fileName);
     if (cached != g_textureCache.end()) {
         texture = cached->second;
         ++texture->referenceCount;
-        // The size is not kept with the shared texture; the header tells it.
-        int width = 0;
-        int height = 0;
-        if (!platform::ReadImageFileSize(path, &width, &height)) {
-            DXError(kSource, __LINE__, E_FAIL,
-                    "Could not open " + fileName + " to see how big it is.");
-            return;
-        }
-        imageWidth = width;
-        imageHeight = height;
+        // A cached record always holds its texture, which knows the size: a
+        // hit reads no file.
+        imageWidth = texture->texture->Width();
+        imageHeight = texture->texture->Height();
         return;
     }
     texture = new SpriteTexture();
     platform::Image image;
-    if (platform::LoadImageFile(path, &image)) {
+    if (platform::LoadImageFile(kImageDirectory + fileName, &image)) {
         platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
         texture->texture =
             platform::Texture::Create(device, image.argb.data(), image.width, image.height);
