@@ -26,15 +26,6 @@ start_xvfb() {
     rm -f "$ready"
     [ -n "$number" ] || return 1
     export DISPLAY=":$number"
-    # No auto-repeat: a key held while a busy machine draws slowly would
-    # otherwise reach the program as more presses.
-    python3 -c 'import ctypes
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-d = x.XOpenDisplay(None)
-if d:
-    x.XAutoRepeatOff(ctypes.c_void_p(d))
-    x.XCloseDisplay(ctypes.c_void_p(d))' 2>/dev/null
 }
 
 stop_xvfb() {
