@@ -11,8 +11,8 @@ done
 
 source "$(dirname "$0")/../support/xvfb.sh"
 open_game_window "$binary"
-geometry=$(xdotool getwindowgeometry --shell "$WINDOW")
-eval "$geometry"
+WIDTH="" HEIGHT=""
+eval "$(xdotool getwindowgeometry --shell "$WINDOW" | grep -E '^(WIDTH|HEIGHT)=[0-9]+$')"
 if [ "$WIDTH" != 713 ] || [ "$HEIGHT" != 653 ]; then
     echo "client area is ${WIDTH} x ${HEIGHT}, not 713 x 653"
     exit 1

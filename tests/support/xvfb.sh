@@ -9,21 +9,31 @@ seconds_left() { [ "$(date +%s)" -lt "$1" ]; }
 
 # start_xvfb starts one on a display number the server picks itself (so
 # parallel tests never collide), waits until it accepts clients, and exports
-# DISPLAY; it sets XVFB_PID for stop_xvfb. Returns non-zero if no server came up.
+# DISPLAY; it sets XVFB_PID for stop_xvfb. A server that dies before naming
+# its display is started again, up to three times (its own messages are
+# printed if the last one dies too). Returns non-zero if no server came up.
 start_xvfb() {
-    local ready
+    local ready log attempt number=""
     ready="$(mktemp)"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    local number=""
-    local deadline=$(($(date +%s) + 60))
-    while seconds_left "$deadline"; do
-        number="$(tr -d '[:space:]' <"$ready")"
+    log="$(mktemp)"
+    for attempt in 1 2 3; do
+        : >"$ready"
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >"$log" 2>&1 &
+        XVFB_PID=$!
+        local deadline=$(($(date +%s) + 60))
+        while seconds_left "$deadline"; do
+            number="$(tr -d '[:space:]' <"$ready")"
+            [ -n "$number" ] && break
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
         [ -n "$number" ] && break
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        echo "the virtual X server (attempt $attempt) did not come up:"
+        sed 's/^/    /' "$log"
     done
-    rm -f "$ready"
+    rm -f "$ready" "$log"
     [ -n "$number" ] || return 1
     export DISPLAY=":$number"
 }
