@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kKeyHeld = 0;
-constexpr int kKeyReleased = 2;
 constexpr float kStep = 5.0f;
 constexpr float kPulsePeriod = 10.0f;
 constexpr float kPi = 3.14159265358979f;
@@ -22,10 +20,6 @@ constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr uint32_t kCaptionColour = 0xFF000000;
 constexpr float kSamplesX = 530.0f;
 constexpr float kSamplesY = 460.0f;
-
-bool Held(int key) {
-    return g_pController->GetKeyState(key) == kKeyHeld;
-}
 
 }  // namespace
 
@@ -41,25 +35,25 @@ C_DemoA::C_DemoA() {
 C_DemoA::~C_DemoA() = default;
 
 void C_DemoA::HandleInput() {
-    if (g_pController->GetKeyState(DIK_ESCAPE) == kKeyReleased) {
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_MENU);
     }
-    if (g_pController->GetKeyState(DIK_F2) == kKeyReleased) {
+    if (g_pController->IsKeyReleased(DIK_F2)) {
         g_pModel->SetNextState(STATE_DEMO_B);
     }
 }
 
 void C_DemoA::Update() {
-    if (Held(DIK_UP)) {
+    if (g_pController->IsKeyHeld(DIK_UP)) {
         boxPosition.y -= kStep;
     }
-    if (Held(DIK_DOWN)) {
+    if (g_pController->IsKeyHeld(DIK_DOWN)) {
         boxPosition.y += kStep;
     }
-    if (Held(DIK_LEFT)) {
+    if (g_pController->IsKeyHeld(DIK_LEFT)) {
         boxPosition.x -= kStep;
     }
-    if (Held(DIK_RIGHT)) {
+    if (g_pController->IsKeyHeld(DIK_RIGHT)) {
         boxPosition.x += kStep;
     }
     const float p = g_pModel->GetTimer()->GetPeriodPhase(kPulsePeriod, 0.0f);

@@ -15,15 +15,9 @@
 
 namespace {
 
-constexpr int kKeyHeld = 0;
-constexpr int kKeyReleased = 2;
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr int kDropHeight = 500;
 constexpr int kDropWidth = 800;
-
-bool Held(int key) {
-    return g_pController->GetKeyState(key) == kKeyHeld;
-}
 
 }  // namespace
 
@@ -45,16 +39,16 @@ C_DemoB::~C_DemoB() {
 }
 
 void C_DemoB::HandleInput() {
-    if (g_pController->GetKeyState(DIK_ESCAPE) == kKeyReleased) {
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_MENU);
     }
-    if (g_pController->GetKeyState(DIK_F1) == kKeyReleased) {
+    if (g_pController->IsKeyReleased(DIK_F1)) {
         g_pModel->SetNextState(STATE_DEMO_A);
     }
 }
 
 void C_DemoB::Update() {
-    if (Held(DIK_UP)) {
+    if (g_pController->IsKeyHeld(DIK_UP)) {
         auto ball = std::make_unique<C_Ball>();
         const int y = std::rand() % kDropHeight;
         const int x = std::rand() % kDropWidth;
@@ -66,7 +60,7 @@ void C_DemoB::Update() {
             musicPending = 0;
         }
     }
-    if (Held(DIK_DOWN) && !ballList.empty()) {
+    if (g_pController->IsKeyHeld(DIK_DOWN) && !ballList.empty()) {
         // The list goes first so the ball is deleted whatever the outcome.
         std::unique_ptr<C_Ball> oldest = std::move(ballList.front());
         ballList.pop_front();

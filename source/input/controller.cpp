@@ -31,7 +31,7 @@ HRESULT C_Controller::Update() {
         const bool consoleOpen = ConsoleHasKeyboard();
         for (int key = 0; key < kKeyCodeCount; ++key) {
             bool& taken = consoleKeys[static_cast<size_t>(key)];
-            taken = (consoleOpen || taken) && keyboard->GetKeyState(key) != 1;
+            taken = (consoleOpen || taken) && keyboard->GetKeyState(key) != KEY_UP;
         }
     }
     if (mouse) {
@@ -46,7 +46,7 @@ HRESULT C_Controller::Update() {
 
 int C_Controller::GetKeyState(int key) const {
     if (!keyboard || (key >= 0 && key < kKeyCodeCount && consoleKeys[static_cast<size_t>(key)])) {
-        return 1;
+        return KEY_UP;
     }
     return keyboard->GetKeyState(key);
 }

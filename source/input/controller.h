@@ -12,6 +12,11 @@ namespace platform {
 struct Event;
 }
 
+// What GetKeyState reports for a key.
+constexpr int KEY_HELD = 0;
+constexpr int KEY_UP = 1;
+constexpr int KEY_RELEASED = 2;
+
 // Reads the keyboard and the mouse once per frame, first in the frame, and
 // hands control to the current screen's input handling. Screens and objects
 // read input only through its queries.
@@ -30,6 +35,9 @@ public:
     // While the console is open the keyboard is its own: every key reads up,
     // and a key that went down for the console reads up until it is let go.
     int GetKeyState(int key) const;
+    bool IsKeyHeld(int key) const { return GetKeyState(key) == KEY_HELD; }
+    // Let go since the previous frame: true for that one frame only.
+    bool IsKeyReleased(int key) const { return GetKeyState(key) == KEY_RELEASED; }
     int GetMouseButtonState(int button) const;
     int GetMouseX() const;
     int GetMouseY() const;

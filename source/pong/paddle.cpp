@@ -12,11 +12,6 @@ namespace {
 constexpr float kPlayerAcceleration = 0.25f;
 constexpr float kComputerAcceleration = 0.3f;
 constexpr float kDamping = 0.95f;
-constexpr int kKeyHeld = 0;
-
-bool Held(int key) {
-    return g_pController->GetKeyState(key) == kKeyHeld;
-}
 
 }  // namespace
 
@@ -43,9 +38,9 @@ HRESULT C_Paddle::Update() {
         }
     } else {
         const int mouseDeltaY = g_pController->GetMouseDeltaY();
-        if (Held(DIK_DOWN) && velocity.y < top) {
+        if (g_pController->IsKeyHeld(DIK_DOWN) && velocity.y < top) {
             velocity.y += kPlayerAcceleration;
-        } else if (Held(DIK_UP) && velocity.y > -top) {
+        } else if (g_pController->IsKeyHeld(DIK_UP) && velocity.y > -top) {
             velocity.y -= kPlayerAcceleration;
         } else if (mouseDeltaY > 0 && velocity.y < top) {
             velocity.y += kPlayerAcceleration;

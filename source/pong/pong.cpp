@@ -15,7 +15,6 @@
 namespace {
 
 constexpr float kFieldWidth = 800.0f;
-constexpr int kKeyReleased = 2;
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr uint32_t kCountdownColour = 0x321E1E1E;
 constexpr int kCountdownHeight = 60;
@@ -52,7 +51,7 @@ void C_Pong::NewRound() {
 }
 
 void C_Pong::HandleInput() {
-    if (g_pController->GetKeyState(DIK_ESCAPE) == kKeyReleased) {
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_MENU);
     }
 }

@@ -13,10 +13,6 @@ class C_Sprite;
 constexpr int BUTTON_HELD = 0;
 constexpr int BUTTON_UP = 1;
 constexpr int BUTTON_CLICKED = 2;
-// The controller's key readings, in the same three values.
-constexpr int KEY_HELD = 0;
-constexpr int KEY_UP = 1;
-constexpr int KEY_RELEASED = 2;
 
 // A clickable picture of three frames stacked in one column: idle, hover,
 // pressed. Its screen updates it once a frame, then reads GetState.

@@ -41,7 +41,7 @@ C_GameOver::~C_GameOver() {
 }
 
 void C_GameOver::HandleInput() {
-    if (g_pController->GetKeyState(DIK_ESCAPE) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_MENU);
     }
 }

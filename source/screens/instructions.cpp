@@ -30,10 +30,10 @@ C_Instructions::C_Instructions()
 C_Instructions::~C_Instructions() = default;
 
 void C_Instructions::HandleInput() {
-    if (g_pController->GetKeyState(DIK_ESCAPE) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_QUIT);
     }
-    if (g_pController->GetKeyState(DIK_F4) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_F4)) {
         g_pModel->SetNextState(STATE_PLAY);
     }
     if (mainButton->GetState() == BUTTON_CLICKED) {

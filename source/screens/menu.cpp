@@ -53,16 +53,16 @@ C_Menu::C_Menu() {
 C_Menu::~C_Menu() = default;
 
 void C_Menu::HandleInput() {
-    if (g_pController->GetKeyState(DIK_ESCAPE) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_QUIT);
     }
-    if (g_pController->GetKeyState(DIK_F4) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_F4)) {
         g_pModel->SetNextState(STATE_PLAY);
     }
-    if (g_pController->GetKeyState(DIK_F5) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_F5)) {
         g_pModel->SetNextState(STATE_PONG);
     }
-    if (g_pController->GetKeyState(DIK_F6) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_F6)) {
         g_pModel->SetNextState(STATE_DEMO_A);
     }
     if (instructionsButton->GetState() == BUTTON_CLICKED) {

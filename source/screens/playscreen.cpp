@@ -186,7 +186,7 @@ void C_PlayScreen::HandleInput() {
             pauseButton->SetState(BUTTON_HELD);
             stopButton->SetState(BUTTON_CLICKED);
         }
-        if (mode != MODE_IDLE && g_pController->GetKeyState(DIK_P) == KEY_HELD) {
+        if (mode != MODE_IDLE && g_pController->IsKeyHeld(DIK_P)) {
             mode = MODE_PAUSED;
         }
         if (stopButton->GetState() == BUTTON_HELD) {
@@ -198,7 +198,7 @@ void C_PlayScreen::HandleInput() {
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape
     // and without the prompt.
-    if (mode != MODE_GAMEOVER && g_pController->GetKeyState(DIK_SPACE) == KEY_RELEASED) {
+    if (mode != MODE_GAMEOVER && g_pController->IsKeyReleased(DIK_SPACE)) {
         if (mode == MODE_IDLE) {
             infoFade = kOpaque;
         }
@@ -212,7 +212,7 @@ void C_PlayScreen::HandleInput() {
             g_pModel->SetNextState(STATE_MENU);
         }
     }
-    if (g_pController->GetKeyState(DIK_ESCAPE) == KEY_RELEASED) {
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_MENU);
     }
 }

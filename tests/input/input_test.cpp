@@ -44,6 +44,32 @@ TEST_F(InputTest, AHeldKeyReadsDownThenReleasedOnceThenUp) {
     EXPECT_EQ(Key(DIK_B), 1);
 }
 
+TEST_F(InputTest, TheHeldAndReleasedQueriesFollowTheKeyState) {
+    // Each step: the event pushed (none when `push` is false), then the reading.
+    struct Step {
+        bool push, down;
+        int state;
+        bool held, released;
+    };
+    const Step steps[] = {
+        {true, true, KEY_HELD, true, false},       // goes down
+        {false, false, KEY_HELD, true, false},     // stays down
+        {true, false, KEY_RELEASED, false, true},  // let go
+        {false, false, KEY_UP, false, false},      // stays up
+    };
+    int index = 0;
+    for (const Step& step : steps) {
+        if (step.push) {
+            PushKey(SDL_SCANCODE_LEFT, step.down);
+        }
+        ASSERT_TRUE(RunFrames(1));
+        EXPECT_EQ(Key(DIK_LEFT), step.state) << index;
+        EXPECT_EQ(g_pController->IsKeyHeld(DIK_LEFT), step.held) << index;
+        EXPECT_EQ(g_pController->IsKeyReleased(DIK_LEFT), step.released) << index;
+        ++index;
+    }
+}
+
 TEST_F(InputTest, APressAndReleaseWithinOneFrameIsNotSeenAsAPress) {
     PushKey(SDL_SCANCODE_SPACE, true);
     PushKey(SDL_SCANCODE_SPACE, false);

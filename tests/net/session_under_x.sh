@@ -9,7 +9,6 @@
 set -u
 binary="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
-pixels="$here/../support/window_pixels.py"
 for tool in Xvfb xdotool xwd python3; do
     command -v "$tool" >/dev/null || exit 77
 done
@@ -30,26 +29,21 @@ cleanup() {
 trap cleanup EXIT
 start_xvfb || { echo "the virtual X server did not start"; exit 1; }
 
-failures=0
-fail() {
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-}
-# Line n of an open console is a band 13 pixels high from the top; its top
-# rows are left out, where the descenders of the line above reach.
-dark_in_line() {
-    xwd -silent -id "$1" >"$WORK/shot.xwd" 2>/dev/null || { echo 0; return; }
-    python3 "$pixels" dark "$WORK/shot.xwd" 13 $(($2 * 13 + 4)) 700 $(($2 * 13 + 13))
-}
-# wait_for_line WINDOW N: polls until line N of that console holds text. The
-# window is focused first: a game draws frames only while it is active.
+# wait_for_line WINDOW N: polls until line N of that console holds text. Line
+# n of an open console is a band 13 pixels high from the top; its top rows are
+# left out, where the descenders of the line above reach. The window is
+# focused first: a game draws frames only while it is active.
 wait_for_line() {
+    # shellcheck disable=SC2034 # what capture_window captures
+    WINDOW="$1"
+    PIXELS=""
     focus "$1"
-    for _ in $(seq 300); do
-        [ "$(dark_in_line "$1" "$2")" -gt 20 ] && return 0
-        sleep 0.1
-    done
-    return 1
+    capture_until shot 60 pixels_are -gt 20 dark "$WORK/shot.xwd" 13 $(($2 * 13 + 4)) 700 $(($2 * 13 + 13))
+}
+# expect_line DESCRIPTION WINDOW N: wait_for_line, judged.
+expect_line() {
+    wait_for_line "$2" "$3"
+    expect "$1" "$PIXELS" -gt 20
 }
 focus() {
     xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1" 2>/dev/null
@@ -60,17 +54,17 @@ type_line() {
     xdotool type --delay 40 "$2"
     xdotool key Return
 }
-# wait_for_exit PID: sets status to the exit status, or to "none" after 30 s.
-wait_for_exit() {
-    status="none"
-    for _ in $(seq 300); do
-        if ! kill -0 "$1" 2>/dev/null; then
-            wait "$1"
-            status=$?
-            return
-        fi
-        sleep 0.1
-    done
+# quit_game WINDOW PID: types "quit" there and waits up to 60 s for that
+# program to end; its status is left in EXIT_STATUS.
+quit_game() {
+    type_line "$1" quit
+    GAME_PID="$2"
+    wait_for_exit 60 || EXIT_STATUS="none"
+}
+# The second window titled Tubrix, once the joiner has opened it.
+find_joiner_window() {
+    JOINER_WINDOW="$(xdotool search --name '^Tubrix$' 2>/dev/null | grep -vx "$HOST_WINDOW" | head -n1)"
+    [ -n "$JOINER_WINDOW" ] || { sleep 0.1; return 1; }
 }
 
 start_game "$binary" "$WORK/host.txt"
@@ -79,48 +73,38 @@ HOST_WINDOW="$(wait_for_window Tubrix)"
 [ -n "$HOST_WINDOW" ] || { echo "no host window"; cat "$WORK/host.txt"; exit 1; }
 focus "$HOST_WINDOW"
 xdotool key Tab
-wait_for_line "$HOST_WINDOW" 1 || fail "host console opened with its banner"
+expect_line "host console opened with its banner" "$HOST_WINDOW" 1
 type_line "$HOST_WINDOW" startnet
 type_line "$HOST_WINDOW" host
-wait_for_line "$HOST_WINDOW" 3 || fail "host console shows its two replies"
+expect_line "host console shows its two replies" "$HOST_WINDOW" 3
 
 start_game "$binary" "$WORK/joiner.txt"
 JOINER_PID=$GAME_PID
-JOINER_WINDOW=""
-for _ in $(seq 300); do
-    JOINER_WINDOW="$(xdotool search --name '^Tubrix$' 2>/dev/null | grep -vx "$HOST_WINDOW" | head -n1)"
-    [ -n "$JOINER_WINDOW" ] && break
-    sleep 0.1
-done
-[ -n "$JOINER_WINDOW" ] || { echo "no joiner window"; cat "$WORK/joiner.txt"; exit 1; }
+keep_trying 60 find_joiner_window ||
+    { echo "no joiner window"; cat "$WORK/joiner.txt"; exit 1; }
 focus "$JOINER_WINDOW"
 xdotool key Tab
-wait_for_line "$JOINER_WINDOW" 1 || fail "joiner console opened with its banner"
+expect_line "joiner console opened with its banner" "$JOINER_WINDOW" 1
 type_line "$JOINER_WINDOW" startnet
 type_line "$JOINER_WINDOW" "join localhost"
 
 # Connect and hello on each side: lines 5 and 6 (counted from 1).
-wait_for_line "$JOINER_WINDOW" 5 && echo "ok: joiner console gained the session's lines" ||
-    fail "joiner console gained the session's lines"
-wait_for_line "$HOST_WINDOW" 5 && echo "ok: host console gained the session's lines" ||
-    fail "host console gained the session's lines"
+expect_line "joiner console gained the session's lines" "$JOINER_WINDOW" 5
+expect_line "host console gained the session's lines" "$HOST_WINDOW" 5
 
-type_line "$JOINER_WINDOW" quit
-wait_for_exit "$JOINER_PID"
-JOINER_PID=""
-[ "$status" = "0" ] && echo "ok: joiner exit status 0" || fail "joiner exit status ($status)"
-wait_for_line "$HOST_WINDOW" 6 && echo "ok: host heard the joiner leave" ||
-    fail "host heard the joiner leave"
+quit_game "$JOINER_WINDOW" "$JOINER_PID"
+[ "$EXIT_STATUS" = "none" ] || JOINER_PID=""
+expect "joiner exit status" "$EXIT_STATUS" = 0
+expect_line "host heard the joiner leave" "$HOST_WINDOW" 6
 
-type_line "$HOST_WINDOW" quit
-wait_for_exit "$HOST_PID"
-HOST_PID=""
-[ "$status" = "0" ] && echo "ok: host exit status 0" || fail "host exit status ($status)"
+quit_game "$HOST_WINDOW" "$HOST_PID"
+[ "$EXIT_STATUS" = "none" ] || HOST_PID=""
+expect "host exit status" "$EXIT_STATUS" = 0
 
-if [ "$failures" -ne 0 ]; then
+if [ "$FAILURES" -ne 0 ]; then
     echo "host output:"
     cat "$WORK/host.txt"
     echo "joiner output:"
     cat "$WORK/joiner.txt"
 fi
-[ "$failures" -eq 0 ]
+[ "$FAILURES" -eq 0 ]

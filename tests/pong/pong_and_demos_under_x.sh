@@ -4,132 +4,86 @@
 # ball, and Escape returns to the menu; F6 opens demo A, F2 demo B, holding
 # Up drops balls, Escape returns to the menu and Escape there ends the
 # process with status 0. Every check polls the window until its condition
-# holds or 30 s have passed. Skips (77) where Xvfb, xdotool, xwd or python3
+# holds or 60 s have passed. Skips (77) where Xvfb, xdotool, xwd or python3
 # is missing.
 set -u
 binary="$1"
-here="$(cd "$(dirname "$0")" && pwd)"
-pixels="$here/../support/window_pixels.py"
 for tool in Xvfb xdotool xwd python3; do
     command -v "$tool" >/dev/null || exit 77
 done
 
-source "$here/../support/xvfb.sh"
+source "$(dirname "$0")/../support/xvfb.sh"
 open_game_window "$binary"
 
-failures=0
-# A busy X server now and then answers a capture with nothing: ask again.
-capture() {
-    for _ in 1 2 3 4 5; do
-        xwd -silent -id "$WINDOW" >"$WORK/$1.xwd" 2>"$WORK/xwd.err" &&
-            [ "$(stat -c %s "$WORK/$1.xwd")" -gt 100 ] && return 0
-        sleep 0.1
-    done
-    echo "capture failed: $(cat "$WORK/xwd.err")" >&2
-    return 1
-}
-count() { python3 "$pixels" "$@"; }
-# A press the game sees: down and up in different frames.
-press() {
-    xdotool keydown "$1"
-    sleep 0.1
-    xdotool keyup "$1"
-}
-# wait_until DESCRIPTION OP VALUE COMMAND...: runs COMMAND (which captures
-# what it compares) until its count satisfies OP VALUE, for up to 30 s.
-wait_until() {
-    local description="$1" op="$2" want="$3" got=""
-    shift 3
-    local deadline=$((SECONDS + 30))
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        got="$("$@")"
-        if [ -n "$got" ] && [ "$got" "$op" "$want" ]; then
-            echo "ok: $description ($got)"
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "FAILED: $description ($got, wanted $op $want)"
-    failures=$((failures + 1))
-    return 1
-}
 all_box="0 0 713 653"
 # Above the ball resting at the field's centre, where the digits shrink.
 countdown_box="320 290 395 316"
+# The menu draws the pointer, and Pong and demo B keep moving, so a change
+# anywhere in the window shows that a frame ran.
+press() { press_key "$1" $all_box || echo "no frame drawn while pressing $1"; }
+# changed_since DESCRIPTION NAME OP LIMIT: captures the window as "now" until
+# the count of pixels changed since NAME passes OP LIMIT, then judges it.
 changed_since() {
-    capture now
-    count changed "$WORK/$1.xwd" "$WORK/now.xwd" $all_box
-}
-dark_pixels() {
-    capture now
-    count dark "$WORK/now.xwd" $all_box
+    local description="$1" name="$2" op="$3" limit="$4"
+    PIXELS=""
+    capture_until now 60 pixels_are "$op" "$limit" changed "$WORK/$name.xwd" "$WORK/now.xwd" $all_box
+    expect "$description" "$PIXELS" "$op" "$limit"
 }
 
-# The menu is mostly dark.
-wait_until "the menu is shown" -gt 100000 dark_pixels
-sleep 0.5
-capture menu
+# The menu is mostly dark; it is the reference once nothing moves on it.
+wait_for_menu menu || echo "the menu's buttons never showed"
+PIXELS=""
+capture_until now 60 pixels_are -gt 100000 dark "$WORK/now.xwd" $all_box
+expect "the menu is shown" "$PIXELS" -gt 100000
+wait_for_still menu $all_box || echo "the menu never stood still"
 
-press F5
 # The countdown lasts three seconds, less than comparing captures can take on
-# a busy machine: a burst of captures first, compared afterwards.
+# a busy machine: a burst of captures as soon as F5 is let go, compared
+# afterwards (the menu's frames in it are passed over).
+xdotool keydown F5
+frame_barrier $all_box || echo "no frame drawn while F5 was down"
+xdotool keyup F5
 for n in $(seq 40); do
-    capture "burst$n"
+    capture_window "burst$n"
 done
-wait_until "F5 opened Pong over the menu" -gt 100000 changed_since menu
+changed_since "F5 opened Pong over the menu" menu -gt 100000
 animated=0
 previous=""
 for n in $(seq 40); do
-    [ "$(count changed "$WORK/menu.xwd" "$WORK/burst$n.xwd" $all_box)" -gt 100000 ] || continue
+    pixels_are -gt 100000 changed "$WORK/menu.xwd" "$WORK/burst$n.xwd" $all_box || continue
     if [ -n "$previous" ] &&
-        [ "$(count changed "$WORK/$previous.xwd" "$WORK/burst$n.xwd" $countdown_box)" -gt 30 ]; then
+        pixels_are -gt 30 changed "$WORK/$previous.xwd" "$WORK/burst$n.xwd" $countdown_box; then
         animated=1
         break
     fi
     previous="burst$n"
 done
-if [ "$animated" -eq 1 ]; then
-    echo "ok: the countdown animates above the resting ball"
-else
-    echo "FAILED: the countdown never changed above the ball in $n captures"
-    failures=$((failures + 1))
-fi
+expect "the countdown animates above the resting ball" "$animated" -eq 1
 press Escape
-wait_until "Escape returned from Pong to the menu" -lt 2000 changed_since menu
+changed_since "Escape returned from Pong to the menu" menu -lt 2000
 
 press F6
-wait_until "F6 opened demo A" -gt 100000 changed_since menu
-capture demoa
-press F2
-wait_until "F2 opened demo B" -gt 50000 changed_since demoa
-capture demob
+changed_since "F6 opened demo A" menu -gt 100000
+capture_window demoa
+# Demo A stands still between its fades and draws no pointer: its box, moved
+# by Right while F2 is down, shows a frame ran with F2 down.
+xdotool keydown F2 keydown Right
+capture_until now 60 pixels_are -gt 0 differing "$WORK/demoa.xwd" "$WORK/now.xwd" $all_box ||
+    echo "the box never moved in demo A"
+xdotool keyup Right keyup F2
+changed_since "F2 opened demo B" demoa -gt 50000
+capture_window demob
 xdotool keydown Up
-wait_until "holding Up drops balls" -gt 3000 changed_since demob
+changed_since "holding Up drops balls" demob -gt 3000
 xdotool keyup Up
 press Escape
-wait_until "Escape returned from demo B to the menu" -lt 2000 changed_since menu
+changed_since "Escape returned from demo B to the menu" menu -lt 2000
 
-press Escape
-status=""
-for _ in $(seq 300); do
-    if ! kill -0 "$GAME_PID" 2>/dev/null; then
-        wait "$GAME_PID"
-        status=$?
-        break
-    fi
-    sleep 0.1
-done
-if [ -z "$status" ]; then
-    echo "FAILED: still running 30 s after Escape on the menu"
-    failures=$((failures + 1))
-else
-    GAME_PID=""
-    if [ "$status" -eq 0 ]; then
-        echo "ok: exit status 0"
-    else
-        echo "FAILED: exit status $status"
-        failures=$((failures + 1))
-    fi
-fi
-[ "$failures" -eq 0 ] || { echo "program output:"; cat "$WORK/out.txt"; }
-[ "$failures" -eq 0 ]
+# The last press ends the program: no frame to wait for after the release.
+xdotool keydown Escape
+frame_barrier $all_box || echo "no frame drawn while Escape was down"
+xdotool keyup Escape
+wait_for_exit 60 || echo "still running 60 s after Escape on the menu"
+expect "exit status" "$EXIT_STATUS" -eq 0
+[ "$FAILURES" -eq 0 ] || { echo "program output:"; cat "$WORK/out.txt"; }
+[ "$FAILURES" -eq 0 ]
