@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Plays the started game under a virtual X server with real input: a click on
 # level 7 opens the play screen showing level 7, Space starts it, keypad keys
-# move and turn the falling shape, Escape returns to the menu and Escape
-# there ends the process with status 0. The fall is held with the console's
-# "pause" command, so that only the keys move the shape between two
-# captures; the letters typed into the console do not reach the game (its
-# P would pause it and the keys would no longer steer). Skips (77) where
-# Xvfb, xdotool, xwd or python3 is missing.
+# move and turn the shape, Escape returns to the menu and Escape there ends
+# the process with status 0. The fall is held with the console's "pause"
+# command from before the start, so that only the keys move the shape; the
+# letters typed into the console do not reach the game (its P would pause
+# it and the keys would no longer steer). Skips (77) where Xvfb, xdotool,
+# xwd or python3 is missing.
 set -u
 binary="$1"
 for tool in Xvfb xdotool xwd python3; do
@@ -39,16 +39,29 @@ capture_until idle 60 pixels_are -gt 20 light "$WORK/idle.xwd" $level_box
 expect "a level number in the level window" "$PIXELS" -gt 20
 expect "the play screen replaced the menu" "$(window_pixels changed "$WORK/menu.xwd" "$WORK/idle.xwd" $all_box)" -gt 100000
 
-press space
-# The console's pause holds the fall; the keys still steer.
+# The console's pause holds the fall from before the start, so the shape
+# stays where it appears however slow the machine is (lower down, a turn
+# may not fit); the keys still steer. Space goes down only once the console
+# is gone: a key pressed while it is open or sliding is the console's.
 xdotool key Tab
+capture_until console 60 pixels_are -gt 1000 changed "$WORK/idle.xwd" "$WORK/console.xwd" $well_box
+expect "Tab opened the console" "$PIXELS" -gt 1000
 xdotool type --delay 60 pause
 xdotool key Return
 xdotool key Tab
-# The info picture's fade (255 frames) and the console's slide have ended.
-wait_for_still still1 $well_box || echo "the well never stood still"
-# Then for a second more nothing moves by itself.
-sleep 1
+capture_until closed 60 pixels_are -lt 30 changed "$WORK/idle.xwd" "$WORK/closed.xwd" $well_box
+expect "Tab closed the console" "$PIXELS" -lt 30
+press space
+# The info picture's fade (255 frames) has ended: two captures with frames
+# drawn between them agree.
+settled() {
+    frame_barrier $pointer_box && capture_window still1 &&
+        frame_barrier $pointer_box && frame_barrier $pointer_box && capture_window still2 &&
+        pixels_are -eq 0 differing "$WORK/still1.xwd" "$WORK/still2.xwd" $well_box
+}
+keep_trying 120 settled || echo "the well never stood still"
+# Then for three frames more nothing moves by itself.
+for frame in 1 2 3; do frame_barrier $pointer_box; done
 capture_window still2
 expect "nothing moves by itself" "$(window_pixels changed "$WORK/still1.xwd" "$WORK/still2.xwd" $well_box)" -lt 30
 x0=$(at colour-x still2)
