@@ -508,6 +508,7 @@ Result RunBare(Scene scene, int frames, long long startedAt) {
                 break;
         }
         SDL_RenderPresent(renderer);
+        FinishFrame();
         if (frame == 0) {
             result.startMilliseconds =
                 static_cast<double>(MonotonicNanoseconds() - startedAt) / 1e6;

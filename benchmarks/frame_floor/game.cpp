@@ -118,6 +118,7 @@ Result RunGame(Scene scene, int frames, long long startedAt) {
     {
         C_Game game;
         game.Frame();
+        FinishFrame();
         result.startMilliseconds = static_cast<double>(MonotonicNanoseconds() - startedAt) / 1e6;
         C_PlayScreen* play = nullptr;
         bool ready = true;
@@ -151,6 +152,7 @@ Result RunGame(Scene scene, int frames, long long startedAt) {
                 PinBalls();
             }
             game.Frame();
+            FinishFrame();
         }
         if (ready) {
             result.microsecondsPerFrame = (ProcessMicroseconds() - start) / frames;

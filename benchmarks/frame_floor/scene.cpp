@@ -1,5 +1,6 @@
 #include "scene.h"
 
+#include <SDL.h>
 #include <time.h>
 
 #include <cstdio>
@@ -41,6 +42,14 @@ const char* NameOf(Scene scene) {
 void PrintResult(const Result& result) {
     std::printf("%.1f %.1f %ld\n", result.microsecondsPerFrame, result.startMilliseconds,
                 result.peakKilobytes);
+}
+
+void FinishFrame() {
+    using Finish = void (*)();
+    static const auto finish = reinterpret_cast<Finish>(SDL_GL_GetProcAddress("glFinish"));
+    if (finish != nullptr && SDL_GL_GetCurrentContext() != nullptr) {
+        finish();
+    }
 }
 
 double ProcessMicroseconds() {

@@ -33,6 +33,12 @@ const char* NameOf(Scene scene);
 // A child's one line, and the parent's reading of it.
 void PrintResult(const Result& result);
 
+// Waits until the renderer has drawn everything sent so far. The offscreen
+// driver's swap hands nothing to a screen, so without this the OpenGL
+// rasteriser would let whole frames of commands pile up unbounded, where a
+// window's swap waits for them: both sides call it after every present.
+void FinishFrame();
+
 // Processor time of the whole process (the renderer's threads included).
 double ProcessMicroseconds();
 // Monotonic time in nanoseconds, comparable between processes.
