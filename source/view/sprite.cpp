@@ -16,8 +16,11 @@ const char* const kImageDirectory = "./images/";
 
 }  // namespace
 
-C_Sprite::C_Sprite(std::string fileName_) : fileName(std::move(fileName_)) {
-    LoadTexture();
+C_Sprite::C_Sprite(std::string fileName_) : C_Sprite(std::move(fileName_), platform::Image{}) {}
+
+C_Sprite::C_Sprite(std::string fileName_, platform::Image decoded)
+    : fileName(std::move(fileName_)) {
+    LoadTexture(&decoded);
     ParseFileName();
     frameWidth = imageWidth / columns;
     frameHeight = imageHeight / rows;
@@ -39,7 +42,7 @@ C_Sprite::~C_Sprite() {
     texture = nullptr;
 }
 
-void C_Sprite::LoadTexture() {
+void C_Sprite::LoadTexture(platform::Image* decoded) {
     const auto cached = g_textureCache.find(fileName);
     if (cached != g_textureCache.end()) {
         texture = cached->second;
@@ -51,8 +54,8 @@ void C_Sprite::LoadTexture() {
         return;
     }
     texture = new SpriteTexture();
-    platform::Image image;
-    if (platform::LoadImageFile(kImageDirectory + fileName, &image)) {
+    platform::Image& image = *decoded;
+    if (!image.argb.empty() || platform::LoadImageFile(kImageDirectory + fileName, &image)) {
         platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
         texture->texture =
             platform::Texture::Create(device, image.argb.data(), image.width, image.height);
