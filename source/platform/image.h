@@ -32,6 +32,12 @@ bool DecodeImageSize(const uint8_t* data, size_t size, int* width, int* height);
 bool LoadImageFile(const std::string& path, Image* image);
 bool ReadImageFileSize(const std::string& path, int* width, int* height);
 
+// From now on every large block (a decoded picture, a file's bytes) goes back
+// to the system when freed. Left alone, the C library raises its bar for
+// that to the size of the first such block freed, and the buffers of every
+// later picture then stay in the heap after their texture is made.
+void ReturnLargeBlocksWhenFreed();
+
 // The largest single block the PNG decoder has asked for since the last call
 // (or since start), and a fresh record from now on: what a file made it
 // allocate, for tests that hold hostile files to a small cost.
