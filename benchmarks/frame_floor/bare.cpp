@@ -261,6 +261,20 @@ struct Resources {
     }
 };
 
+// Every texture goes, as a screen's do when the next one comes.
+void Release(Resources& r) {
+    for (auto& entry : r.pictures) {
+        SDL_DestroyTexture(entry.second.texture);
+    }
+    r.pictures.clear();
+    for (Atlas* atlas : {&r.hud, &r.list, &r.large, &r.countdown}) {
+        if (atlas->texture != nullptr) {
+            SDL_DestroyTexture(atlas->texture);
+        }
+        *atlas = Atlas{};
+    }
+}
+
 // A picture always drawn at `alpha`: its fade and blending are set once.
 void Faded(SDL_Renderer* renderer, Resources& r, const std::string& name, uint8_t alpha) {
     const Picture& picture = r.Get(renderer, name);
@@ -463,11 +477,28 @@ Result RunBare(Scene scene, int frames, long long startedAt) {
         std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
         return result;
     }
-    Resources resources;
+    // Every run starts as the game does, at the menu: its first frame is
+    // the start-up's end, and its pictures go before the scene's come.
+    Resources menu;
+    LoadMenu(renderer, menu);
+    if (!menu.complete) {
+        std::fprintf(stderr, "a picture is missing: run from the repository's root\n");
+        return result;
+    }
+    SDL_SetRenderDrawColor(renderer, 0xFF, 0xFF, 0xFF, 0xFF);
+    SDL_RenderClear(renderer);
+    DrawMenu(renderer, menu);
+    SDL_RenderPresent(renderer);
+    FinishFrame();
+    result.startMilliseconds = static_cast<double>(MonotonicNanoseconds() - startedAt) / 1e6;
+    Resources other;
+    Resources& resources = scene == Scene::Menu ? menu : other;
     const std::vector<BoardPiece> board = PlayBoard();
+    if (scene != Scene::Menu) {
+        Release(menu);
+    }
     switch (scene) {
         case Scene::Menu:
-            LoadMenu(renderer, resources);
             break;
         case Scene::Play:
             LoadPlay(renderer, resources);
@@ -509,10 +540,6 @@ Result RunBare(Scene scene, int frames, long long startedAt) {
         }
         SDL_RenderPresent(renderer);
         FinishFrame();
-        if (frame == 0) {
-            result.startMilliseconds =
-                static_cast<double>(MonotonicNanoseconds() - startedAt) / 1e6;
-        }
         next += ticksPerFrame;
         const double early = next - static_cast<double>(SDL_GetPerformanceCounter());
         if (early > 0) {

@@ -3,7 +3,8 @@
 // cascade under way and both score lists showing, Pong, and demo B with a
 // thousand balls. Each run is its own process on the offscreen video
 // driver (so SDL's OpenGL renderer draws), bare and game alternating, each
-// paced at the game's 75 frames a second. Printed: processor time per frame
+// paced at the game's 75 frames a second; both start at the menu and leave
+// it for the scene, as the game must. Printed: processor time per frame
 // (the renderer's threads included), the time from exec to the first menu
 // frame presented, and peak resident memory (VmHWM) after each scene's
 // frames, every round and then the medians with game / bare.
@@ -166,7 +167,14 @@ int main(int argc, char** argv) {
         const std::string what = std::string(NameOf(kScenes[s])) + " frame";
         Row(what.c_str(), bare[s].frame, game[s].frame, "processor us per frame");
     }
-    Row("start-up", bare[0].start, game[0].start, "ms, exec to the first menu frame shown");
+    // Every run starts at the menu, so every run times the start-up.
+    std::vector<double> bareStarts;
+    std::vector<double> gameStarts;
+    for (int s = 0; s < 4; ++s) {
+        bareStarts.insert(bareStarts.end(), bare[s].start.begin(), bare[s].start.end());
+        gameStarts.insert(gameStarts.end(), game[s].start.begin(), game[s].start.end());
+    }
+    Row("start-up", bareStarts, gameStarts, "ms, exec to the first menu frame shown");
     for (int s = 0; s < 4; ++s) {
         const std::string what = std::string(NameOf(kScenes[s])) + " peak memory";
         Row(what.c_str(), bare[s].peak, game[s].peak, "KB VmHWM after the scene's frames");
