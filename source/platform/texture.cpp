@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/display.h"
+#include "platform/image.h"
 #include "platform/sdlaccess.h"
 
 namespace platform {
@@ -72,6 +73,45 @@ std::unique_ptr<Texture> Texture::Create(Display* display, const uint32_t* argb,
     if (SDL_UpdateTexture(native, nullptr, argb, width * 4) != 0 ||
         SDL_SetTextureBlendMode(native, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND) != 0) {
         SDL_DestroyTexture(native);
+        return nullptr;
+    }
+    SDL_SetTextureScaleMode(native, SDL_ScaleModeNearest);
+    return std::unique_ptr<Texture>(
+        new Texture(native, RendererGeneration(), width, height, opaque));
+}
+
+std::unique_ptr<Texture> Texture::Load(Display* display, const std::string& path) {
+    SDL_Texture* native = nullptr;
+    int width = 0;
+    bool opaque = true;
+    int height = 0;
+    const bool loaded = StreamImageFile(
+        path,
+        [&](int w, int h) {
+            SDL_Renderer* renderer = ActiveRenderer();
+            if (display == nullptr || !display->HasRenderer() || renderer == nullptr ||
+                w > display->MaxTextureWidth() || h > display->MaxTextureWidth()) {
+                return false;
+            }
+            width = w;
+            height = h;
+            native = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                       w, h);
+            return native != nullptr;
+        },
+        [&](const uint32_t* argb, int firstRow, int rows) {
+            const size_t count = static_cast<size_t>(width) * static_cast<size_t>(rows);
+            for (size_t i = 0; i < count && opaque; ++i) {
+                opaque = (argb[i] >> 24) == 0xFF;
+            }
+            const SDL_Rect band{0, firstRow, width, rows};
+            return SDL_UpdateTexture(native, &band, argb, width * 4) == 0;
+        });
+    if (!loaded ||
+        SDL_SetTextureBlendMode(native, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND) != 0) {
+        if (native != nullptr) {
+            SDL_DestroyTexture(native);
+        }
         return nullptr;
     }
     SDL_SetTextureScaleMode(native, SDL_ScaleModeNearest);

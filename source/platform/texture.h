@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 struct SDL_Texture;
 
@@ -41,6 +42,10 @@ public:
     // the size is beyond its textures or the renderer refuses.
     static std::unique_ptr<Texture> Create(Display* display, const uint32_t* argb, int width,
                                            int height);
+    // The same from the picture file at `path`, decoded straight into the
+    // texture a band of rows at a time, so the whole picture is never held
+    // twice; null also when the file cannot be decoded.
+    static std::unique_ptr<Texture> Load(Display* display, const std::string& path);
 
     int Width() const { return width; }
     int Height() const { return height; }

@@ -54,19 +54,19 @@ void C_Sprite::LoadTexture(platform::Image* decoded) {
         return;
     }
     texture = new SpriteTexture();
-    platform::Image& image = *decoded;
-    if (!image.argb.empty() || platform::LoadImageFile(kImageDirectory + fileName, &image)) {
-        platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
-        texture->texture =
-            platform::Texture::Create(device, image.argb.data(), image.width, image.height);
-    }
+    platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
+    // A file goes straight into its texture; given pixels are copied there.
+    texture->texture = decoded->argb.empty()
+                           ? platform::Texture::Load(device, kImageDirectory + fileName)
+                           : platform::Texture::Create(device, decoded->argb.data(), decoded->width,
+                                                       decoded->height);
     if (!texture->texture) {
         DXError(kSource, __LINE__, E_FAIL, "Could not create texture from " + fileName);
         return;
     }
     g_textureCache[fileName] = texture;
-    imageWidth = image.width;
-    imageHeight = image.height;
+    imageWidth = texture->texture->Width();
+    imageHeight = texture->texture->Height();
 }
 
 void C_Sprite::ParseFileName() {
