@@ -2,9 +2,6 @@
 
 #include <png.h>
 #include <zlib.h>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <algorithm>
 #include <atomic>
@@ -477,14 +474,6 @@ bool ReadImageFileSize(const std::string& path, int* width, int* height) {
     std::vector<uint8_t> bytes;
     return ReadFile(path, kHeaderBytes, &bytes) &&
            DecodeImageSize(bytes.data(), bytes.size(), width, height);
-}
-
-void ReturnLargeBlocksWhenFreed() {
-#if defined(__GLIBC__)
-    // Setting the threshold also stops glibc from moving it.
-    constexpr int kLargeBlock = 128 * 1024;
-    mallopt(M_MMAP_THRESHOLD, kLargeBlock);
-#endif
 }
 
 size_t TakeLargestPngAllocation() {

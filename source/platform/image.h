@@ -33,12 +33,6 @@ bool DecodeImageSize(const uint8_t* data, size_t size, int* width, int* height);
 bool LoadImageFile(const std::string& path, Image* image);
 bool ReadImageFileSize(const std::string& path, int* width, int* height);
 
-// From now on every large block (a decoded picture, a file's bytes) goes back
-// to the system when freed. Left alone, the C library raises its bar for
-// that to the size of the first such block freed, and the buffers of every
-// later picture then stay in the heap after their texture is made.
-void ReturnLargeBlocksWhenFreed();
-
 // A picture handed over as it is decoded: first its size (`begin`), then
 // bands of whole rows from the top, as ARGB (`band`: the rows' pixels, the
 // first row's number, how many rows). Either returning false stops it.

@@ -10,13 +10,9 @@
 #include "input/controller.h"
 #include "model/model.h"
 #include "platform/events.h"
-#include "platform/image.h"
 #include "view/view.h"
 
 C_Game::C_Game() {
-    // Pictures are decoded into large buffers that live only until their
-    // texture exists: they should not stay behind in the heap.
-    platform::ReturnLargeBlocksWhenFreed();
     HRESULT hr = g_pView->Init();
     if (FAILED(hr)) {
         DXError("game", __LINE__, hr, "C_View not properly created.");
