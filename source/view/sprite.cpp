@@ -16,8 +16,11 @@ const char* const kImageDirectory = "./images/";
 
 }  // namespace
 
-C_Sprite::C_Sprite(std::string fileName_) : fileName(std::move(fileName_)) {
-    LoadTexture();
+C_Sprite::C_Sprite(std::string fileName_) : C_Sprite(std::move(fileName_), platform::Image{}) {}
+
+C_Sprite::C_Sprite(std::string fileName_, platform::Image decoded)
+    : fileName(std::move(fileName_)) {
+    LoadTexture(&decoded);
     ParseFileName();
     frameWidth = imageWidth / columns;
     frameHeight = imageHeight / rows;
@@ -39,7 +42,7 @@ C_Sprite::~C_Sprite() {
     texture = nullptr;
 }
 
-void C_Sprite::LoadTexture() {
+void C_Sprite::LoadTexture(platform::Image* decoded) {
     const auto cached = g_textureCache.find(fileName);
     if (cached != g_textureCache.end()) {
         texture = cached->second;
@@ -51,19 +54,19 @@ void C_Sprite::LoadTexture() {
         return;
     }
     texture = new SpriteTexture();
-    platform::Image image;
-    if (platform::LoadImageFile(kImageDirectory + fileName, &image)) {
-        platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
-        texture->texture =
-            platform::Texture::Create(device, image.argb.data(), image.width, image.height);
-    }
+    platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
+    // A file goes straight into its texture; given pixels are copied there.
+    texture->texture = decoded->argb.empty()
+                           ? platform::Texture::Load(device, kImageDirectory + fileName)
+                           : platform::Texture::Create(device, decoded->argb.data(), decoded->width,
+                                                       decoded->height);
     if (!texture->texture) {
         DXError(kSource, __LINE__, E_FAIL, "Could not create texture from " + fileName);
         return;
     }
     g_textureCache[fileName] = texture;
-    imageWidth = image.width;
-    imageHeight = image.height;
+    imageWidth = texture->texture->Width();
+    imageHeight = texture->texture->Height();
 }
 
 void C_Sprite::ParseFileName() {

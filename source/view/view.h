@@ -5,6 +5,7 @@
 
 #include "core/hresult.h"
 #include "platform/display.h"
+#include "platform/image.h"
 
 // Owns the window and the renderer, shows the loading picture once during
 // start-up, and draws each frame: clear to white, the model, the console.
@@ -24,6 +25,9 @@ public:
     // top-left corner, then moved by (x, y); (1, 0, 0) leaves them alone. A
     // screen that sets it sets it back before it returns from its Render.
     void SetDrawTransform(float scale, float x, float y);
+    // Off: every sprite and text draw does its bookkeeping (frames, fades)
+    // but puts nothing on the screen, until it is turned on again.
+    void SetDrawing(bool on);
     // The device every texture and draw goes to; null before Init.
     platform::Display* GetDevice() const { return device.get(); }
     int GetWidth() const { return width; }
@@ -40,6 +44,8 @@ private:
     int height = 653;
     std::string title = "Tubrix";
     std::unique_ptr<platform::Display> device;
+    // Decoded during Init, until the loading picture's texture is made.
+    platform::Image loadingPicture;
     int windowed = 1;
     int initialised = 0;
 };
