@@ -11,9 +11,7 @@
 // A typeface at a height in points, drawn in one colour at a scale.
 class C_Font {
 public:
-    // The glyph atlas is built on the view's device when the font is first
-    // drawn or measured: a font that is never shown costs neither the face
-    // lookup nor the atlas.
+    // Builds the glyph atlas on the view's device at once.
     C_Font(std::string faceName, int height, uint32_t colour);
     ~C_Font();
     C_Font(const C_Font&) = delete;
@@ -29,12 +27,11 @@ public:
     Vector2 GetScale() const { return scale; }
     std::string GetFaceName() const { return faceName; }
     uint32_t GetColour() const { return colour; }
-    // For measuring text, its atlas built; null when it could not be made.
-    C_TextureFont* GetTextureFont() const;
+    // For measuring text; null when it could not be made.
+    C_TextureFont* GetTextureFont() const { return textureFont.get(); }
 
 private:
-    mutable std::unique_ptr<C_TextureFont> textureFont;
-    mutable bool built = false;
+    std::unique_ptr<C_TextureFont> textureFont;
     int height;
     Vector2 scale{1.0f, 1.0f};
     uint32_t colour;
