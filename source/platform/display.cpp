@@ -87,8 +87,16 @@ bool Display::InitVideo() {
 }
 
 bool Display::CreateWindow(const std::string& title, int width, int height) {
+    // Made for OpenGL from the start where the driver has it: SDL's OpenGL
+    // renderer, and on X11 the window surface of its software renderer too,
+    // would otherwise destroy the window and make another, which the desktop
+    // shows as a flash and which leaves a window id that no longer exists.
     impl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                    width, height, SDL_WINDOW_SHOWN);
+                                    width, height, SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
+    if (impl->window == nullptr) {
+        impl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED,
+                                        SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_SHOWN);
+    }
     if (impl->window == nullptr) {
         return impl->Fail();
     }
