@@ -70,16 +70,22 @@ start_game() {
     GAME_PID=$!
 }
 
-# open_game_window BINARY: a virtual X server, the program started on it and
-# its window found and focused. Sets WORK (a temporary folder holding the
-# program's output in out.txt), GAME_PID and WINDOW. At exit the program (if
-# GAME_PID is still set), the server and WORK go away. Ends the script with a
-# failure if the server or the window does not come up.
-open_game_window() {
+# open_display: a virtual X server and WORK, a temporary folder. At exit the
+# program (if GAME_PID is set), the server and WORK go away. Ends the script
+# with a failure if the server does not come up.
+open_display() {
     WORK="$(mktemp -d)"
     GAME_PID=""
     trap close_game_window EXIT
     start_xvfb || { echo "the virtual X server did not start"; exit 1; }
+}
+
+# open_game_window BINARY: the program started on the virtual X server (one
+# is opened first unless open_display already did) and its window found and
+# focused. Sets GAME_PID and WINDOW; the program's output goes to
+# $WORK/out.txt. Ends the script with a failure if the window does not come up.
+open_game_window() {
+    [ -n "${XVFB_PID:-}" ] || open_display
     start_game "$1" "$WORK/out.txt"
     WINDOW="$(wait_for_window Tubrix)"
     if [ -z "$WINDOW" ]; then
