@@ -169,46 +169,141 @@ bool PngReadRows(png_structp png, png_bytepp rows) {
     return true;
 }
 
-bool DecodePng(const uint8_t* data, size_t size, Image* image) {
-    int headerWidth = 0;
-    int headerHeight = 0;
-    if (!PngHeaderSize(data, size, &headerWidth, &headerHeight) || !PngChunksFit(data, size)) {
+// The next `count` rows of a picture without interlacing, then (last) the
+// end of the file.
+bool PngReadSomeRows(png_structp png, png_bytepp rows, png_uint_32 count) {
+    if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn,
-                                               nullptr, PngAllocate, PngRelease);
-    if (png == nullptr) {
+    png_read_rows(png, rows, nullptr, count);
+    return true;
+}
+
+bool PngReadEnd(png_structp png) {
+    if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    png_infop info = png_create_info_struct(png);
-    PngSource source{data, size, 0};
-    png_set_read_fn(png, &source, PngRead);
-    png_uint_32 width = 0;
-    png_uint_32 height = 0;
-    bool decoded =
-        info != nullptr && PngReadHeader(png, info, &width, &height) && WithinBounds(width, height);
-    if (decoded) {
+    png_read_end(png, nullptr);
+    return true;
+}
+
+// The rows hold bytes R, G, B, A; each pixel becomes one ARGB word.
+void RgbaToArgb(uint32_t* pixels, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t rgba[4];
+        std::memcpy(rgba, &pixels[i], sizeof(rgba));
+        pixels[i] = (uint32_t{rgba[3]} << 24) | (uint32_t{rgba[0]} << 16) |
+                    (uint32_t{rgba[1]} << 8) | rgba[2];
+    }
+}
+
+// libpng's reader over a whole file in memory, its header read.
+class PngReader {
+public:
+    PngReader(const uint8_t* data, size_t size) : source{data, size, 0} {
+        int headerWidth = 0;
+        int headerHeight = 0;
+        if (!PngHeaderSize(data, size, &headerWidth, &headerHeight) || !PngChunksFit(data, size)) {
+            return;
+        }
+        png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn, nullptr,
+                                       PngAllocate, PngRelease);
+        if (png == nullptr) {
+            return;
+        }
+        info = png_create_info_struct(png);
+        png_set_read_fn(png, &source, PngRead);
+        ready = info != nullptr && PngReadHeader(png, info, &width, &height) &&
+                WithinBounds(width, height);
+        interlaced = ready && png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+    }
+    ~PngReader() {
+        if (png != nullptr) {
+            png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+        }
+    }
+    PngReader(const PngReader&) = delete;
+    PngReader& operator=(const PngReader&) = delete;
+
+    // The whole picture at once, to the end of the file.
+    bool ReadAll(Image* image) {
         image->argb.assign(static_cast<size_t>(width) * height, 0);
         std::vector<png_bytep> rows(height);
         for (png_uint_32 y = 0; y < height; ++y) {
             rows[y] = reinterpret_cast<png_bytep>(image->argb.data() + size_t{y} * width);
         }
-        decoded = PngReadRows(png, rows.data());
+        if (!PngReadRows(png, rows.data())) {
+            return false;
+        }
         image->width = static_cast<int>(width);
         image->height = static_cast<int>(height);
+        RgbaToArgb(image->argb.data(), image->argb.size());
+        return true;
     }
-    png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
-    if (!decoded) {
-        return false;
-    }
-    // The rows hold bytes R, G, B, A; each pixel becomes one ARGB word.
-    for (uint32_t& pixel : image->argb) {
-        uint8_t rgba[4];
-        std::memcpy(rgba, &pixel, sizeof(rgba));
-        pixel = (uint32_t{rgba[3]} << 24) | (uint32_t{rgba[0]} << 16) | (uint32_t{rgba[1]} << 8) |
-                rgba[2];
+
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngSource source;
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    bool ready = false;
+    bool interlaced = false;
+};
+
+bool DecodePng(const uint8_t* data, size_t size, Image* image) {
+    PngReader reader(data, size);
+    return reader.ready && reader.ReadAll(image);
+}
+
+// Rows handed over at a time when a picture streams: a small buffer, and
+// few uploads.
+constexpr int kBandRows = 64;
+
+// Hands `image` over in bands.
+bool StreamDecoded(const Image& image, const ImageBand& band) {
+    for (int y = 0; y < image.height; y += kBandRows) {
+        const int rows = std::min(kBandRows, image.height - y);
+        if (!band(image.argb.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width), y,
+                  rows)) {
+            return false;
+        }
     }
     return true;
+}
+
+bool StreamPng(const uint8_t* data, size_t size, const ImageBegin& begin, const ImageBand& band) {
+    PngReader reader(data, size);
+    if (!reader.ready) {
+        return false;
+    }
+    const int width = static_cast<int>(reader.width);
+    const int height = static_cast<int>(reader.height);
+    if (reader.interlaced) {
+        // Every pass touches every band: the whole picture is needed first.
+        Image image;
+        return begin(width, height) && reader.ReadAll(&image) && StreamDecoded(image, band);
+    }
+    if (!begin(width, height)) {
+        return false;
+    }
+    std::vector<uint32_t> buffer(static_cast<size_t>(width) *
+                                 static_cast<size_t>(std::min(kBandRows, height)));
+    std::vector<png_bytep> rows(static_cast<size_t>(kBandRows));
+    for (int y = 0; y < height; y += kBandRows) {
+        const int count = std::min(kBandRows, height - y);
+        for (int r = 0; r < count; ++r) {
+            rows[static_cast<size_t>(r)] = reinterpret_cast<png_bytep>(
+                buffer.data() + static_cast<size_t>(r) * static_cast<size_t>(width));
+        }
+        if (!PngReadSomeRows(reader.png, rows.data(), static_cast<png_uint_32>(count))) {
+            return false;
+        }
+        RgbaToArgb(buffer.data(), static_cast<size_t>(width) * static_cast<size_t>(count));
+        if (!band(buffer.data(), y, count)) {
+            return false;
+        }
+    }
+    return PngReadEnd(reader.png);
 }
 
 // --- BMP ---
@@ -360,6 +455,19 @@ bool LoadImageFile(const std::string& path, Image* image) {
         return false;
     }
     return DecodeImage(bytes.data(), bytes.size(), image);
+}
+
+bool StreamImageFile(const std::string& path, const ImageBegin& begin, const ImageBand& band) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(path, 0, &bytes)) {
+        return false;
+    }
+    if (IsPng(bytes.data(), bytes.size())) {
+        return StreamPng(bytes.data(), bytes.size(), begin, band);
+    }
+    Image image;
+    return DecodeImage(bytes.data(), bytes.size(), &image) && begin(image.width, image.height) &&
+           StreamDecoded(image, band);
 }
 
 bool ReadImageFileSize(const std::string& path, int* width, int* height) {

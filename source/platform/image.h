@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,18 @@ bool DecodeImageSize(const uint8_t* data, size_t size, int* width, int* height);
 // The same two, reading the file at `path`; false also when it cannot be read.
 bool LoadImageFile(const std::string& path, Image* image);
 bool ReadImageFileSize(const std::string& path, int* width, int* height);
+
+// A picture handed over as it is decoded: first its size (`begin`), then
+// bands of whole rows from the top, as ARGB (`band`: the rows' pixels, the
+// first row's number, how many rows). Either returning false stops it.
+using ImageBegin = std::function<bool(int width, int height)>;
+using ImageBand = std::function<bool(const uint32_t* argb, int firstRow, int rows)>;
+
+// The file at `path` decoded as LoadImageFile decodes it, but handed over a
+// band at a time, so no buffer of the whole picture is needed (save for an
+// interlaced PNG or a BMP). False for any file LoadImageFile refuses; some
+// bands may have been handed over by then.
+bool StreamImageFile(const std::string& path, const ImageBegin& begin, const ImageBand& band);
 
 // The largest single block the PNG decoder has asked for since the last call
 // (or since start), and a fresh record from now on: what a file made it

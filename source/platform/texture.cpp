@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/display.h"
+#include "platform/image.h"
 #include "platform/sdlaccess.h"
 
 namespace platform {
@@ -22,6 +23,7 @@ struct DrawTransform {
 };
 
 DrawTransform g_transform;
+bool g_drawing = true;
 
 SDL_ScaleMode ScaleModeOf(Filter filter) {
     return filter == Filter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
@@ -78,6 +80,45 @@ std::unique_ptr<Texture> Texture::Create(Display* display, const uint32_t* argb,
         new Texture(native, RendererGeneration(), width, height, opaque));
 }
 
+std::unique_ptr<Texture> Texture::Load(Display* display, const std::string& path) {
+    SDL_Texture* native = nullptr;
+    int width = 0;
+    bool opaque = true;
+    int height = 0;
+    const bool loaded = StreamImageFile(
+        path,
+        [&](int w, int h) {
+            SDL_Renderer* renderer = ActiveRenderer();
+            if (display == nullptr || !display->HasRenderer() || renderer == nullptr ||
+                w > display->MaxTextureWidth() || h > display->MaxTextureWidth()) {
+                return false;
+            }
+            width = w;
+            height = h;
+            native = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                       w, h);
+            return native != nullptr;
+        },
+        [&](const uint32_t* argb, int firstRow, int rows) {
+            const size_t count = static_cast<size_t>(width) * static_cast<size_t>(rows);
+            for (size_t i = 0; i < count && opaque; ++i) {
+                opaque = (argb[i] >> 24) == 0xFF;
+            }
+            const SDL_Rect band{0, firstRow, width, rows};
+            return SDL_UpdateTexture(native, &band, argb, width * 4) == 0;
+        });
+    if (!loaded ||
+        SDL_SetTextureBlendMode(native, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND) != 0) {
+        if (native != nullptr) {
+            SDL_DestroyTexture(native);
+        }
+        return nullptr;
+    }
+    SDL_SetTextureScaleMode(native, SDL_ScaleModeNearest);
+    return std::unique_ptr<Texture>(
+        new Texture(native, RendererGeneration(), width, height, opaque));
+}
+
 SDL_Texture* Texture::Live() const {
     return ActiveRenderer() != nullptr && generation == RendererGeneration() ? native : nullptr;
 }
@@ -105,6 +146,9 @@ bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, fl
     SDL_Texture* texture = Live();
     if (texture == nullptr) {
         return false;
+    }
+    if (!g_drawing) {
+        return true;
     }
     const SDL_Rect from{source.left, source.top, source.right - source.left,
                         source.bottom - source.top};
@@ -142,6 +186,10 @@ void SetDrawTransform(float scale, float x, float y) {
     g_transform = DrawTransform{scale, x, y};
 }
 
+void SetDrawing(bool on) {
+    g_drawing = on;
+}
+
 struct VertexBuffer::Vertices {
     std::vector<SDL_Vertex> items;
     // The items moved by the draw transform; made with them, so a draw
@@ -175,6 +223,9 @@ bool VertexBuffer::DrawTriangles(const Texture& texture, int count, Filter filte
     SDL_Texture* native = texture.Live();
     if (native == nullptr || count < 0 || count > Capacity()) {
         return false;
+    }
+    if (!g_drawing) {
+        return true;
     }
     texture.UseFilter(filter);
     // The vertices' colours may fade the texture, so triangles always blend.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 struct SDL_Texture;
 
@@ -24,6 +25,10 @@ enum class Filter { Point, Linear };
 // (1, 0, 0), the start, leaves draws where they are.
 void SetDrawTransform(float scale, float x, float y);
 
+// While off, Texture::Draw and VertexBuffer::DrawTriangles succeed without
+// drawing: for work whose pixels the next clear would erase unseen.
+void SetDrawing(bool on);
+
 // A picture held by the display's renderer, blended by its own alpha. A
 // picture with no pixel below full alpha is copied unblended unless a draw
 // fades it, which gives the same pixels for less work.
@@ -37,6 +42,10 @@ public:
     // the size is beyond its textures or the renderer refuses.
     static std::unique_ptr<Texture> Create(Display* display, const uint32_t* argb, int width,
                                            int height);
+    // The same from the picture file at `path`, decoded straight into the
+    // texture a band of rows at a time, so the whole picture is never held
+    // twice; null also when the file cannot be decoded.
+    static std::unique_ptr<Texture> Load(Display* display, const std::string& path);
 
     int Width() const { return width; }
     int Height() const { return height; }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "core/error.h"
@@ -30,6 +31,21 @@ constexpr int kOpaque = 255;
 uint32_t White(int alpha) {
     const int clamped = alpha < 0 ? 0 : (alpha > kOpaque ? kOpaque : alpha);
     return static_cast<uint32_t>(clamped) << 24 | 0x00FFFFFFu;
+}
+
+constexpr int kCycleColour = 9;
+
+// The sheet sprite of each colour while some piece holds it. Only weakly
+// kept here: a sprite must not outlive the display its texture lives on.
+std::shared_ptr<C_Sprite> Sheet(int colour) {
+    static std::map<int, std::weak_ptr<C_Sprite>> sheets;
+    std::weak_ptr<C_Sprite>& kept = sheets[colour];
+    std::shared_ptr<C_Sprite> sheet = kept.lock();
+    if (!sheet) {
+        sheet = std::make_shared<C_Sprite>("piece_" + IntToString(colour) + "-20-5-4.png");
+        kept = sheet;
+    }
+    return sheet;
 }
 
 // new[d] = old[d - 1]: what was open up is open right.
@@ -68,8 +84,8 @@ C_Piece::C_Piece(int colourIndexIn, int up, int right, int down, int left)
 C_Piece::~C_Piece() = default;
 
 void C_Piece::LoadSprites() {
-    sprite = std::make_unique<C_Sprite>("piece_" + IntToString(colourIndex) + "-20-5-4.png");
-    cycleSprite = std::make_unique<C_Sprite>("piece_9-20-5-4.png");
+    sprite = Sheet(colourIndex);
+    cycleSprite = Sheet(kCycleColour);
     width = sprite->GetFrameWidth();
     height = sprite->GetFrameHeight();
 }

@@ -27,7 +27,7 @@ public:
     // Draws the pipe form, then its rotation; the four shape links say which
     // neighbours belong to the same shape.
     C_Piece(int colourIndex, int up, int right, int down, int left);
-    // Deletes both sprites.
+    // Lets go of both sprites; the last piece holding a sheet deletes it.
     ~C_Piece() override;
 
     HRESULT Update() override { return S_OK; }
@@ -35,7 +35,7 @@ public:
     // Draws the piece with its top-left corner at pixel (x, y): pulsing while
     // on a cycle (the pulse advances at every draw), shrunk to `scale` about
     // the cell's middle while flowed, at `alpha` while marked, opaque
-    // otherwise. The two sprites are loaded at the first draw, so pieces
+    // otherwise. The two sprites are found at the first draw, so pieces
     // that are never drawn (the rules alone) need no display.
     virtual void DrawAt(int pixelX, int pixelY, float drawScale, int alpha);
 
@@ -70,9 +70,10 @@ public:
     C_Piece* p_cyp = nullptr;
     int rotation;
     // "piece_" + colourIndex + "-20-5-4.png", and the sheet used while
-    // flowed or on a cycle.
-    std::unique_ptr<C_Sprite> sprite;
-    std::unique_ptr<C_Sprite> cycleSprite;
+    // flowed or on a cycle. Every piece alive shares one sprite per sheet:
+    // a draw sets the frame it shows first.
+    std::shared_ptr<C_Sprite> sprite;
+    std::shared_ptr<C_Sprite> cycleSprite;
 
 private:
     void LoadSprites();

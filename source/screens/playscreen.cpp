@@ -15,6 +15,7 @@
 #include "screens/button.h"
 #include "view/font.h"
 #include "view/sprite.h"
+#include "view/view.h"
 
 namespace {
 
@@ -288,7 +289,7 @@ void C_PlayScreen::Update() {
 
 void C_PlayScreen::UpdateRunning() {
     if (board->piping != 0) {
-        board->Render();
+        RenderUnseen([this] { board->Render(); });
         if (Phase(kFlowPeriod)) {
             Trace("piping");
             pipeFade = kListStart;
@@ -323,7 +324,7 @@ void C_PlayScreen::UpdateRunning() {
         }
     }
     if (board->moving != 0) {
-        Render();
+        RenderUnseen([this] { Render(); });
         if (!Phase(kGravityPeriod)) {
             return;
         }
@@ -363,6 +364,19 @@ void C_PlayScreen::UpdateRunning() {
         Spawn();
         timer->Reset();
     }
+}
+
+void C_PlayScreen::RenderUnseen(const std::function<void()>& render) {
+    // The frame is cleared after the update, so what this draws would never
+    // be seen; only what drawing advances (pulses, fades, the lists' points)
+    // is kept.
+    if (g_pView == nullptr) {
+        render();
+        return;
+    }
+    g_pView->SetDrawing(false);
+    render();
+    g_pView->SetDrawing(true);
 }
 
 void C_PlayScreen::Spawn() {

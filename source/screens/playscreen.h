@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,6 +110,9 @@ private:
     void UpdateRunning();
     // The next shape falls from the top; a new one waits in the preview.
     void Spawn();
+    // Runs a drawing pass during the update for what it advances, with
+    // nothing put on the screen.
+    void RenderUnseen(const std::function<void()>& render);
     bool Phase(float period) const;
     void DrawPicture(C_Sprite* picture, uint32_t colour);
     void DrawHud();

@@ -18,17 +18,23 @@ C_Font::C_Font(std::string faceName_, int height_, uint32_t colour_)
     textureFont.reset(new (std::nothrow) C_TextureFont(faceName, static_cast<uint32_t>(height), 0));
     if (!textureFont) {
         DXError(kSource, __LINE__, 0, "Could not create font");
-        return;
     }
-    // A font that could not be made draws nothing; its owner carries on.
-    textureFont->BuildGlyphTexture(g_pView != nullptr ? g_pView->GetDevice() : nullptr);
-    textureFont->CreateRenderResources();
 }
 
 C_Font::~C_Font() = default;
 
+C_TextureFont* C_Font::GetTextureFont() const {
+    if (textureFont && !built) {
+        built = true;
+        // A font that could not be made draws nothing; its owner carries on.
+        textureFont->BuildGlyphTexture(g_pView != nullptr ? g_pView->GetDevice() : nullptr);
+        textureFont->CreateRenderResources();
+    }
+    return textureFont.get();
+}
+
 HRESULT C_Font::DrawText(std::string text, int x, int y, uint32_t flags) {
-    if (!textureFont) {
+    if (GetTextureFont() == nullptr) {
         return E_FAIL;
     }
     const HRESULT hr = textureFont->DrawText(static_cast<float>(x), static_cast<float>(y), colour,

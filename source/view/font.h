@@ -11,7 +11,9 @@
 // A typeface at a height in points, drawn in one colour at a scale.
 class C_Font {
 public:
-    // Builds the glyph atlas on the view's device at once.
+    // The glyph atlas is built on the view's device when the font is first
+    // drawn or measured: a font that is never shown costs neither the face
+    // lookup nor the atlas.
     C_Font(std::string faceName, int height, uint32_t colour);
     ~C_Font();
     C_Font(const C_Font&) = delete;
@@ -27,11 +29,12 @@ public:
     Vector2 GetScale() const { return scale; }
     std::string GetFaceName() const { return faceName; }
     uint32_t GetColour() const { return colour; }
-    // For measuring text; null when it could not be made.
-    C_TextureFont* GetTextureFont() const { return textureFont.get(); }
+    // For measuring text, its atlas built; null when it could not be made.
+    C_TextureFont* GetTextureFont() const;
 
 private:
-    std::unique_ptr<C_TextureFont> textureFont;
+    mutable std::unique_ptr<C_TextureFont> textureFont;
+    mutable bool built = false;
     int height;
     Vector2 scale{1.0f, 1.0f};
     uint32_t colour;

@@ -4,7 +4,6 @@
 
 #include "core/error.h"
 #include "core/globals.h"
-#include "platform/image.h"
 #include "view/view.h"
 
 std::map<std::string, SpriteTexture*> g_textureCache;
@@ -51,19 +50,17 @@ void C_Sprite::LoadTexture() {
         return;
     }
     texture = new SpriteTexture();
-    platform::Image image;
-    if (platform::LoadImageFile(kImageDirectory + fileName, &image)) {
-        platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
-        texture->texture =
-            platform::Texture::Create(device, image.argb.data(), image.width, image.height);
-    }
+    platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
+    // Decoded band by band straight into the texture: the whole picture is
+    // never held beside it.
+    texture->texture = platform::Texture::Load(device, kImageDirectory + fileName);
     if (!texture->texture) {
         DXError(kSource, __LINE__, E_FAIL, "Could not create texture from " + fileName);
         return;
     }
     g_textureCache[fileName] = texture;
-    imageWidth = image.width;
-    imageHeight = image.height;
+    imageWidth = texture->texture->Width();
+    imageHeight = texture->texture->Height();
 }
 
 void C_Sprite::ParseFileName() {

@@ -79,11 +79,21 @@ HRESULT C_TextureFont::BuildGlyphTexture(platform::Display* device_) {
 
     const int width = static_cast<int>(atlasWidth);
     const int rowsHigh = static_cast<int>(atlasHeight);
-    std::vector<uint8_t> coverage(static_cast<size_t>(width) * rowsHigh, 0);
     // Cells packed left to right, a row at a time, with one empty pixel
     // between neighbours so that linear filtering never picks up another.
+    // The square of the atlas's width bounds where a cell may lie; the
+    // texture is only as tall as the cells that fit need.
+    struct Cell {
+        int x;
+        int y;
+        int cx;
+        int cy;
+        bool fits;
+    };
+    std::array<Cell, kGlyphSlots> cells{};
     int x = 0;
     int y = 0;
+    int used = 1;
     for (int c = kFirstChar; c <= kLastChar; ++c) {
         int cx = 0;
         int cy = 0;
@@ -94,21 +104,40 @@ HRESULT C_TextureFont::BuildGlyphTexture(platform::Display* device_) {
         }
         const bool fits = x + cx <= width && y + cy <= rowsHigh;
         if (fits) {
-            face->Render(static_cast<char>(c), x, y, coverage.data(), width, rowsHigh);
+            used = std::max(used, y + cy);
         }
-        glyphCoords[c - kFirstChar] = {static_cast<float>(x) / static_cast<float>(width),
-                                       static_cast<float>(y) / static_cast<float>(rowsHigh),
-                                       static_cast<float>(x + cx) / static_cast<float>(width),
-                                       static_cast<float>(y + cy) / static_cast<float>(rowsHigh)};
-        glyphFits[c - kFirstChar] = fits;
+        cells[c - kFirstChar] = {x, y, cx, cy, fits};
         x += cx + 1;
+    }
+    // Kept a power of two, as the square's side is: a texture coordinate is
+    // then a cell's pixel row divided exactly, and every sample lands on
+    // the texel it did in the square. At least one empty row stays under
+    // the last, as between rows, for filtering at a cell's bottom edge.
+    int tall = 1;
+    while (tall < used + 1 && tall < rowsHigh) {
+        tall *= 2;
+    }
+    used = tall;
+    atlasHeight = static_cast<uint32_t>(used);
+    std::vector<uint8_t> coverage(static_cast<size_t>(width) * static_cast<size_t>(used), 0);
+    for (int c = kFirstChar; c <= kLastChar; ++c) {
+        const Cell& cell = cells[c - kFirstChar];
+        if (cell.fits) {
+            face->Render(static_cast<char>(c), cell.x, cell.y, coverage.data(), width, used);
+        }
+        glyphCoords[c - kFirstChar] = {
+            static_cast<float>(cell.x) / static_cast<float>(width),
+            static_cast<float>(cell.y) / static_cast<float>(used),
+            static_cast<float>(cell.x + cell.cx) / static_cast<float>(width),
+            static_cast<float>(cell.y + cell.cy) / static_cast<float>(used)};
+        glyphFits[c - kFirstChar] = cell.fits;
     }
 
     std::vector<uint32_t> texels(coverage.size());
     for (size_t i = 0; i < coverage.size(); ++i) {
         texels[i] = Texel(coverage[i]);
     }
-    atlas = platform::Texture::Create(device, texels.data(), width, rowsHigh);
+    atlas = platform::Texture::Create(device, texels.data(), width, used);
     return atlas ? S_OK : E_FAIL;
 }
 

@@ -34,7 +34,9 @@ public:
     C_TextureFont(const C_TextureFont&) = delete;
     C_TextureFont& operator=(const C_TextureFont&) = delete;
 
-    // Rasterises characters 32..126 into the atlas on `device`. E_FAIL when
+    // Rasterises characters 32..126 into the atlas on `device`: as wide as
+    // the size asks (256, 512 or 1024, or the device's limit) and as tall as
+    // the rows of glyphs within that square need. E_FAIL when
     // there is no device, no face at this size, or no atlas texture.
     HRESULT BuildGlyphTexture(platform::Display* device);
     // The vertices text is drawn through.

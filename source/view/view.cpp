@@ -1,5 +1,7 @@
 #include "view/view.h"
 
+#include <string>
+
 #include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
@@ -12,6 +14,8 @@ namespace {
 
 constexpr uint32_t kClearColour = 0xFFFFFFFF;
 constexpr float kLoadingScale = 0.7f;
+constexpr char kImageDirectory[] = "./images/";
+constexpr char kLoadingPicture[] = "loading2.png";
 
 }  // namespace
 
@@ -41,7 +45,7 @@ HRESULT C_View::CreateMainWindow() {
     }
     // The icon is cosmetic: without its picture the window keeps the default.
     platform::Image icon;
-    if (platform::LoadImageFile("./images/icon.png", &icon)) {
+    if (platform::LoadImageFile(std::string(kImageDirectory) + "icon.png", &icon)) {
         device->SetIcon(icon.argb, icon.width, icon.height);
     }
     return S_OK;
@@ -85,10 +89,14 @@ HRESULT C_View::Render() {
 }
 
 void C_View::DrawLoadingPicture() {
-    C_Sprite loading("loading2.png");
+    C_Sprite loading(kLoadingPicture);
     loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kLoadingScale, kLoadingScale}, 0xFFFFFFFF);
 }
 
 void C_View::SetDrawTransform(float scale, float x, float y) {
     platform::SetDrawTransform(scale, x, y);
+}
+
+void C_View::SetDrawing(bool on) {
+    platform::SetDrawing(on);
 }

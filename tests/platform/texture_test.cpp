@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+#include "platform/image.h"
 
 #include "support/imagetest.h"
 
@@ -95,6 +98,62 @@ TEST_F(TextureTest, ATextureOutlivingItsRendererIsHarmless) {
     StopGame();
     EXPECT_FALSE(texture->Draw({0, 0, 2, 2}, 0, 0, 1, 1, 0, 0, 0, 0xFFFFFFFF));
     texture.reset();
+}
+
+// A picture loaded from its file band by band draws as the same picture
+// decoded whole: tall enough for several bands, its only clear pixels in
+// the last band (which must still make it blend), and also interlaced, as a
+// BMP, truncated, and beyond the device's limit.
+TEST_F(TextureTest, APictureLoadedBandByBandDrawsAsDecodedWhole) {
+    constexpr int kWidth = 5;
+    constexpr int kHeight = 150;
+    std::vector<uint32_t> argb;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t alpha = y >= 140 && x == 2 ? 0x00 : 0xFF;
+            argb.push_back(alpha << 24 | static_cast<uint32_t>(y) << 16 |
+                           static_cast<uint32_t>(40 * x) << 8 | 0x33);
+        }
+    }
+    PngLayout interlaced{kWidth, kHeight, 6, 8, true, {}, {}, {}};
+    for (uint32_t pixel : argb) {
+        interlaced.samples.insert(
+            interlaced.samples.end(),
+            {static_cast<uint16_t>((pixel >> 16) & 0xFF),
+             static_cast<uint16_t>((pixel >> 8) & 0xFF), static_cast<uint16_t>(pixel & 0xFF),
+             static_cast<uint16_t>(pixel >> 24)});
+    }
+    images->Write("tall.png", ArgbPng(kWidth, kHeight, argb));
+    images->Write("interlaced.png", EncodePng(interlaced));
+    images->Write("tall.bmp", EncodeBmp24(kWidth, kHeight, argb, false));
+    platform::Display* device = g_pView->GetDevice();
+    for (const char* name : {"tall.png", "interlaced.png", "tall.bmp"}) {
+        const std::string path = std::string("./images/") + name;
+        platform::Image whole;
+        ASSERT_TRUE(platform::LoadImageFile(path, &whole)) << name;
+        auto decoded = platform::Texture::Create(device, whole.argb.data(), kWidth, kHeight);
+        auto loaded = platform::Texture::Load(device, path);
+        ASSERT_NE(loaded, nullptr) << name;
+        EXPECT_EQ(loaded->Width(), kWidth);
+        EXPECT_EQ(loaded->Height(), kHeight);
+        std::vector<uint32_t> pixels[2];
+        for (int i = 0; i < 2; ++i) {
+            ClearFrame();
+            const platform::Texture& texture = i == 0 ? *decoded : *loaded;
+            ASSERT_TRUE(texture.Draw({0, 0, kWidth, kHeight}, 0, 0, 1, 1, 0, 0, 0, 0xFFFFFFFF));
+            ASSERT_TRUE(device->ReadPixels(&pixels[i]));
+        }
+        EXPECT_EQ(pixels[0], pixels[1]) << name;
+    }
+    EXPECT_NE(PixelAt(2, 145), 0xFFFFFFFFu);  // the BMP has no clear pixels
+
+    std::vector<uint8_t> truncated = ArgbPng(kWidth, kHeight, argb);
+    truncated.resize(truncated.size() - 20);
+    images->Write("truncated.png", truncated);
+    EXPECT_EQ(platform::Texture::Load(device, "./images/truncated.png"), nullptr);
+    device->SetTextureWidthLimit(100);
+    EXPECT_EQ(platform::Texture::Load(device, "./images/tall.png"), nullptr);
+    EXPECT_EQ(platform::Texture::Load(nullptr, "./images/tall.png"), nullptr);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "puzzle/tetromino.h"
 #include "support/imagetest.h"
 #include "support/puzzleboard.h"
+#include "view/sprite.h"
 
 namespace {
 
@@ -150,6 +151,24 @@ TEST_F(PieceDrawingTest, MissingSheetsAreReportedAtTheFirstDrawAndNothingIsDrawn
     board->Render();
     EXPECT_TRUE(Prompts().Saw("Could not create texture from piece_0-20-5-4.png"));
     ExpectPixel(81, 95, 0xFFFFFFFF, "missing sheet");
+}
+
+// Pieces share one sprite per sheet, each showing its own frame, and the
+// sheets leave the texture cache with the last piece.
+TEST_F(PieceDrawingTest, PiecesShareTheirSheetsOnlyWhileAnyIsAlive) {
+    C_Piece* straight = Put(0, 0, "UD");
+    C_Piece* corner = Put(1, 0, "UR");
+    ClearFrame();
+    board->Render();
+    ExpectPixel(81, 95, NormalColour(straight->GetFrame()), "straight");
+    ExpectPixel(81 + 22, 95, NormalColour(corner->GetFrame()), "corner");
+    EXPECT_EQ(straight->sprite, corner->sprite);
+    EXPECT_EQ(straight->cycleSprite, corner->cycleSprite);
+    ASSERT_EQ(g_textureCache.count("piece_0-20-5-4.png"), 1u);
+    EXPECT_EQ(g_textureCache.at("piece_0-20-5-4.png")->referenceCount, 1);
+    board.reset();
+    EXPECT_EQ(g_textureCache.count("piece_0-20-5-4.png"), 0u);
+    EXPECT_EQ(g_textureCache.count("piece_9-20-5-4.png"), 0u);
 }
 
 }  // namespace

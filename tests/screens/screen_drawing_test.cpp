@@ -14,6 +14,7 @@
 #include "screens/menu.h"
 #include "screens/playscreen.h"
 #include "support/screentest.h"
+#include "view/view.h"
 
 namespace {
 
@@ -178,6 +179,26 @@ TEST_F(PlayDrawingTest, EachHudNumberIsDrawnLightAtItsPlace) {
         EXPECT_GT(light, 20) << c.x << ", " << c.y;
         *c.field = 0;
     }
+}
+
+// While gravity runs, the screen's update runs its drawing pass for the
+// lists' fades and points, but the frame's clear would erase its pixels:
+// none reach the renderer, and the frame's own drawing still shows.
+TEST_F(PlayDrawingTest, TheGravityPhaseUpdateDrawsNothingButRunsTheLists) {
+    play->mode = MODE_RUNNING;
+    play->board->moving = 1;
+    play->board->cycleSizes = {4};
+    play->board->cycleMulti = {0};
+    play->cycleFade = 200.0f;
+    ASSERT_TRUE(g_pView->GetDevice()->Clear(0xFFFFFFFF));
+    play->Update();
+    EXPECT_FLOAT_EQ(play->cycleFade, 199.6f);
+    const std::vector<uint32_t> during = Pixels();
+    EXPECT_EQ(std::count(during.begin(), during.end(), 0xFFFFFFFFu),
+              static_cast<long>(during.size()));
+    ASSERT_TRUE(RunFrames(1));
+    const std::vector<uint32_t> after = Pixels();
+    EXPECT_LT(std::count(after.begin(), after.end(), 0xFFFFFFFFu), 1000);
 }
 
 TEST_F(PlayDrawingTest, TheModePicturesCoverTheWellAndTheButtonsSitInTheTray) {
