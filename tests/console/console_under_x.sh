@@ -9,11 +9,9 @@
 # Skips (77) where Xvfb, xdotool, xwd or python3 is missing.
 set -u
 binary="$1"
-for tool in Xvfb xdotool xwd python3; do
-    command -v "$tool" >/dev/null || exit 77
-done
-
 source "$(dirname "$0")/../support/xvfb.sh"
+require_x_tools
+
 open_game_window "$binary"
 
 # Row bands of the open console's lines: 13 pixels each from the top. An

@@ -9,14 +9,12 @@
 set -u
 binary="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
-for tool in Xvfb xdotool xwd python3; do
-    command -v "$tool" >/dev/null || exit 77
-done
+source "$here/../support/xvfb.sh"
+require_x_tools
 # The game always uses its one port; something else holding it is no fault of ours.
 python3 -c 'import socket; socket.socket(socket.AF_INET, socket.SOCK_DGRAM).bind(("", 27420))' \
     2>/dev/null || { echo "UDP port 27420 is taken"; exit 77; }
 
-source "$here/../support/xvfb.sh"
 WORK="$(mktemp -d)"
 HOST_PID=""
 JOINER_PID=""

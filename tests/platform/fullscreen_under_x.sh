@@ -8,11 +8,9 @@ set -u
 binary="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 pixels="$here/../support/window_pixels.py"
-for tool in Xvfb openbox xdotool xprop xwd python3; do
-    command -v "$tool" >/dev/null || exit 77
-done
-
 source "$here/../support/xvfb.sh"
+require_x_tools openbox xprop
+
 WORK="$(mktemp -d)"
 GAME_PID=""
 WM_PID=""

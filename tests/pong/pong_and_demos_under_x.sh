@@ -8,11 +8,9 @@
 # is missing.
 set -u
 binary="$1"
-for tool in Xvfb xdotool xwd python3; do
-    command -v "$tool" >/dev/null || exit 77
-done
-
 source "$(dirname "$0")/../support/xvfb.sh"
+require_x_tools
+
 open_game_window "$binary"
 
 all_box="0 0 713 653"

@@ -9,11 +9,9 @@
 # xwd or python3 is missing.
 set -u
 binary="$1"
-for tool in Xvfb xdotool xwd python3; do
-    command -v "$tool" >/dev/null || exit 77
-done
-
 source "$(dirname "$0")/../support/xvfb.sh"
+require_x_tools
+
 open_game_window "$binary"
 
 # The level window, the well with the rows above it, the whole window, and

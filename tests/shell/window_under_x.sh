@@ -6,11 +6,9 @@
 # Xvfb, xdotool, xwd or python3 is missing.
 set -u
 binary="$1"
-for tool in Xvfb xdotool xwd python3; do
-    command -v "$tool" >/dev/null || exit 77
-done
-
 source "$(dirname "$0")/../support/xvfb.sh"
+require_x_tools
+
 # Every top-level window made or destroyed from the start until the menu shows:
 # the game makes its one window and keeps it (a window made again during
 # start-up flashes on the desktop and leaves a dead id to whoever found it).

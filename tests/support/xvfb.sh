@@ -4,6 +4,15 @@
 # machine may draw only a few frames a second).
 XVFB_SUPPORT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
+# require_x_tools [TOOL...]: ends the script as skipped (77) unless the
+# virtual X server, xdotool, xwd, python3 and every TOOL given are installed.
+require_x_tools() {
+    local tool
+    for tool in Xvfb xdotool xwd python3 "$@"; do
+        command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+    done
+}
+
 # seconds_left DEADLINE: true while the clock (whole seconds) is before DEADLINE.
 seconds_left() { [ "$(date +%s)" -lt "$1" ]; }
 
