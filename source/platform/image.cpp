@@ -136,7 +136,16 @@ void PngRead(png_structp png, png_bytep out, png_size_t length) {
 
 void PngWarn(png_structp, png_const_charp) {}
 
-// Reads the header and asks for 8-bit RGBA rows whatever the file holds.
+// Rows come out of libpng as ARGB words where libpng can lay the bytes out
+// so (B, G, R, A on a little-endian machine); elsewhere as bytes R, G, B, A
+// that this turns into words.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kPngRowsAreArgb = true;
+#else
+constexpr bool kPngRowsAreArgb = false;
+#endif
+
+// Reads the header and asks for 8-bit rows with alpha whatever the file holds.
 bool PngReadHeader(png_structp png, png_infop info, png_uint_32* width, png_uint_32* height) {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
@@ -147,12 +156,20 @@ bool PngReadHeader(png_structp png, png_infop info, png_uint_32* width, png_uint
     // Every chunk but the ones decoding needs (IHDR, PLTE, tRNS, IDAT, IEND)
     // is skipped unread: text, sPLT, eXIf, colour profiles, unknown ones.
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+#ifdef PNG_IGNORE_ADLER32
+    // Every chunk's CRC is still checked, the pixel data's included; zlib's
+    // checksum over the inflated pixels costs a pass and guards nothing they do not.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_read_info(png, info);
     // Palette and low-depth grey widen to 8 bits, tRNS becomes alpha.
     png_set_expand(png);
     png_set_scale_16(png);
     png_set_gray_to_rgb(png);
     png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    if (kPngRowsAreArgb) {
+        png_set_bgr(png);
+    }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     *width = png_get_image_width(png, info);
@@ -187,8 +204,11 @@ bool PngReadEnd(png_structp png) {
     return true;
 }
 
-// The rows hold bytes R, G, B, A; each pixel becomes one ARGB word.
+// Words from bytes R, G, B, A, where libpng could not lay them out itself.
 void RgbaToArgb(uint32_t* pixels, size_t count) {
+    if (kPngRowsAreArgb) {
+        return;
+    }
     for (size_t i = 0; i < count; ++i) {
         uint8_t rgba[4];
         std::memcpy(rgba, &pixels[i], sizeof(rgba));
