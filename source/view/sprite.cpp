@@ -4,6 +4,7 @@
 
 #include "core/error.h"
 #include "core/globals.h"
+#include "platform/image.h"
 #include "view/view.h"
 
 std::map<std::string, SpriteTexture*> g_textureCache;
@@ -15,8 +16,11 @@ const char* const kImageDirectory = "./images/";
 
 }  // namespace
 
-C_Sprite::C_Sprite(std::string fileName_) : fileName(std::move(fileName_)) {
-    LoadTexture();
+C_Sprite::C_Sprite(std::string fileName_) : C_Sprite(std::move(fileName_), platform::Image{}) {}
+
+C_Sprite::C_Sprite(std::string fileName_, platform::Image decoded)
+    : fileName(std::move(fileName_)) {
+    LoadTexture(&decoded);
     ParseFileName();
     frameWidth = imageWidth / columns;
     frameHeight = imageHeight / rows;
@@ -38,7 +42,7 @@ C_Sprite::~C_Sprite() {
     texture = nullptr;
 }
 
-void C_Sprite::LoadTexture() {
+void C_Sprite::LoadTexture(platform::Image* decoded) {
     const auto cached = g_textureCache.find(fileName);
     if (cached != g_textureCache.end()) {
         texture = cached->second;
@@ -51,9 +55,12 @@ void C_Sprite::LoadTexture() {
     }
     texture = new SpriteTexture();
     platform::Display* device = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
-    // Decoded band by band straight into the texture: the whole picture is
-    // never held beside it.
-    texture->texture = platform::Texture::Load(device, kImageDirectory + fileName);
+    // A file is decoded band by band straight into its texture; pixels
+    // already decoded are copied there.
+    texture->texture = decoded->argb.empty()
+                           ? platform::Texture::Load(device, kImageDirectory + fileName)
+                           : platform::Texture::Create(device, decoded->argb.data(), decoded->width,
+                                                       decoded->height);
     if (!texture->texture) {
         DXError(kSource, __LINE__, E_FAIL, "Could not create texture from " + fileName);
         return;

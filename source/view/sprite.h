@@ -7,6 +7,7 @@
 
 #include "core/hresult.h"
 #include "model/vector2.h"
+#include "platform/image.h"
 #include "platform/texture.h"
 
 // The texture made from one image file, held by every sprite of that name.
@@ -28,6 +29,9 @@ public:
     // Never fails: a missing or bad file is reported and leaves a sprite
     // whose first Draw reports the missing texture; no Draw draws anything.
     explicit C_Sprite(std::string fileName);
+    // The same, given the file's pixels already decoded (as `decoded`, when
+    // it holds any) for a name the cache does not hold yet.
+    C_Sprite(std::string fileName, platform::Image decoded);
     ~C_Sprite();
     C_Sprite(const C_Sprite&) = delete;
     C_Sprite& operator=(const C_Sprite&) = delete;
@@ -59,7 +63,7 @@ public:
     const std::string& GetFileName() const { return fileName; }
 
 private:
-    void LoadTexture();
+    void LoadTexture(platform::Image* decoded);
     void ParseFileName();
     void UpdateSourceRect();
 

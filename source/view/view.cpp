@@ -1,6 +1,8 @@
 #include "view/view.h"
 
+#include <future>
 #include <string>
+#include <utility>
 
 #include "console/console.h"
 #include "core/error.h"
@@ -20,6 +22,14 @@ constexpr char kLoadingPicture[] = "loading2.png";
 }  // namespace
 
 HRESULT C_View::Init() {
+    // The loading picture is decoded while the window and the renderer come
+    // up, which on a second processor takes it off the start-up's path.
+    std::future<platform::Image> decoding =
+        std::async(std::launch::async | std::launch::deferred, [] {
+            platform::Image image;
+            platform::LoadImageFile(std::string(kImageDirectory) + kLoadingPicture, &image);
+            return image;
+        });
     if (FAILED(CreateMainWindow())) {
         return E_FAIL;
     }
@@ -28,6 +38,7 @@ HRESULT C_View::Init() {
     }
     // The pointer is a sprite of the game's own.
     device->HideSystemCursor();
+    loadingPicture = decoding.get();
     Render();
     initialised = 1;
     return S_OK;
@@ -89,7 +100,9 @@ HRESULT C_View::Render() {
 }
 
 void C_View::DrawLoadingPicture() {
-    C_Sprite loading(kLoadingPicture);
+    // Its pixels go as soon as its texture exists; a later call decodes again.
+    C_Sprite loading(kLoadingPicture, std::move(loadingPicture));
+    loadingPicture = platform::Image{};
     loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kLoadingScale, kLoadingScale}, 0xFFFFFFFF);
 }
 

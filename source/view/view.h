@@ -5,6 +5,7 @@
 
 #include "core/hresult.h"
 #include "platform/display.h"
+#include "platform/image.h"
 
 // Owns the window and the renderer, shows the loading picture once during
 // start-up, and draws each frame: clear to white, the model, the console.
@@ -43,6 +44,8 @@ private:
     int height = 653;
     std::string title = "Tubrix";
     std::unique_ptr<platform::Display> device;
+    // Decoded during Init, until the loading picture's texture is made.
+    platform::Image loadingPicture;
     int windowed = 1;
     int initialised = 0;
 };

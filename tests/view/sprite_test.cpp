@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/image.h"
 #include "support/imagetest.h"
 
 namespace {
@@ -241,6 +242,34 @@ TEST_F(SpriteTest, ACachedNameNeedsNoFile) {
     EXPECT_EQ(second.Draw({0, 0}, {0, 0}, 0.0f, {1, 1}, 0xFFFFFFFF), S_OK);
     EXPECT_EQ(PixelAt(2, 2), 0xFF00FF00u);
     EXPECT_EQ(PixelAt(12, 2), 0xFFFFFFFFu);
+}
+
+// Pixels decoded ahead (the loading picture's, while the window comes up)
+// make the same sprite the file would; none given, the file is read as ever.
+TEST_F(SpriteTest, PixelsDecodedAheadStandInForTheFile) {
+    std::vector<uint32_t> argb(40 * 10, 0xFFFF0000);
+    for (size_t i = 0; i < argb.size(); ++i) {
+        if (i % 40 >= 20) {
+            argb[i] = 0xFF0000FF;
+        }
+    }
+    const std::vector<uint8_t> png = ArgbPng(40, 10, argb);
+    platform::Image decoded;
+    ASSERT_TRUE(platform::DecodeImage(png.data(), png.size(), &decoded));
+    {
+        C_Sprite ahead("ahead-2-2-1.png", decoded);  // no such file
+        EXPECT_TRUE(Prompts().reports.empty());
+        EXPECT_EQ(ahead.GetFrameWidth(), 20);
+        EXPECT_EQ(ahead.GetFrameHeight(), 10);
+        ASSERT_EQ(ahead.SetFrame(1), S_OK);
+        ClearFrame();
+        EXPECT_EQ(ahead.Draw({0, 0}, {0, 0}, 0.0f, {1, 1}, 0xFFFFFFFF), S_OK);
+        EXPECT_EQ(PixelAt(5, 5), 0xFF0000FFu);
+        EXPECT_EQ(PixelAt(25, 5), 0xFFFFFFFFu);
+    }
+    C_Sprite none("ahead-2-2-1.png", platform::Image{});
+    EXPECT_EQ(none.GetTexture(), nullptr);
+    EXPECT_TRUE(Prompts().Saw("Could not create texture from ahead-2-2-1.png"));
 }
 
 // An 80 x 40 picture, red on the left half and blue on the right, drawn with
