@@ -27,7 +27,11 @@ start_xvfb() {
     log="$(mktemp)"
     for attempt in 1 2 3; do
         : >"$ready"
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >"$log" 2>&1 &
+        # -noreset: by default the server starts over whenever its last
+        # client leaves, as each xdotool poll does before the game connects,
+        # and refuses connections while it does (41 of 1,039 opens failed
+        # beside such polls; none with the flag).
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >"$log" 2>&1 &
         XVFB_PID=$!
         local deadline=$(($(date +%s) + 60))
         while seconds_left "$deadline"; do
@@ -55,24 +59,28 @@ stop_xvfb() {
 }
 
 # wait_for_window TITLE: prints the id of the first window with that exact
-# title, waiting up to 60 s (a sanitized build on a loaded machine starts slowly).
+# title, waiting up to 60 s (a sanitized build on a loaded machine starts
+# slowly) or until the program (GAME_PID, when set) has ended.
 wait_for_window() {
     local window=""
     local deadline=$(($(date +%s) + 60))
     while seconds_left "$deadline"; do
         window="$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)"
         [ -n "$window" ] && break
+        [ -z "${GAME_PID:-}" ] || kill -0 "$GAME_PID" 2>/dev/null || break
         sleep 0.1
     done
     [ -n "$window" ] && echo "$window"
 }
 
 # start_game BINARY OUTPUT: starts the program on the virtual display in a
-# clean environment (the display, a silent audio device, and what the test
-# run chose for the renderer and the sanitizers), its output into OUTPUT.
+# clean environment (the display and X11 as the only video driver, so that a
+# refused connection ends the program instead of SDL quietly taking a driver
+# without a window; a silent audio device; what the test run chose for the
+# renderer and the sanitizers), its output into OUTPUT.
 # Sets GAME_PID.
 start_game() {
-    env -i DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
+    env -i DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
         SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
         ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
         "$1" </dev/null >"$2" 2>&1 &
