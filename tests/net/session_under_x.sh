@@ -35,7 +35,7 @@ wait_for_line() {
     # shellcheck disable=SC2034 # what capture_window captures
     WINDOW="$1"
     PIXELS=""
-    focus "$1"
+    focus_window "$1"
     capture_until shot 60 pixels_are -gt 20 dark "$WORK/shot.xwd" 13 $(($2 * 13 + 4)) 700 $(($2 * 13 + 13))
 }
 # expect_line DESCRIPTION WINDOW N: wait_for_line, judged.
@@ -43,12 +43,9 @@ expect_line() {
     wait_for_line "$2" "$3"
     expect "$1" "$PIXELS" -gt 20
 }
-focus() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1" 2>/dev/null
-}
 # type_line WINDOW TEXT: focuses the window and types TEXT and Enter.
 type_line() {
-    focus "$1"
+    focus_window "$1"
     xdotool type --delay 40 "$2"
     xdotool key Return
 }
@@ -69,7 +66,7 @@ start_game "$binary" "$WORK/host.txt"
 HOST_PID=$GAME_PID
 HOST_WINDOW="$(wait_for_window Tubrix)"
 [ -n "$HOST_WINDOW" ] || { echo "no host window"; cat "$WORK/host.txt"; exit 1; }
-focus "$HOST_WINDOW"
+focus_window "$HOST_WINDOW"
 xdotool key Tab
 expect_line "host console opened with its banner" "$HOST_WINDOW" 1
 type_line "$HOST_WINDOW" startnet
@@ -80,7 +77,7 @@ start_game "$binary" "$WORK/joiner.txt"
 JOINER_PID=$GAME_PID
 keep_trying 60 find_joiner_window ||
     { echo "no joiner window"; cat "$WORK/joiner.txt"; exit 1; }
-focus "$JOINER_WINDOW"
+focus_window "$JOINER_WINDOW"
 xdotool key Tab
 expect_line "joiner console opened with its banner" "$JOINER_WINDOW" 1
 type_line "$JOINER_WINDOW" startnet

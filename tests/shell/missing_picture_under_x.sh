@@ -19,7 +19,8 @@ cd "$game_dir" || exit 1
 open_game_window "$binary"
 trap 'close_game_window; rm -rf "$game_dir"' EXIT
 
-open_box() { xdotool search --name '^Oh Crap\.\.\.$' 2>/dev/null | head -n1; }
+open_boxes() { xdotool search --name '^Oh Crap\.\.\.$' 2>/dev/null; }
+open_box() { open_boxes | head -n1; }
 # box_opened: BOX becomes the id of an open error box; false (after a short
 # pause) while none is.
 box_opened() {
@@ -27,18 +28,17 @@ box_opened() {
     [ -n "$BOX" ] || { sleep 0.1; false; }
 }
 box_gone() {
-    ! xdotool search --name '^Oh Crap\.\.\.$' 2>/dev/null | grep -qx "$1" || { sleep 0.1; false; }
+    ! open_boxes | grep -qx "$1" || { sleep 0.1; false; }
 }
 no_box_open() { [ -z "$(open_box)" ] || { sleep 0.1; false; }; }
-focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 # answer_no BOX: Escape on the box; once it is gone (waiting up to 30 s) the
 # focus goes back to the game, as a window manager would give it: frames run
 # only while the game's window has the focus.
 answer_no() {
-    focus "$1"
+    focus_window "$1"
     xdotool key Escape
     keep_trying 30 box_gone "$1"
-    focus "$WINDOW"
+    focus_window "$WINDOW"
 }
 
 boxes=0
@@ -51,11 +51,11 @@ expect "error boxes answered No" "$boxes" -eq 2
 
 # The menu without its backdrop, once it stands still; then no box is open.
 wait_for_still menu 0 0 713 653
-expect "no further error box" "$(open_box | wc -l)" -eq 0
+expect "no further error box" "$(open_boxes | wc -l)" -eq 0
 
 # Level 7 (490, 460; 81 x 37): the button lights up under the pointer, then
 # a press and a release in later frames.
-focus "$WINDOW"
+focus_window "$WINDOW"
 on_level_7() {
     pointer_to 530 478 &&
         capture_until hover 5 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" 490 460 571 497
@@ -95,7 +95,7 @@ end_while_box_open() {
     wait_for_exit 30
     expect "exit status after $1 with a box open" "${EXIT_STATUS:-running}" = 0
     keep_trying 10 no_box_open
-    expect "no error box left after $1" "$(open_box | wc -l)" -eq 0
+    expect "no error box left after $1" "$(open_boxes | wc -l)" -eq 0
 }
 end_while_box_open sigterm
 end_while_box_open close

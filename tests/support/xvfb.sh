@@ -87,6 +87,13 @@ start_game() {
     GAME_PID=$!
 }
 
+# focus_window ID: gives that window the keyboard focus, waiting until the
+# server has done so where xdotool can (a game draws frames only while it has
+# the focus).
+focus_window() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+}
+
 # open_display: a virtual X server and WORK, a temporary folder. At exit the
 # program (if GAME_PID is set), the server and WORK go away. Ends the script
 # with a failure if the server does not come up.
@@ -110,7 +117,7 @@ open_game_window() {
         cat "$WORK/out.txt"
         exit 1
     fi
-    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+    focus_window "$WINDOW"
 }
 
 close_game_window() {
