@@ -67,10 +67,17 @@ scale_x() { echo $((93 + $1 * 768 / 653)); }
 scale_y() { echo $(($1 * 768 / 653)); }
 # The title's bright letters, scaled, show the menu drawn at its new size.
 title_box="$(scale_x 140) $(scale_y 100) $(scale_x 570) $(scale_y 190)"
-menu_drawn() { capture menu && [ "$(count light "$WORK/menu.xwd" $title_box)" -gt 5000 ]; }
-check "the menu is drawn scaled" poll 100 menu_drawn
-check "a black bar on the left" [ "$(count dark "$WORK/menu.xwd" 0 0 90 768)" -eq $((90 * 768)) ]
-check "a black bar on the right" [ "$(count dark "$WORK/menu.xwd" 934 0 1024 768)" -eq $((90 * 768)) ]
+title_light() { [ "$(count light "$WORK/menu.xwd" $title_box)" -gt 5000 ]; }
+left_bar() { [ "$(count dark "$WORK/menu.xwd" 0 0 90 768)" -eq $((90 * 768)) ]; }
+right_bar() { [ "$(count dark "$WORK/menu.xwd" 934 0 1024 768)" -eq $((90 * 768)) ]; }
+# Until the game draws its first full-screen frame the window shows what lay
+# on the screen before (its background is none), the unscaled menu among it:
+# all three must hold in one capture, which is then judged part by part.
+fullscreen_menu() { capture menu && title_light && left_bar && right_bar; }
+poll 100 fullscreen_menu
+check "the menu is drawn scaled" title_light
+check "a black bar on the left" left_bar
+check "a black bar on the right" right_bar
 
 # The relative pointer to the picture's top-left corner, then on to level 7
 # (490, 460; 81 x 37) in screen pixels: the game sees picture pixels. The
