@@ -688,7 +688,8 @@ def instruction_screen():
     # keypad keys, and their stand-ins for keyboards without a keypad
     keys = [("4  6", "\u2190 \u2192", "move left / right"), ("7  9", "Z  X", "rotate left / right"),
             ("5", "\u2193", "drop faster"), ("", "\u2191", "rotate right"),
-            ("P", "", "pause"), ("Space", "", "start / resume"), ("Esc", "", "back to the menu"),
+            ("P", "", "pause"), ("Space", "", "start / resume"), ("Esc", "", "menu (in a game)"),
+            ("Esc", "", "quit (from here)"),
             ("TAB", "", "console"), ("F4", "", "quick start"), ("F11", "", "fullscreen")]
     y = 126
     for key, other, what in keys:
@@ -826,17 +827,39 @@ def pong_background():
     return art.final()
 
 
+# Pong draws each score with the game's default sans face (the font it asks
+# for is unknown to the system and falls back to it) at 33 pixels, the text's
+# top-left corner at these points of the scoreboard, in a light grey.
+SCORE_FONT = _first_font("DejaVuSans.ttf", "LiberationSans-Regular.ttf")
+SCORE_PIXELS = 33
+SCORE_ORIGINS = [(10, 36), (108, 36)]
+
+
+def score_ink_centre(origin):
+    """The middle of the ink of the digits 0 to 5 drawn at origin."""
+    f = font(SCORE_PIXELS, SCORE_FONT)
+    probe = Image.new("L", (SCORE_PIXELS * 2, SCORE_PIXELS * 2), 0)
+    d = ImageDraw.Draw(probe)
+    for digit in "012345":
+        d.text((0, 0), digit, font=f, fill=255, anchor="la")
+    box = probe.getbbox()
+    return origin[0] + (box[0] + box[2]) / 2, origin[1] + (box[1] + box[3]) / 2
+
+
 def pong_scoreboard():
     art = Art(200, 100)
-    b = (2, 2, 198, 98)
-    art.paint(b, lambda w, h: vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)]), 14)
-    bezel(art, b, 4, 14)
-    art.text(50, 20, "YOU", 15, LABEL, anchor="mm", shadow=0.5)
-    art.text(148, 20, "CPU", 15, LABEL, anchor="mm", shadow=0.5)
-    for x in (8, 106):
-        art.paint((x, 31, x + 86, 84), lambda w, h: vgrad(w, h, [(0, (196, 232, 240)), (1, (236, 250, 252))]), 7)
-        art.ring((x, 31, x + 86, 84), 1.5, (10, 30, 44, 255), 7)
-    art.paint((98, 36, 102, 80), metal_paint(), 2)
+    b = (1, 1, 199, 99)
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)]), 12)
+    bezel(art, b, 3.5, 12)
+    art.text(100, 17, "FIRST TO 5", 14, TEXT_DIM, anchor="mm", shadow=0.5)
+    # Dark windows under the light digits, each centred on its digit's ink,
+    # in a light rim that ends the dark all round; a label beside each.
+    for origin, label in zip(SCORE_ORIGINS, ("YOU", "CPU")):
+        cx, cy = score_ink_centre(origin)
+        w = (cx - 15.5, cy - 22, cx + 15.5, cy + 22)
+        art.paint(w, lambda w_, h_: vgrad(w_, h_, [(0, (2, 6, 12)), (1, (10, 24, 36))]), 6)
+        art.ring(w, 2, lambda w_, h_: vgrad(w_, h_, [(0, (214, 224, 234)), (1, (150, 164, 180))]), 6)
+        art.text(w[2] + 15, cy, label, 16, LABEL, anchor="lm", shadow=0.5)
     return art.final()
 
 
@@ -1548,6 +1571,7 @@ def make_music(outdir):
 MARKER = (0x64, 0x50, 0xE1)
 # The score lists' grey: light, so that it reads on the dark well.
 LIST_GREY = (0xD0, 0xD0, 0xD0, 255)
+SCORE_GREY = (0xE0, 0xE0, 0xE0, 255)
 
 
 def frame_of(im, frames, cols, rows, f):
@@ -1683,8 +1707,8 @@ def sheet_pong(im):
     sc = blank_screen()
     blit(sc, im["pong_background.png"], 367, 0)
     blit(sc, im["pong_scoreboard.png"], 298, 500)
-    sheet_text(sc, 308, 536, "3", 33, (0, 0, 0, 255), SHEET_FONT)
-    sheet_text(sc, 406, 536, "4", 33, (0, 0, 0, 255), SHEET_FONT)
+    sheet_text(sc, 308, 536, "3", SCORE_PIXELS, SCORE_GREY, SCORE_FONT)
+    sheet_text(sc, 406, 536, "4", SCORE_PIXELS, SCORE_GREY, SCORE_FONT)
     blit(sc, im["paddle.png"], 10, 240)
     blit(sc, im["paddle.png"], 689, 300)   # the field is wider than the window
     blit(sc, frame_of(im["pongball-2-2-1.png"], 2, 2, 1, 0), 200, 200)

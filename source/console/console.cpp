@@ -20,10 +20,6 @@ constexpr char kFontFace[] = "HE_TERMINAL";
 constexpr int kFontSize = 9;
 constexpr uint32_t kFontColour = 0x321E1E1E;
 constexpr char kBackdropPicture[] = "console_top.png";
-constexpr uint32_t kBackdropColour = 0x64FAFFFF;
-constexpr uint32_t kInputBarColour = 0xC8000000;
-constexpr uint32_t kInputColour = 0xFFFFFFFF;
-constexpr uint32_t kLineColour = 0xFF000000;
 constexpr int kTextLeft = 13;
 constexpr int kLineCapacity = 40;
 // The gap between the slid-down area and the input bar, as a share of a line.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <list>
 #include <memory>
@@ -64,6 +65,14 @@ public:
     static constexpr std::size_t kMaxInputBytes = 1000;
     // How many lines run before Up and Down can recall, for this run only.
     static constexpr std::size_t kHistorySize = 32;
+
+    // The backdrop's tint is opaque enough that the black lines stay readable
+    // even over a black screen; the input bar darkens whatever lies under the
+    // white input text.
+    static constexpr uint32_t kBackdropColour = 0x80FAFFFF;
+    static constexpr uint32_t kLineColour = 0xFF000000;
+    static constexpr uint32_t kInputBarColour = 0xC8000000;
+    static constexpr uint32_t kInputColour = 0xFFFFFFFF;
 
 private:
     void AppendByte(unsigned char byte);
