@@ -160,6 +160,10 @@ void InitDirectSound() {
     g_pDirectSound = std::move(device);
 }
 
+bool SoundDeviceMissing() {
+    return g_soundDeviceMissing;
+}
+
 void ReleaseAllWaves() {
     for (auto& entry : g_waveCache) {
         entry.second.reset();

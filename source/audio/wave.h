@@ -73,6 +73,9 @@ extern std::map<std::string, std::unique_ptr<platform::SoundBuffer>> g_waveCache
 // Opens the sound device, reporting a failure; after a failure it neither
 // tries nor reports again until ReleaseAllWaves.
 void InitDirectSound();
+// True from a failed InitDirectSound until ReleaseAllWaves: every sound of
+// the run is then silent, and only that one failure was reported.
+bool SoundDeviceMissing();
 // Releases every shared buffer, then the sound device, and forgets a device
 // that would not open. Called once at shutdown.
 void ReleaseAllWaves();

@@ -95,6 +95,11 @@ HRESULT C_Console::Init() {
 void C_Console::AddLine(std::string text) {
     std::lock_guard<std::mutex> guard(linesLock);
     lines.push_front(std::move(text));
+    // Here rather than in Update: frames stop while the window is inactive,
+    // and the network handler prints on regardless.
+    if (lines.size() > static_cast<std::size_t>(kLineCapacity)) {
+        lines.pop_back();
+    }
 }
 
 std::list<std::string> C_Console::GetLines() const {
@@ -244,12 +249,6 @@ void C_Console::ExecuteCommand() {
 }
 
 HRESULT C_Console::Update() {
-    {
-        std::lock_guard<std::mutex> guard(linesLock);
-        while (static_cast<int>(lines.size()) > height / lineHeight) {
-            lines.pop_back();
-        }
-    }
     if (open != 0 && offset < height) {
         offset += kSlideStep;
         if (offset > height) {

@@ -26,7 +26,8 @@ public:
     // Clears the flags, makes the font and the backdrop, and prints the
     // banner. Always S_OK: a font or picture that fails reports itself.
     HRESULT Init();
-    // Safe from any thread; the line list is trimmed by the next Update.
+    // Safe from any thread; the oldest line goes once there are more than
+    // the open console shows.
     void AddLine(std::string text);
     // One typed byte; everything but TAB is ignored while the console is closed.
     // The bytes of a UTF-8 character join the input only once all have come
@@ -37,7 +38,7 @@ public:
     void OnKeyDown(int key);
     // Runs the input line as a command and echoes its reply; the caller empties it.
     void ExecuteCommand();
-    // Trims the line list and moves the slide one step.
+    // Moves the slide one step.
     HRESULT Update();
     // The backdrop, the input bar and text, and the lines that fit above it,
     // oldest at the top; nothing while closed and fully slid away.

@@ -4,6 +4,8 @@
 #include <thread>
 
 #include "audio/mp3.h"
+#include "audio/wave.h"
+#include "platform/audio.h"
 #include "platform/music.h"
 #include "support/screentest.h"
 
@@ -56,6 +58,34 @@ TEST_F(Mp3Test, AMissingTuneIsReportedAndPlaysNothing) {
     EXPECT_FALSE(platform::MusicPlaying());
     tune.Stop();
     EXPECT_EQ(Prompts().reports.size(), 2u);
+}
+
+TEST_F(Mp3Test, WithoutASoundDeviceOnlyItsFailureAndUnreadableTunesAreReported) {
+    // One wave and two tunes, made and played, where the device will not
+    // open; the second tune readable, missing, or the music folder itself.
+    const struct {
+        const char* second;
+        bool unreadable;
+    } cases[] = {{"night_pipes.mp3", false}, {"no_such_tune.mp3", true}, {"", true}};
+    platform::SetSoundDeviceRefused(true);
+    for (const auto& c : cases) {
+        ReleaseAllWaves();  // a new run: the device is tried again
+        Prompts().reports.clear();
+        C_Wave wave("bonus.wav", 0);
+        EXPECT_TRUE(wave.Load());
+        wave.Play(100);
+        C_Mp3 first("night_pipes.mp3");
+        C_Mp3 second(c.second);
+        for (C_Mp3* tune : {&first, &second, &first}) {
+            tune->Play();
+            EXPECT_EQ(tune->GetMusic(), nullptr);
+        }
+        EXPECT_EQ(Prompts().reports.size(), c.unreadable ? 2u : 1u) << c.second;
+        EXPECT_TRUE(Prompts().Saw("Couldn't init DirectSound")) << c.second;
+        EXPECT_EQ(Prompts().Saw("AddSourceFilter failed (error loading mp3)"), c.unreadable);
+    }
+    platform::SetSoundDeviceRefused(false);
+    ReleaseAllWaves();
 }
 
 }  // namespace
