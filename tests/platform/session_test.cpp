@@ -26,13 +26,9 @@ enum Command : uint8_t {
     kAcknowledge = 1,
     kConnect = 2,
     kVerifyConnect = 3,
-    kDisconnect = 4,
-    kPing = 5,
     kSendReliable = 6,
     kSendFragment = 8,
     kSendUnsequenced = 9,
-    kBandwidthLimit = 10,
-    kThrottleConfigure = 11,
 };
 constexpr uint8_t kFlagAcknowledge = 0x80;
 constexpr uint8_t kFlagUnsequenced = 0x40;
@@ -54,24 +50,9 @@ uint16_t Read16(const std::vector<uint8_t>& b, std::size_t at) {
     return static_cast<uint16_t>(b[at] << 8 | b[at + 1]);
 }
 
-// The length of a command the host sends of its own accord; 0 for any other.
-std::size_t CommandBytes(uint8_t command) {
-    switch (command) {
-        case kAcknowledge:
-        case kDisconnect:
-            return 8;
-        case kVerifyConnect:
-            return 44;
-        case kPing:
-            return 4;
-        case kBandwidthLimit:
-            return 12;
-        case kThrottleConfigure:
-            return 16;
-        default:
-            return 0;
-    }
-}
+// Lengths of the commands a host sends unasked (acknowledge, verify, disconnect,
+// ping, bandwidth, throttle), by number; 0 for any other.
+constexpr std::size_t kCommandBytes[16] = {0, 8, 0, 44, 8, 4, 0, 0, 0, 0, 12, 16};
 
 // A connect request, complete: 48 bytes after a 2-byte header.
 Bytes ConnectDatagram(uint32_t connectId, uint32_t channels = 1) {
@@ -139,7 +120,7 @@ public:
             }
             const auto end = static_cast<std::size_t>(got);
             for (std::size_t at = 4, size; at + 4 <= end; at += size) {
-                size = CommandBytes(in[at] & 0x0F);
+                size = kCommandBytes[in[at] & 0x0F];
                 if (size == 0 || at + size > end) {
                     break;
                 }
