@@ -21,8 +21,13 @@ public:
 
     // From the beginning every time, whether playing, stopped or finished;
     // never a second playback over the first. Silent, without a report,
-    // where the sound device would not open.
+    // where the sound device would not open, and at a music volume of 0.
     void Play();
+    // As Play, but the tune starts again at its end until stopped or another
+    // tune plays; asked again while it loops, it goes on where it is. At a
+    // music volume of 0 it waits silent, and starts from its beginning when
+    // the volume is raised.
+    void Loop();
     void Stop();
 
     const std::string& GetPath() const { return path; }
@@ -30,6 +35,16 @@ public:
     platform::Music* GetMusic() const { return music.get(); }
 
 private:
+    friend void SetMusicVolume(int step);
+
+    void StartLooping();
+
     std::string path;
     std::unique_ptr<platform::Music> music;
 };
+
+// The music volume, clamped to 0..10 (10 at start), with the steps of
+// VolumeStepAttenuation. At 0 whatever tune plays stops; raised from 0, the
+// tune last asked to loop, if still wanted, starts again.
+void SetMusicVolume(int step);
+int GetMusicVolume();

@@ -154,7 +154,7 @@ TEST_F(AssetTest, EverySoundIsPcm16BitStereo44100WithTheFormatChunkFirst) {
         EXPECT_EQ(std::string(bytes.begin() + data, bytes.begin() + data + 4), "data");
         EXPECT_EQ(data + 8 + Le32(bytes, data + 4), bytes.size()) << "something after the data";
     }
-    EXPECT_EQ(sounds, 4);
+    EXPECT_EQ(sounds, 9);
 }
 
 TEST_F(AssetTest, TheMusicIsAnMp3Stream) {
@@ -173,7 +173,7 @@ TEST_F(AssetTest, TheMusicIsAnMp3Stream) {
         // 44.1 kHz is sample-rate index 0.
         EXPECT_EQ((bytes[2] >> 2) & 0x3, 0);
     }
-    EXPECT_EQ(tunes, 1);
+    EXPECT_EQ(tunes, 3);
 }
 
 TEST_F(AssetTest, PongScoresReadCentredInTheScoreboardsWindows) {
