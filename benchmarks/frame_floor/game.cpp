@@ -23,7 +23,7 @@ namespace floor_bench {
 namespace {
 
 void LayBoard(C_PlayScreen* screen) {
-    C_GameBoard& board = *screen->board;
+    C_GameBoard& board = *screen->round->board;
     for (auto& column : board.grid) {
         for (auto& cell : column) {
             cell.reset();
@@ -40,18 +40,18 @@ void LayBoard(C_PlayScreen* screen) {
     const PlayNumbers n;
     board.cycleSizes = n.cycleSizes;
     board.cycleMulti = n.cycleMulti;
-    screen->pipeList = n.pipeSizes;
+    screen->round->pipeList = n.pipeSizes;
 }
 
 // Running, in the gravity phase after a clear, both lists half faded.
 void PinPlay(C_PlayScreen* screen) {
     const PlayNumbers n;
-    C_GameBoard& board = *screen->board;
-    screen->mode = MODE_RUNNING;
-    screen->chain = n.chain;
-    screen->shownChain = n.chain;
-    screen->cycleFade = n.listFade;
-    screen->pipeFade = n.listFade;
+    C_GameBoard& board = *screen->round->board;
+    screen->round->mode = MODE_RUNNING;
+    screen->round->chain = n.chain;
+    screen->round->shownChain = n.chain;
+    screen->round->cycleFade = n.listFade;
+    screen->round->pipeFade = n.listFade;
     screen->infoFade = 0;
     screen->pausedFade = 0;
     board.moving = 1;

@@ -18,6 +18,10 @@ public:
 
     virtual void HandleInput() = 0;
     virtual void Update() = 0;
+    // What a screen advances once for each frame it draws (fades, pulses):
+    // after Update, even while the console's pause holds Update, so that
+    // Render only draws and may draw a frame twice.
+    virtual void DrawStep() {}
     virtual void Render() = 0;
 
     // Inserts before the first object whose x is at least obj's x. Returns 0.

@@ -76,6 +76,9 @@ HRESULT C_Model::Update() {
         currentState.reset();
         ChangeState();
     }
+    if (currentState) {
+        currentState->DrawStep();
+    }
     return S_OK;
 }
 

@@ -23,7 +23,6 @@ struct DrawTransform {
 };
 
 DrawTransform g_transform;
-bool g_drawing = true;
 
 SDL_ScaleMode ScaleModeOf(Filter filter) {
     return filter == Filter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
@@ -147,9 +146,6 @@ bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, fl
     if (texture == nullptr) {
         return false;
     }
-    if (!g_drawing) {
-        return true;
-    }
     const SDL_Rect from{source.left, source.top, source.right - source.left,
                         source.bottom - source.top};
     const float k = g_transform.scale;
@@ -186,10 +182,6 @@ void SetDrawTransform(float scale, float x, float y) {
     g_transform = DrawTransform{scale, x, y};
 }
 
-void SetDrawing(bool on) {
-    g_drawing = on;
-}
-
 struct VertexBuffer::Vertices {
     std::vector<SDL_Vertex> items;
     // The items moved by the draw transform; made with them, so a draw
@@ -223,9 +215,6 @@ bool VertexBuffer::DrawTriangles(const Texture& texture, int count, Filter filte
     SDL_Texture* native = texture.Live();
     if (native == nullptr || count < 0 || count > Capacity()) {
         return false;
-    }
-    if (!g_drawing) {
-        return true;
     }
     texture.UseFilter(filter);
     // The vertices' colours may fade the texture, so triangles always blend.

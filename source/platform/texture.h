@@ -25,10 +25,6 @@ enum class Filter { Point, Linear };
 // (1, 0, 0), the start, leaves draws where they are.
 void SetDrawTransform(float scale, float x, float y);
 
-// While off, Texture::Draw and VertexBuffer::DrawTriangles succeed without
-// drawing: for work whose pixels the next clear would erase unseen.
-void SetDrawing(bool on);
-
 // A picture held by the display's renderer, blended by its own alpha. A
 // picture with no pixel below full alpha is copied unblended unless a draw
 // fades it, which gives the same pixels for less work.

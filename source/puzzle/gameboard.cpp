@@ -20,17 +20,6 @@ constexpr int kBannerTime = 510;
 constexpr int kSoundVolume = 100;
 constexpr int kGroupSlots = 4;
 constexpr int kBottomRow = kBoardRows - 1;
-constexpr int kBoardLeft = 70;
-constexpr int kBoardTop = 84;
-constexpr int kCellPitch = 22;
-constexpr int kDeltaX[kDirections] = {0, 1, 0, -1};
-constexpr int kDeltaY[kDirections] = {-1, 0, 1, 0};
-
-void Trace(const std::string& line) {
-    if (g_pConsole != nullptr) {
-        g_pConsole->AddLine(line);
-    }
-}
 
 std::string Where(const C_Piece* piece) {
     return IntToString(piece->x) + ", " + IntToString(piece->y);
@@ -38,11 +27,13 @@ std::string Where(const C_Piece* piece) {
 
 }  // namespace
 
-C_GameBoard::C_GameBoard() {
+C_GameBoard::C_GameBoard() : C_GameBoard(outerLevel, nullptr) {}
+
+C_GameBoard::C_GameBoard(int startLevel, C_RoundEvents* eventsIn) : events(eventsIn) {
     typeId = OBJECT_GAMEBOARD;
-    Trace("outerLevel = " + IntToString(outerLevel));
-    level = outerLevel;
-    fallInterval = static_cast<float>(kIntervalAtLevel0 - outerLevel * kIntervalStep);
+    Trace("outerLevel = " + IntToString(startLevel));
+    level = startLevel;
+    fallInterval = static_cast<float>(kIntervalAtLevel0 - startLevel * kIntervalStep);
     ghostSound = std::make_unique<C_Wave>("ghost.wav", 1);
     if (!ghostSound->Load()) {
         DXError("gameboard", __LINE__, 0, "Failed to load wave!");
@@ -54,6 +45,35 @@ C_GameBoard::C_GameBoard() {
 }
 
 C_GameBoard::~C_GameBoard() = default;
+
+void C_GameBoard::Trace(const std::string& line) {
+    if (!Tracing()) {
+        return;
+    }
+    if (events != nullptr) {
+        events->Line(line);
+    } else if (g_pConsole != nullptr) {
+        g_pConsole->AddLine(line);
+    }
+}
+
+void C_GameBoard::Play(RoundSound sound) {
+    if (events != nullptr) {
+        events->Sound(sound);
+    } else {
+        (sound == SOUND_GHOST ? ghostSound : bonusSound)->Play(kSoundVolume);
+    }
+}
+
+void C_GameBoard::DrawStep() {
+    for (auto& column : grid) {
+        for (auto& piece : column) {
+            if (piece != nullptr) {
+                piece->DrawStep();
+            }
+        }
+    }
+}
 
 HRESULT C_GameBoard::Render() {
     for (int x = 0; x < kBoardColumns; ++x) {
@@ -306,7 +326,7 @@ void C_GameBoard::StartRowFlow(int y) {
     }
     Trace("pipeIDs " + IntToString(pipeIDs));
     if (!flowFrontier.empty()) {
-        bonusSound->Play(kSoundVolume);
+        Play(SOUND_BONUS);
         piping = 1;
     }
 }
@@ -316,7 +336,9 @@ bool C_GameBoard::FlowStep() {
     for (size_t step = 0; step < steps; ++step) {
         C_Piece* piece = flowFrontier.back();
         flowFrontier.pop_back();
-        Trace("pipes after getfirst " + IntToString(static_cast<int>(flowFrontier.size())));
+        if (Tracing()) {
+            Trace("pipes after getfirst " + IntToString(static_cast<int>(flowFrontier.size())));
+        }
         piece->flowed = 1;
         bool closes = false;
         for (int d = 0; d < kDirections; ++d) {
@@ -352,7 +374,7 @@ bool C_GameBoard::FlowStep() {
         }
         if (closes && piece->onCycle == 0) {
             ExtractCycle(piece);
-            ghostSound->Play(kSoundVolume);
+            Play(SOUND_GHOST);
             RecountCycles();
         }
     }
@@ -363,7 +385,7 @@ bool C_GameBoard::FlowStep() {
         moving = 0;
         return false;
     }
-    bonusSound->Play(kSoundVolume);
+    Play(SOUND_BONUS);
     piping = 1;
     return true;
 }
@@ -378,7 +400,10 @@ void C_GameBoard::RecountCycles() {
             }
         }
         if (cycleSizes[k] != -1) {
-            Trace("found " + IntToString(count) + " in cycle " + IntToString(static_cast<int>(k)));
+            if (Tracing()) {
+                Trace("found " + IntToString(count) + " in cycle " +
+                      IntToString(static_cast<int>(k)));
+            }
             cycleSizes[k] = count;
         }
     }
@@ -415,13 +440,9 @@ int C_GameBoard::ExtractCycle(C_Piece* root) {
         }
         p_Cycle->cycleVisited = 1;
         p_Cycle->cycleID = cycle;
-        Trace("p_Cycle at " + Where(p_Cycle));
-        Trace("p_cyp is : " + (p_Cycle->p_cyp != nullptr ? Where(p_Cycle->p_cyp) : "none"));
-        std::string links = "p_Links are :";
-        for (const C_Piece* link : p_Cycle->p_Links) {
-            links += link != nullptr ? " (" + Where(link) + ")" : " -";
+        if (Tracing()) {
+            TraceSearch(p_Cycle);
         }
-        Trace(links);
         for (C_Piece* next : p_Cycle->p_Links) {
             if (next == nullptr || next == p_Cycle->p_cyp) {
                 continue;
@@ -469,11 +490,23 @@ int C_GameBoard::ExtractCycle(C_Piece* root) {
     return visited;
 }
 
+void C_GameBoard::TraceSearch(const C_Piece* p_Cycle) {
+    Trace("p_Cycle at " + Where(p_Cycle));
+    Trace("p_cyp is : " + (p_Cycle->p_cyp != nullptr ? Where(p_Cycle->p_cyp) : "none"));
+    std::string links = "p_Links are :";
+    for (const C_Piece* link : p_Cycle->p_Links) {
+        links += link != nullptr ? " (" + Where(link) + ")" : " -";
+    }
+    Trace(links);
+}
+
 int C_GameBoard::TraceBack(C_Piece* piece) {
     Trace("cycle back");
     int steps = 0;
     for (C_Piece* at = piece; at != nullptr; at = at->p_cyp) {
-        Trace("cycling  back at block " + Where(at));
+        if (Tracing()) {
+            Trace("cycling  back at block " + Where(at));
+        }
         at->onCycle = 1;
         ++steps;
     }

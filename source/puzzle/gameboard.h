@@ -1,15 +1,22 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "audio/wave.h"
 #include "core/hresult.h"
 #include "model/gameobject.h"
 #include "puzzle/piece.h"
+#include "puzzle/roundevents.h"
 
 constexpr int kBoardColumns = 12;
 constexpr int kBoardRows = 24;
+// Where cell (0, 0) lies on screen and the pitch of the cells, for the board
+// and the shapes alike.
+constexpr int kBoardLeft = 70;
+constexpr int kBoardTop = 84;
+constexpr int kCellPitch = 22;
 
 // The starting level chosen before a game; the board reads it when built.
 extern int outerLevel;
@@ -21,14 +28,20 @@ extern int outerLevel;
 // locks.
 class C_GameBoard : public C_GameObject {
 public:
-    // Reads outerLevel and loads its two sounds, reporting a sound that fails.
+    // Starts at outerLevel and loads its two sounds, reporting a sound that
+    // fails.
     C_GameBoard();
+    // Starts at `startLevel`; its lines and sounds go to `events`, or, when
+    // that is null, to the console and its own sounds.
+    C_GameBoard(int startLevel, C_RoundEvents* events);
     // Frees every piece in the grid and both sounds.
     ~C_GameBoard() override;
 
     HRESULT Update() override { return S_OK; }
     // Draws every piece in its cell, flowed pieces at `fade`, with `boardAlpha`.
     HRESULT Render() override;
+    // What each drawn frame advances in the pieces (their pulses).
+    void DrawStep();
     void OnCollide(C_GameObject* other) override { (void)other; }
 
     // Scores and counts each full row from the bottom up and starts the flow
@@ -73,6 +86,12 @@ public:
     // The piece next to `piece` in `direction`, if any.
     C_Piece* Neighbour(const C_Piece* piece, int direction) const;
 
+    // A console line of the rules, and a sound, where `events` sends them.
+    void Trace(const std::string& line);
+    void Play(RoundSound sound);
+    // False when nobody takes the lines, which then need not be built.
+    bool Tracing() const { return events == nullptr || events->Listening(); }
+
     int score = 0;
     int rowsCleared = 0;
     int level = 0;
@@ -102,9 +121,12 @@ public:
     std::vector<int> pipeSizes;
     std::unique_ptr<C_Wave> ghostSound;
     std::unique_ptr<C_Wave> bonusSound;
+    C_RoundEvents* events = nullptr;
 
 private:
     bool GroupCanFall(C_Piece* const group[4]) const;
     void CutShapeLinksToward(const C_Piece* piece);
     void RecountCycles();
+    // Where the cycle search stands at `p_Cycle`, as console lines.
+    void TraceSearch(const C_Piece* p_Cycle);
 };

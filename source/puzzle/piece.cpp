@@ -69,10 +69,13 @@ void TurnCounterClockwise(int (&flags)[kDirections]) {
 }  // namespace
 
 C_Piece::C_Piece(int colourIndexIn, int up, int right, int down, int left)
+    : C_Piece(colourIndexIn, up, right, down, left, LooseDraws()) {}
+
+C_Piece::C_Piece(int colourIndexIn, int up, int right, int down, int left, C_RandomDraw& draws)
     : colourIndex(colourIndexIn), shapeLinks{up, right, down, left} {
     typeId = OBJECT_PIECE;
-    pipeShape = RandomIndex(kPipeShapes);
-    rotation = RandomIndex(kRotations);
+    pipeShape = draws.Index(kPipeShapes);
+    rotation = draws.Index(kRotations);
     for (int d = 0; d < kDirections; ++d) {
         openings[d] = kPipeOpenings[pipeShape][d];
     }
@@ -97,9 +100,8 @@ void C_Piece::DrawAt(int pixelX, int pixelY, float drawScale, int alpha) {
     const float left = static_cast<float>(pixelX);
     const float top = static_cast<float>(pixelY);
     if (onCycle != 0) {
-        const float a = std::cos(pulse) * kPulseDepth;
-        const float b = std::sin(pulse) * kPulseDepth;
-        pulse += kPulseStep;
+        const float a = std::cos(shownPulse) * kPulseDepth;
+        const float b = std::sin(shownPulse) * kPulseDepth;
         const int beat = static_cast<int>(std::cos(pulse) * kPulseAlphaDepth) + kPulseAlphaMiddle;
         cycleSprite->SetFrame(GetFrame());
         cycleSprite->Draw({left + (kCellPixels - (a + kPieceScale) * kFramePixels) / 2,
@@ -110,11 +112,19 @@ void C_Piece::DrawAt(int pixelX, int pixelY, float drawScale, int alpha) {
         cycleSprite->SetFrame(GetFrame());
         cycleSprite->Draw({left + offset, top + offset}, {0.0f, 0.0f}, 0.0f, {drawScale, drawScale},
                           White(alpha));
-        pulse = 0.0f;
     } else {
         sprite->SetFrame(GetFrame());
         sprite->Draw({left, top}, {0.0f, 0.0f}, 0.0f, {kPieceScale, kPieceScale},
                      White(marked != 0 ? alpha : kOpaque));
+    }
+}
+
+void C_Piece::DrawStep() {
+    if (onCycle != 0) {
+        shownPulse = pulse;
+        pulse += kPulseStep;
+    } else if (flowed != 0) {
+        pulse = 0.0f;
     }
 }
 

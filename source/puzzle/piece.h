@@ -5,11 +5,16 @@
 #include "core/hresult.h"
 #include "model/gameobject.h"
 
+class C_RandomDraw;
 class C_Sprite;
 
 // Directions on the board: up is row - 1, down row + 1.
 enum Direction { DIR_UP = 0, DIR_RIGHT = 1, DIR_DOWN = 2, DIR_LEFT = 3 };
 constexpr int kDirections = 4;
+
+// The step to the neighbour in each direction.
+constexpr int kDeltaX[kDirections] = {0, 1, 0, -1};
+constexpr int kDeltaY[kDirections] = {-1, 0, 1, 0};
 
 constexpr int Opposite(int direction) {
     return (direction + 2) % kDirections;
@@ -24,20 +29,25 @@ constexpr int kRotations = 4;
 // The board and the shapes read and write its fields directly.
 class C_Piece : public C_GameObject {
 public:
-    // Draws the pipe form, then its rotation; the four shape links say which
-    // neighbours belong to the same shape.
+    // Draws the pipe form, then its rotation, from `draws` (those of no round
+    // when not given); the four shape links say which neighbours belong to
+    // the same shape.
     C_Piece(int colourIndex, int up, int right, int down, int left);
+    C_Piece(int colourIndex, int up, int right, int down, int left, C_RandomDraw& draws);
     // Lets go of both sprites; the last piece holding a sheet deletes it.
     ~C_Piece() override;
 
     HRESULT Update() override { return S_OK; }
     void OnCollide(C_GameObject* other) override { (void)other; }
     // Draws the piece with its top-left corner at pixel (x, y): pulsing while
-    // on a cycle (the pulse advances at every draw), shrunk to `scale` about
-    // the cell's middle while flowed, at `alpha` while marked, opaque
-    // otherwise. The two sprites are found at the first draw, so pieces
-    // that are never drawn (the rules alone) need no display.
+    // on a cycle, shrunk to `scale` about the cell's middle while flowed, at
+    // `alpha` while marked, opaque otherwise. The two sprites are found at
+    // the first draw, so pieces that are never drawn (the rules alone) need
+    // no display.
     virtual void DrawAt(int pixelX, int pixelY, float drawScale, int alpha);
+    // What each drawn frame advances: the pulse of a piece on a cycle moves
+    // on, a flowed piece's starts over. DrawAt shows the pulse this passed.
+    void DrawStep();
 
     // A quarter turn of the pipe and of the shape links.
     void RotateClockwise();
@@ -56,6 +66,8 @@ public:
     int pipeID = -1;
     int cycleID = -1;
     float pulse = 0.0f;
+    // The pulse before the last DrawStep: its size on screen.
+    float shownPulse = 0.0f;
     int marked = 0;
     int flowed = 0;
     int cycleVisited = 0;

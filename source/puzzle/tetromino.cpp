@@ -31,23 +31,15 @@ constexpr ShapeCell kShapes[kShapeTypes][kShapeCells] = {
 constexpr int kOBoxSize = 4;
 constexpr float kCentreX = 400.0f;
 constexpr float kCentreY = 300.0f;
-constexpr int kBoardLeft = 70;
-constexpr int kBoardTop = 84;
-constexpr int kCellPitch = 22;
 constexpr float kPieceScale = 0.7f;
 constexpr int kOpaque = 255;
-constexpr int kDeltaX[kDirections] = {0, 1, 0, -1};
-constexpr int kDeltaY[kDirections] = {-1, 0, 1, 0};
-
-void Trace(const std::string& line) {
-    if (g_pConsole != nullptr) {
-        g_pConsole->AddLine(line);
-    }
-}
 
 }  // namespace
 
-C_Tetromino::C_Tetromino(C_GameBoard* boardIn) : type(RandomIndex(kShapeTypes)), board(boardIn) {
+C_Tetromino::C_Tetromino(C_GameBoard* boardIn) : C_Tetromino(boardIn, LooseDraws()) {}
+
+C_Tetromino::C_Tetromino(C_GameBoard* boardIn, C_RandomDraw& draws)
+    : type(draws.Index(kShapeTypes)), board(boardIn) {
     typeId = OBJECT_TETROMINO;
     if (type == SHAPE_I) {
         column = 4;
@@ -63,7 +55,7 @@ C_Tetromino::C_Tetromino(C_GameBoard* boardIn) : type(RandomIndex(kShapeTypes)),
     for (int n = 0; n < kShapeCells; ++n) {
         const ShapeCell& cell = kShapes[type][n];
         pieces[n] = std::make_unique<C_Piece>(type, cell.links[DIR_UP], cell.links[DIR_RIGHT],
-                                              cell.links[DIR_DOWN], cell.links[DIR_LEFT]);
+                                              cell.links[DIR_DOWN], cell.links[DIR_LEFT], draws);
         box[cell.i][cell.j] = pieces[n].get();
     }
     const Vector2 centre = GetCentre();
@@ -166,7 +158,7 @@ bool C_Tetromino::TurnFits(bool clockwise) {
             blocked = scratch[i][j] != nullptr && !CellFree(column + i, row + j);
         }
     }
-    Trace(std::string("Ccheck was: ") + (blocked ? "1" : "0"));
+    board->Trace(std::string("Ccheck was: ") + (blocked ? "1" : "0"));
     return !blocked;
 }
 

@@ -7,6 +7,7 @@
 #include "puzzle/piece.h"
 
 class C_GameBoard;
+class C_RandomDraw;
 
 enum ShapeType {
     SHAPE_J = 0,
@@ -26,9 +27,10 @@ constexpr int kBoxSize = 5;
 // outside the well: they block nothing and are never read from the grid.
 class C_Tetromino : public C_GameObject {
 public:
-    // A random shape of random pieces; the play screen places it with
-    // SetGridPosition before use.
+    // A random shape of random pieces, from `draws` (those of no round when
+    // not given); its round places it with SetGridPosition before use.
     explicit C_Tetromino(C_GameBoard* board);
+    C_Tetromino(C_GameBoard* board, C_RandomDraw& draws);
     // Frees the pieces unless they were locked into the board.
     ~C_Tetromino() override;
 

@@ -8,54 +8,27 @@
 #include <vector>
 
 #include "model/gamestate.h"
+#include "puzzle/round.h"
 
 class C_Button;
 class C_Font;
-class C_GameBoard;
 class C_Sprite;
-class C_Tetromino;
 class C_Timer;
-
-enum PlayMode {
-    MODE_IDLE = 0,
-    MODE_RUNNING = 1,
-    MODE_PAUSED = 2,
-    MODE_GAMEOVER = 4,
-};
-
-// One text line a score list draws, in the list font.
-struct ListLine {
-    std::string text;
-    int x;
-    int y;
-    uint32_t colour;
-};
-
-// What a game key does to the falling shape.
-enum GameAction {
-    ACTION_TURN_COUNTER_CLOCKWISE,
-    ACTION_TURN_CLOCKWISE,
-    ACTION_MOVE_LEFT,
-    ACTION_MOVE_RIGHT,
-    ACTION_STEP_DOWN,
-};
 
 struct GameKey {
     int key;
-    GameAction action;
+    RoundCommand command;
 };
 
 // The keypad keys, then the arrows and X / Z for keyboards without a keypad.
 // Each has its own latch, so every key acts one frame after its own release.
 constexpr int kGameKeys = 11;
 
-// One game of the puzzle: the board, the falling and the preview shape, the
-// start, pause and stop buttons and the yes/no prompt after the game. It
-// turns keys into moves, paces the board's flow, destroy and gravity phases
-// by the shared timer, spawns shapes and ends the game when the board tops
-// out. Its drawing also runs the two score lists, which is where pipe and
-// cycle points reach the score. The fields are open to the tests as the
-// board's are.
+// One game of the puzzle on screen: it owns the round and drives it, turning
+// keys and buttons into its commands and feeding it the frame's game time;
+// it draws the round, the start, pause and stop buttons, the pictures of
+// each mode and the yes/no prompt after the game. The fields are open to the
+// tests as the round's are.
 class C_PlayScreen : public C_GameState {
 public:
     C_PlayScreen();
@@ -63,32 +36,16 @@ public:
 
     void HandleInput() override;
     void Update() override;
-    // Also run from Update while gravity moves pieces, for its fades and
-    // score lists.
+    void DrawStep() override;
     void Render() override;
 
-    // One pass of each score list: its points, records and score, and the
-    // lines to draw this time.
-    std::vector<ListLine> RunCycleList();
-    std::vector<ListLine> RunPipeList();
-
-    int mode = MODE_IDLE;
-    std::unique_ptr<C_GameBoard> board;
-    // Null from the moment a shape locks until the next spawn.
-    std::unique_ptr<C_Tetromino> currentShape;
-    std::unique_ptr<C_Tetromino> nextShape;
+    std::unique_ptr<C_Round> round;
     C_Timer* timer = nullptr;
-    int chain = 0;
-    int shownChain = 0;
-    std::vector<int> pipeList;
-    float pipeFade = -1.0f;
-    float cycleFade = -1.0f;
-    int pipeHigh = -1;
-    int cycleHigh = -1;
-    int pipePoints = 0;
-    int cyclePoints = 0;
     int infoFade = 0;
     int pausedFade = 0;
+    // The alphas the info and paused pictures fade at in this frame, or -1.
+    int infoShown = -1;
+    int pausedShown = -1;
     std::array<int, kGameKeys> keyLatch{};
     std::unique_ptr<C_Font> hudFont;
     std::unique_ptr<C_Font> listFont;
@@ -105,21 +62,10 @@ public:
 
 private:
     void HandleGameKeys();
-    void Act(GameAction action);
-    // The running game's phases, the first that applies.
-    void UpdateRunning();
-    // The next shape falls from the top; a new one waits in the preview.
-    void Spawn();
-    // Runs a drawing pass during the update for what it advances, with
-    // nothing put on the screen.
-    void RenderUnseen(const std::function<void()>& render);
-    bool Phase(float period) const;
+    // The info and paused pictures' fades, once per drawn frame.
+    void StepPictures();
     void DrawPicture(C_Sprite* picture, uint32_t colour);
     void DrawHud();
     void DrawLines(const std::vector<ListLine>& lines);
     int TextWidth(const std::string& text) const;
 };
-
-// Where a shape of `type` enters the well and where it waits in the preview.
-void PlaceAtSpawn(C_Tetromino* shape);
-void PlaceInPreview(C_Tetromino* shape);

@@ -109,7 +109,3 @@ void C_View::DrawLoadingPicture() {
 void C_View::SetDrawTransform(float scale, float x, float y) {
     platform::SetDrawTransform(scale, x, y);
 }
-
-void C_View::SetDrawing(bool on) {
-    platform::SetDrawing(on);
-}

@@ -25,9 +25,6 @@ public:
     // top-left corner, then moved by (x, y); (1, 0, 0) leaves them alone. A
     // screen that sets it sets it back before it returns from its Render.
     void SetDrawTransform(float scale, float x, float y);
-    // Off: every sprite and text draw does its bookkeeping (frames, fades)
-    // but puts nothing on the screen, until it is turned on again.
-    void SetDrawing(bool on);
     // The device every texture and draw goes to; null before Init.
     platform::Display* GetDevice() const { return device.get(); }
     int GetWidth() const { return width; }

@@ -95,6 +95,7 @@ TEST_F(PieceDrawingTest, TheBoardDrawsEachOfTheFourLooksInItsCell) {
     board->fade = 0.35f;
     board->boardAlpha = 128;
     ClearFrame();
+    board->DrawStep();
     ASSERT_EQ(board->Render(), S_OK);
 
     ExpectPixel(81, 95, NormalColour(8), "plain piece");
@@ -116,6 +117,7 @@ TEST_F(PieceDrawingTest, TheBoardDrawsEachOfTheFourLooksInItsCell) {
                 "bottom-right cell");
 
     ClearFrame();
+    board->DrawStep();
     board->Render();
     EXPECT_FLOAT_EQ(cycling->pulse, 0.2f);  // the pulse moves at every draw
     ExpectPixel(81, 95, NormalColour(8), "plain piece again");

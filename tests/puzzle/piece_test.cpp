@@ -27,15 +27,15 @@ TEST(RandomDraws, ScaleTo0ToNMinus1WithTheTopDrawGivingTheLastValue) {
 }
 
 TEST(RandomDraws, SeededDrawsRepeatAndStayInRange) {
-    std::srand(7);
+    LooseDraws().Seed(7);
     std::vector<int> first;
     for (int i = 0; i < 2000; ++i) {
-        first.push_back(RandomDraw());
+        first.push_back(LooseDraws().Draw());
     }
-    std::srand(7);
+    LooseDraws().Seed(7);
     int seen[7] = {};
     for (int i = 0; i < 2000; ++i) {
-        const int draw = RandomDraw();
+        const int draw = LooseDraws().Draw();
         ASSERT_EQ(draw, first[static_cast<size_t>(i)]);
         ASSERT_GE(draw, 0);
         ASSERT_LE(draw, kDrawMax);

@@ -9,8 +9,9 @@
 #include "console/console.h"
 #include "core/globals.h"
 #include "puzzle/gameboard.h"
+#include "puzzle/round.h"
 #include "support/puzzleboard.h"
-#include "support/seededgame.h"
+#include "support/roundplayer.h"
 
 namespace {
 
@@ -28,13 +29,52 @@ std::string Say(const Parts&... parts) {
     return out.str();
 }
 
-// The first broken rule found on the board, or "".
-std::string BrokenRule(GameOp op, const C_GameBoard& board, const std::set<const C_Piece*>& live) {
-    if (op == GameOp::Move) {
-        // The falling shape is not in the grid; a stray write would show up
-        // at the next landing's check.
-        return "";
+// The pieces in the well, in address order.
+std::vector<const C_Piece*> PiecesIn(const C_GameBoard& board) {
+    std::vector<const C_Piece*> seen;
+    for (const auto& column : board.grid) {
+        for (const auto& cell : column) {
+            if (cell != nullptr) {
+                seen.push_back(cell.get());
+            }
+        }
     }
+    std::sort(seen.begin(), seen.end());
+    return seen;
+}
+
+// What a frame may change in the well: pieces come only from the falling
+// shape and go only when they were marked.
+struct Before {
+    std::set<const C_Piece*> pieces;
+    std::set<const C_Piece*> shape;
+    std::set<const C_Piece*> marked;
+
+    explicit Before(const C_Round& round) {
+        for (const C_Piece* piece : PiecesIn(*round.board)) {
+            pieces.insert(piece);
+            if (piece->marked != 0) {
+                marked.insert(piece);
+            }
+        }
+        if (round.currentShape) {
+            AddShape(*round.currentShape);
+        }
+    }
+
+    void AddShape(const C_Tetromino& falling) {
+        for (int i = 0; i < falling.GetBoxSize(); ++i) {
+            for (int j = 0; j < falling.GetBoxSize(); ++j) {
+                if (const C_Piece* piece = falling.PieceInBox(i, j)) {
+                    shape.insert(piece);
+                }
+            }
+        }
+    }
+};
+
+// The first broken rule found on the board after a frame, or "".
+std::string BrokenRule(const C_GameBoard& board, const Before& before) {
     std::vector<const C_Piece*> seen;
     seen.reserve(kBoardColumns * kBoardRows);
     for (int x = 0; x < kBoardColumns; ++x) {
@@ -46,6 +86,9 @@ std::string BrokenRule(GameOp op, const C_GameBoard& board, const std::set<const
             if (piece->x != x || piece->y != y) {
                 return Say("piece in ", x, ",", y, " thinks it is at ", piece->x, ",", piece->y);
             }
+            if (before.pieces.count(piece) == 0 && before.shape.count(piece) == 0) {
+                return Say("a piece from nowhere at ", x, ",", y);
+            }
             seen.push_back(piece);
         }
     }
@@ -53,10 +96,13 @@ std::string BrokenRule(GameOp op, const C_GameBoard& board, const std::set<const
     if (std::adjacent_find(seen.begin(), seen.end()) != seen.end()) {
         return "a piece is in two cells";
     }
-    if (seen.size() != live.size() || !std::equal(seen.begin(), seen.end(), live.begin())) {
-        return Say("the board holds ", seen.size(), " pieces, ", live.size(), " expected");
+    for (const C_Piece* piece : before.pieces) {
+        if (!std::binary_search(seen.begin(), seen.end(), piece) &&
+            before.marked.count(piece) == 0) {
+            return "an unmarked piece left the well";
+        }
     }
-    const bool falling = op == GameOp::GravityStep || op == GameOp::Remove;
+    const bool falling = board.moving != 0;
     for (const C_Piece* piece : seen) {
         for (int d = 0; d < kDirections; ++d) {
             const int nx = piece->x + kDx[d];
@@ -77,9 +123,9 @@ std::string BrokenRule(GameOp op, const C_GameBoard& board, const std::set<const
             }
         }
     }
-    // The sizes describe the flow under way; after removal they are left for
-    // the score lists.
-    if (op != GameOp::FlowStep && !(op == GameOp::ClearRows && board.piping != 0)) {
+    // The sizes describe the flow under way or just ended; after removal
+    // they are the score lists'.
+    if (board.piping == 0 && board.destroying == 0) {
         return "";
     }
     std::vector<int> pipeCounts(board.pipeSizes.size());
@@ -112,39 +158,93 @@ std::string BrokenRule(GameOp op, const C_GameBoard& board, const std::set<const
     }
     return "";
 }
-// 2000 games in four shards that run side by side. Built with sanitizers
-// (ten times slower) a fifth of them: enough to walk every rule with the
-// memory checks on, and quick enough on a busy machine.
+// What the games went through.
+struct Tally {
+    long flowSteps = 0;
+    long gravitySteps = 0;
+    long flows = 0;
+    long cycles = 0;
+    long multiCycles = 0;
+    long toppedOut = 0;
+    long lockedAboveWell = 0;
+};
+
+// 2000 games in four shards that run side by side, each played by the
+// greedy player through a quiet round. Built with sanitizers (ten times
+// slower) 60 a shard: enough to walk every rule with the memory checks
+// on, and quick enough on a busy machine.
 class PuzzlePropertyTest : public BoardTest, public ::testing::WithParamInterface<unsigned> {};
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr unsigned kGamesPerShard = 100;
+constexpr unsigned kGamesPerShard = 60;
 #else
 constexpr unsigned kGamesPerShard = 500;
 #endif
 constexpr long kGames = kGamesPerShard;
+// Long frames play the same rules in fewer of them.
+constexpr float kLongFrame = 0.04f;
+constexpr int kMaxFrames = 40000;
+constexpr int kMaxShapes = 150;
 
 TEST_P(PuzzlePropertyTest, SeededGamesKeepTheBoardConsistent) {
     board.reset();
-    GameTally tally;
+    Tally tally;
     std::string failure;
     const unsigned first = GetParam() * kGamesPerShard + 1;
     for (unsigned seed = first; seed < first + kGamesPerShard && failure.empty(); ++seed) {
-        SeededGame game(
-            seed, [&](GameOp op, const C_GameBoard& played, const std::set<const C_Piece*>& live) {
-                if (failure.empty()) {
-                    const std::string broken = BrokenRule(op, played, live);
-                    if (!broken.empty()) {
-                        failure = "seed " + std::to_string(seed) + " after op " +
-                                  std::to_string(static_cast<int>(op)) + ": " + broken;
-                    }
+        RoundSettings settings;
+        settings.seed = seed;
+        settings.level = static_cast<int>(seed % 10);
+        settings.quiet = true;
+        C_Round round(settings);
+        // One game in four is played by random presses.
+        RoundPlayer player(seed, seed % 4 != 0, kLongFrame);
+        Before before(round);
+        const C_Tetromino* falling = nullptr;
+        bool going = true;
+        for (int frame = 0;
+             frame < kMaxFrames && going && player.Shapes() <= kMaxShapes && failure.empty();
+             ++frame) {
+            const C_GameBoard& well = *round.board;
+            const int wasPiping = well.piping;
+            const int wasDestroying = well.destroying;
+            const int wasMoving = well.moving;
+            const int wasAbove = well.toppedOut;
+            going = player.Frame(round);
+            const bool flowStep = wasPiping != 0 && round.clock.Crossed(0.45f);
+            const bool gravityStep = wasMoving != 0 && round.clock.Crossed(0.3f);
+            tally.flowSteps += flowStep ? 1 : 0;
+            tally.gravitySteps += gravityStep ? 1 : 0;
+            // The well changes only at a flow or gravity step, at the end of
+            // the fade or when a shape lands: those frames are checked
+            // against the last check.
+            const bool removed = wasDestroying != 0 && well.destroying == 0;
+            if (flowStep || gravityStep || removed || round.currentShape.get() != falling ||
+                !going) {
+                failure = BrokenRule(*round.board, before);
+                before = Before(round);
+            } else if (const C_Tetromino* shape = round.currentShape.get()) {
+                before.AddShape(*shape);
+            }
+            falling = round.currentShape.get();
+            if (!failure.empty()) {
+                failure = "seed " + std::to_string(seed) + " frame " + std::to_string(frame) +
+                          ": " + failure;
+            }
+            tally.lockedAboveWell += wasAbove == 0 && round.board->toppedOut != 0 ? 1 : 0;
+            if (wasPiping != 0 && round.board->piping == 0) {
+                tally.flows += 1;
+                for (size_t k = 0; k < round.board->cycleSizes.size(); ++k) {
+                    const bool live = round.board->cycleSizes[k] != -1;
+                    tally.cycles += live ? 1 : 0;
+                    tally.multiCycles += live && round.board->cycleMulti[k] != 0 ? 1 : 0;
                 }
-            });
-        game.Play(150, &tally);
+            }
+        }
+        tally.toppedOut += going ? 0 : 1;
     }
     EXPECT_EQ(failure, "");
     // The games reached every part of the rules.
-    EXPECT_EQ(tally.games, kGames);
     EXPECT_GT(tally.flows, kGames * 4);
     EXPECT_GT(tally.cycles, kGames * 3 / 5);
     EXPECT_GT(tally.multiCycles, kGames * 3 / 50);
@@ -154,13 +254,96 @@ TEST_P(PuzzlePropertyTest, SeededGamesKeepTheBoardConsistent) {
         // A lock above the well comes in about one game of a hundred and fifty.
         EXPECT_GT(tally.lockedAboveWell, 0);
     }
-    std::cout << "landings " << tally.landings << ", flows " << tally.flows << ", flow steps "
-              << tally.flowSteps << ", cycles " << tally.cycles << ", multi cycles "
-              << tally.multiCycles << ", gravity steps " << tally.gravitySteps << ", removed "
-              << tally.removed << ", topped out " << tally.toppedOut << ", above the well "
+    std::cout << "flows " << tally.flows << ", flow steps " << tally.flowSteps << ", cycles "
+              << tally.cycles << ", multi cycles " << tally.multiCycles << ", gravity steps "
+              << tally.gravitySteps << ", topped out " << tally.toppedOut << ", above the well "
               << tally.lockedAboveWell << "\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Shards, PuzzlePropertyTest, ::testing::Values(0u, 1u, 2u, 3u));
+
+// Every line and sound in order, and the state a round ends in.
+class Transcript : public C_RoundEvents {
+public:
+    void Line(const std::string& line) override { text += line + "\n"; }
+    void Sound(RoundSound sound) override {
+        text += sound == SOUND_GHOST ? "*ghost\n" : "*bonus\n";
+    }
+
+    std::string Of(const C_Round& round) const {
+        std::ostringstream out;
+        out << std::hexfloat;
+        const C_GameBoard& b = *round.board;
+        out << round.mode << " " << round.chain << " " << b.score << " " << b.rowsCleared << " "
+            << b.level << " " << b.bestPipe << " " << b.bestCycle << " " << b.pipeTotal << " "
+            << round.pipeFade << " " << round.cycleFade << " " << round.clock.Time() << "\n";
+        for (int x = 0; x < kBoardColumns; ++x) {
+            for (int y = 0; y < kBoardRows; ++y) {
+                if (const C_Piece* p = b.PieceAt(x, y)) {
+                    out << x << "," << y << ":" << p->colourIndex << p->pipeShape << p->rotation
+                        << p->marked << p->onCycle << p->pulse << " ";
+                }
+            }
+        }
+        return out.str() + text;
+    }
+
+    std::string text;
+};
+
+constexpr float kFrame = 1.0f / 75;
+
+// 200 games of random commands, recorded, end the same when played back.
+TEST(RoundReplay, ARecordedRoundPlaysBackToTheSameBoardScoreAndEvents) {
+    long lines = 0;
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        RoundRecord record;
+        Transcript played;
+        RoundSettings settings{seed, static_cast<int>(seed % 10), true, &played, &record};
+        C_Round round(settings);
+        RoundPlayer player(seed * 7919, false, kFrame);
+        for (int frame = 0; frame < 6000 && player.Frame(round); ++frame) {
+        }
+        Transcript replayed;
+        const std::unique_ptr<C_Round> again = PlayBack(record, &replayed);
+        ASSERT_EQ(played.Of(round), replayed.Of(*again)) << "seed " << seed;
+        lines += std::count(played.text.begin(), played.text.end(), '\n');
+    }
+    EXPECT_GT(lines, 200 * 50);  // the games did something
+}
+
+// Rounds side by side in one process share nothing: each plays as alone.
+TEST(RoundReplay, TwoRoundsWithOneSeedPlaySideBySideAsOneAlone) {
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        const RoundSettings settings{seed, 3, true, nullptr, nullptr};
+        Transcript alone;
+        {
+            RoundSettings s = settings;
+            s.observer = &alone;
+            C_Round round(s);
+            RoundPlayer player(seed, true, kFrame);
+            for (int frame = 0; frame < 8000; ++frame) {
+                player.Frame(round);
+            }
+            alone.text = alone.Of(round);
+        }
+        Transcript left;
+        Transcript right;
+        RoundSettings l = settings;
+        l.observer = &left;
+        RoundSettings r = settings;
+        r.observer = &right;
+        C_Round a(l);
+        C_Round b(r);
+        RoundPlayer playerA(seed, true, kFrame);
+        RoundPlayer playerB(seed, true, kFrame);
+        for (int frame = 0; frame < 8000; ++frame) {
+            playerA.Frame(a);
+            playerB.Frame(b);
+        }
+        EXPECT_EQ(left.Of(a), alone.text) << "seed " << seed;
+        EXPECT_EQ(right.Of(b), alone.text) << "seed " << seed;
+    }
+}
 
 }  // namespace

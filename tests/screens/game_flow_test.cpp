@@ -69,9 +69,9 @@ TEST_F(GameFlowTest, ALevelClickStartsThatLevelAndF4RepeatsTheLastChoice) {
     C_PlayScreen* play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
     EXPECT_EQ(outerLevel, 7);
-    EXPECT_EQ(play->board->level, 7);
-    EXPECT_NEAR(play->board->fallInterval, 0.295f, 1e-6f);
-    EXPECT_EQ(play->mode, MODE_IDLE);
+    EXPECT_EQ(play->round->board->level, 7);
+    EXPECT_NEAR(play->round->board->fallInterval, 0.295f, 1e-6f);
+    EXPECT_EQ(play->round->mode, MODE_IDLE);
 
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     ASSERT_NE(Screen<C_Menu>(), nullptr);
@@ -81,8 +81,8 @@ TEST_F(GameFlowTest, ALevelClickStartsThatLevelAndF4RepeatsTheLastChoice) {
     ASSERT_TRUE(Tap(SDL_SCANCODE_F4));
     play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
-    EXPECT_EQ(play->board->level, 3);
-    EXPECT_NEAR(play->board->fallInterval, 0.355f, 1e-6f);
+    EXPECT_EQ(play->round->board->level, 3);
+    EXPECT_NEAR(play->round->board->fallInterval, 0.355f, 1e-6f);
     EXPECT_TRUE(Prompts().reports.empty());
 }
 
@@ -90,8 +90,8 @@ TEST_F(GameFlowTest, F4RightAfterStartUpPlaysLevel0) {
     ASSERT_TRUE(Tap(SDL_SCANCODE_F4));
     C_PlayScreen* play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
-    EXPECT_EQ(play->board->level, 0);
-    EXPECT_NEAR(play->board->fallInterval, 0.4f, 1e-6f);
+    EXPECT_EQ(play->round->board->level, 0);
+    EXPECT_NEAR(play->round->board->fallInterval, 0.4f, 1e-6f);
 }
 
 TEST_F(GameFlowTest, AClickCountsWhereTheButtonIsReleased) {
@@ -159,7 +159,7 @@ TEST_F(GameFlowTest, TheInstructionsPlayButtonStartsTheLastChosenLevel) {
     ClickAt(640, 545);  // play button: (580, 520), 126 x 56 at 0.7
     C_PlayScreen* play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
-    EXPECT_EQ(play->board->level, 4);
+    EXPECT_EQ(play->round->board->level, 4);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     ClickAt(kInstructionsCentre.x, kInstructionsCentre.y);
     ClickAt(640, 615);  // main button: (580, 590)
@@ -179,14 +179,14 @@ protected:
     // while the keys still act.
     void StartAndHoldTheFall() {
         ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
-        ASSERT_EQ(play->mode, MODE_RUNNING);
+        ASSERT_EQ(play->round->mode, MODE_RUNNING);
         g_pConsole->SetPaused(true);
     }
 
     // Each piece's pipe turn.
     std::map<const C_Piece*, int> Turns() const {
         std::map<const C_Piece*, int> turns;
-        C_Tetromino* shape = play->currentShape.get();
+        C_Tetromino* shape = play->round->currentShape.get();
         for (int i = 0; i < shape->GetBoxSize(); ++i) {
             for (int j = 0; j < shape->GetBoxSize(); ++j) {
                 if (C_Piece* piece = shape->PieceInBox(i, j)) {
@@ -201,12 +201,12 @@ protected:
 };
 
 TEST_F(PlayTest, SpaceStartsAndTheInfoPictureFadesOut) {
-    EXPECT_EQ(play->mode, MODE_IDLE);
+    EXPECT_EQ(play->round->mode, MODE_IDLE);
     ASSERT_TRUE(RunFrames(3));
-    EXPECT_EQ(play->mode, MODE_IDLE);
+    EXPECT_EQ(play->round->mode, MODE_IDLE);
     EXPECT_EQ(play->infoFade, 0);
     ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
-    EXPECT_EQ(play->mode, MODE_RUNNING);
+    EXPECT_EQ(play->round->mode, MODE_RUNNING);
     const int fade = play->infoFade;
     EXPECT_GT(fade, 250);
     EXPECT_LT(fade, 255);
@@ -227,17 +227,17 @@ TEST_F(PlayTest, MovesComeOneFrameAfterTheKeyIsLetGo) {
         {SDL_SCANCODE_LEFT, -1},
     };
     for (const Case& c : cases) {
-        const int column = play->currentShape->GetColumn();
+        const int column = play->round->currentShape->GetColumn();
         PushKey(c.key, true);
         ASSERT_TRUE(RunFrames(5));  // held: never a move
-        EXPECT_EQ(play->currentShape->GetColumn(), column) << c.key;
+        EXPECT_EQ(play->round->currentShape->GetColumn(), column) << c.key;
         PushKey(c.key, false);
         ASSERT_TRUE(RunFrames(1));  // the release frame reads 2: still none
-        EXPECT_EQ(play->currentShape->GetColumn(), column) << c.key;
+        EXPECT_EQ(play->round->currentShape->GetColumn(), column) << c.key;
         ASSERT_TRUE(RunFrames(1));
-        EXPECT_EQ(play->currentShape->GetColumn(), column + c.columns) << c.key;
+        EXPECT_EQ(play->round->currentShape->GetColumn(), column + c.columns) << c.key;
         ASSERT_TRUE(RunFrames(3));
-        EXPECT_EQ(play->currentShape->GetColumn(), column + c.columns) << c.key;
+        EXPECT_EQ(play->round->currentShape->GetColumn(), column + c.columns) << c.key;
     }
 }
 
@@ -270,45 +270,45 @@ TEST_F(PlayTest, TurnKeysTurnEveryPieceOnceAfterTheRelease) {
 TEST_F(PlayTest, AHeldStepKeyStepsInEveryOtherFrameAndNeverLocks) {
     StartAndHoldTheFall();
     for (SDL_Scancode key : {SDL_SCANCODE_KP_5, SDL_SCANCODE_DOWN}) {
-        const int row = play->currentShape->GetRow();
+        const int row = play->round->currentShape->GetRow();
         PushKey(key, true);
         ASSERT_TRUE(RunFrames(1));
-        EXPECT_EQ(play->currentShape->GetRow(), row + 1);
+        EXPECT_EQ(play->round->currentShape->GetRow(), row + 1);
         ASSERT_TRUE(RunFrames(1));
-        EXPECT_EQ(play->currentShape->GetRow(), row + 1);
+        EXPECT_EQ(play->round->currentShape->GetRow(), row + 1);
         ASSERT_TRUE(RunFrames(4));
-        EXPECT_EQ(play->currentShape->GetRow(), row + 3);
+        EXPECT_EQ(play->round->currentShape->GetRow(), row + 3);
         PushKey(key, false);
         ASSERT_TRUE(RunFrames(2));
-        EXPECT_EQ(play->currentShape->GetRow(), row + 3);
+        EXPECT_EQ(play->round->currentShape->GetRow(), row + 3);
     }
     // Held to the floor, it stays a falling shape.
     PushKey(SDL_SCANCODE_KP_5, true);
     ASSERT_TRUE(RunFrames(80));
     PushKey(SDL_SCANCODE_KP_5, false);
     ASSERT_TRUE(RunFrames(1));
-    ASSERT_NE(play->currentShape, nullptr);
+    ASSERT_NE(play->round->currentShape, nullptr);
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
-            EXPECT_EQ(play->board->PieceAt(x, y), nullptr);
+            EXPECT_EQ(play->round->board->PieceAt(x, y), nullptr);
         }
     }
 }
 
 TEST_F(PlayTest, PauseAndResumeWithKeysAndButtons) {
     ASSERT_TRUE(Tap(SDL_SCANCODE_P));
-    EXPECT_EQ(play->mode, MODE_IDLE);  // nothing to pause before the start
+    EXPECT_EQ(play->round->mode, MODE_IDLE);  // nothing to pause before the start
     ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
     ASSERT_TRUE(RunFrames(300));
     ASSERT_EQ(play->infoFade, 0);
     ASSERT_TRUE(Tap(SDL_SCANCODE_P));
-    EXPECT_EQ(play->mode, MODE_PAUSED);
-    const int row = play->currentShape->GetRow();
+    EXPECT_EQ(play->round->mode, MODE_PAUSED);
+    const int row = play->round->currentShape->GetRow();
     ASSERT_TRUE(RunFrames(100));  // more than two fall intervals
-    EXPECT_EQ(play->currentShape->GetRow(), row);
+    EXPECT_EQ(play->round->currentShape->GetRow(), row);
     EXPECT_EQ(play->pausedFade, 255);
     ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
-    EXPECT_EQ(play->mode, MODE_RUNNING);
+    EXPECT_EQ(play->round->mode, MODE_RUNNING);
     EXPECT_EQ(play->infoFade, 0);  // the info picture does not come back
     EXPECT_LT(play->pausedFade, 255);
     EXPECT_GT(play->pausedFade, 250);
@@ -317,13 +317,13 @@ TEST_F(PlayTest, PauseAndResumeWithKeysAndButtons) {
     MovePointerTo(kPauseCentre.x, kPauseCentre.y);
     PushButton(SDL_BUTTON_LEFT, true);
     ASSERT_TRUE(RunFrames(2));
-    EXPECT_EQ(play->mode, MODE_PAUSED);
+    EXPECT_EQ(play->round->mode, MODE_PAUSED);
     PushButton(SDL_BUTTON_LEFT, false);
     ASSERT_TRUE(RunFrames(1));
     PushMotion(kStartCentre.x - kPauseCentre.x, 0);
     PushButton(SDL_BUTTON_LEFT, true);
     ASSERT_TRUE(RunFrames(2));
-    EXPECT_EQ(play->mode, MODE_RUNNING);
+    EXPECT_EQ(play->round->mode, MODE_RUNNING);
     EXPECT_EQ(play->infoFade, 0);
     PushButton(SDL_BUTTON_LEFT, false);
     ASSERT_TRUE(RunFrames(1));
@@ -334,14 +334,14 @@ TEST_F(PlayTest, WordsTypedIntoTheConsoleNeitherPauseNorTurnTheShape) {
     const std::map<const C_Piece*, int> before = Turns();
     ASSERT_TRUE(Tap(SDL_SCANCODE_TAB));
     ASSERT_TRUE(TypeLine("pause"));
-    EXPECT_EQ(play->mode, MODE_RUNNING);
+    EXPECT_EQ(play->round->mode, MODE_RUNNING);
     ASSERT_TRUE(TypeLine("x"));
     ASSERT_TRUE(RunFrames(2));
     EXPECT_EQ(Turns(), before);
     EXPECT_EQ(g_pConsole->GetInput(), "pausex");
     ASSERT_TRUE(Tap(SDL_SCANCODE_TAB));
     ASSERT_TRUE(Tap(SDL_SCANCODE_P));  // closed again: P is the game's
-    EXPECT_EQ(play->mode, MODE_PAUSED);
+    EXPECT_EQ(play->round->mode, MODE_PAUSED);
 }
 
 TEST_F(PlayTest, TheStopButtonAndEscapeLeaveForTheMenu) {
@@ -364,12 +364,12 @@ protected:
     void PlayToTheTop() {
         ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
         PushKey(SDL_SCANCODE_KP_5, true);  // hurry each shape down
-        for (int frame = 0; frame < 20000 && play->mode != MODE_GAMEOVER; ++frame) {
+        for (int frame = 0; frame < 20000 && play->round->mode != MODE_GAMEOVER; ++frame) {
             ASSERT_TRUE(RunFrames(1));
         }
         PushKey(SDL_SCANCODE_KP_5, false);
         ASSERT_TRUE(RunFrames(1));
-        ASSERT_EQ(play->mode, MODE_GAMEOVER);
+        ASSERT_EQ(play->round->mode, MODE_GAMEOVER);
     }
 };
 
@@ -380,19 +380,19 @@ TEST_F(ToppedOutTest, TheLastShapeIsGoneThePreviewStaysAndYesPlaysTheSameLevelAg
     play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
     PlayToTheTop();
-    EXPECT_EQ(play->currentShape, nullptr);
-    EXPECT_NE(play->nextShape, nullptr);
-    EXPECT_EQ(play->board->rowsCleared, 0);
+    EXPECT_EQ(play->round->currentShape, nullptr);
+    EXPECT_NE(play->round->nextShape, nullptr);
+    EXPECT_EQ(play->round->board->rowsCleared, 0);
     // Space is ignored now; the keys move nothing.
     ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
-    EXPECT_EQ(play->mode, MODE_GAMEOVER);
+    EXPECT_EQ(play->round->mode, MODE_GAMEOVER);
     ClickAt(kYesCentre.x, kYesCentre.y);
     C_PlayScreen* again = Screen<C_PlayScreen>();
     ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->mode, MODE_IDLE);
-    EXPECT_EQ(again->board->level, 9);
-    EXPECT_EQ(again->board->score, 0);
-    EXPECT_NE(again->currentShape, nullptr);
+    EXPECT_EQ(again->round->mode, MODE_IDLE);
+    EXPECT_EQ(again->round->board->level, 9);
+    EXPECT_EQ(again->round->board->score, 0);
+    EXPECT_NE(again->round->currentShape, nullptr);
 }
 
 TEST_F(ToppedOutTest, NoReturnsToTheMenu) {
@@ -407,7 +407,7 @@ namespace {
 
 TEST_F(PlayTest, AFullRowRunsFlowDestroyAndGravityBeforeTheNextShape) {
     ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
-    C_GameBoard* board = play->board.get();
+    C_GameBoard* board = play->round->board.get();
     // A full bottom row of straight pipes, one network of 12, and a loose
     // piece above it, as a landing would leave them.
     auto put = [board](int x, int y) {
@@ -423,18 +423,18 @@ TEST_F(PlayTest, AFullRowRunsFlowDestroyAndGravityBeforeTheNextShape) {
     for (int x = 0; x < kBoardColumns; ++x) {
         board->UpdateConnections(board->PieceAt(x, kBoardRows - 1));
     }
-    play->currentShape.reset();
-    play->chain = 1;
+    play->round->currentShape.reset();
+    play->round->chain = 1;
     ASSERT_FALSE(board->ClearFullRows());
     ASSERT_EQ(board->piping, 1);
-    const C_Tetromino* waiting = play->nextShape.get();
+    const C_Tetromino* waiting = play->round->nextShape.get();
 
     // The phases in order, each seen for some frames, no shape meanwhile.
     std::vector<char> phases;
     int frames = 0;
     std::vector<float> fades;
     int lowestAlpha = 255;
-    for (; frames < 3000 && !play->currentShape; ++frames) {
+    for (; frames < 3000 && !play->round->currentShape; ++frames) {
         const char phase = board->piping       ? 'p'
                            : board->destroying ? 'd'
                            : board->moving     ? 'm'
@@ -448,8 +448,8 @@ TEST_F(PlayTest, AFullRowRunsFlowDestroyAndGravityBeforeTheNextShape) {
         }
         ASSERT_TRUE(RunFrames(1));
     }
-    ASSERT_NE(play->currentShape, nullptr);
-    EXPECT_EQ(play->currentShape.get(), waiting);
+    ASSERT_NE(play->round->currentShape, nullptr);
+    EXPECT_EQ(play->round->currentShape.get(), waiting);
     EXPECT_EQ(phases, (std::vector<char>{'p', 'd', 'm'}));
     // 18 steps of 0.04 and 9 of 0.16 take 0.7 past -1.4, and the alpha
     // down by 2 each; one more tick ends it.
@@ -457,7 +457,7 @@ TEST_F(PlayTest, AFullRowRunsFlowDestroyAndGravityBeforeTheNextShape) {
     EXPECT_NEAR(fades[18], -0.02f, 1e-4f);
     EXPECT_NEAR(fades[27], -1.46f, 1e-4f);
     EXPECT_EQ(lowestAlpha, 255 - 27 * 2);
-    EXPECT_EQ(play->chain, 1);
+    EXPECT_EQ(play->round->chain, 1);
     EXPECT_EQ(board->rowsCleared, 1);
     // The row's 2, then the pipe list: 12 x (2 x 0 + 2) x chain 1.
     EXPECT_EQ(board->score, 2 + 24);
@@ -492,18 +492,18 @@ TEST_F(PlayTest, ShapesFallOneRowPerFallIntervalOfTheirLevel) {
         ASSERT_NE(play, nullptr);
         ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
         // Wait for a step, then count the frames to the next ones.
-        int row = play->currentShape->GetRow();
-        while (play->currentShape->GetRow() == row) {
+        int row = play->round->currentShape->GetRow();
+        while (play->round->currentShape->GetRow() == row) {
             ASSERT_TRUE(RunFrames(1));
         }
         for (int step = 0; step < 3; ++step) {
-            row = play->currentShape->GetRow();
+            row = play->round->currentShape->GetRow();
             int frames = 0;
-            while (play->currentShape->GetRow() == row && frames < 100) {
+            while (play->round->currentShape->GetRow() == row && frames < 100) {
                 ASSERT_TRUE(RunFrames(1));
                 ++frames;
             }
-            EXPECT_EQ(play->currentShape->GetRow(), row + 1) << c.level;
+            EXPECT_EQ(play->round->currentShape->GetRow(), row + 1) << c.level;
             EXPECT_GE(frames, c.frames - 1) << c.level;
             EXPECT_LE(frames, c.frames + 1) << c.level;
         }
@@ -512,23 +512,23 @@ TEST_F(PlayTest, ShapesFallOneRowPerFallIntervalOfTheirLevel) {
 
 TEST_F(PlayTest, ALandingWithoutAFullRowSpawnsTheWaitingShapeAtOnce) {
     ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
-    const C_Tetromino* waiting = play->nextShape.get();
+    const C_Tetromino* waiting = play->round->nextShape.get();
     PushKey(SDL_SCANCODE_KP_5, true);
-    const C_Tetromino* falling = play->currentShape.get();
-    for (int frame = 0; frame < 400 && play->currentShape.get() == falling; ++frame) {
+    const C_Tetromino* falling = play->round->currentShape.get();
+    for (int frame = 0; frame < 400 && play->round->currentShape.get() == falling; ++frame) {
         ASSERT_TRUE(RunFrames(1));
-        ASSERT_NE(play->currentShape, nullptr);  // never a frame without one
+        ASSERT_NE(play->round->currentShape, nullptr);  // never a frame without one
     }
     PushKey(SDL_SCANCODE_KP_5, false);
-    EXPECT_EQ(play->currentShape.get(), waiting);
-    EXPECT_NE(play->nextShape, nullptr);
-    EXPECT_EQ(play->chain, 1);
+    EXPECT_EQ(play->round->currentShape.get(), waiting);
+    EXPECT_NE(play->round->nextShape, nullptr);
+    EXPECT_EQ(play->round->chain, 1);
     // The clock restarted at the landing.
-    EXPECT_LT(g_pModel->GetTimer()->GetGameTime(), 0.02f);
+    EXPECT_LT(play->round->clock.Time(), 0.02f);
     int pieces = 0;
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
-            pieces += play->board->PieceAt(x, y) != nullptr;
+            pieces += play->round->board->PieceAt(x, y) != nullptr;
         }
     }
     EXPECT_EQ(pieces, 4);

@@ -17,7 +17,7 @@ protected:
     void SetUp() override {
         ScreenTest::SetUp();
         play = std::make_unique<C_PlayScreen>();
-        play->mode = MODE_RUNNING;
+        play->round->mode = MODE_RUNNING;
     }
 
     void TearDown() override {
@@ -52,20 +52,20 @@ protected:
 };
 
 TEST_F(ScoreListTest, ASimpleAndAMultiCycleAtLevel0) {
-    play->board->level = 0;
-    play->board->cycleSizes = {4, 6};
-    play->board->cycleMulti = {0, 1};
-    play->chain = 1;
-    play->pipeFade = 255.0f;
-    play->cycleFade = 255.0f;
-    const std::vector<ListLine> lines = play->RunCycleList();
+    play->round->board->level = 0;
+    play->round->board->cycleSizes = {4, 6};
+    play->round->board->cycleMulti = {0, 1};
+    play->round->chain = 1;
+    play->round->pipeFade = 255.0f;
+    play->round->cycleFade = 255.0f;
+    const std::vector<ListLine> lines = play->round->RunCycleList();
     const std::vector<std::string> expected = {
         "4 Block Cycle", "New", "High!", "+ 6 Block Multi Cycle", "New", "High!", "pts : 112"};
     EXPECT_EQ(Texts(lines), expected);
-    EXPECT_EQ(play->board->score, 896);
-    EXPECT_EQ(play->board->bestCycle, 6);
-    EXPECT_EQ(play->cycleHigh, 1);
-    EXPECT_EQ(play->shownChain, 1);
+    EXPECT_EQ(play->round->board->score, 896);
+    EXPECT_EQ(play->round->board->bestCycle, 6);
+    EXPECT_EQ(play->round->cycleHigh, 1);
+    EXPECT_EQ(play->round->shownChain, 1);
 
     const ListLine* first = Find(lines, "4 Block Cycle");
     EXPECT_EQ(first->x, 60);
@@ -84,27 +84,27 @@ TEST_F(ScoreListTest, ASimpleAndAMultiCycleAtLevel0) {
 
     // Shown again, the list adds nothing; the entry that set the record keeps
     // its marker while the list is on show, the other only had one.
-    const std::vector<ListLine> again = play->RunCycleList();
+    const std::vector<ListLine> again = play->round->RunCycleList();
     EXPECT_EQ(Texts(again), (std::vector<std::string>{"4 Block Cycle", "+ 6 Block Multi Cycle",
                                                       "New", "High!", "pts : 112"}));
-    EXPECT_EQ(play->board->score, 896);
+    EXPECT_EQ(play->round->board->score, 896);
     EXPECT_EQ(again[0].colour, 0xFED0D0D0u);  // 254.6 truncated
 }
 
 TEST_F(ScoreListTest, APipeListWithAGapAtLevel2InASecondRound) {
-    play->board->level = 2;
-    play->pipeList = {12, -1};
-    play->chain = 2;
-    play->pipeFade = 255.0f;
+    play->round->board->level = 2;
+    play->round->pipeList = {12, -1};
+    play->round->chain = 2;
+    play->round->pipeFade = 255.0f;
     g_pConsole->Update();
-    const std::vector<ListLine> lines = play->RunPipeList();
+    const std::vector<ListLine> lines = play->round->RunPipeList();
     const std::vector<std::string> expected = {"12 Block Pipe", "New",     "High!", "2x",
                                                "Bonus",         "pts : 72"};
     EXPECT_EQ(Texts(lines), expected);
-    EXPECT_EQ(play->board->score, 144);
-    EXPECT_EQ(play->board->pipeTotal, 12);
-    EXPECT_EQ(play->board->bestPipe, 12);
-    EXPECT_EQ(play->pipePoints, 72);
+    EXPECT_EQ(play->round->board->score, 144);
+    EXPECT_EQ(play->round->board->pipeTotal, 12);
+    EXPECT_EQ(play->round->board->bestPipe, 12);
+    EXPECT_EQ(play->round->pipePoints, 72);
 
     const ListLine* entry = Find(lines, "12 Block Pipe");
     EXPECT_EQ(entry->x, 342 - Width("12 Block Pipe"));
@@ -125,36 +125,36 @@ TEST_F(ScoreListTest, APipeListWithAGapAtLevel2InASecondRound) {
     g_pConsole->Update();
     EXPECT_EQ(g_pConsole->GetLines().front(), "xOff" + std::to_string(w));
 
-    play->RunPipeList();
-    EXPECT_EQ(play->board->score, 144);
-    EXPECT_EQ(play->board->pipeTotal, 12);
+    play->round->RunPipeList();
+    EXPECT_EQ(play->round->board->score, 144);
+    EXPECT_EQ(play->round->board->pipeTotal, 12);
 }
 
 TEST_F(ScoreListTest, AnEntryThatOnlyEqualsTheRecordGetsNoMarker) {
-    play->board->bestPipe = 12;
-    play->board->bestCycle = 4;
-    play->board->cycleSizes = {4};
-    play->board->cycleMulti = {0};
-    play->pipeList = {12};
-    play->chain = 1;
-    play->pipeFade = 255.0f;
-    play->cycleFade = 255.0f;
-    const std::vector<std::string> cycles = Texts(play->RunCycleList());
+    play->round->board->bestPipe = 12;
+    play->round->board->bestCycle = 4;
+    play->round->board->cycleSizes = {4};
+    play->round->board->cycleMulti = {0};
+    play->round->pipeList = {12};
+    play->round->chain = 1;
+    play->round->pipeFade = 255.0f;
+    play->round->cycleFade = 255.0f;
+    const std::vector<std::string> cycles = Texts(play->round->RunCycleList());
     EXPECT_EQ(cycles, (std::vector<std::string>{"4 Block Cycle", "pts : 64"}));
-    const std::vector<std::string> pipes = Texts(play->RunPipeList());
+    const std::vector<std::string> pipes = Texts(play->round->RunPipeList());
     EXPECT_EQ(pipes, (std::vector<std::string>{"12 Block Pipe", "pts : 24"}));
-    EXPECT_EQ(play->pipeHigh, -1);
-    EXPECT_EQ(play->cycleHigh, -1);
+    EXPECT_EQ(play->round->pipeHigh, -1);
+    EXPECT_EQ(play->round->cycleHigh, -1);
 }
 
 TEST_F(ScoreListTest, ListsRunOutAfterTheirFadeAndForgetTheirMarkers) {
-    play->pipeList = {3, 5};
-    play->chain = 1;
-    play->pipeFade = 255.0f;
-    play->cycleFade = 255.0f;
+    play->round->pipeList = {3, 5};
+    play->round->chain = 1;
+    play->round->pipeFade = 255.0f;
+    play->round->cycleFade = 255.0f;
     int calls = 0;
-    while (play->pipeFade > 0.0f && calls < 1000) {
-        const std::vector<ListLine> lines = play->RunPipeList();
+    while (play->round->pipeFade > 0.0f && calls < 1000) {
+        const std::vector<ListLine> lines = play->round->RunPipeList();
         if (calls == 0) {
             EXPECT_EQ(Texts(lines),
                       (std::vector<std::string>{"3 Block Pipe", "New", "High!", "+ 5 Block Pipe",
@@ -163,40 +163,40 @@ TEST_F(ScoreListTest, ListsRunOutAfterTheirFadeAndForgetTheirMarkers) {
         ++calls;
     }
     EXPECT_EQ(calls, 638);
-    EXPECT_EQ(play->pipeFade, -1.0f);
-    EXPECT_TRUE(play->pipeList.empty());
-    EXPECT_EQ(play->pipeHigh, -1);
-    EXPECT_EQ(play->board->score, 16);
-    EXPECT_EQ(play->board->pipeTotal, 8);
+    EXPECT_EQ(play->round->pipeFade, -1.0f);
+    EXPECT_TRUE(play->round->pipeList.empty());
+    EXPECT_EQ(play->round->pipeHigh, -1);
+    EXPECT_EQ(play->round->board->score, 16);
+    EXPECT_EQ(play->round->board->pipeTotal, 8);
 
     // An empty cycle list scores nothing and shows no points line.
-    EXPECT_TRUE(play->RunCycleList().empty());
-    EXPECT_EQ(play->board->score, 16);
+    EXPECT_TRUE(play->round->RunCycleList().empty());
+    EXPECT_EQ(play->round->board->score, 16);
 }
 
 TEST_F(ScoreListTest, TheDrawRunsTheListsOnlyWhileTheGameRuns) {
-    play->pipeList = {7};
-    play->pipeFade = 255.0f;
-    play->chain = 3;
-    play->mode = MODE_GAMEOVER;
-    play->Render();
-    EXPECT_EQ(play->board->score, 0);
-    EXPECT_EQ(play->pipeFade, 255.0f);
-    play->mode = MODE_RUNNING;
-    play->Render();
-    EXPECT_EQ(play->board->score, 7 * 2 * 3);
-    EXPECT_EQ(play->shownChain, 3);
-    EXPECT_LT(play->pipeFade, 255.0f);
+    play->round->pipeList = {7};
+    play->round->pipeFade = 255.0f;
+    play->round->chain = 3;
+    play->round->mode = MODE_GAMEOVER;
+    play->DrawStep();
+    EXPECT_EQ(play->round->board->score, 0);
+    EXPECT_EQ(play->round->pipeFade, 255.0f);
+    play->round->mode = MODE_RUNNING;
+    play->DrawStep();
+    EXPECT_EQ(play->round->board->score, 7 * 2 * 3);
+    EXPECT_EQ(play->round->shownChain, 3);
+    EXPECT_LT(play->round->pipeFade, 255.0f);
 }
 
 TEST_F(ScoreListTest, TheBannerFadesOverItsDraws) {
-    play->board->bannerTimer = 3;
-    play->Render();
-    EXPECT_EQ(play->board->bannerTimer, 2);
-    play->Render();
-    play->Render();
-    play->Render();
-    EXPECT_EQ(play->board->bannerTimer, 0);
+    play->round->board->bannerTimer = 3;
+    play->DrawStep();
+    EXPECT_EQ(play->round->board->bannerTimer, 2);
+    play->DrawStep();
+    play->DrawStep();
+    play->DrawStep();
+    EXPECT_EQ(play->round->board->bannerTimer, 0);
 }
 
 }  // namespace

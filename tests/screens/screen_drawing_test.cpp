@@ -150,7 +150,7 @@ TEST_F(PlayDrawingTest, EachHudNumberIsDrawnLightAtItsPlace) {
     const uint32_t corner = picture.argb[static_cast<size_t>(10 * picture.width + 985)];
     EXPECT_TRUE(Near(before[static_cast<size_t>(7 * kWidth + 690)], corner, 24));
 
-    C_GameBoard* board = play->board.get();
+    C_GameBoard* board = play->round->board.get();
     struct Case {
         int* field;
         int x;
@@ -185,14 +185,14 @@ TEST_F(PlayDrawingTest, EachHudNumberIsDrawnLightAtItsPlace) {
 // lists' fades and points, but the frame's clear would erase its pixels:
 // none reach the renderer, and the frame's own drawing still shows.
 TEST_F(PlayDrawingTest, TheGravityPhaseUpdateDrawsNothingButRunsTheLists) {
-    play->mode = MODE_RUNNING;
-    play->board->moving = 1;
-    play->board->cycleSizes = {4};
-    play->board->cycleMulti = {0};
-    play->cycleFade = 200.0f;
+    play->round->mode = MODE_RUNNING;
+    play->round->board->moving = 1;
+    play->round->board->cycleSizes = {4};
+    play->round->board->cycleMulti = {0};
+    play->round->cycleFade = 200.0f;
     ASSERT_TRUE(g_pView->GetDevice()->Clear(0xFFFFFFFF));
     play->Update();
-    EXPECT_FLOAT_EQ(play->cycleFade, 199.6f);
+    EXPECT_FLOAT_EQ(play->round->cycleFade, 199.6f);
     const std::vector<uint32_t> during = Pixels();
     EXPECT_EQ(std::count(during.begin(), during.end(), 0xFFFFFFFFu),
               static_cast<long>(during.size()));
@@ -210,8 +210,8 @@ TEST_F(PlayDrawingTest, TheModePicturesCoverTheWellAndTheButtonsSitInTheTray) {
     const Box picture{61, 240, 341, 394};
     const Changes changes = Compare(idle, paused, picture);
     EXPECT_GT(changes.inside, 5000);
-    play->mode = MODE_GAMEOVER;
-    play->currentShape.reset();
+    play->round->mode = MODE_GAMEOVER;
+    play->round->currentShape.reset();
     ASSERT_TRUE(RunFrames(1));
     const std::vector<uint32_t> over = Pixels();
     EXPECT_GT(Compare(paused, over, picture).inside, 5000);
@@ -227,7 +227,7 @@ TEST_F(PlayDrawingTest, TheModePicturesCoverTheWellAndTheButtonsSitInTheTray) {
     // So does the pause button (515, 600) in the tray.
     MovePointerTo(kRestX, kRestY);
     MovePointerTo(516, 601);
-    play->mode = MODE_PAUSED;
+    play->round->mode = MODE_PAUSED;
     ASSERT_TRUE(RunFrames(1));
     const std::vector<uint32_t> pausedHover = Pixels();
     MovePointerTo(kRestX, kRestY);

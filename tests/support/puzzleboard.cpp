@@ -40,10 +40,11 @@ std::vector<int> PipeDraws(const std::string& openings) {
     return {};
 }
 
-ForcedDraws::ForcedDraws(std::vector<int> drawsIn) : draws(drawsIn.begin(), drawsIn.end()) {
-    SetDrawSource([this] {
+ForcedDraws::ForcedDraws(std::vector<int> drawsIn, C_RandomDraw& targetIn)
+    : draws(drawsIn.begin(), drawsIn.end()), target(targetIn) {
+    target.Force([this] {
         if (draws.empty()) {
-            return std::rand() % (kDrawMax + 1);
+            return afterwards.Draw();
         }
         const int draw = draws.front();
         draws.pop_front();
@@ -52,7 +53,7 @@ ForcedDraws::ForcedDraws(std::vector<int> drawsIn) : draws(drawsIn.begin(), draw
 }
 
 ForcedDraws::~ForcedDraws() {
-    SetDrawSource(nullptr);
+    target.Force(nullptr);
 }
 
 void BoardTest::SetUp() {
@@ -72,7 +73,7 @@ void BoardTest::TearDown() {
     ReleaseAllWaves();
     g_waveCache.clear();
     outerLevel = 0;
-    SetDrawSource(nullptr);
+    LooseDraws().Force(nullptr);
     scratch.reset();
     g_pConsole->Update();
 }

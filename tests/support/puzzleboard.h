@@ -10,6 +10,7 @@
 
 #include "puzzle/gameboard.h"
 #include "puzzle/piece.h"
+#include "puzzle/randomdraw.h"
 #include "support/wavefiles.h"
 
 // The smallest draw that DrawToIndex turns into `index` out of `n`.
@@ -20,11 +21,12 @@ int DrawFor(int index, int n);
 // and right).
 std::vector<int> PipeDraws(const std::string& openings);
 
-// Replaces the puzzle's draws with `draws` while it lives; once they run
-// out, rand() takes over again.
+// Replaces the draws of `target` (those of no round unless given) with
+// `draws` while it lives; once they run out, a generator of its own takes
+// over.
 class ForcedDraws {
 public:
-    explicit ForcedDraws(std::vector<int> draws);
+    explicit ForcedDraws(std::vector<int> draws, C_RandomDraw& target = LooseDraws());
     ~ForcedDraws();
     ForcedDraws(const ForcedDraws&) = delete;
     ForcedDraws& operator=(const ForcedDraws&) = delete;
@@ -32,6 +34,8 @@ public:
 
 private:
     std::deque<int> draws;
+    C_RandomDraw& target;
+    C_RandomDraw afterwards;
 };
 
 // A board in a scratch directory that holds the two sounds it loads, and
