@@ -122,13 +122,12 @@ bool C_RecordFile::Parse(const std::string& bytes, const std::string& kind, std:
 void C_RecordFile::ParseEntry(const std::string& text, int line) {
     const std::size_t space = text.find(' ');
     const std::string key = text.substr(0, space);
-    const std::string at = "line " + std::to_string(line) + ": ";
     if (!IsKey(key)) {
-        skipped.push_back(at + "not \"key value\"");
+        skipped.push_back({line, "not \"key value\""});
     } else if (space == std::string::npos || space + 1 == text.size()) {
-        skipped.push_back(at + "\"" + key + "\" has no value");
+        skipped.push_back({line, "\"" + key + "\" has no value"});
     } else if (Find(key) != nullptr) {
-        skipped.push_back(at + "\"" + key + "\" again");
+        skipped.push_back({line, "\"" + key + "\" again"});
     } else {
         entries.push_back({key, text.substr(space + 1), line});
     }

@@ -20,6 +20,10 @@
 // listed; every other entry is kept in its place, known to the reader or not.
 class C_RecordFile {
 public:
+    struct Skipped {
+        int line;
+        std::string why;
+    };
     struct Entry {
         std::string key;
         std::string value;
@@ -34,8 +38,8 @@ public:
 
     int GetVersion() const { return version; }
     const std::vector<Entry>& GetEntries() const { return entries; }
-    // "line N: why" for each line Parse skipped.
-    const std::vector<std::string>& GetSkippedLines() const { return skipped; }
+    // Each line Parse skipped, in order.
+    const std::vector<Skipped>& GetSkippedLines() const { return skipped; }
 
     // The entry with `key`, or null.
     const Entry* Find(const std::string& key) const;
@@ -57,5 +61,5 @@ private:
 
     int version = 0;
     std::vector<Entry> entries;
-    std::vector<std::string> skipped;
+    std::vector<Skipped> skipped;
 };

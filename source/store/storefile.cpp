@@ -1,5 +1,6 @@
 #include "store/storefile.h"
 
+#include <algorithm>
 #include <utility>
 
 C_StoreFile::C_StoreFile(platform::UserFolder where, std::string name, std::string kind,
@@ -104,7 +105,7 @@ bool C_StoreFile::Save() {
 }
 
 void C_StoreFile::Skip(const C_RecordFile::Entry& entry, const std::string& why) {
-    skipped.push_back("line " + std::to_string(entry.line) + ": " + why);
+    skipped.push_back({entry.line, why});
 }
 
 void C_StoreFile::Report(const std::string& line) const {
@@ -114,9 +115,12 @@ void C_StoreFile::Report(const std::string& line) const {
 }
 
 void C_StoreFile::ReportSkipped() {
+    std::stable_sort(skipped.begin(), skipped.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
     const int count = static_cast<int>(skipped.size());
     for (int i = 0; i < count && i < kMaxReportedLines; ++i) {
-        Report(fileName + ": " + skipped[static_cast<std::size_t>(i)] + "; skipped");
+        const C_RecordFile::Skipped& line = skipped[static_cast<std::size_t>(i)];
+        Report(fileName + ": line " + std::to_string(line.line) + ": " + line.why + "; skipped");
     }
     if (count > kMaxReportedLines) {
         Report(fileName + ": " + std::to_string(count - kMaxReportedLines) + " more lines skipped");

@@ -63,7 +63,8 @@ private:
     LineSink lineSink;
     // The file as last read, so unknown entries are written back in place.
     C_RecordFile document;
-    std::vector<std::string> skipped;
+    // Lines skipped by the format or the table, reported after Take.
+    std::vector<C_RecordFile::Skipped> skipped;
     bool newer = false;
     // The file must not be replaced this run; Load said why.
     bool leaveAlone = false;
