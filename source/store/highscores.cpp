@@ -150,3 +150,12 @@ void C_HighScores::Give(C_RecordFile& file) const {
         }
     }
 }
+
+bool C_HighScores::Knows(const std::string& key) const {
+    for (int place = 1; place <= kPlaces; ++place) {
+        if (key == PlaceKey(place)) {
+            return true;
+        }
+    }
+    return false;
+}

@@ -43,6 +43,7 @@ protected:
     void Reset() override;
     void Take(const C_RecordFile& file) override;
     void Give(C_RecordFile& file) const override;
+    bool Knows(const std::string& key) const override;
 
 private:
     std::vector<HighScore> entries;

@@ -199,3 +199,19 @@ void C_Settings::Give(C_RecordFile& file) const {
         file.Set(kLastName, lastName);
     }
 }
+
+bool C_Settings::Knows(const std::string& key) const {
+    for (const ActionRow& row : kActions) {
+        if (key == kKeyPrefix + std::string(row.word) ||
+            key == kPadPrefix + std::string(row.word)) {
+            return true;
+        }
+    }
+    for (const char* choice :
+         {kMusicVolume, kEffectsVolume, kFullscreen, kDropPreview, kLastName}) {
+        if (key == choice) {
+            return true;
+        }
+    }
+    return false;
+}

@@ -62,6 +62,7 @@ protected:
     void Reset() override;
     void Take(const C_RecordFile& file) override;
     void Give(C_RecordFile& file) const override;
+    bool Knows(const std::string& key) const override;
 
 private:
     // True if `entry` binds an action; `understood` says whether it named a key.

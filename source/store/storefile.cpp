@@ -52,9 +52,7 @@ void C_StoreFile::Load() {
         Report(path + " is from a newer version of the game: read for what this one knows, and " +
                "left as it is");
     }
-    skipped = document.GetSkippedLines();
-    Take(document);
-    ReportSkipped();
+    TakeDocument();
 }
 
 void C_StoreFile::SetAside(const std::string& path, const std::string& why) {
@@ -76,10 +74,33 @@ bool C_StoreFile::LoadBytes(const std::string& bytes) {
         return false;
     }
     newer = document.GetVersion() > fileVersion;
+    TakeDocument();
+    return true;
+}
+
+void C_StoreFile::TakeDocument() {
     skipped = document.GetSkippedLines();
+    // In file order: once the room is spent, every later unknown entry goes.
+    std::size_t room = kMaxUnknownBytes;
+    std::vector<C_RecordFile::Entry> dropped;
+    for (const C_RecordFile::Entry& entry : document.GetEntries()) {
+        const std::size_t bytes = entry.key.size() + entry.value.size() + 2;
+        if (Knows(entry.key)) {
+            continue;
+        }
+        if (bytes > room) {
+            room = 0;
+            dropped.push_back(entry);
+        } else {
+            room -= bytes;
+        }
+    }
+    for (const C_RecordFile::Entry& entry : dropped) {
+        document.Remove(entry.key);
+        Skip(entry, "no room for \"" + entry.key + "\", unknown to this version");
+    }
     Take(document);
     ReportSkipped();
-    return true;
 }
 
 std::string C_StoreFile::SaveBytes() const {

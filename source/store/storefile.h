@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/userfiles.h"
 #include "store/recordfile.h"
@@ -42,6 +44,9 @@ public:
 
     // Beyond this many, skipped lines are counted in one last line.
     static constexpr int kMaxReportedLines = 5;
+    // Room for entries this version does not know; with the table's own
+    // entries, what is written back stays well within what is read.
+    static constexpr std::size_t kMaxUnknownBytes = 16 * 1024;
 
 protected:
     virtual void Reset() = 0;
@@ -49,12 +54,16 @@ protected:
     virtual void Take(const C_RecordFile& file) = 0;
     // Sets every entry it knows in `file`, and removes any it no longer holds.
     virtual void Give(C_RecordFile& file) const = 0;
+    // Whether `key` is one of the table's own, whatever its value.
+    virtual bool Knows(const std::string& key) const = 0;
     void Skip(const C_RecordFile::Entry& entry, const std::string& why);
 
 private:
     void Report(const std::string& line) const;
     void ReportSkipped();
     void SetAside(const std::string& path, const std::string& why);
+    // Takes the parsed document into the table and reports what was skipped.
+    void TakeDocument();
 
     platform::UserFolder folder;
     std::string fileName;
