@@ -1,6 +1,7 @@
 #include "store/recordfile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -116,6 +117,7 @@ bool C_RecordFile::Parse(const std::string& bytes, const std::string& kind, std:
     for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
         ParseEntry(lines[i], static_cast<int>(i) + 1);
     }
+    keys.clear();
     return true;
 }
 
@@ -126,7 +128,7 @@ void C_RecordFile::ParseEntry(const std::string& text, int line) {
         skipped.push_back({line, "not \"key value\""});
     } else if (space == std::string::npos || space + 1 == text.size()) {
         skipped.push_back({line, "\"" + key + "\" has no value"});
-    } else if (Find(key) != nullptr) {
+    } else if (!keys.insert(key).second) {
         skipped.push_back({line, "\"" + key + "\" again"});
     } else {
         entries.push_back({key, text.substr(space + 1), line});
@@ -163,9 +165,20 @@ void C_RecordFile::Remove(const std::string& key) {
                   entries.end());
 }
 
+void C_RecordFile::Keep(const std::function<bool(const Entry&)>& keep) {
+    std::vector<Entry> kept;
+    for (Entry& entry : entries) {
+        if (keep(entry)) {
+            kept.push_back(std::move(entry));
+        }
+    }
+    entries = std::move(kept);
+}
+
 void C_RecordFile::Clear() {
     version = 0;
     entries.clear();
+    keys.clear();
     skipped.clear();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // The text both stored tables are kept in, one entry a line:
@@ -46,6 +48,8 @@ public:
     // Replaces the value of `key` in its place, or appends a new entry.
     void Set(const std::string& key, const std::string& value);
     void Remove(const std::string& key);
+    // Keeps, in order, the entries `keep` answers true for; it sees each once, first to last.
+    void Keep(const std::function<bool(const Entry&)>& keep);
     void Clear();
 
     // Lower-case letters, digits, '_', '.' and '-'; at most kMaxKeyBytes.
@@ -62,4 +66,6 @@ private:
     int version = 0;
     std::vector<Entry> entries;
     std::vector<Skipped> skipped;
+    // The keys met so far while parsing: a file may hold thousands of lines.
+    std::unordered_set<std::string> keys;
 };

@@ -82,23 +82,19 @@ void C_StoreFile::TakeDocument() {
     skipped = document.GetSkippedLines();
     // In file order: once the room is spent, every later unknown entry goes.
     std::size_t room = kMaxUnknownBytes;
-    std::vector<C_RecordFile::Entry> dropped;
-    for (const C_RecordFile::Entry& entry : document.GetEntries()) {
-        const std::size_t bytes = entry.key.size() + entry.value.size() + 2;
+    document.Keep([this, &room](const C_RecordFile::Entry& entry) {
         if (Knows(entry.key)) {
-            continue;
+            return true;
         }
-        if (bytes > room) {
-            room = 0;
-            dropped.push_back(entry);
-        } else {
+        const std::size_t bytes = entry.key.size() + entry.value.size() + 2;
+        if (bytes <= room) {
             room -= bytes;
+            return true;
         }
-    }
-    for (const C_RecordFile::Entry& entry : dropped) {
-        document.Remove(entry.key);
+        room = 0;
         Skip(entry, "no room for \"" + entry.key + "\", unknown to this version");
-    }
+        return false;
+    });
     Take(document);
     ReportSkipped();
 }

@@ -28,7 +28,8 @@ public:
     // Sets the defaults, then takes what the file holds.
     void Load();
     // Replaces the file with the table, keeping the entries this version does
-    // not know in their places; false when not written.
+    // not know in their places; false when not written. A folder that cannot
+    // be written is reported the first time only: keep one table for the run.
     bool Save();
 
     // What Load and Save do with the file's bytes alone, for tests and the
