@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "store/utf8.h"
+
 namespace {
 
 constexpr int kMaxVersion = 999999;
@@ -12,43 +14,12 @@ constexpr int kMaxVersion = 999999;
 bool IsText(const std::string& bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            const bool control = lead < 0x20 || lead == 0x7F;
-            const bool allowed = lead == '\t' || lead == '\n' ||
-                                 (lead == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n');
-            if (control && !allowed) {
-                return false;
-            }
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
         unsigned code = 0;
-        if (lead >= 0xC2 && lead < 0xE0) {
-            length = 2;
-            code = lead & 0x1Fu;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            length = 3;
-            code = lead & 0x0Fu;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            length = 4;
-            code = lead & 0x07u;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i < length) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        static const unsigned kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        const std::size_t length = DecodeUtf8Character(bytes, i, code);
+        const bool control = code < 0x20 || code == 0x7F;
+        const bool allowed = code == '\t' || code == '\n' ||
+                             (code == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n');
+        if (length == 0 || (control && !allowed)) {
             return false;
         }
         i += length;
