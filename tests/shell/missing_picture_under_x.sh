@@ -63,7 +63,7 @@ done
 expect "error boxes answered No" "$boxes" -eq 2
 
 # The menu without its backdrop, once it stands still; then no box is open.
-wait_for_still menu 0 0 713 653
+must "the menu stands still" wait_for_still menu 0 0 713 653
 expect "no further error box" "$(open_boxes | wc -l)" -eq 0
 
 # Level 7 (490, 460; 81 x 37): the button lights up under the pointer, then
@@ -73,9 +73,9 @@ on_level_7() {
     pointer_to 530 478 &&
         capture_until hover 5 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" 490 460 571 497
 }
-keep_trying 60 on_level_7 || echo "the pointer never lit level 7 up"
+must "the pointer lights level 7 up" keep_trying 60 on_level_7
 xdotool mousedown 1
-frame_barrier 500 450 600 530
+must "a frame drawn with the button down" frame_barrier 500 450 600 530
 xdotool mouseup 1
 # Most of the window changes once the play screen is up; a box ends the wait.
 opened() {
