@@ -81,6 +81,7 @@ constexpr Direction kAllowed[] = {
     {"demos", "pong", "the floor is Pong's wall"},
     {"store", "core", "the key and controller button vocabularies"},
     {"store", "platform", "per-user folders and atomic writes"},
+    {"versus", "puzzle", "the computer opponent plays a round of the puzzle"},
 };
 
 // The folder of a file under source/, or "main" for a file at its top.
