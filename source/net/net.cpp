@@ -6,9 +6,13 @@
 #include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
-#include "platform/session.h"
 
-C_Net::C_Net(uint16_t sessionPort) : port(sessionPort) {}
+static_assert(C_MatchMessage::Length(C_MatchMessage::SNAPSHOT) <=
+                  platform::Session::kMaxPacketBytes,
+              "a snapshot must fit in one packet");
+
+C_Net::C_Net(uint16_t sessionPort, platform::NameLookup::Resolver resolver)
+    : port(sessionPort), lookup(std::move(resolver)) {}
 
 C_Net::~C_Net() {
     Release();
@@ -18,6 +22,14 @@ void C_Net::Release() {
     // The service thread goes first: it calls back into this object.
     if (peer) {
         peer->Stop();
+    }
+    lookup.Cancel();
+    ForgetPeer();
+    state = LinkState::Idle;
+    {
+        std::lock_guard<std::mutex> guard(inboxLock);
+        inbox.clear();
+        inboxFull = false;
     }
     hostAddress.reset();
     deviceAddress.reset();
@@ -56,8 +68,14 @@ int C_Net::Host() {
         DXError("net", __LINE__, E_FAIL, "Failed to set peer info");
     }
     // Every player but this one is remote.
+    // Hosting closes whatever this side joined or was joining.
+    lookup.Cancel();
+    ForgetPeer();
+    state = LinkState::Idle;
     if (peer && deviceAddress && !peer->Host(deviceAddress->port, kMaxPlayers - 1)) {
         DXError("net", __LINE__, E_FAIL, "Failed to host game");
+    } else if (peer && deviceAddress) {
+        state = LinkState::Hosting;
     }
     isHost = 1;
     return 1;
@@ -70,15 +88,132 @@ int C_Net::Join(std::string hostName) {
     if (peer && !peer->SetGreeting(C_Hello{kApplicationGuid, playerInformation.name}.Encode())) {
         DXError("net", __LINE__, E_FAIL, "Failed to set peer info");
     }
-    if (hostAddress && !platform::Session::Resolve(hostName, port, *hostAddress)) {
-        DXError("net", __LINE__, E_FAIL, "Failed to add hostname component");
-    }
-    // An address that never resolved names no one: the connect cannot start.
-    if (peer && hostAddress && !peer->Connect(*hostAddress)) {
-        DXError("net", __LINE__, E_FAIL, "Failed to connect");
+    // A name server can take seconds to answer: the frame goes on meanwhile.
+    if (hostAddress) {
+        if (lookup.Start(std::move(hostName), port)) {
+            state = LinkState::LookingUp;
+        } else {
+            DXError("net", __LINE__, E_FAIL, "Failed to add hostname component");
+            FinishLookup();
+        }
     }
     isHost = 0;
     return 0;
+}
+
+void C_Net::Update() {
+    if (state == LinkState::LookingUp) {
+        platform::SessionAddress resolved;
+        switch (lookup.Take(resolved)) {
+            case platform::NameLookup::State::LookingUp:
+                break;
+            case platform::NameLookup::State::Found:
+                *hostAddress = resolved;
+                FinishLookup();
+                break;
+            case platform::NameLookup::State::Failed:
+                DXError("net", __LINE__, E_FAIL, "Failed to add hostname component");
+                FinishLookup();
+                break;
+            case platform::NameLookup::State::Idle:
+                state = LinkState::Idle;
+                break;
+        }
+    }
+    std::vector<Inbound> arrived;
+    {
+        std::lock_guard<std::mutex> guard(inboxLock);
+        arrived.swap(inbox);
+        inboxFull = false;
+    }
+    for (const Inbound& inbound : arrived) {
+        Take(inbound);
+    }
+}
+
+void C_Net::FinishLookup() {
+    ForgetPeer();
+    state = LinkState::Idle;
+    // An address that never resolved names no one: the connect cannot start.
+    if (peer && hostAddress && !peer->Connect(*hostAddress)) {
+        DXError("net", __LINE__, E_FAIL, "Failed to connect");
+    } else if (peer && hostAddress) {
+        state = LinkState::Connecting;
+    }
+}
+
+void C_Net::Take(const Inbound& inbound) {
+    if (inbound.kind == Inbound::Joined) {
+        ForgetPeer();
+        linkPeer = inbound.peer;
+        const MatchRole role = isHost != 0 ? MatchRole::Host : MatchRole::Joiner;
+        platform::Session* session = peer.get();
+        const platform::SessionPeer to = inbound.peer;
+        link = std::make_unique<C_MatchLink>(
+            role, [session, to](const std::vector<uint8_t>& bytes, bool reliable) {
+                // A player gone by now hears nothing: the match learns of it
+                // from the session, as a player lost.
+                session->Send(to, bytes,
+                              reliable ? platform::SessionDelivery::Reliable
+                                       : platform::SessionDelivery::Unreliable);
+            });
+        state = LinkState::Connected;
+        return;
+    }
+    // News of a player forgotten since is stale.
+    if (!link || inbound.peer.slot != linkPeer.slot ||
+        inbound.peer.connectId != linkPeer.connectId) {
+        return;
+    }
+    switch (inbound.kind) {
+        case Inbound::Left:
+            link->PeerGone();
+            state = LinkState::PeerLost;
+            linkPeer = {};
+            break;
+        case Inbound::Overflowed:
+            DropPeer("more messages than the game could read");
+            break;
+        case Inbound::Message: {
+            const uint32_t snapshots = link->GetSnapshotsReceived();
+            std::string fault;
+            if (!link->Receive(inbound.bytes, fault)) {
+                DropPeer(fault);
+            } else if (link->GetSnapshotsReceived() != snapshots) {
+                lastSnapshot = std::chrono::steady_clock::now();
+            }
+            break;
+        }
+        case Inbound::Joined:
+            break;
+    }
+}
+
+void C_Net::ForgetPeer() {
+    link.reset();
+    linkPeer = {};
+    lastSnapshot = {};
+}
+
+void C_Net::DropPeer(const std::string& reason) {
+    if (peer) {
+        peer->Drop(linkPeer);
+    }
+    if (g_pConsole != nullptr) {
+        g_pConsole->AddLine("Dropped the other player: " + reason + ".");
+    }
+    linkPeer = {};
+    link->PeerGone();
+    state = LinkState::PeerLost;
+}
+
+std::chrono::milliseconds C_Net::RoundTrip() const {
+    return peer && link && state == LinkState::Connected ? peer->RoundTrip(linkPeer)
+                                                         : std::chrono::milliseconds(-1);
+}
+
+std::chrono::steady_clock::duration C_Net::SinceLastSnapshot() const {
+    return std::chrono::steady_clock::now() - lastSnapshot;
 }
 
 uint16_t C_Net::GetHostPort() const {
@@ -86,22 +221,46 @@ uint16_t C_Net::GetHostPort() const {
 }
 
 void C_Net::OnEvent(const platform::SessionEvent& event) {
-    if (checksPeers && event.kind == platform::SessionEvent::Kind::Received) {
+    using Kind = platform::SessionEvent::Kind;
+    // After the hello, a player's packets are the match's: they go to the
+    // main thread, and print nothing unless they are at fault.
+    if (event.kind == Kind::Received && event.sequence != 0) {
+        Deliver(Inbound{Inbound::Message, event.peer, event.data});
+        return;
+    }
+    if (checksPeers && event.kind == Kind::Received) {
         // A peer says hello once, with our application's GUID; anything
         // else is not a player of ours. Only that hello earns the seat; a peer
         // that never sends one is given up by the session.
         C_Hello hello;
-        if (event.sequence != 0 || !C_Hello::Decode(event.data, hello) ||
-            hello.guid != kApplicationGuid) {
+        if (!C_Hello::Decode(event.data, hello) || hello.guid != kApplicationGuid) {
             peer->Drop(event.peer);
-        } else {
-            // False when another player took the seat first; the session has
-            // then turned this one away.
-            peer->Admit(event.peer);
+        } else if (peer->Admit(event.peer)) {
+            Deliver(Inbound{Inbound::Joined, event.peer, {}});
         }
+        // Otherwise another player took the seat first; the session has then
+        // turned this one away.
+    } else if (!checksPeers && event.kind == Kind::Connected) {
+        // The host a join reaches is the player.
+        Deliver(Inbound{Inbound::Joined, event.peer, {}});
+    } else if (event.kind == Kind::Disconnected) {
+        Deliver(Inbound{Inbound::Left, event.peer, {}});
     }
     ++messages;
     DirectPlayMessageHandler(this, static_cast<uint32_t>(event.kind), &event);
+}
+
+void C_Net::Deliver(Inbound inbound) {
+    std::lock_guard<std::mutex> guard(inboxLock);
+    if (inboxFull) {
+        return;
+    }
+    if (inbox.size() >= kMaxInbox) {
+        peer->Drop(inbound.peer);
+        inbound = Inbound{Inbound::Overflowed, inbound.peer, {}};
+        inboxFull = true;
+    }
+    inbox.push_back(std::move(inbound));
 }
 
 HRESULT C_Net::DirectPlayMessageHandler(void*, uint32_t, const void*) {

@@ -1,18 +1,18 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/hresult.h"
 #include "net/hello.h"
-
-namespace platform {
-class Session;
-struct SessionAddress;
-struct SessionEvent;
-}  // namespace platform
+#include "net/matchlink.h"
+#include "platform/namelookup.h"
+#include "platform/session.h"
 
 // What a session is opened with; the joiner fills in only the GUID.
 struct C_ApplicationDesc {
@@ -36,8 +36,27 @@ public:
                                                        0xB4, 0x70, 0x9D, 0xEA};
     static constexpr int32_t kMaxPlayers = 2;
 
-    // Tests pass a port of their own; 0 hosts on one the system picks.
-    explicit C_Net(uint16_t port = kDefaultPort);
+    // Where the session stands, for a screen to show.
+    enum class LinkState : uint8_t {
+        Idle,
+        // A joined host's name is being resolved.
+        LookingUp,
+        // Connecting to a host, or hosting, with nobody here yet.
+        Connecting,
+        Hosting,
+        // The other player is here: Match() is theirs.
+        Connected,
+        // The other player left, or was dropped.
+        PeerLost,
+    };
+    // Pending network events beyond this mean the frame has stopped reading
+    // them: the peer is dropped rather than kept in memory without end.
+    static constexpr std::size_t kMaxInbox = 1024;
+
+    // Tests pass a port of their own; 0 hosts on one the system picks. A
+    // test may also pass the resolver that turns a joined name into an address.
+    explicit C_Net(uint16_t port = kDefaultPort,
+                   platform::NameLookup::Resolver resolver = &platform::Session::Resolve);
     // Stops the session's thread before anything it touches goes, then
     // releases the host address, the device address and the peer.
     ~C_Net();
@@ -51,9 +70,23 @@ public:
     // they only mark which side this is.
     // Hosts a session; always returns 1 and marks this side the host.
     int Host();
-    // Connects to the session on `hostName`; always returns 0. The outcome
-    // arrives later as a message.
+    // Connects to the session on `hostName`; always returns 0, at once: the
+    // name resolves off the frame, Update connects (or reports the failures)
+    // once it has, and the outcome of the connect arrives later as a message.
     int Join(std::string hostName);
+
+    // On the main thread, once a frame: connects once a joined name has
+    // resolved, and hands the other player's messages to Match(). A message
+    // that does not belong drops the player, with one console line.
+    void Update();
+    LinkState GetLinkState() const { return state; }
+    // The match with the player here; null while there is none. Valid until
+    // the next Init, Host, Join or Update.
+    C_MatchLink* Match() { return link.get(); }
+    // How slow the link to the other player is: the network layer's round
+    // trip (-1 without a player), and the time since their last snapshot.
+    std::chrono::milliseconds RoundTrip() const;
+    std::chrono::steady_clock::duration SinceLastSnapshot() const;
 
     // Called once for every session event; prints the one line all events print.
     static HRESULT DirectPlayMessageHandler(void* userContext, uint32_t messageType,
@@ -66,9 +99,25 @@ public:
     uint16_t GetHostPort() const;
 
 private:
+    // What the session's thread passes to the main thread.
+    struct Inbound {
+        enum Kind : uint8_t { Joined, Left, Message, Overflowed };
+        Kind kind = Joined;
+        platform::SessionPeer peer;
+        std::vector<uint8_t> bytes;
+    };
+
     void Release();
     // Runs on the session's thread.
     void OnEvent(const platform::SessionEvent& event);
+    void Deliver(Inbound inbound);
+    // Main thread.
+    void FinishLookup();
+    void Take(const Inbound& inbound);
+    // Forgets the player and the match; inbound news of them is then stale.
+    void ForgetPeer();
+    // Drops the player for `reason`, with one console line.
+    void DropPeer(const std::string& reason);
 
     std::unique_ptr<platform::Session> peer;
     std::unique_ptr<platform::SessionAddress> deviceAddress;
@@ -81,4 +130,15 @@ private:
     // Set while this side hosts: the host turns away peers that are not ours.
     std::atomic<bool> checksPeers{false};
     std::atomic<int> messages{0};
+
+    platform::NameLookup lookup;
+    LinkState state = LinkState::Idle;
+    // The player the match is with, and the match.
+    platform::SessionPeer linkPeer;
+    std::unique_ptr<C_MatchLink> link;
+    std::chrono::steady_clock::time_point lastSnapshot{};
+    // Filled by the session's thread, emptied by Update.
+    std::mutex inboxLock;
+    std::vector<Inbound> inbox;
+    bool inboxFull = false;
 };

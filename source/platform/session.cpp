@@ -18,6 +18,9 @@ constexpr enet_uint32 kTimeoutMinimum = 3000;
 constexpr enet_uint32 kTimeoutMaximum = 10000;
 static_assert(Session::kAdmitDeadline < std::chrono::milliseconds(kTimeoutMinimum),
               "a peer that never greets must go before a vanished player would");
+// One channel for every packet: an unreliable packet then never reaches the
+// far side before a reliable one sent ahead of it, so a message that opens a
+// phase always comes before those sent in it.
 constexpr std::size_t kChannels = 1;
 // No host name is longer (RFC 1035).
 constexpr std::size_t kMaxNameLength = 253;
@@ -189,6 +192,45 @@ void Session::EndTrials(std::vector<SessionEvent>& events) {
             connection = Connection{};
         }
     }
+}
+
+ENetPeer* Session::Find(SessionPeer peer) const {
+    if (host == nullptr || peer.slot >= host->peerCount) {
+        return nullptr;
+    }
+    ENetPeer* target = &host->peers[peer.slot];
+    return target->connectID == peer.connectId && target->state == ENET_PEER_STATE_CONNECTED
+               ? target
+               : nullptr;
+}
+
+bool Session::Send(SessionPeer peer, const std::vector<uint8_t>& bytes, SessionDelivery delivery) {
+    if (bytes.empty() || bytes.size() > kMaxPacketBytes) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    ENetPeer* target = Find(peer);
+    if (target == nullptr) {
+        return false;
+    }
+    const enet_uint32 flags = delivery == SessionDelivery::Reliable ? ENET_PACKET_FLAG_RELIABLE : 0;
+    ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
+    if (packet == nullptr) {
+        return false;
+    }
+    if (enet_peer_send(target, 0, packet) < 0) {
+        enet_packet_destroy(packet);
+        return false;
+    }
+    enet_host_flush(host);
+    return true;
+}
+
+std::chrono::milliseconds Session::RoundTrip(SessionPeer peer) const {
+    std::lock_guard<std::mutex> guard(lock);
+    const ENetPeer* target = Find(peer);
+    return std::chrono::milliseconds(target != nullptr ? static_cast<long>(target->roundTripTime)
+                                                       : -1L);
 }
 
 uint16_t Session::Port() const {

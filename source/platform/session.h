@@ -12,6 +12,7 @@
 #include <vector>
 
 struct _ENetHost;
+struct _ENetPeer;
 
 namespace platform {
 
@@ -27,6 +28,11 @@ struct SessionPeer {
     uint16_t slot = 0;
     uint32_t connectId = 0;
 };
+
+// How a packet travels: resent until it arrives, in order with the other
+// reliable ones; or sent once and dropped when lost, never overtaking a
+// reliable packet sent before it nor delivered after a newer one.
+enum class SessionDelivery { Reliable, Unreliable };
 
 struct SessionEvent {
     enum class Kind { Connected, Disconnected, Received };
@@ -96,10 +102,17 @@ public:
     // Gives a hosted peer on trial a seat. False when it is gone, or when the
     // seats are taken: it is then disconnected as a full host turns one away.
     bool Admit(SessionPeer peer);
+    // Queues `bytes` for `peer` and sends it at once. False when the peer is
+    // gone or not yet connected, or `bytes` is empty or longer than
+    // kMaxPacketBytes.
+    bool Send(SessionPeer peer, const std::vector<uint8_t>& bytes, SessionDelivery delivery);
+    // The network layer's smoothed round trip to `peer`; -1 when it is gone.
+    std::chrono::milliseconds RoundTrip(SessionPeer peer) const;
     // The port the open host listens on, 0 when none.
     uint16_t Port() const;
 
-    // "localhost", a host name or a dotted address. False if it does not resolve.
+    // "localhost", a host name or a dotted address. False if it does not
+    // resolve. Blocks while a name server answers: call it off the frame.
     static bool Resolve(const std::string& name, uint16_t port, SessionAddress& out);
 
 private:
@@ -109,6 +122,8 @@ private:
     void Collect(std::vector<SessionEvent>& events);
     void CloseHost();
     std::size_t Seated() const;
+    // The connected peer `peer` names, or null.
+    _ENetPeer* Find(SessionPeer peer) const;
     // Drops the peers whose trial ran out, telling the handler through `events`.
     void EndTrials(std::vector<SessionEvent>& events);
 

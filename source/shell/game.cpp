@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "input/controller.h"
 #include "model/model.h"
+#include "net/net.h"
 #include "platform/events.h"
 #include "view/view.h"
 
@@ -37,6 +38,9 @@ C_Game::~C_Game() {
 }
 
 void C_Game::Frame() {
+    // A joined name that has resolved connects; the other player's messages
+    // reach the match before the model moves.
+    g_pNet->Update();
     g_pController->Update();
     g_pModel->Update();
     g_pView->Render();

@@ -45,12 +45,16 @@ protected:
                player.ConnectLocal(host.GetHostPort());
     }
 
-    // A joiner that has seen its connection open and the host's hello.
+    // A joiner that has seen its connection open and the host's hello; its
+    // frames run meanwhile, one of which connects once the name resolves.
     std::unique_ptr<C_Net> JoinHost(const C_Net& host) {
         auto joiner = std::make_unique<C_Net>(host.GetHostPort());
         joiner->Init();
         EXPECT_EQ(joiner->Join("localhost"), 0);
-        EXPECT_TRUE(WaitFor([&] { return joiner->GetMessageCount() >= 2; }));
+        EXPECT_TRUE(WaitFor([&] {
+            joiner->Update();
+            return joiner->GetMessageCount() >= 2;
+        }));
         return joiner;
     }
 };
@@ -98,7 +102,10 @@ TEST_F(NetTest, HostRefusesAThirdPlayerAndHostsAgainOnRequest) {
     EXPECT_TRUE(WaitFor([&] { return host->GetMessageCount() == 4; }));
     // Joining again connects again.
     EXPECT_EQ(second->Join("127.0.0.1"), 0);
-    EXPECT_TRUE(WaitFor([&] { return second->GetMessageCount() == 4; }));
+    EXPECT_TRUE(WaitFor([&] {
+        second->Update();
+        return second->GetMessageCount() == 4;
+    }));
     EXPECT_TRUE(WaitFor([&] { return host->GetMessageCount() == 7; }));
     EXPECT_TRUE(Prompts().reports.empty());
 }
@@ -131,6 +138,11 @@ TEST_F(NetTest, FailuresAreReportedAndTheOperationCarriesOn) {
         C_Net joiner(host->GetHostPort());
         joiner.Init();
         EXPECT_EQ(joiner.Join(c.name), 0);
+        // The failures come with the frame that learns how the name resolved.
+        ASSERT_TRUE(WaitFor([&] {
+            joiner.Update();
+            return joiner.GetLinkState() != C_Net::LinkState::LookingUp;
+        }));
         ASSERT_EQ(Prompts().reports.size(), c.reports.size());
         for (const char* report : c.reports) {
             EXPECT_TRUE(Prompts().Saw(report)) << report;

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/matchmessage.h"
+
+enum class MatchRole : uint8_t { Host, Joiner };
+
+// Who wins once a loss is known: with both sides topped out, the one that
+// did so earlier in its own game time loses and the host wins a tie; with
+// one, the other wins. Both machines run it on the same two times, so they
+// cannot disagree. Neither given: the host.
+MatchRole DecideWinner(std::optional<uint32_t> hostLoss, std::optional<uint32_t> joinerLoss);
+
+// One side of a network match: what it may send and what it accepts from the
+// other side, phase by phase. In the lobby the host offers the seed and the
+// starting level (START) and the joiner answers when its player presses
+// Start (READY); the match has then started on both sides. Each side plays
+// its own well and sends attacks, snapshots and, at the end, its loss, or
+// that it outlasted the other's. Once both ends are known the match is over;
+// the host may offer the next. Anything else from the peer is a fault: the
+// caller drops the peer. Runs on one thread; sends through the sender it is
+// given.
+class C_MatchLink {
+public:
+    enum class Phase : uint8_t { Lobby, Started, Over };
+    // Hands one encoded message to the network, reliably or not.
+    using Sender = std::function<void(const std::vector<uint8_t>& bytes, bool reliable)>;
+
+    struct Event {
+        enum Kind : uint8_t {
+            // Joiner: the host's offer came (`message` is the START).
+            OFFERED,
+            // Both: the match starts, with `seed` and `level`.
+            BEGAN,
+            // An attack arriving the first time (`message`).
+            ATTACK,
+            // The peer's newest well (`message`).
+            SNAPSHOT,
+            // The peer topped out at `message.gameTime`: play on to that time,
+            // then send OUTLASTED, unless this side tops out first.
+            PEER_LOSS,
+            // Both ends are known: `winner`.
+            DECIDED,
+            // The peer is gone; mid-match, `winner` is this side.
+            PEER_GONE,
+        };
+        Kind kind = OFFERED;
+        C_MatchMessage message;
+        MatchRole winner = MatchRole::Host;
+    };
+
+    C_MatchLink(MatchRole role, Sender sender);
+
+    // Each false, sending nothing, outside its phase.
+    // Host, in the lobby before its offer or once a match is over.
+    bool Offer(uint64_t seed, uint8_t level);
+    // Joiner, in the lobby once the offer came.
+    bool Ready();
+    // Until this side's end; numbers the attack.
+    bool SendAttack(uint8_t rows, uint32_t gameTime);
+    // Until this side's end; `snapshot`'s kind is set here.
+    bool SendSnapshot(C_MatchMessage snapshot);
+    bool SendLoss(uint32_t gameTime);
+    // Only after the peer's loss, at or past its time.
+    bool SendOutlasted(uint32_t gameTime);
+
+    // Untrusted bytes from the peer. False, with one line's worth of reason
+    // in `fault`, when they do not decode or do not belong in this phase.
+    // A repeated attack is no fault: it is ignored.
+    bool Receive(const std::vector<uint8_t>& bytes, std::string& fault);
+    // The peer left or was dropped.
+    void PeerGone();
+    // The oldest event not yet taken.
+    bool Poll(Event& out);
+
+    Phase GetPhase() const { return phase; }
+    MatchRole GetRole() const { return role; }
+    uint64_t GetSeed() const { return seed; }
+    uint8_t GetLevel() const { return level; }
+    uint32_t GetSnapshotsReceived() const { return snapshotsReceived; }
+    uint32_t GetAttacksSent() const { return attacksSent; }
+
+private:
+    // False once this side has told its end.
+    bool Playing() const { return phase == Phase::Started && !ownEnd; }
+    void Send(const C_MatchMessage& message, bool reliable);
+    void Begin();
+    void TryDecide();
+    void Push(Event::Kind kind, const C_MatchMessage& message = {});
+
+    MatchRole role;
+    Sender sender;
+    Phase phase = Phase::Lobby;
+    bool offered = false;
+    uint64_t seed = 0;
+    uint8_t level = 0;
+    uint32_t attacksSent = 0;
+    // The highest attack number taken from the peer: the peer's attacks come
+    // in order, so anything at or below it is a repeat.
+    uint32_t attacksTaken = 0;
+    uint32_t snapshotsReceived = 0;
+    // Each side's end: a loss at its time, or (no loss) outlasting the other.
+    bool ownEnd = false;
+    bool peerEnd = false;
+    std::optional<uint32_t> ownLoss;
+    std::optional<uint32_t> peerLoss;
+    std::deque<Event> events;
+};
