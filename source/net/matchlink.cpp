@@ -4,22 +4,23 @@
 
 namespace {
 
+// With its article, to begin a fault.
 const char* KindName(uint8_t kind) {
     switch (kind) {
         case C_MatchMessage::START:
-            return "start";
+            return "a start";
         case C_MatchMessage::READY:
-            return "ready";
+            return "a ready";
         case C_MatchMessage::ATTACK:
-            return "attack";
+            return "an attack";
         case C_MatchMessage::LOSS:
-            return "loss";
+            return "a loss";
         case C_MatchMessage::OUTLASTED:
-            return "outlasted";
+            return "an outlasted";
         case C_MatchMessage::SNAPSHOT:
-            return "snapshot";
+            return "a snapshot";
         default:
-            return "unknown";
+            return "an unknown";
     }
 }
 
@@ -184,8 +185,8 @@ bool C_MatchLink::Receive(const std::vector<uint8_t>& bytes, std::string& fault)
             TryDecide();
             return true;
     }
-    fault = std::string("a ") + KindName(message.kind) + " message out of place in the " +
-            PhaseName(phase);
+    fault =
+        std::string(KindName(message.kind)) + " message out of place in the " + PhaseName(phase);
     return false;
 }
 

@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "console/console.h"
+#include "net/matchmessage.h"
 #include "support/framework.h"
 #include "support/sessionrecorder.h"
 
@@ -37,6 +43,14 @@ protected:
         EXPECT_EQ(host->Host(), 1);
         EXPECT_NE(host->GetHostPort(), 0);
         return host;
+    }
+
+    // Frames of `net` until `condition` holds.
+    static bool UpdateUntil(C_Net& net, const std::function<bool()>& condition) {
+        return WaitFor([&] {
+            net.Update();
+            return condition();
+        });
     }
 
     // A peer that greets `host` as a player of ours does.
@@ -222,6 +236,93 @@ TEST_F(NetTest, HostDropsPeersThatAreNotPlayersOfOurs) {
     // The slot is free again for a player of ours.
     auto joiner = JoinHost(*host);
     EXPECT_EQ(Prompts().reports.size(), 0u);
+}
+
+TEST_F(NetTest, AMatchMessageThatDoesNotBelongDropsThePlayerWithOneLine) {
+    auto host = StartHost();
+    const std::vector<uint8_t> start = [] {
+        C_MatchMessage m;
+        m.kind = C_MatchMessage::START;
+        return m.Encode();
+    }();
+    const std::vector<uint8_t> attack = [] {
+        C_MatchMessage m;
+        m.kind = C_MatchMessage::ATTACK;
+        m.sequence = 1;
+        m.rows = 2;
+        return m.Encode();
+    }();
+    const uint8_t v = C_MatchMessage::kVersion;
+    const struct {
+        std::vector<uint8_t> bytes;
+        const char* line;
+    } cases[] = {
+        {{start.begin(), start.end() - 1}, "a message too short"},
+        {{v, C_MatchMessage::READY, 0}, "a message too long"},
+        {{v, 99}, "a message of an unknown kind"},
+        {{static_cast<uint8_t>(v + 1), C_MatchMessage::READY}, "a message of another version"},
+        // The joiner's Start before the host offered a match.
+        {{v, C_MatchMessage::READY}, "a ready message out of place in the lobby"},
+        {attack, "an attack message out of place in the lobby"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        g_pConsole->ClearLines();
+        SessionRecorder player;
+        ASSERT_TRUE(Greet(player, *host));
+        ASSERT_TRUE(UpdateUntil(
+            *host, [&] { return host->GetLinkState() == C_Net::LinkState::Connected; }));
+        ASSERT_TRUE(player.WaitForCount(Kind::Connected, 1));
+        ASSERT_TRUE(player.session->Send(player.Events()[0].peer, c.bytes,
+                                         platform::SessionDelivery::Reliable));
+        ASSERT_TRUE(UpdateUntil(*host, [&] { return player.Count(Kind::Disconnected) == 1; }));
+        EXPECT_EQ(host->GetLinkState(), C_Net::LinkState::PeerLost);
+        const auto lines = g_pConsole->GetLines();
+        EXPECT_EQ(lines.front(), std::string("Dropped the other player: ") + c.line + ".");
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) { return l != kLine; }),
+                  1);
+    }
+    EXPECT_TRUE(Prompts().reports.empty());
+}
+
+TEST_F(NetTest, AJoinReturnsAtOnceWhileItsNameResolvesAndConnectsOnceItHas) {
+    auto host = StartHost();
+    std::mutex lock;
+    std::condition_variable answered;
+    bool answer = false;
+    std::atomic<int> asked{0};
+    // A name server that stays silent until the test lets it answer.
+    auto slowResolver = [&](const std::string& name, uint16_t toPort,
+                            platform::SessionAddress& out) {
+        EXPECT_EQ(name, "slow.example");
+        ++asked;
+        std::unique_lock<std::mutex> guard(lock);
+        answered.wait(guard, [&] { return answer; });
+        return platform::Session::Resolve("127.0.0.1", toPort, out);
+    };
+    C_Net joiner(host->GetHostPort(), slowResolver);
+    const auto release = [&] {
+        std::lock_guard<std::mutex> guard(lock);
+        answer = true;
+        answered.notify_all();
+    };
+    // Whatever fails, the worker the joiner joins on its way out is let go.
+    struct Releaser {
+        std::function<void()> release;
+        ~Releaser() { release(); }
+    } releaser{release};
+    joiner.Init();
+
+    EXPECT_EQ(joiner.Join("slow.example"), 0);
+    ASSERT_TRUE(WaitFor([&] { return asked == 1; }));
+    joiner.Update();
+    EXPECT_EQ(joiner.GetLinkState(), C_Net::LinkState::LookingUp);
+    EXPECT_EQ(joiner.GetMessageCount(), 0);
+    release();
+    EXPECT_TRUE(
+        UpdateUntil(joiner, [&] { return joiner.GetLinkState() == C_Net::LinkState::Connected; }));
+    EXPECT_TRUE(Prompts().reports.empty());
 }
 
 }  // namespace
