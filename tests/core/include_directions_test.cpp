@@ -80,6 +80,7 @@ constexpr Direction kAllowed[] = {
     {"demos", "audio", "the tune"},
     {"demos", "console", "diagnostic lines and the test flag"},
     {"demos", "pong", "the floor is Pong's wall"},
+    {"versus", "puzzle", "the computer opponent plays a round of the puzzle"},
 };
 
 // The folder of a file under source/, or "main" for a file at its top.
