@@ -66,7 +66,6 @@ constexpr Direction kAllowed[] = {
     {"screens", "audio", "sounds"},
     {"screens", "console", "diagnostic lines"},
     {"screens", "puzzle", "the play screen runs the puzzle"},
-    {"versus", "puzzle", "a match is two rounds of the puzzle"},
     {"pong", "model", "its screen is a state"},
     {"pong", "core", "errors, globals, key codes"},
     {"pong", "view", "sprites, the score and countdown text, the field's scale"},
