@@ -16,8 +16,11 @@ constexpr uint64_t kRowSalt = 0x6A756E6B726F7773ULL;
 
 }  // namespace
 
-int AttackRows(int flows, int cycles) {
-    return std::max(0, flows - 1) + cycles;
+int AttackRows(int flows, int cycles, float matchTime) {
+    if (flows == 0) {
+        return 0;
+    }
+    return flows - 1 + cycles + static_cast<int>(matchTime / kRampPeriod);
 }
 
 uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row) {
@@ -28,6 +31,7 @@ uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row) {
 }
 
 C_Match::C_Match(const MatchSettings& settings) : seed(settings.seed) {
+    cascadeBegan.fill(-1.0f);
     for (int side = 0; side < kMatchSides; ++side) {
         RoundSettings round;
         round.seed = settings.seed;
@@ -43,6 +47,11 @@ void C_Match::Update(float gameTime) {
     if (Over()) {
         return;
     }
+    if (!started) {
+        started = true;
+        startTime = gameTime;
+    }
+    matchTime = gameTime - startTime;
     for (auto& round : rounds) {
         round->Update(gameTime);
     }
@@ -81,13 +90,17 @@ void C_Match::DrawStep() {
 
 int C_Match::Earned(int side) {
     const C_Round& round = Round(side);
-    int& seen = seenCascade[static_cast<size_t>(side)];
-    int& done = credited[static_cast<size_t>(side)];
-    if (round.cascadeNumber != seen) {
-        seen = round.cascadeNumber;
-        done = 0;
+    const auto at = static_cast<size_t>(side);
+    if (round.cascadeNumber != seenCascade[at]) {
+        seenCascade[at] = round.cascadeNumber;
+        credited[at] = 0;
+        cascadeBegan[at] = -1.0f;
     }
-    const int earned = AttackRows(round.cascadeFlows, round.cascadeCycles);
+    if (round.cascadeFlows > 0 && cascadeBegan[at] < 0.0f) {
+        cascadeBegan[at] = matchTime;
+    }
+    int& done = credited[at];
+    const int earned = AttackRows(round.cascadeFlows, round.cascadeCycles, cascadeBegan[at]);
     const int fresh = std::max(0, earned - done);
     done = std::max(done, earned);
     return fresh;

@@ -12,6 +12,7 @@
 #include "puzzle/tetromino.h"
 #include "support/puzzleboard.h"
 #include "versus/match.h"
+#include "versus/opponent.h"
 
 namespace {
 
@@ -175,19 +176,26 @@ TEST(Match, ACascadeSendsOneRowPerFlowAfterTheFirstAndOnePerCycle) {
     struct Case {
         const char* name;
         const std::vector<std::string>* layout;
+        // Game seconds the match has run before the shape that lands.
+        float after;
         int flows;
         int cycles;
         int rows;
     };
     const Case cases[] = {
-        {"chain 1", &kChainOne, 1, 0, 0},
-        {"chain 2", &kChainTwo, 2, 0, 1},
-        {"chain 3 with one cycle", &kChainThreeWithACycle, 3, 1, 3},
+        {"chain 1", &kChainOne, 0.0f, 1, 0, 0},
+        {"chain 2", &kChainTwo, 0.0f, 2, 0, 1},
+        {"chain 3 with one cycle", &kChainThreeWithACycle, 0.0f, 3, 1, 3},
+        {"chain 1 after two ramp periods", &kChainOne, 2 * kRampPeriod, 1, 0, 2},
+        {"chain 3 with one cycle after one", &kChainThreeWithACycle, kRampPeriod, 3, 1, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Played played(7);
         played.Opponent().Command(COMMAND_PAUSE);
+        played.Player().Command(COMMAND_PAUSE);
+        played.Until([&] { return played.match.Time() >= c.after; }, 75 * 100);
+        played.Player().Command(COMMAND_START);
         const Seen seen = Cascade(played, played.Player(), *c.layout);
         EXPECT_EQ(seen.flows, c.flows);
         EXPECT_EQ(seen.cycles, c.cycles);
@@ -342,6 +350,25 @@ TEST(Match, RowsPushedOverTheTopEndTheMatch) {
     ASSERT_TRUE(played.Until([&] { return played.match.Over(); }, 2000,
                              [&] { opponent.Command(COMMAND_DROP_STEP); }));
     EXPECT_EQ(played.match.winner, SIDE_PLAYER);
+}
+
+// Two computers of the highest strength at level 5: the attacks decide a
+// match within ten minutes of game time.
+TEST(Match, AComputerAgainstAComputerAtLevelFiveEndsWithinTenMinutes) {
+    constexpr int kTenMinutes = 75 * 600;
+    for (uint64_t seed = 1; seed <= 10; ++seed) {
+        Played played(seed * 101, 5);
+        C_Opponent left(STRENGTH_HARD);
+        C_Opponent right(STRENGTH_HARD);
+        ASSERT_TRUE(played.Until([&] { return played.match.Over(); }, kTenMinutes,
+                                 [&] {
+                                     left.Play(&played.Player(), played.time + kFrame,
+                                               played.match.Incoming(SIDE_PLAYER));
+                                     right.Play(&played.Opponent(), played.time + kFrame,
+                                                played.match.Incoming(SIDE_OPPONENT));
+                                 }))
+            << "seed " << seed;
+    }
 }
 
 }  // namespace
