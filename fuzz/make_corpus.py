@@ -175,9 +175,79 @@ def sprite_seeds():
     return seeds
 
 
+SETTINGS_DEFAULTS = (
+    "key.left left\npad.left dpadleft\nkey.right right\npad.right dpadright\n"
+    "key.rotate_ccw z\npad.rotate_ccw b\nkey.rotate_cw x\npad.rotate_cw a\n"
+    "key.drop down\npad.drop dpaddown\nkey.start space\npad.start start\n"
+    "key.pause p\npad.pause y\nkey.menu escape\npad.menu back\n"
+    "music_volume 10\neffects_volume 10\nfullscreen off\ndrop_preview off\n")
+
+
+def store_file(kind, body, version=1, end="end\n"):
+    return ("tubrix-%s %d\n" % (kind, version) + body + end).encode()
+
+
+def settings_seeds():
+    chosen = SETTINGS_DEFAULTS.replace("x\n", "numpad9\n").replace("music_volume 10", "music_volume 3")
+    seeds = {
+        "defaults.txt": store_file("settings", SETTINGS_DEFAULTS),
+        "chosen.txt": store_file("settings", chosen + "fullscreen on\nlast_name Ada  L\u00f6we\n"),
+        "unknown_keys.txt": store_file("settings", "future.option 1 2 3\n" + SETTINGS_DEFAULTS +
+                                       "another_thing \tx\n"),
+        "bad_lines.txt": store_file("settings", "music_volume 11\nNo Key\nkey.drop nosuch\n"
+                                    "effects_volume 04\nfullscreen yes\nlast_name\nend 5\n"
+                                    "pad.menu guide\npad.menu start\n"),
+        "crlf.txt": store_file("settings", SETTINGS_DEFAULTS).replace(b"\n", b"\r\n"),
+        "newer.txt": store_file("settings", "music_volume 2\nnew_idea on\n", version=2),
+        "no_end.txt": store_file("settings", SETTINGS_DEFAULTS, end=""),
+        "cut_in_line.txt": store_file("settings", SETTINGS_DEFAULTS)[:57],
+        "binary.txt": b"tubrix-settings 1\n\0\1\2\xff\nend\n",
+        "wrong_kind.txt": store_file("scores", SETTINGS_DEFAULTS),
+        "version_zero.txt": store_file("settings", "", version=0),
+        "zero_size": b"",
+        "many_bad_lines.txt": store_file("settings", "?\n" * 40),
+        "unknown_beyond_room.txt": store_file(
+            "settings", "".join("pad%04d %s\n" % (i, "v" * 60) for i in range(300))),
+        # Unknown entries up to the size limit: what is written back must
+        # still be readable.
+        "unknown_to_the_limit.txt": store_file(
+            "settings", "".join("k%05d %s\n" % (i, "u" * 90) for i in range(666))),
+        "long_name.txt": store_file("settings", "last_name " + "\u00e9" * 40 + "\n"),
+    }
+    return seeds
+
+
+def scores_seeds():
+    ten = "".join("place.%d %d %d %d %d 2024-0%d-1%d Player %d\n" %
+                  (p, 1000 - p * 50, p % 10, p * 3, p * 11, p % 9 + 1, p % 10, p)
+                  for p in range(1, 11))
+    return {
+        "ten.txt": store_file("scores", ten),
+        "one.txt": store_file("scores", "place.1 420 5 12 40 2024-06-30 Grace Hopper\n"),
+        "out_of_order.txt": store_file("scores", "place.1 5 0 0 0 2024-01-01 low\n"
+                                       "place.3 50 0 0 0 2024-01-01 high\n"
+                                       "place.2 50 0 0 0 2024-01-02 tie\n"),
+        "bad_entries.txt": store_file("scores", "place.1 -5 0 0 0 2024-01-01 neg\n"
+                                      "place.2 5 0 0 0 2024-13-01 month\n"
+                                      "place.3 99999999999 0 0 0 2024-01-01 big\n"
+                                      "place.4 5 0 0 0 2024-01-01\n"
+                                      "place.5 5 0 0 0 2024-01-01  \t \n"
+                                      "place.6 007 0 0 0 2024-01-01 zero\n"
+                                      "place.7 7 1 2 3 2024-01-01 \u20ac name with spaces and more\n"),
+        "unknown_places.txt": store_file("scores", ten + "place.11 1 1 1 1 2024-01-01 x\n"
+                                         "place.0 1 1 1 1 2024-01-01 y\nbest_ever 12\n"),
+        "newer.txt": store_file("scores", ten, version=3),
+        "no_end.txt": store_file("scores", ten, end=""),
+        "cut_in_line.txt": store_file("scores", ten)[:100],
+        "zero_size": b"",
+        "settings_file.txt": store_file("settings", SETTINGS_DEFAULTS),
+    }
+
+
 def main():
     for target, seeds in (("image", image_seeds()), ("wave", wave_seeds()),
-                          ("console", console_seeds()), ("sprite", sprite_seeds())):
+                          ("console", console_seeds()), ("sprite", sprite_seeds()),
+                          ("settings", settings_seeds()), ("scores", scores_seeds())):
         directory = os.path.join(CORPUS, target)
         shutil.rmtree(directory, ignore_errors=True)
         os.makedirs(directory)

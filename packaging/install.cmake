@@ -1,18 +1,23 @@
 # Installation and the Debian package. The game reads images/, wavs/ and mp3s/
 # from its working directory, so the binary stays out of PATH and a launcher
-# starts it from share/tubrix. Tests and benchmarks are not installed.
+# starts it from share/tubrix. Debian keeps games' commands in /usr/games, so
+# the launcher goes to games/ under any prefix. Tests and benchmarks are not
+# installed.
 
-set(TUBRIX_RELEASE_DATE "2026-12-07")
-set(TUBRIX_WEB_ROOT "https://tubrix.example.org" CACHE STRING
-    "Where the project's pages and screenshots are published (the metainfo links to them)")
+set(TUBRIX_HOMEPAGE "" CACHE STRING
+    "The project's home page; the metainfo and the package link to it when set")
+set(TUBRIX_RAW_URL "" CACHE STRING
+    "Where the repository's files are served as they are (a raw URL of it); when set, the metainfo's screenshot is docs/screenshots/play_cascade.png under it")
+set(TUBRIX_MAINTAINER "Tubrix developers <tubrix@users.noreply.github.com>")
 
 install(TARGETS tubrix RUNTIME DESTINATION lib/tubrix)
-install(PROGRAMS packaging/launcher.sh DESTINATION bin RENAME tubrix)
+install(PROGRAMS packaging/launcher.sh DESTINATION games RENAME tubrix)
 install(DIRECTORY images wavs mp3s DESTINATION share/tubrix)
 
 install(FILES packaging/org.tubrix.Tubrix.desktop DESTINATION share/applications)
-configure_file(packaging/org.tubrix.Tubrix.metainfo.xml.in
-               ${CMAKE_CURRENT_BINARY_DIR}/org.tubrix.Tubrix.metainfo.xml @ONLY)
+set(TUBRIX_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/org.tubrix.Tubrix.metainfo.xml)
+include(packaging/metainfo.cmake)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS packaging/changelog)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/org.tubrix.Tubrix.metainfo.xml
         DESTINATION share/metainfo)
 foreach(size 48 128 256)
@@ -20,18 +25,27 @@ foreach(size 48 128 256)
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME tubrix.png)
 endforeach()
 
-# Debian ships manual pages compressed, without a time stamp in the archive.
-add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz
-    COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/tubrix.6 > ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz
-    DEPENDS packaging/tubrix.6
-    VERBATIM)
-add_custom_target(tubrix_manual ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz)
+# Debian ships manual pages and changelogs compressed, without a time stamp in
+# the archive.
+foreach(page tubrix.6 changelog)
+    add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
+        COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} > ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
+        DEPENDS packaging/${page}
+        VERBATIM)
+endforeach()
+add_custom_target(tubrix_compressed_docs ALL
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz DESTINATION share/man/man6)
+install(FILES packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION share/doc/tubrix)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tubrix)
 set(CPACK_PACKAGE_VENDOR "The Tubrix developers")
-set(CPACK_PACKAGE_CONTACT "The Tubrix developers")
+set(CPACK_PACKAGE_CONTACT "${TUBRIX_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TUBRIX_MAINTAINER}")
+if(TUBRIX_HOMEPAGE)
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TUBRIX_HOMEPAGE}")
+endif()
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "falling-block puzzle where full rows send water through pipes")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -24,6 +24,8 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 SS = 4                      # supersampling factor: draw at 4x, downsample
 RATE = 44100
 MUSIC_NAME = "night_pipes.mp3"
+MENU_MUSIC_NAME = "menu.mp3"
+PLAY_MUSIC_NAME = "play.mp3"
 
 # ---------------------------------------------------------------- fonts
 
@@ -688,7 +690,8 @@ def instruction_screen():
     # keypad keys, and their stand-ins for keyboards without a keypad
     keys = [("4  6", "\u2190 \u2192", "move left / right"), ("7  9", "Z  X", "rotate left / right"),
             ("5", "\u2193", "drop faster"), ("", "\u2191", "rotate right"),
-            ("P", "", "pause"), ("Space", "", "start / resume"), ("Esc", "", "back to the menu"),
+            ("P", "", "pause"), ("Space", "", "start / resume"), ("Esc", "", "menu (in a game)"),
+            ("Esc", "", "quit (from here)"),
             ("TAB", "", "console"), ("F4", "", "quick start"), ("F11", "", "fullscreen")]
     y = 126
     for key, other, what in keys:
@@ -826,17 +829,39 @@ def pong_background():
     return art.final()
 
 
+# Pong draws each score with the game's default sans face (the font it asks
+# for is unknown to the system and falls back to it) at 33 pixels, the text's
+# top-left corner at these points of the scoreboard, in a light grey.
+SCORE_FONT = _first_font("DejaVuSans.ttf", "LiberationSans-Regular.ttf")
+SCORE_PIXELS = 33
+SCORE_ORIGINS = [(10, 36), (108, 36)]
+
+
+def score_ink_centre(origin):
+    """The middle of the ink of the digits 0 to 5 drawn at origin."""
+    f = font(SCORE_PIXELS, SCORE_FONT)
+    probe = Image.new("L", (SCORE_PIXELS * 2, SCORE_PIXELS * 2), 0)
+    d = ImageDraw.Draw(probe)
+    for digit in "012345":
+        d.text((0, 0), digit, font=f, fill=255, anchor="la")
+    box = probe.getbbox()
+    return origin[0] + (box[0] + box[2]) / 2, origin[1] + (box[1] + box[3]) / 2
+
+
 def pong_scoreboard():
     art = Art(200, 100)
-    b = (2, 2, 198, 98)
-    art.paint(b, lambda w, h: vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)]), 14)
-    bezel(art, b, 4, 14)
-    art.text(50, 20, "YOU", 15, LABEL, anchor="mm", shadow=0.5)
-    art.text(148, 20, "CPU", 15, LABEL, anchor="mm", shadow=0.5)
-    for x in (8, 106):
-        art.paint((x, 31, x + 86, 84), lambda w, h: vgrad(w, h, [(0, (196, 232, 240)), (1, (236, 250, 252))]), 7)
-        art.ring((x, 31, x + 86, 84), 1.5, (10, 30, 44, 255), 7)
-    art.paint((98, 36, 102, 80), metal_paint(), 2)
+    b = (1, 1, 199, 99)
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)]), 12)
+    bezel(art, b, 3.5, 12)
+    art.text(100, 17, "FIRST TO 5", 14, TEXT_DIM, anchor="mm", shadow=0.5)
+    # Dark windows under the light digits, each centred on its digit's ink,
+    # in a light rim that ends the dark all round; a label beside each.
+    for origin, label in zip(SCORE_ORIGINS, ("YOU", "CPU")):
+        cx, cy = score_ink_centre(origin)
+        w = (cx - 15.5, cy - 22, cx + 15.5, cy + 22)
+        art.paint(w, lambda w_, h_: vgrad(w_, h_, [(0, (2, 6, 12)), (1, (10, 24, 36))]), 6)
+        art.ring(w, 2, lambda w_, h_: vgrad(w_, h_, [(0, (214, 224, 234)), (1, (150, 164, 180))]), 6)
+        art.text(w[2] + 15, cy, label, 16, LABEL, anchor="lm", shadow=0.5)
     return art.final()
 
 
@@ -1150,9 +1175,10 @@ def pcm_bytes(left, right, peak_db):
     return out.tobytes()
 
 
-def wav_bytes(left, right, peak_db):
-    fade_ends(left)
-    fade_ends(right)
+def wav_bytes(left, right, peak_db, fade=True):
+    if fade:
+        fade_ends(left)
+        fade_ends(right)
     data = pcm_bytes(left, right, peak_db)
     fmt = struct.pack("<HHIIHH", 1, 2, RATE, RATE * 4, 4, 16)
     body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(data)) + data
@@ -1303,11 +1329,100 @@ def sound_crowd():
     return chans[0], chans[1]
 
 
+# Sounds of the falling shapes: short and soft, since a move or a turn can
+# come ten times a second for as long as a key is held.
+
+def sound_move():
+    """A soft wooden tick: a sideways step."""
+    n = seconds(0.055)
+    out = []
+    for i in range(n):
+        t = i / RATE
+        out.append(math.sin(2 * math.pi * 1040 * t) * math.exp(-t / 0.008)
+                   + 0.3 * math.sin(2 * math.pi * 2090 * t) * math.exp(-t / 0.004))
+    out = lowpass(out, 4000)
+    return out, [v * 0.9 for v in out]
+
+
+def sound_turn():
+    """A rounded two-step click that rises: a quarter turn."""
+    n = seconds(0.075)
+    out, ph = [], 0.0
+    for i in range(n):
+        t = i / RATE
+        f = 720 if t < 0.022 else 1080
+        ph += 2 * math.pi * f / RATE
+        u = t if t < 0.022 else t - 0.022
+        out.append(math.sin(ph) * math.exp(-u / 0.009) * (0.8 if t < 0.022 else 1.0))
+    out = lowpass(out, 3500)
+    return [v * 0.9 for v in out], out
+
+
+def sound_land():
+    """A muffled thud: the shape settles into the well."""
+    n = seconds(0.18)
+    rng = random.Random(31)
+    knock = lowpass(lowpass([rng.uniform(-1, 1) if i < seconds(0.012) else 0.0 for i in range(n)], 900), 900)
+    out, ph = [], 0.0
+    for i in range(n):
+        t = i / RATE
+        ph += 2 * math.pi * (85 + 110 * math.exp(-t / 0.025)) / RATE
+        out.append(math.sin(ph) * math.exp(-t / 0.045) + 1.6 * knock[i])
+    return out, out[:]
+
+
+def bell(f, n, decay):
+    """A glassy bell: a fundamental and a bright, quicker inharmonic partial."""
+    out = []
+    for i in range(n):
+        t = i / RATE
+        out.append(min(1.0, t / 0.002) * (math.sin(2 * math.pi * f * t) * math.exp(-t / decay)
+                                          + 0.25 * math.sin(2 * math.pi * 2.76 * f * t) * math.exp(-t / (decay / 4))))
+    return out
+
+
+def sound_row():
+    """Two rising chimes, a fifth apart: a row is full."""
+    n = seconds(0.6)
+    left, right = [0.0] * n, [0.0] * n
+    for k, (f, at) in enumerate([(784.0, 0.0), (1174.7, 0.07)]):
+        start = seconds(at)
+        b = bell(f, n - start, 0.16)
+        pan = 0.35 + 0.3 * k
+        for i, v in enumerate(b):
+            left[start + i] += v * (1 - pan)
+            right[start + i] += v * pan
+    return lowpass(left, 6000), lowpass(right, 6000)
+
+
+def sound_lost():
+    """Three soft falling notes, the last one held and fading: the game is over."""
+    n = seconds(1.5)
+    left, right = [0.0] * n, [0.0] * n
+    for k, (midi, at, hold) in enumerate([(69, 0.0, 0.22), (65, 0.24, 0.22), (62, 0.48, 0.75)]):
+        f = 440.0 * 2 ** ((midi - 69) / 12.0)
+        start = seconds(at)
+        ph = 0.0
+        for i in range(n - start):
+            t = i / RATE
+            env = min(1.0, t / 0.02) * (1.0 if t < hold else math.exp(-(t - hold) / 0.09))
+            env *= math.exp(-t / 0.8)
+            ph += 2 * math.pi * f * (1 + 0.006 * math.sin(2 * math.pi * 5 * t) * min(1.0, t / 0.3)) / RATE
+            v = env * (math.sin(ph) + 0.3 * math.sin(2 * ph) + 0.12 * math.sin(3 * ph))
+            pan = 0.4 + 0.1 * k
+            left[start + i] += v * (1 - pan)
+            right[start + i] += v * pan
+    return lowpass(left, 2500), lowpass(right, 2500)
+
+
 def make_sounds(outdir):
     wavdir = os.path.join(outdir, "wavs")
     os.makedirs(wavdir, exist_ok=True)
     for name, fn, peak in [("bonus.wav", sound_bonus, -7.0), ("ghost.wav", sound_ghost, -4.0),
-                           ("pongbounce.wav", sound_pongbounce, -3.0), ("crowd.wav", sound_crowd, -3.0)]:
+                           ("pongbounce.wav", sound_pongbounce, -3.0), ("crowd.wav", sound_crowd, -3.0),
+                           ("move.wav", sound_move, -16.0), ("turn.wav", sound_turn, -16.0),
+                           ("land.wav", sound_land, -9.0), ("row.wav", sound_row, -9.0),
+                           ("lost.wav", sound_lost, -7.0)]:
         left, right = fn()
         with open(os.path.join(wavdir, name), "wb") as f:
             f.write(wav_bytes(left, right, peak))
@@ -1520,23 +1635,228 @@ def render_music():
     return L, R
 
 
+# ---------------------------------------------------------------- looping tunes
+# The menu's and the play screen's music play over and over, so each is a
+# whole number of bars rendered round a circle: a note or an echo that rings
+# past the last bar goes on at the first, and the last sample leads into the
+# first as any two neighbours do. They are encoded with lame's gapless info
+# (encoder delay and padding in its info frame), which the mixer's MP3
+# decoder uses to give back exactly the rendered samples, so the seam is as
+# smooth as the rest. Nothing fades at either end.
+
+def add_looped(buf, start, samples, gain):
+    """add_into, wrapping what runs past the end round to the beginning."""
+    n = len(buf)
+    start %= n
+    done = 0
+    while done < len(samples):
+        take = min(n - start, len(samples) - done)
+        add_into(buf, start, samples[done:done + take], gain)
+        done += take
+        start = 0
+
+
+def looped_delay(left, right, delay, feedback, mix_):
+    """stereo_delay of an endless loop: run over two turns, keep the second,
+    whose echoes carry on from the end of the first."""
+    n = len(left)
+    l2, r2 = stereo_delay(left + left, right + right, delay, feedback, mix_)
+    return l2[n:], r2[n:]
+
+
+_voice_cache = {}
+
+
+def voice(kind, midi, seconds_):
+    """One note of the looping tunes' instruments, cached by its arguments."""
+    key = (kind, midi, seconds_)
+    if key in _voice_cache:
+        return _voice_cache[key]
+    f = hz(midi)
+    w = 2 * math.pi * f / RATE
+    if kind == "glass":          # a soft mallet on glass: sine with a quick bright partial
+        n = seconds(seconds_)
+        out = [min(1.0, i / 90) * (math.sin(w * i) * math.exp(-i / (RATE * 0.55))
+                                   + 0.18 * math.sin(4.0 * w * i) * math.exp(-i / (RATE * 0.09)))
+               for i in range(n)]
+    elif kind == "flute":        # breathy sine with a slow vibrato
+        n = seconds(seconds_ + 0.3)
+        rng = random.Random(midi)
+        breath = lowpass([rng.uniform(-1, 1) for _ in range(n)], 1800)
+        hold = seconds(seconds_)
+        out, ph = [], 0.0
+        for i in range(n):
+            t = i / RATE
+            ph += w * (1 + 0.005 * math.sin(2 * math.pi * 4.6 * t) * min(1.0, t / 0.4))
+            e = min(1.0, t / 0.08) * (1.0 if i < hold else math.exp(-(i - hold) / (RATE * 0.07)))
+            out.append(e * (math.sin(ph) + 0.08 * math.sin(2 * ph) + 0.05 * breath[i]))
+    elif kind == "warm":         # a slow-swelling pad of two detuned soft triangles
+        n = seconds(seconds_ + 1.2)
+        hold = seconds(seconds_)
+        out = []
+        for i in range(n):
+            t = i / RATE
+            e = min(1.0, t / 0.9) * (1.0 if i < hold else math.exp(-(i - hold) / (RATE * 0.35)))
+            a = (2 / math.pi) * math.asin(math.sin(w * 1.003 * i))
+            b = (2 / math.pi) * math.asin(math.sin(w * 0.997 * i + 1.3))
+            out.append(e * 0.5 * (a + b))
+        out = lowpass(lowpass(out, 1500), 1500)
+    elif kind == "sub":          # round bass
+        n = seconds(seconds_ + 0.15)
+        hold = seconds(seconds_)
+        out = [min(1.0, i / 300) * (1.0 if i < hold else math.exp(-(i - hold) / (RATE * 0.04)))
+               * (math.sin(w * i) + 0.15 * math.sin(2 * w * i)) for i in range(n)]
+    elif kind == "pluck":        # plucked string (Karplus-Strong) from seeded noise
+        n = seconds(seconds_)
+        # the averaging step delays by half a sample, so the loop is half a
+        # sample shorter; its fraction is read between two samples
+        d = RATE / f - 0.5
+        p = int(d)
+        fr = d - p
+        rng = random.Random(1000 + midi)
+        out = lowpass([rng.uniform(-1, 1) for _ in range(p + 2)], 3000)
+        for i in range(p + 2, n):
+            a = (1 - fr) * out[i - p] + fr * out[i - p - 1]
+            b = (1 - fr) * out[i - p - 1] + fr * out[i - p - 2]
+            out.append(0.498 * (a + b))
+        out = lowpass([v * min(1.0, i / 40) for i, v in enumerate(out[:n])], 2600)
+    elif kind == "thump":        # a soft low drum
+        n = seconds(0.3)
+        out, ph = [], 0.0
+        for i in range(n):
+            t = i / RATE
+            ph += 2 * math.pi * (52 + 55 * math.exp(-t / 0.025)) / RATE
+            out.append(math.exp(-t / 0.08) * min(1.0, t / 0.003) * math.sin(ph))
+    elif kind == "brush":        # a brushed hat: filtered noise
+        rng = random.Random(77 + midi)
+        n = seconds(0.09)
+        raw = bandpass([rng.uniform(-1, 1) for _ in range(n)], 6500, 0.9)
+        out = [v * math.exp(-i / (RATE * 0.02)) * min(1.0, i / 80) for i, v in enumerate(raw)]
+    fade = seconds(0.005)     # every voice ends at rest, whatever its decay
+    for i in range(1, fade + 1):
+        out[-i] *= 0.5 - 0.5 * math.cos(math.pi * (i - 1) / fade)
+    _voice_cache[key] = out
+    return out
+
+
+def pan_into(L, R, at, samples, gain, pan):
+    add_looped(L, seconds(at), samples, gain * (1 - pan))
+    add_looped(R, seconds(at), samples, gain * pan)
+
+
+# The menu: G major at 72 beats a minute, 16 bars (53.3 s); glass mallets,
+# a warm pad, a round bass and, in the second half, a flute.
+MENU_BEAT = 60.0 / 72
+MENU_CHORDS = {  # bass, pad voicing
+    "G": (43, [59, 62, 66, 69]), "Em": (40, [59, 62, 66, 67]), "C": (36, [59, 64, 67, 71]),
+    "D": (38, [57, 62, 66, 69]), "Am": (45, [60, 64, 67, 69]), "Bm": (47, [57, 62, 66, 69]),
+    "Dsus": (38, [57, 62, 67, 69]),
+}
+MENU_SONG = ["G", "Em", "C", "D", "G", "Em", "Am", "D", "C", "Bm", "Em", "G", "C", "Am", "Dsus", "D"]
+MENU_MALLET = [(0, 0), (1.5, 2), (3, 1), (4, 3), (5.5, 2), (7, 1)]   # (quaver, chord tone)
+MENU_FLUTE = [  # (bar, beat, beats, midi)
+    (8, 0, 3, 76), (8, 3, 1, 74), (9, 0, 2, 74), (9, 2, 2, 71),
+    (10, 0, 3, 71), (10, 3, 1, 74), (11, 0, 4, 74),
+    (12, 0, 2, 76), (12, 2, 1, 79), (12, 3, 1, 76), (13, 0, 3, 72), (13, 3, 1, 71),
+    (14, 0, 2, 69), (14, 2, 2, 67), (15, 0, 4, 66),
+]
+
+
+def render_menu_tune():
+    beat = MENU_BEAT
+    bar = 4 * beat
+    n = seconds(len(MENU_SONG) * bar)
+    L, R = array("d", bytes(8 * n)), array("d", bytes(8 * n))
+    fxL, fxR = array("d", bytes(8 * n)), array("d", bytes(8 * n))
+    for b, name in enumerate(MENU_SONG):
+        root, voicing = MENU_CHORDS[name]
+        t0 = b * bar
+        for k, m in enumerate(voicing):
+            pan_into(L, R, t0, voice("warm", m, bar), 0.10, 0.25 + 0.5 * k / 3)
+        pan_into(L, R, t0, voice("sub", root, 2.5 * beat), 0.34, 0.5)
+        pan_into(L, R, t0 + 3 * beat, voice("sub", root + 7, 0.9 * beat), 0.22, 0.5)
+        tones = sorted(voicing)
+        for q, tone in MENU_MALLET:
+            m = tones[tone] + 12
+            v = voice("glass", m, 2.0)
+            pan = 0.3 if q % 2 == 0 else 0.7
+            pan_into(L, R, t0 + q * beat / 2, v, 0.10, pan)
+            add_looped(fxL, seconds(t0 + q * beat / 2), v, 0.05)
+    for b, at, beats, m in MENU_FLUTE:
+        v = voice("flute", m, beats * beat * 0.95)
+        t = b * bar + at * beat
+        pan_into(L, R, t, v, 0.17, 0.55)
+        add_looped(fxR, seconds(t), v, 0.07)
+    fxL, fxR = looped_delay(fxL, fxR, 0.75 * beat, 0.4, 1.0)
+    return (array("d", [a + b for a, b in zip(L, fxL)]), array("d", [a + b for a, b in zip(R, fxR)]))
+
+
+# The play screen: A minor at 100 beats a minute, 20 bars (48 s); plucked
+# strings in a steady quaver pattern, a pad, bass, a soft drum and brushes:
+# a pulse to play along to that stays out of the way.
+PLAY_BEAT = 60.0 / 100
+PLAY_CHORDS = {
+    "Am": (45, [57, 60, 64, 67]), "F": (41, [57, 60, 64, 65]), "C": (48, [55, 60, 64, 67]),
+    "G": (43, [55, 59, 62, 67]), "Dm": (50, [57, 62, 65, 69]), "E": (40, [56, 59, 64, 68]),
+    "Em": (40, [55, 59, 64, 67]),
+}
+PLAY_SONG = ["Am", "F", "C", "G", "Am", "F", "C", "G", "Dm", "Am", "F", "G",
+             "Dm", "Am", "F", "E", "Am", "F", "Em", "E"]
+PLAY_PLUCKS = [0, 2, 1, 3, 2, 1, 3, 2]   # chord tone of each quaver
+
+
+def render_play_tune():
+    beat = PLAY_BEAT
+    bar = 4 * beat
+    n = seconds(len(PLAY_SONG) * bar)
+    L, R = array("d", bytes(8 * n)), array("d", bytes(8 * n))
+    fxL, fxR = array("d", bytes(8 * n)), array("d", bytes(8 * n))
+    for b, name in enumerate(PLAY_SONG):
+        root, voicing = PLAY_CHORDS[name]
+        t0 = b * bar
+        for k, m in enumerate(voicing):
+            pan_into(L, R, t0, voice("warm", m, bar), 0.07, 0.3 + 0.4 * k / 3)
+        for half in range(2):
+            pan_into(L, R, t0 + half * 2 * beat, voice("sub", root - 12 if root >= 48 else root, 1.4 * beat), 0.30, 0.5)
+            pan_into(L, R, t0 + (half * 2 + 1.5) * beat, voice("sub", root + 12 if root < 48 else root, 0.4 * beat), 0.16, 0.5)
+        tones = sorted(voicing)
+        for q, tone in enumerate(PLAY_PLUCKS):
+            v = voice("pluck", tones[tone] + 12, 1.2)
+            pan = 0.3 + 0.4 * (q % 2)
+            g = 0.14 if q % 4 == 0 else 0.11
+            pan_into(L, R, t0 + q * beat / 2, v, g, pan)
+            add_looped(fxR, seconds(t0 + q * beat / 2), v, g * 0.4)
+        for k in (0, 2):
+            pan_into(L, R, t0 + k * beat, voice("thump", 0, 0), 0.22, 0.5)
+        for q in range(8):
+            pan_into(L, R, t0 + q * beat / 2, voice("brush", q % 2, 0), 0.035 if q % 2 else 0.02, 0.62)
+    fxL, fxR = looped_delay(fxL, fxR, 0.75 * beat, 0.35, 1.0)
+    return (array("d", [a + b for a, b in zip(L, fxL)]), array("d", [a + b for a, b in zip(R, fxR)]))
+
+
 def make_music(outdir):
     mp3dir = os.path.join(outdir, "mp3s")
     os.makedirs(mp3dir, exist_ok=True)
     lame = shutil.which("lame")
     if not lame:
         sys.exit("make_assets: lame is not installed (apt-get install lame)")
-    L, R = render_music()
     tmp = tempfile.mkdtemp(prefix="tubrix-music-")
     try:
-        wav = os.path.join(tmp, "music.wav")
-        mp3 = os.path.join(tmp, "music.mp3")
-        with open(wav, "wb") as f:
-            f.write(wav_bytes(L, R, -1.5))
-        # constant 128 kbit/s joint stereo; no tags beyond lame's own info frame
-        subprocess.run([lame, "--quiet", "--noreplaygain", "-b", "128", "--cbr", "-m", "j", "-q", "2",
-                        wav, mp3], check=True)
-        shutil.copyfile(mp3, os.path.join(mp3dir, MUSIC_NAME))
+        # the loops are not faded; the play tune's steadier pulse is louder
+        # at the same peak, so it peaks lower to sound as loud as the menu's
+        for name, render, peak, fade in [(MUSIC_NAME, render_music, -1.5, True),
+                                         (MENU_MUSIC_NAME, render_menu_tune, -1.5, False),
+                                         (PLAY_MUSIC_NAME, render_play_tune, -3.5, False)]:
+            L, R = render()
+            wav = os.path.join(tmp, "music.wav")
+            mp3 = os.path.join(tmp, "music.mp3")
+            with open(wav, "wb") as f:
+                f.write(wav_bytes(L, R, peak, fade))
+            # constant 128 kbit/s joint stereo; no tags beyond lame's own info
+            # frame, which also carries the gapless lengths
+            subprocess.run([lame, "--quiet", "--noreplaygain", "-b", "128", "--cbr", "-m", "j", "-q", "2",
+                            wav, mp3], check=True)
+            shutil.copyfile(mp3, os.path.join(mp3dir, name))
     finally:
         shutil.rmtree(tmp)
 
@@ -1548,6 +1868,7 @@ def make_music(outdir):
 MARKER = (0x64, 0x50, 0xE1)
 # The score lists' grey: light, so that it reads on the dark well.
 LIST_GREY = (0xD0, 0xD0, 0xD0, 255)
+SCORE_GREY = (0xE0, 0xE0, 0xE0, 255)
 
 
 def frame_of(im, frames, cols, rows, f):
@@ -1683,8 +2004,8 @@ def sheet_pong(im):
     sc = blank_screen()
     blit(sc, im["pong_background.png"], 367, 0)
     blit(sc, im["pong_scoreboard.png"], 298, 500)
-    sheet_text(sc, 308, 536, "3", 33, (0, 0, 0, 255), SHEET_FONT)
-    sheet_text(sc, 406, 536, "4", 33, (0, 0, 0, 255), SHEET_FONT)
+    sheet_text(sc, 308, 536, "3", SCORE_PIXELS, SCORE_GREY, SCORE_FONT)
+    sheet_text(sc, 406, 536, "4", SCORE_PIXELS, SCORE_GREY, SCORE_FONT)
     blit(sc, im["paddle.png"], 10, 240)
     blit(sc, im["paddle.png"], 689, 300)   # the field is wider than the window
     blit(sc, frame_of(im["pongball-2-2-1.png"], 2, 2, 1, 0), 200, 200)

@@ -8,13 +8,19 @@
 3. Every pipe frame is open exactly on the sides its form and rotation
    give, and its channel meets the tile edge so that neighbours join.
 4. Sounds are 16-bit stereo 44.1 kHz PCM with "fmt " then "data" only,
-   peak below -1 dBFS and silent first and last samples; the music is a
-   45-60 s stereo 44.1 kHz MP3 at 128 kbit/s.
+   peak below -1 dBFS and silent first and last samples, and the falling
+   shapes' sounds short and soft; the music is 45-60 s stereo 44.1 kHz MP3
+   at 128 kbit/s, and the two looping tunes decode (with libmpg123, as the
+   mixer does) to exactly their rendered length and join end to start with
+   no step, fade or gap.
 
 Usage: test_assets.py [repository root] [unittest names, e.g. PipeFrames]
 Exit status 77 (a skip for CTest) when Pillow or lame is missing.
 """
 
+import ctypes
+import ctypes.util
+import math
 import os
 import shutil
 import struct
@@ -23,6 +29,7 @@ import sys
 import tempfile
 import time
 import unittest
+from array import array
 
 try:
     from PIL import Image
@@ -211,8 +218,55 @@ def read_chunks(data):
     return chunks, pos
 
 
+def dbfs(level):
+    return 32768 * 10 ** (level / 20.0)
+
+
+def decode_mp3(path):
+    """Left and right samples as the game's mixer gets them: libmpg123, which
+    trims lame's encoder delay and padding. None without the library."""
+    try:
+        lib = ctypes.CDLL(ctypes.util.find_library("mpg123") or "libmpg123.so.0")
+    except OSError:
+        return None
+    lib.mpg123_new.restype = ctypes.c_void_p
+    lib.mpg123_new.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
+    lib.mpg123_close.argtypes = lib.mpg123_delete.argtypes = [ctypes.c_void_p]
+    lib.mpg123_open.argtypes = [ctypes.c_void_p, ctypes.c_char_p]
+    lib.mpg123_read.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_size_t, ctypes.POINTER(ctypes.c_size_t)]
+    lib.mpg123_init()
+    handle = lib.mpg123_new(None, None)
+    if lib.mpg123_open(handle, path.encode()) != 0:
+        raise AssertionError("mpg123 cannot open " + path)
+    pcm, block, got = bytearray(), ctypes.create_string_buffer(1 << 16), ctypes.c_size_t()
+    ok, need_more, new_format, done = 0, -10, -11, -12
+    while True:
+        result = lib.mpg123_read(handle, block, len(block), ctypes.byref(got))
+        pcm += block.raw[:got.value]
+        if result not in (ok, need_more, new_format):
+            break
+    lib.mpg123_close(handle)
+    lib.mpg123_delete(handle)
+    if result != done:
+        raise AssertionError("mpg123 stopped with %d" % result)
+    samples = array("h")
+    samples.frombytes(bytes(pcm))
+    if sys.byteorder == "big":
+        samples.byteswap()
+    return samples[0::2], samples[1::2]
+
+
+def rms(samples):
+    return math.sqrt(sum(v * v for v in samples) / len(samples))
+
+
 class Sounds(unittest.TestCase):
     LIMIT = int(32767 * 10 ** (-1 / 20.0))    # -1 dBFS
+    # The falling shapes' sounds: the longest each may last, and for the two
+    # that repeat ten times a second while a key is held, the loudest average
+    # level: over before the next one starts, and quiet.
+    LONGEST = {"move.wav": 0.1, "turn.wav": 0.1, "land.wav": 0.3, "row.wav": 0.8, "lost.wav": 2.0}
+    SOFT = {"move.wav": -26, "turn.wav": -26}
 
     def test_wave_files(self):
         for e in read_manifest():
@@ -235,11 +289,20 @@ class Sounds(unittest.TestCase):
                 self.assertGreater(max(abs(v) for v in samples), 3000, "not silent")
                 edges = samples[:8] + samples[-8:]
                 self.assertLess(max(abs(v) for v in edges), 200, "faded in and out, no click")
+                name = os.path.basename(e[0])
+                if name in self.LONGEST:
+                    self.assertLessEqual(len(samples) / 2 / 44100.0, self.LONGEST[name])
+                if name in self.SOFT:
+                    self.assertLess(rms(samples), dbfs(self.SOFT[name]), "soft enough to repeat")
 
     def test_music(self):
-        mp3s = [e[0] for e in read_manifest() if e[1] == "mp3"]
-        self.assertEqual(len(mp3s), 1)
-        data = read_bytes(os.path.join(ROOT, mp3s[0]))
+        for e in read_manifest():
+            if e[1] == "mp3":
+                with self.subTest(path=e[0]):
+                    self.check_mp3_stream(e[0])
+
+    def check_mp3_stream(self, path):
+        data = read_bytes(os.path.join(ROOT, path))
         self.assertNotEqual(data[:3], b"ID3", "no tags")
         rates = [[0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320]]
         pos, frames, bitrates = 0, 0, set()
@@ -257,6 +320,30 @@ class Sounds(unittest.TestCase):
         self.assertEqual(pos, len(data), "whole frames to the end")
         self.assertEqual(bitrates, {128})
         self.assertTrue(45 <= frames * 1152 / 44100.0 <= 60, "%.1f s long" % (frames * 1152 / 44100.0))
+
+    def test_loops_join_without_a_seam(self):
+        loops = [e for e in read_manifest() if e[1:3] == ["mp3", "loop"]]
+        self.assertEqual(len(loops), 2)
+        for e in loops:
+            decoded = decode_mp3(os.path.join(ROOT, e[0]))
+            if decoded is None:
+                self.skipTest("libmpg123 is not installed")
+            with self.subTest(path=e[0]):
+                # without the gapless trim the decoder would add over 1,100 frames
+                self.assertEqual(len(decoded[0]), int(e[3]), "exactly the rendered frames")
+                second = 44100 // 2
+                for side in decoded:
+                    self.assertLess(max(max(side), -min(side)), dbfs(-1), "peaks below -1 dBFS")
+                    level = rms(side)
+                    self.assertTrue(dbfs(-24) < level < dbfs(-10), "a calm, steady level")
+                    # no fade or gap at the seam: the half seconds either side
+                    # are about as loud as the whole
+                    self.assertGreater(rms(side[-second:] + side[:second]), level / 2)
+                    # the step from the last sample to the first is an ordinary
+                    # one: at least one step in a thousand inside is as large
+                    seam = abs(side[-1] - side[0])
+                    larger = sum(1 for a, b in zip(side, side[1:]) if abs(b - a) >= seam)
+                    self.assertGreater(larger, len(side) // 1000, "seam step %d" % seam)
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -16,6 +17,7 @@ namespace {
 // Set when the sound device would not open: the run goes on silent, and the
 // device is neither tried nor reported again until ReleaseAllWaves.
 bool g_soundDeviceMissing = false;
+int g_effectsVolume = kVolumeStepsFull;
 
 const char* const kWaveDirectory = "./wavs/";
 constexpr int kPercentFull = 100;
@@ -147,6 +149,29 @@ std::vector<int16_t> ConvertToDeviceFormat(const WaveFormat& format,
     return out;
 }
 
+int VolumeStepAttenuation(int step) {
+    if (step <= 0) {
+        return platform::SoundBuffer::kVolumeMin;
+    }
+    if (step >= kVolumeStepsFull) {
+        return 0;
+    }
+    constexpr double kPerHalving = -1000.0;
+    return static_cast<int>(
+        std::lround(kPerHalving * std::log2(static_cast<double>(kVolumeStepsFull) / step)));
+}
+
+void SetEffectsVolume(int step) {
+    g_effectsVolume = std::clamp(step, 0, kVolumeStepsFull);
+    if (g_effectsVolume == 0) {
+        platform::StopAllSounds();
+    }
+}
+
+int GetEffectsVolume() {
+    return g_effectsVolume;
+}
+
 void InitDirectSound() {
     if (g_soundDeviceMissing) {
         return;
@@ -158,6 +183,10 @@ void InitDirectSound() {
         return;
     }
     g_pDirectSound = std::move(device);
+}
+
+bool SoundDeviceMissing() {
+    return g_soundDeviceMissing;
 }
 
 void ReleaseAllWaves() {
@@ -240,10 +269,20 @@ void C_Wave::Play(int32_t volume) {
         Report(__LINE__, 0, "DirectSound not initialized!");
         return;
     }
+    if (g_effectsVolume == 0) {
+        return;
+    }
     // Wide enough that no percentage overflows; anything out of int's range is refused.
     const int64_t attenuation =
         (static_cast<int64_t>(kPercentFull) - volume) * kAttenuationPerPercent;
-    const int clamped = static_cast<int>(std::clamp<int64_t>(attenuation, INT_MIN, INT_MAX));
+    int clamped = static_cast<int>(std::clamp<int64_t>(attenuation, INT_MIN, INT_MAX));
+    // Only a volume the wave's own law accepts is lowered further: one it
+    // refuses stays refused whatever the effects volume.
+    if (clamped >= platform::SoundBuffer::kVolumeMin &&
+        clamped <= platform::SoundBuffer::kVolumeMax) {
+        clamped = std::max(clamped + VolumeStepAttenuation(g_effectsVolume),
+                           platform::SoundBuffer::kVolumeMin);
+    }
     if (!target->SetVolume(clamped)) {
         Report(__LINE__, E_INVALIDARG, "Problem setting volume");
     }

@@ -44,8 +44,9 @@ public:
     // nothing (the owner does). Where the sound device would not open, a
     // readable sound loads without a buffer.
     bool Load();
-    // Rewinds and plays once at `volume` percent (100 full, 0 at -30 dB);
-    // silent, without a report, where the sound device would not open.
+    // Rewinds and plays once at `volume` percent (100 full, 0 at -30 dB),
+    // lowered by the effects volume; silent, without a report, where the
+    // sound device would not open, and at an effects volume of 0.
     void Play(int32_t volume);
     void Stop();
 
@@ -73,6 +74,24 @@ extern std::map<std::string, std::unique_ptr<platform::SoundBuffer>> g_waveCache
 // Opens the sound device, reporting a failure; after a failure it neither
 // tries nor reports again until ReleaseAllWaves.
 void InitDirectSound();
+// True from a failed InitDirectSound until ReleaseAllWaves: every sound of
+// the run is then silent, and only that one failure was reported.
+bool SoundDeviceMissing();
 // Releases every shared buffer, then the sound device, and forgets a device
 // that would not open. Called once at shutdown.
 void ReleaseAllWaves();
+
+// The player's volumes, for effects and for music, are steps from 0 to 10.
+constexpr int kVolumeStepsFull = 10;
+
+// The attenuation of a volume step, in hundredths of a decibel: 0 at step 10,
+// and 10 dB less at every halving of the step, which is heard as half as
+// loud (step 5 is -10 dB, step 1 about -33 dB). Step 0 is the least the
+// mixer takes, but a step of 0 plays nothing at all.
+int VolumeStepAttenuation(int step);
+
+// The effects volume, clamped to 0..10 (10 at start): every wave plays its
+// own attenuation lowered by the step's. At 0 no wave starts, and any
+// sounding stops.
+void SetEffectsVolume(int step);
+int GetEffectsVolume();

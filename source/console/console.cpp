@@ -20,10 +20,6 @@ constexpr char kFontFace[] = "HE_TERMINAL";
 constexpr int kFontSize = 9;
 constexpr uint32_t kFontColour = 0x321E1E1E;
 constexpr char kBackdropPicture[] = "console_top.png";
-constexpr uint32_t kBackdropColour = 0x64FAFFFF;
-constexpr uint32_t kInputBarColour = 0xC8000000;
-constexpr uint32_t kInputColour = 0xFFFFFFFF;
-constexpr uint32_t kLineColour = 0xFF000000;
 constexpr int kTextLeft = 13;
 constexpr int kLineCapacity = 40;
 // The gap between the slid-down area and the input bar, as a share of a line.
@@ -99,6 +95,11 @@ HRESULT C_Console::Init() {
 void C_Console::AddLine(std::string text) {
     std::lock_guard<std::mutex> guard(linesLock);
     lines.push_front(std::move(text));
+    // Here rather than in Update: frames stop while the window is inactive,
+    // and the network handler prints on regardless.
+    if (lines.size() > static_cast<std::size_t>(kLineCapacity)) {
+        lines.pop_back();
+    }
 }
 
 std::list<std::string> C_Console::GetLines() const {
@@ -248,12 +249,6 @@ void C_Console::ExecuteCommand() {
 }
 
 HRESULT C_Console::Update() {
-    {
-        std::lock_guard<std::mutex> guard(linesLock);
-        while (static_cast<int>(lines.size()) > height / lineHeight) {
-            lines.pop_back();
-        }
-    }
     if (open != 0 && offset < height) {
         offset += kSlideStep;
         if (offset > height) {

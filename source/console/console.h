@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <list>
 #include <memory>
@@ -25,7 +26,8 @@ public:
     // Clears the flags, makes the font and the backdrop, and prints the
     // banner. Always S_OK: a font or picture that fails reports itself.
     HRESULT Init();
-    // Safe from any thread; the line list is trimmed by the next Update.
+    // Safe from any thread; the oldest line goes once there are more than
+    // the open console shows.
     void AddLine(std::string text);
     // One typed byte; everything but TAB is ignored while the console is closed.
     // The bytes of a UTF-8 character join the input only once all have come
@@ -36,7 +38,7 @@ public:
     void OnKeyDown(int key);
     // Runs the input line as a command and echoes its reply; the caller empties it.
     void ExecuteCommand();
-    // Trims the line list and moves the slide one step.
+    // Moves the slide one step.
     HRESULT Update();
     // The backdrop, the input bar and text, and the lines that fit above it,
     // oldest at the top; nothing while closed and fully slid away.
@@ -64,6 +66,14 @@ public:
     static constexpr std::size_t kMaxInputBytes = 1000;
     // How many lines run before Up and Down can recall, for this run only.
     static constexpr std::size_t kHistorySize = 32;
+
+    // The backdrop's tint is opaque enough that the black lines stay readable
+    // even over a black screen; the input bar darkens whatever lies under the
+    // white input text.
+    static constexpr uint32_t kBackdropColour = 0x80FAFFFF;
+    static constexpr uint32_t kLineColour = 0xFF000000;
+    static constexpr uint32_t kInputBarColour = 0xC8000000;
+    static constexpr uint32_t kInputColour = 0xFFFFFFFF;
 
 private:
     void AppendByte(unsigned char byte);

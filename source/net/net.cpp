@@ -88,11 +88,16 @@ uint16_t C_Net::GetHostPort() const {
 void C_Net::OnEvent(const platform::SessionEvent& event) {
     if (checksPeers && event.kind == platform::SessionEvent::Kind::Received) {
         // A peer says hello once, with our application's GUID; anything
-        // else is not a player of ours.
+        // else is not a player of ours. Only that hello earns the seat; a peer
+        // that never sends one is given up by the session.
         C_Hello hello;
         if (event.sequence != 0 || !C_Hello::Decode(event.data, hello) ||
             hello.guid != kApplicationGuid) {
             peer->Drop(event.peer);
+        } else {
+            // False when another player took the seat first; the session has
+            // then turned this one away.
+            peer->Admit(event.peer);
         }
     }
     ++messages;

@@ -40,6 +40,12 @@ int MixerVolume(int hundredthsOfDecibel) {
     return volume > MIX_MAX_VOLUME ? MIX_MAX_VOLUME : static_cast<int>(volume);
 }
 
+void StopAllSounds() {
+    if (g_deviceOpen) {
+        Mix_HaltChannel(-1);
+    }
+}
+
 SoundDevice::~SoundDevice() {
     if (!open) {
         return;

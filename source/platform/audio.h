@@ -85,4 +85,7 @@ private:
 // decibel: 0 is full volume, every -2000 divides the amplitude by ten.
 int MixerVolume(int hundredthsOfDecibel);
 
+// Stops every sound buffer of the open device; nothing without one.
+void StopAllSounds();
+
 }  // namespace platform

@@ -3,6 +3,10 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
+
+#include "platform/audio.h"
+
 namespace platform {
 
 struct Music::Impl {
@@ -18,12 +22,17 @@ namespace {
 Music::Impl* g_openTunes = nullptr;
 // The tune last started; it is the one playing while the channel plays.
 const Music::Impl* g_lastStarted = nullptr;
+int g_musicAttenuation = 0;
+
+bool DeviceOpen() {
+    return Mix_QuerySpec(nullptr, nullptr, nullptr) != 0;
+}
 
 }  // namespace
 
 std::unique_ptr<Music> Music::Open(const std::string& path, std::string* error) {
     // The mixer decodes for the device's format, so it must be open first.
-    if (Mix_QuerySpec(nullptr, nullptr, nullptr) == 0) {
+    if (!DeviceOpen()) {
         *error = "the sound device is closed";
         return nullptr;
     }
@@ -68,12 +77,23 @@ bool Music::Live() const {
 }
 
 bool Music::Play() {
+    return Start(0);
+}
+
+bool Music::PlayLooping() {
+    return Start(-1);
+}
+
+bool Music::Start(int loops) {
     if (!Live()) {
         return false;
     }
+    // A volume set while no device was open reached no mixer.
+    Mix_VolumeMusic(MixerVolume(g_musicAttenuation));
     // The one music channel: starting halts what it played, so a tune never
-    // plays twice over itself.
-    if (Mix_PlayMusic(impl->native, 0) != 0) {
+    // plays twice over itself. Looping, the decoder seeks back to the first
+    // sample as it reaches the last, so the seam is as smooth as the tune.
+    if (Mix_PlayMusic(impl->native, loops) != 0) {
         return false;
     }
     g_lastStarted = impl.get();
@@ -99,7 +119,25 @@ double Music::Position() const {
 }
 
 bool MusicPlaying() {
-    return Mix_QuerySpec(nullptr, nullptr, nullptr) != 0 && Mix_PlayingMusic() != 0;
+    return DeviceOpen() && Mix_PlayingMusic() != 0;
+}
+
+void SetMusicAttenuation(int hundredthsOfDecibel) {
+    g_musicAttenuation =
+        std::clamp(hundredthsOfDecibel, SoundBuffer::kVolumeMin, SoundBuffer::kVolumeMax);
+    if (DeviceOpen()) {
+        Mix_VolumeMusic(MixerVolume(g_musicAttenuation));
+    }
+}
+
+int MusicMixerVolume() {
+    return Mix_VolumeMusic(-1);
+}
+
+void StopMusic() {
+    if (DeviceOpen()) {
+        Mix_HaltMusic();
+    }
 }
 
 void CloseAllMusic() {

@@ -1,20 +1,19 @@
 #include "platform/prompt.h"
 
 #include <SDL.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <mutex>
-#include <sstream>
+#include <new>
+#include <string>
 #include <thread>
 
 #include "platform/sdlaccess.h"
@@ -64,28 +63,53 @@ void WatchQuitSignal(int signal, struct sigaction* previous) {
     sigaction(signal, &counting, nullptr);
 }
 
-// Ends every process this one started. While a box is open that is the box:
-// SDL shows it from a child process and waits for that process to end.
-void EndChildProcesses() {
-    const pid_t self = getpid();
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::ifstream statFile(entry->path() / "stat");
-        std::string stat;
-        std::getline(statFile, stat);
-        // "pid (name) state parent ...": the name may hold spaces and parentheses.
-        const size_t nameEnd = stat.rfind(')');
-        if (nameEnd == std::string::npos) {
-            continue;
+// The process that shows the open box, or 0: SDL forks it from the thread
+// that asks and waits for it to end. The fork handler below tells it from any
+// other child (it is forked by the asking thread while that thread asks) and
+// writes its pid here, in memory it shares with this process.
+std::atomic<pid_t>* g_boxHelper = nullptr;
+thread_local bool t_asking = false;
+// Held while the helper is ended and while its pid is forgotten, so no pid
+// is signalled once the box has returned.
+std::mutex g_boxHelperLock;
+static_assert(std::atomic<pid_t>::is_always_lock_free, "shared between processes");
+
+void NoteBoxHelper() {
+    if (t_asking) {
+        g_boxHelper->store(getpid());
+    }
+}
+
+// False where the shared page or the fork handler cannot be had: a box then
+// stays open until it is answered.
+bool BoxHelperNoted() {
+    static const bool ready = [] {
+        void* page = mmap(nullptr, sizeof(std::atomic<pid_t>), PROT_READ | PROT_WRITE,
+                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        if (page == MAP_FAILED) {
+            return false;
         }
-        std::istringstream rest(stat.substr(nameEnd + 1));
-        char state = 0;
-        long parent = 0;
-        const long pid = std::strtol(stat.c_str(), nullptr, 10);
-        if (rest >> state >> parent && parent == self && pid > 0) {
-            kill(static_cast<pid_t>(pid), SIGKILL);
-        }
+        std::lock_guard<std::mutex> lock(g_boxHelperLock);  // the watcher may be reading
+        g_boxHelper = new (page) std::atomic<pid_t>(0);
+        return pthread_atfork(nullptr, nullptr, NoteBoxHelper) == 0;
+    }();
+    return ready;
+}
+
+void ForgetBoxHelper() {
+    std::lock_guard<std::mutex> lock(g_boxHelperLock);
+    if (g_boxHelper != nullptr) {
+        g_boxHelper->store(0);
+    }
+}
+
+// Ends the process showing the box, and no other child: SDL then returns
+// from the box as if it had failed.
+void EndBoxHelper() {
+    std::lock_guard<std::mutex> lock(g_boxHelperLock);
+    const pid_t helper = g_boxHelper != nullptr ? g_boxHelper->load() : 0;
+    if (helper > 0) {
+        kill(helper, SIGKILL);
     }
 }
 
@@ -172,7 +196,7 @@ private:
             }
             if (RunEnding()) {
                 // Again on every turn: SDL may try a second box after the first.
-                EndChildProcesses();
+                EndBoxHelper();
             }
         }
     }
@@ -203,7 +227,13 @@ bool AskWithMessageBox(const std::string& title, const std::string& text, bool* 
     box.numbuttons = 2;
     box.buttons = buttons;
     int pressed = 0;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    ForgetBoxHelper();
+    t_asking = BoxHelperNoted();
+    const int failed = SDL_ShowMessageBox(&box, &pressed);
+    t_asking = false;
+    // SDL has waited for the helper: its pid may name another process now.
+    ForgetBoxHelper();
+    if (failed != 0) {
         return false;
     }
     *answer = pressed == 1;

@@ -16,6 +16,8 @@ constexpr std::chrono::milliseconds kServicePeriod{5};
 // A peer that stops answering is given up after this long (milliseconds).
 constexpr enet_uint32 kTimeoutMinimum = 3000;
 constexpr enet_uint32 kTimeoutMaximum = 10000;
+static_assert(Session::kAdmitDeadline < std::chrono::milliseconds(kTimeoutMinimum),
+              "a peer that never greets must go before a vanished player would");
 constexpr std::size_t kChannels = 1;
 // No host name is longer (RFC 1035).
 constexpr std::size_t kMaxNameLength = 253;
@@ -98,6 +100,7 @@ bool Session::Host(uint16_t listenPort, std::size_t maxRemote) {
     ENetAddress bound{};
     port = enet_socket_get_address(host->socket, &bound) == 0 ? bound.port : listenPort;
     maxPeers = maxRemote;
+    hosting = true;
     connections.assign(host->peerCount, Connection{});
     wake.notify_all();
     return true;
@@ -117,6 +120,7 @@ bool Session::Connect(const SessionAddress& address) {
     host->maximumPacketSize = kMaxPacketBytes;
     host->maximumWaitingData = kMaxWaitingBytes;
     maxPeers = 1;
+    hosting = false;
     connections.assign(host->peerCount, Connection{});
     ENetAddress remote{address.host, address.port};
     ENetPeer* peer = enet_host_connect(host, &remote, kChannels, 0);
@@ -138,6 +142,52 @@ void Session::Drop(SessionPeer peer) {
     ENetPeer* target = &host->peers[peer.slot];
     if (target->connectID == peer.connectId && target->state != ENET_PEER_STATE_DISCONNECTED) {
         enet_peer_disconnect_now(target, 0);
+        connections[peer.slot] = Connection{};
+    }
+}
+
+bool Session::Admit(SessionPeer peer) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (host == nullptr || peer.slot >= host->peerCount) {
+        return false;
+    }
+    Connection& connection = connections[peer.slot];
+    if (connection.standing == Connection::Standing::None || connection.id != peer.connectId) {
+        return false;
+    }
+    if (connection.standing == Connection::Standing::Seated) {
+        return true;
+    }
+    if (Seated() >= maxPeers) {
+        enet_peer_disconnect_now(&host->peers[peer.slot], kFullReason);
+        connection = Connection{};
+        return false;
+    }
+    connection.standing = Connection::Standing::Seated;
+    return true;
+}
+
+std::size_t Session::Seated() const {
+    std::size_t seated = 0;
+    for (const Connection& connection : connections) {
+        seated += connection.standing == Connection::Standing::Seated ? 1 : 0;
+    }
+    return seated;
+}
+
+void Session::EndTrials(std::vector<SessionEvent>& events) {
+    const auto now = std::chrono::steady_clock::now();
+    for (std::size_t slot = 0; slot < connections.size(); ++slot) {
+        Connection& connection = connections[slot];
+        if (connection.standing == Connection::Standing::OnTrial &&
+            now - connection.connectedAt >= kAdmitDeadline) {
+            enet_peer_disconnect_now(&host->peers[slot], 0);
+            events.push_back(SessionEvent{SessionEvent::Kind::Disconnected,
+                                          {static_cast<uint16_t>(slot), connection.id},
+                                          {},
+                                          0});
+            connection = Connection{};
+        }
     }
 }
 
@@ -182,17 +232,24 @@ void Session::Serve() {
 }
 
 void Session::Collect(std::vector<SessionEvent>& events) {
+    // Before the host is serviced: every packet handed over in earlier turns
+    // has been judged by now, so a greeting that came in time is never
+    // overtaken by the deadline.
+    EndTrials(events);
     ENetEvent event;
     while (events.size() < kMaxEventsPerTurn && enet_host_service(host, &event, 0) > 0) {
         const auto slot = static_cast<uint16_t>(event.peer - host->peers);
         Connection& connection = connections[slot];
         switch (event.type) {
             case ENET_EVENT_TYPE_CONNECT:
-                if (host->connectedPeers > maxPeers) {
+                if (Seated() >= maxPeers) {
                     enet_peer_disconnect_now(event.peer, kFullReason);
                     break;
                 }
-                connection = Connection{event.peer->connectID, 0};
+                // The peer we connected to is the one we asked for.
+                connection = Connection{
+                    hosting ? Connection::Standing::OnTrial : Connection::Standing::Seated,
+                    event.peer->connectID, 0, std::chrono::steady_clock::now()};
                 enet_peer_timeout(event.peer, 0, kTimeoutMinimum, kTimeoutMaximum);
                 SendGreeting(event.peer, greeting);
                 events.push_back(
@@ -211,6 +268,7 @@ void Session::Collect(std::vector<SessionEvent>& events) {
                     // manages it is not one to keep.
                     enet_packet_destroy(event.packet);
                     enet_peer_disconnect_now(event.peer, 0);
+                    connection = Connection{};
                     break;
                 }
                 events.push_back(SessionEvent{SessionEvent::Kind::Received,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -39,8 +40,14 @@ struct SessionEvent {
 
 // A datagram session of a few peers. One service thread runs the network
 // host and calls the handler once per event, without holding the session's
-// lock, so the handler may call Drop. Every other call may come from any
-// thread; all of them share the one lock with the service thread.
+// lock, so the handler may call Drop and Admit. Every other call may come from
+// any thread; all of them share the one lock with the service thread.
+//
+// A hosted peer is on trial from its connect until the caller admits it: only
+// admitted peers take the seats, so a peer that connects and never says who
+// it is cannot keep a player out, and one still on trial after
+// kAdmitDeadline is dropped (the handler hears it disconnect). The peer a
+// Connect reaches is admitted as it connects.
 class Session {
 public:
     using Handler = std::function<void(const SessionEvent&)>;
@@ -54,6 +61,11 @@ public:
     // Slots beyond the allowed peers, so a refused or half-open connection or
     // two do not keep a welcome one out.
     static constexpr std::size_t kSpareSlots = 2;
+    // A player's greeting leaves the moment its connection opens and needs one
+    // round trip; this leaves room for the network layer to resend a lost one
+    // a few times on a slow link, while a peer that will never greet holds a
+    // slot for less than the shortest time a vanished player is kept.
+    static constexpr std::chrono::milliseconds kAdmitDeadline{2500};
 
     // Null when the network library cannot start.
     static std::unique_ptr<Session> Create();
@@ -72,14 +84,18 @@ public:
     // when longer than kMaxPacketBytes.
     bool SetGreeting(std::vector<uint8_t> greeting);
     // Closes whatever host is open, then listens on every interface at `port`
-    // (0: one the system picks) for at most `maxRemote` peers; further ones
-    // are disconnected as they arrive. False when the port cannot be bound.
+    // (0: one the system picks) for at most `maxRemote` admitted peers;
+    // further ones are disconnected as they arrive. False when the port
+    // cannot be bound.
     bool Host(uint16_t port, std::size_t maxRemote);
     // Closes whatever host is open, then starts connecting to `address`; the
     // outcome comes later as an event. False when the connect cannot start.
     bool Connect(const SessionAddress& address);
     // Ends a connection at once; the far side sees it disconnect.
     void Drop(SessionPeer peer);
+    // Gives a hosted peer on trial a seat. False when it is gone, or when the
+    // seats are taken: it is then disconnected as a full host turns one away.
+    bool Admit(SessionPeer peer);
     // The port the open host listens on, 0 when none.
     uint16_t Port() const;
 
@@ -92,6 +108,9 @@ private:
     // One turn of the network host: its events, at most kMaxEventsPerTurn.
     void Collect(std::vector<SessionEvent>& events);
     void CloseHost();
+    std::size_t Seated() const;
+    // Drops the peers whose trial ran out, telling the handler through `events`.
+    void EndTrials(std::vector<SessionEvent>& events);
 
     mutable std::mutex lock;
     std::condition_variable wake;
@@ -100,10 +119,14 @@ private:
     std::size_t maxPeers = 0;
     uint16_t port = 0;
     std::vector<uint8_t> greeting;
+    bool hosting = false;
     struct Connection {
+        enum class Standing { None, OnTrial, Seated };
+        Standing standing = Standing::None;
         uint32_t id = 0;
         // Packets it delivered so far.
         uint32_t delivered = 0;
+        std::chrono::steady_clock::time_point connectedAt{};
     };
     // Per slot of the host: the connection in it.
     std::vector<Connection> connections;

@@ -86,10 +86,14 @@ void C_Pong::Update() {
 void C_Pong::Render() {
     g_pView->SetDrawTransform(kPongFieldScale, 0.0f, kPongFieldTop);
     background->Draw({367.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {1.0f, 1.0f}, kOpaqueWhite);
-    scoreboard->Draw({298.0f, 500.0f}, {0.0f, 0.0f}, 0.0f, {1.0f, 1.0f}, kOpaqueWhite);
+    scoreboard->Draw({kPongScoreboardX, kPongScoreboardY}, {0.0f, 0.0f}, 0.0f, {1.0f, 1.0f},
+                     kOpaqueWhite);
     C_Font* font = g_pModel->GetFont();
-    font->DrawText(IntToString(leftScore), 308, 536, TEXT_FILTERED);
-    font->DrawText(IntToString(rightScore), 406, 536, TEXT_FILTERED);
+    const uint32_t sharedColour = font->GetColour();
+    font->SetColour(kPongScoreColour);
+    font->DrawText(IntToString(leftScore), kPongScoreX[0], kPongScoreY, TEXT_FILTERED);
+    font->DrawText(IntToString(rightScore), kPongScoreX[1], kPongScoreY, TEXT_FILTERED);
+    font->SetColour(sharedColour);
     for (C_GameObject* object : objectList) {
         result = object->Render();
         if (result < 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "model/gamestate.h"
@@ -15,6 +16,14 @@ class C_Wall;
 // rule works in field units.
 constexpr float kPongFieldScale = 713.0f / 800.0f;
 constexpr float kPongFieldTop = (653.0f - 600.0f * kPongFieldScale) / 2.0f;
+// The scoreboard's top-left corner and the scores' (the player's, then the
+// computer's), in field units. The scores are light, for the scoreboard's
+// dark windows, whatever colour the shared font was last given.
+constexpr float kPongScoreboardX = 298.0f;
+constexpr float kPongScoreboardY = 500.0f;
+constexpr int kPongScoreX[] = {308, 406};
+constexpr int kPongScoreY = 536;
+constexpr uint32_t kPongScoreColour = 0xFFE0E0E0;
 
 // One player against the computer, first to five points. Each round counts
 // down 3, 2, 1 and serves with "GO!"; Escape returns to the menu.

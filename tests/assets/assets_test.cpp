@@ -1,15 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "console/console.h"
+#include "model/model.h"
 #include "platform/image.h"
+#include "pong/pong.h"
 #include "support/framework.h"
+#include "view/font.h"
 #include "view/sprite.h"
+#include "view/view.h"
 
 namespace {
 
@@ -55,6 +63,33 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
 
 uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
     return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+// WCAG's contrast of two sRGB colours.
+double Contrast(uint32_t a, uint32_t b) {
+    auto luminance = [](uint32_t argb) {
+        const double weights[] = {0.0722, 0.7152, 0.2126};  // blue, green, red
+        double sum = 0.05;
+        for (int i = 0; i < 3; ++i) {
+            const double c = static_cast<double>((argb >> (8 * i)) & 0xFF) / 255.0;
+            sum += weights[i] * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
+}
+
+constexpr double kReadable = 4.5;
+
+// A picture's pixel drawn with a tint colour over the opaque `under`.
+uint32_t Drawn(uint32_t pixel, uint32_t tint, uint32_t under) {
+    const uint32_t alpha = (pixel >> 24) * (tint >> 24) / 255;
+    uint32_t out = 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t top = ((pixel >> shift) & 0xFF) * ((tint >> shift) & 0xFF) / 255;
+        out |= ((top * alpha + ((under >> shift) & 0xFF) * (255 - alpha) + 127) / 255) << shift;
+    }
+    return out;
 }
 
 class AssetTest : public FrameworkTest {
@@ -119,7 +154,7 @@ TEST_F(AssetTest, EverySoundIsPcm16BitStereo44100WithTheFormatChunkFirst) {
         EXPECT_EQ(std::string(bytes.begin() + data, bytes.begin() + data + 4), "data");
         EXPECT_EQ(data + 8 + Le32(bytes, data + 4), bytes.size()) << "something after the data";
     }
-    EXPECT_EQ(sounds, 4);
+    EXPECT_EQ(sounds, 9);
 }
 
 TEST_F(AssetTest, TheMusicIsAnMp3Stream) {
@@ -138,7 +173,90 @@ TEST_F(AssetTest, TheMusicIsAnMp3Stream) {
         // 44.1 kHz is sample-rate index 0.
         EXPECT_EQ((bytes[2] >> 2) & 0x3, 0);
     }
-    EXPECT_EQ(tunes, 1);
+    EXPECT_EQ(tunes, 3);
+}
+
+TEST_F(AssetTest, PongScoresReadCentredInTheScoreboardsWindows) {
+    StartGame();
+    // Where the digits' ink lies from the text's corner: the font Pong uses,
+    // drawn white on black at (0, 0). The field's scale moves the scoreboard
+    // and the scores alike, so one scale serves.
+    C_Font* font = g_pModel->GetFont();
+    font->SetColour(0xFFFFFFFF);
+    ASSERT_TRUE(g_pView->GetDevice()->Clear(0xFF000000));
+    for (const char* digit : {"0", "1", "2", "3", "4", "5"}) {
+        ASSERT_EQ(font->DrawText(digit, 0, 0, TEXT_FILTERED), S_OK);
+    }
+    const std::vector<uint32_t> drawn = Pixels();
+    const int screenWidth = g_pView->GetWidth();
+    int left = screenWidth, top = screenWidth, right = -1, bottom = -1;
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        if (drawn[i] != 0xFF000000u) {
+            const int x = static_cast<int>(i) % screenWidth;
+            const int y = static_cast<int>(i) / screenWidth;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    ASSERT_GE(right, left) << "no digit was drawn";
+
+    platform::Image board;
+    ASSERT_TRUE(platform::LoadImageFile("images/pong_scoreboard.png", &board));
+    // The field is white where the picture lets it through.
+    auto readable = [&board](int x, int y) {
+        return x >= 0 && y >= 0 && x < board.width && y < board.height &&
+               Contrast(kPongScoreColour,
+                        Drawn(board.argb[static_cast<size_t>(y * board.width + x)], 0xFFFFFFFF,
+                              0xFFFFFFFF)) >= kReadable;
+    };
+    for (int score = 0; score < 2; ++score) {
+        SCOPED_TRACE(score == 0 ? "the player's score" : "the computer's score");
+        const int x0 = kPongScoreX[score] - static_cast<int>(kPongScoreboardX) + left;
+        const int y0 = kPongScoreY - static_cast<int>(kPongScoreboardY) + top;
+        const int x1 = x0 + right - left;
+        const int y1 = y0 + bottom - top;
+        int unreadable = 0;
+        for (int y = y0; y <= y1; ++y) {
+            for (int x = x0; x <= x1; ++x) {
+                unreadable += readable(x, y) ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(unreadable, 0) << "pixels under the digits below " << kReadable << ":1";
+        // The window reaches from the ink's middle to its rim, where the
+        // contrast falls: as far on either side.
+        auto reach = [&](int dx, int dy) {
+            int n = 0;
+            while (readable((x0 + x1) / 2 + dx * (n + 1), (y0 + y1) / 2 + dy * (n + 1))) {
+                ++n;
+            }
+            return n;
+        };
+        EXPECT_LE(std::abs(reach(1, 0) - reach(-1, 0)), 2) << "off centre across";
+        EXPECT_LE(std::abs(reach(0, 1) - reach(0, -1)), 2) << "off centre down";
+    }
+}
+
+TEST_F(AssetTest, ConsoleTextReadsOverAnyScreen) {
+    platform::Image backdrop;
+    ASSERT_TRUE(platform::LoadImageFile("images/console_top.png", &backdrop));
+    // A blend grows with what lies under it, so black and white bound every
+    // screen: the black lines are faintest over black, the white input over
+    // white.
+    for (const uint32_t under : {0xFF000000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(under);
+        double lines = 21.0;
+        double input = 21.0;
+        for (const uint32_t pixel : backdrop.argb) {
+            const uint32_t behindLines = Drawn(pixel, C_Console::kBackdropColour, under);
+            const uint32_t behindInput = Drawn(pixel, C_Console::kInputBarColour, under);
+            lines = std::min(lines, Contrast(C_Console::kLineColour, behindLines));
+            input = std::min(input, Contrast(C_Console::kInputColour, behindInput));
+        }
+        EXPECT_GE(lines, kReadable);
+        EXPECT_GE(input, kReadable);
+    }
 }
 
 }  // namespace

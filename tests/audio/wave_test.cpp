@@ -174,6 +174,17 @@ TEST(WaveVolume, HundredthsOfADecibelBecomeTheMixersLinearVolume) {
     }
 }
 
+TEST(WaveVolume, EachHalvingOfTheVolumeStepTakesTenDecibelsOff) {
+    const std::vector<std::pair<int, int>> cases = {{10, 0},     {5, -1000},   {1, -3322},
+                                                    {0, -10000}, {-4, -10000}, {12, 0}};
+    for (const auto& [step, attenuation] : cases) {
+        EXPECT_EQ(VolumeStepAttenuation(step), attenuation) << step;
+    }
+    for (int step = 1; step <= kVolumeStepsFull; ++step) {
+        EXPECT_GT(VolumeStepAttenuation(step), VolumeStepAttenuation(step - 1)) << step;
+    }
+}
+
 // ---- Waves on the (dummy) sound device ----
 
 class WaveTest : public ::testing::Test {
@@ -186,6 +197,7 @@ protected:
     }
 
     void TearDown() override {
+        SetEffectsVolume(kVolumeStepsFull);
         platform::SetSoundDeviceRefused(false);
         ReleaseAllWaves();
         g_waveCache.clear();
@@ -284,6 +296,46 @@ TEST_F(WaveTest, PlayTurnsPercentIntoAttenuationAndRefusesPositiveOnes) {
         EXPECT_EQ(Prompts().reports.size(), c.refused ? 1u : 0u) << c.percent;
         EXPECT_TRUE(buffer->IsPlaying()) << c.percent;  // refused or not, it plays
     }
+}
+
+TEST_F(WaveTest, TheEffectsVolumeLowersEveryWaveAndAtZeroNothingPlays) {
+    C_Wave wave("tone.wav", 0);
+    ASSERT_TRUE(wave.Load());
+    platform::SoundBuffer* buffer = wave.GetBuffer();
+    struct Case {
+        int step;
+        int percent;
+        int volume;  // what the buffer holds afterwards
+        bool refused;
+    };
+    const std::vector<Case> cases = {
+        {10, 100, 0, false},    {5, 100, -1000, false}, {5, 0, -4000, false},
+        {1, 50, -4822, false},  {1, 150, -4822, true},  {1, -200, -10000, false},
+        {12, 50, -1500, false},  // above 10 is full
+    };
+    for (const Case& c : cases) {
+        Prompts().reports.clear();
+        SetEffectsVolume(c.step);
+        wave.Play(c.percent);
+        EXPECT_EQ(buffer->GetVolume(), c.volume) << c.step << " " << c.percent;
+        EXPECT_EQ(Prompts().Saw("Problem setting volume"), c.refused) << c.step << " " << c.percent;
+        EXPECT_TRUE(buffer->IsPlaying());
+    }
+    // At 0 the sounding wave stops, and neither it nor a new one starts.
+    Prompts().reports.clear();
+    SetEffectsVolume(-1);
+    EXPECT_EQ(GetEffectsVolume(), 0);
+    EXPECT_FALSE(buffer->IsPlaying());
+    const int plays = buffer->PlayCount();
+    C_Wave shared("tone.wav", 1);
+    ASSERT_TRUE(shared.Load());
+    for (C_Wave* silent : {&wave, &shared}) {
+        silent->Play(100);
+        EXPECT_FALSE(silent->GetBuffer()->IsPlaying());
+    }
+    EXPECT_EQ(buffer->PlayCount(), plays);
+    EXPECT_EQ(shared.GetBuffer()->PlayCount(), 0);
+    EXPECT_TRUE(Prompts().reports.empty());
 }
 
 TEST_F(WaveTest, SharedWavesReadTheFileOnceAndOutliveEachOther) {

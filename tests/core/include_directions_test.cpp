@@ -79,6 +79,8 @@ constexpr Direction kAllowed[] = {
     {"demos", "audio", "the tune"},
     {"demos", "console", "diagnostic lines and the test flag"},
     {"demos", "pong", "the floor is Pong's wall"},
+    {"store", "core", "the key and controller button vocabularies"},
+    {"store", "platform", "per-user folders and atomic writes"},
     {"versus", "puzzle", "the computer opponent plays a round of the puzzle"},
 };
 

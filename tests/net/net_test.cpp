@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console/console.h"
@@ -35,6 +37,12 @@ protected:
         EXPECT_EQ(host->Host(), 1);
         EXPECT_NE(host->GetHostPort(), 0);
         return host;
+    }
+
+    // A peer that greets `host` as a player of ours does.
+    static bool Greet(SessionRecorder& player, const C_Net& host) {
+        return player.session->SetGreeting(C_Hello{C_Net::kApplicationGuid, "joiner"}.Encode()) &&
+               player.ConnectLocal(host.GetHostPort());
     }
 
     // A joiner that has seen its connection open and the host's hello.
@@ -75,9 +83,10 @@ TEST_F(NetTest, HostAndJoinerMeetAndEitherMayLeaveFirst) {
 TEST_F(NetTest, HostRefusesAThirdPlayerAndHostsAgainOnRequest) {
     auto host = StartHost();
     auto joiner = JoinHost(*host);
+    // The joiner's hello has given it the seat.
+    ASSERT_TRUE(WaitFor([&] { return host->GetMessageCount() >= 2; }));
     SessionRecorder third;
-    third.session->SetGreeting(C_Hello{C_Net::kApplicationGuid, "third"}.Encode());
-    ASSERT_TRUE(third.ConnectLocal(host->GetHostPort()));
+    ASSERT_TRUE(Greet(third, *host));
     EXPECT_TRUE(third.WaitForCount(Kind::Disconnected, 1));
     EXPECT_EQ(host->GetMessageCount(), 2);
 
@@ -134,6 +143,32 @@ TEST_F(NetTest, FailuresAreReportedAndTheOperationCarriesOn) {
     ASSERT_EQ(Prompts().reports.size(), 1u);
     EXPECT_TRUE(Prompts().Saw("Failed to host game"));
     EXPECT_NE(Prompts().reports[0].text.find("net"), std::string::npos);
+}
+
+TEST_F(NetTest, APeerThatNeverGreetsKeepsNoPlayerOutAndIsGivenUp) {
+    auto host = StartHost();
+    SessionRecorder silent;
+    ASSERT_TRUE(silent.ConnectLocal(host->GetHostPort()));
+    ASSERT_TRUE(silent.WaitForCount(Kind::Connected, 1));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    // The host's hello goes only to a peer it lets in.
+    SessionRecorder player;
+    ASSERT_TRUE(Greet(player, *host));
+    EXPECT_TRUE(WaitFor([&] { return player.Count(Kind::Received) == 1; },
+                        platform::Session::kAdmitDeadline + std::chrono::seconds(1)));
+    // The player's hello took the seat: one more is turned away.
+    ASSERT_TRUE(WaitFor([&] { return host->GetMessageCount() >= 3; }));
+    SessionRecorder third;
+    ASSERT_TRUE(Greet(third, *host));
+    EXPECT_TRUE(third.WaitForCount(Kind::Disconnected, 1));
+    EXPECT_EQ(third.Count(Kind::Received), 0u);
+
+    EXPECT_TRUE(silent.WaitForCount(Kind::Disconnected, 1));
+    // Connect, hello and the silent one's leaving are all the host heard.
+    EXPECT_TRUE(WaitFor([&] { return host->GetMessageCount() == 4; }));
+    EXPECT_EQ(player.Count(Kind::Disconnected), 0u);
+    EXPECT_EQ(HandlerLines(), 4);
 }
 
 TEST_F(NetTest, HostDropsPeersThatAreNotPlayersOfOurs) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -48,6 +49,10 @@ struct Bytes : std::vector<uint8_t> {
 uint16_t Read16(const std::vector<uint8_t>& b, std::size_t at) {
     return static_cast<uint16_t>(b[at] << 8 | b[at + 1]);
 }
+
+// Lengths of the commands a host sends unasked (acknowledge, verify, disconnect,
+// ping, bandwidth, throttle), by number; 0 for any other.
+constexpr std::size_t kCommandBytes[16] = {0, 8, 0, 44, 8, 4, 0, 0, 0, 0, 12, 16};
 
 // A connect request, complete: 48 bytes after a 2-byte header.
 Bytes ConnectDatagram(uint32_t connectId, uint32_t channels = 1) {
@@ -96,16 +101,34 @@ public:
                 if (command == kVerifyConnect && at + 44 <= in.size()) {
                     hostPeerId = Read16(in, at + 4);
                     session = in[at + 7] & 3;
-                    Bytes ack;
-                    ack.U16(Header()).U8(kAcknowledge).U8(0xFF).U16(1);
-                    ack.U16(Read16(in, at + 2)).U16(sentTime);
-                    Send(ack);
+                    Acknowledge(in, at, sentTime);
                     return true;
                 }
                 at += command == kAcknowledge ? 8 : 4096;
             }
             return false;
         });
+    }
+
+    // Acknowledges what the host sent that asks for it, as a live peer does,
+    // so that the host never times this one out.
+    void KeepAlive() {
+        std::vector<uint8_t> in(4096);
+        for (ssize_t got; (got = recv(fd, in.data(), in.size(), MSG_DONTWAIT)) >= 4;) {
+            if (!(Read16(in, 0) & kHeaderSentTime)) {
+                continue;
+            }
+            const auto end = static_cast<std::size_t>(got);
+            for (std::size_t at = 4, size; at + 4 <= end; at += size) {
+                size = kCommandBytes[in[at] & 0x0F];
+                if (size == 0 || at + size > end) {
+                    break;
+                }
+                if (in[at] & kFlagAcknowledge) {
+                    Acknowledge(in, at, Read16(in, 2));
+                }
+            }
+        }
     }
 
     uint16_t Header() const { return static_cast<uint16_t>(hostPeerId | session << 12); }
@@ -120,6 +143,13 @@ public:
     }
 
 private:
+    void Acknowledge(const std::vector<uint8_t>& in, std::size_t command, uint16_t sentTime) {
+        Bytes ack;
+        ack.U16(Header()).U8(kAcknowledge).U8(in[command + 1]).U16(1);
+        ack.U16(Read16(in, command + 2)).U16(sentTime);
+        Send(ack);
+    }
+
     int fd;
     sockaddr_in to{};
     uint16_t hostPeerId = 0;
@@ -128,6 +158,7 @@ private:
 
 TEST(SessionTest, HostileDatagramsReachNobodyAndAWellFormedPeerStillConnects) {
     SessionRecorder host;
+    host.admits = true;
     ASSERT_TRUE(host.session->Host(0, 1));
     const uint16_t port = host.session->Port();
     ASSERT_NE(port, 0);
@@ -184,6 +215,54 @@ TEST(SessionTest, HostileDatagramsReachNobodyAndAWellFormedPeerStillConnects) {
     ASSERT_TRUE(host.WaitForCount(Kind::Received, 2));
     EXPECT_EQ(host.Events().back().data, (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(host.Events().back().sequence, 0u);
+}
+
+TEST(SessionTest, PeersTakeASeatOnlyWhenAdmittedAndThoseNeverAdmittedGoAtTheDeadline) {
+    using std::chrono::steady_clock;
+    SessionRecorder host;
+    ASSERT_TRUE(host.session->Host(0, 2));
+    const uint16_t port = host.session->Port();
+    SessionRecorder seated;
+    ASSERT_TRUE(seated.ConnectLocal(port));
+    ASSERT_TRUE(host.WaitForCount(Kind::Connected, 1));
+    ASSERT_TRUE(host.session->Admit(host.Events()[0].peer));
+    EXPECT_TRUE(host.session->Admit(host.Events()[0].peer));
+
+    // Stays connected and says only what is longer than a packet may be,
+    // which the network layer throws away: the host never hears a word.
+    RawPeer raw(port);
+    const auto rawSince = steady_clock::now();
+    ASSERT_TRUE(raw.Connect());
+    ASSERT_TRUE(host.WaitForCount(Kind::Connected, 2));
+    raw.Send(raw.Unsequenced(1, platform::Session::kMaxPacketBytes + 1));
+
+    // Two more arrive while it is on trial; the first admitted takes the last seat.
+    SessionRecorder late[2];
+    for (SessionRecorder& peer : late) {
+        ASSERT_TRUE(peer.ConnectLocal(port));
+    }
+    ASSERT_TRUE(host.WaitForCount(Kind::Connected, 4));
+    const auto events = host.Events();
+    EXPECT_TRUE(host.session->Admit(events[2].peer));
+    EXPECT_FALSE(host.session->Admit(events[3].peer));
+    EXPECT_FALSE(host.session->Admit(events[3].peer));
+    EXPECT_TRUE(WaitFor([&] {
+        return late[0].Count(Kind::Disconnected) + late[1].Count(Kind::Disconnected) == 1;
+    }));
+
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            raw.KeepAlive();
+            return host.Count(Kind::Disconnected) >= 1;
+        },
+        std::chrono::duration_cast<std::chrono::milliseconds>(platform::Session::kAdmitDeadline +
+                                                              std::chrono::seconds(1) -
+                                                              (steady_clock::now() - rawSince))));
+    // It alone went, though the first player's trial would have ended sooner.
+    EXPECT_EQ(host.Count(Kind::Disconnected), 1u);
+    EXPECT_EQ(host.Events().back().peer.connectId, events[1].peer.connectId);
+    EXPECT_EQ(host.Count(Kind::Received), 0u);
+    EXPECT_EQ(seated.Count(Kind::Disconnected), 0u);
 }
 
 // Bytes the allocator has handed out and not had back; 0 where a sanitizer

@@ -18,7 +18,7 @@ all_box="0 0 713 653"
 countdown_box="320 290 395 316"
 # The menu draws the pointer, and Pong and demo B keep moving, so a change
 # anywhere in the window shows that a frame ran.
-press() { press_key "$1" $all_box || echo "no frame drawn while pressing $1"; }
+press() { must "a frame drawn while pressing $1" press_key "$1" $all_box; }
 # changed_since DESCRIPTION NAME OP LIMIT: captures the window as "now" until
 # the count of pixels changed since NAME passes OP LIMIT, then judges it.
 changed_since() {
@@ -29,17 +29,17 @@ changed_since() {
 }
 
 # The menu is mostly dark; it is the reference once nothing moves on it.
-wait_for_menu menu || echo "the menu's buttons never showed"
+must "the menu's buttons showed" wait_for_menu menu
 PIXELS=""
 capture_until now 60 pixels_are -gt 100000 dark "$WORK/now.xwd" $all_box
 expect "the menu is shown" "$PIXELS" -gt 100000
-wait_for_still menu $all_box || echo "the menu never stood still"
+must "the menu stood still" wait_for_still menu $all_box
 
 # The countdown lasts three seconds, less than comparing captures can take on
 # a busy machine: a burst of captures as soon as F5 is let go, compared
 # afterwards (the menu's frames in it are passed over).
 xdotool keydown F5
-frame_barrier $all_box || echo "no frame drawn while F5 was down"
+must "a frame drawn while F5 was down" frame_barrier $all_box
 xdotool keyup F5
 for n in $(seq 40); do
     capture_window "burst$n"
@@ -66,8 +66,8 @@ capture_window demoa
 # Demo A stands still between its fades and draws no pointer: its box, moved
 # by Right while F2 is down, shows a frame ran with F2 down.
 xdotool keydown F2 keydown Right
-capture_until now 60 pixels_are -gt 0 differing "$WORK/demoa.xwd" "$WORK/now.xwd" $all_box ||
-    echo "the box never moved in demo A"
+must "the box moved in demo A" \
+    capture_until now 60 pixels_are -gt 0 differing "$WORK/demoa.xwd" "$WORK/now.xwd" $all_box
 xdotool keyup Right keyup F2
 changed_since "F2 opened demo B" demoa -gt 50000
 capture_window demob
@@ -79,9 +79,9 @@ changed_since "Escape returned from demo B to the menu" menu -lt 2000
 
 # The last press ends the program: no frame to wait for after the release.
 xdotool keydown Escape
-frame_barrier $all_box || echo "no frame drawn while Escape was down"
+must "a frame drawn while Escape was down" frame_barrier $all_box
 xdotool keyup Escape
-wait_for_exit 60 || echo "still running 60 s after Escape on the menu"
+must "the program ended within 60 s of Escape on the menu" wait_for_exit 60
 expect "exit status" "$EXIT_STATUS" -eq 0
 [ "$FAILURES" -eq 0 ] || { echo "program output:"; cat "$WORK/out.txt"; }
 [ "$FAILURES" -eq 0 ]

@@ -252,6 +252,29 @@ TEST_F(PongTest, TheCountdownSkipsTheDigitInTheFirstFrameOfASecondAndShrinksItAf
     EXPECT_FLOAT_EQ(font->GetScale().x, 40.0f / (50.0f * p));
 }
 
+TEST_F(PongTest, TheScoresAreLightWhateverColourTheSharedFontHadAndItKeepsIt) {
+    C_Font* font = g_pModel->GetFont();
+    for (const uint32_t shared : {0x321E1E1Eu, 0xFF000000u}) {
+        font->SetColour(shared);
+        ASSERT_EQ(g_pView->Render(), S_OK);
+        EXPECT_EQ(font->GetColour(), shared);
+        // The brightest grey inside the player's "0": the glass is dark there.
+        const std::vector<uint32_t> frame = Pixels();
+        uint32_t brightest = 0;
+        for (int fy = kPongScoreY + 8; fy <= kPongScoreY + 30; ++fy) {
+            for (int fx = kPongScoreX[0] + 2; fx <= kPongScoreX[0] + 18; ++fx) {
+                const int x = static_cast<int>(static_cast<float>(fx) * kPongFieldScale);
+                const int y =
+                    static_cast<int>(static_cast<float>(fy) * kPongFieldScale + kPongFieldTop);
+                const uint32_t p = frame[static_cast<size_t>(y * g_pView->GetWidth() + x)];
+                brightest =
+                    std::max(brightest, std::min({(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF}));
+            }
+        }
+        EXPECT_GE(brightest, 0xC0u) << std::hex << shared;
+    }
+}
+
 TEST_F(PongTest, EscapeReturnsToTheMenu) {
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     EXPECT_EQ(Screen<C_Pong>(), nullptr);

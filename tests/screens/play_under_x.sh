@@ -20,18 +20,18 @@ level_box="206 8 276 50"
 well_box="70 40 334 612"
 all_box="0 0 713 653"
 pointer_box="515 465 565 510"
-press() { press_key "$1" $pointer_box || echo "no frame drawn while pressing $1"; }
+press() { must "a frame drawn while pressing $1" press_key "$1" $pointer_box; }
 at() { window_pixels "$1" "$WORK/$2.xwd" $well_box; }
 
-wait_for_menu menu || { echo "the menu never showed"; exit 1; }
+must "the menu showed" wait_for_menu menu
 # The pointer to the top-left corner, then onto level 7: the button lights up.
 on_level_7() {
     pointer_to 530 478 &&
         capture_until hover 5 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" 490 460 571 497
 }
-keep_trying 60 on_level_7 || echo "the pointer never lit level 7 up"
+must "the pointer lit level 7 up" keep_trying 60 on_level_7
 xdotool mousedown 1
-frame_barrier $pointer_box
+must "a frame drawn with the button down" frame_barrier $pointer_box
 xdotool mouseup 1
 capture_until idle 60 pixels_are -gt 20 light "$WORK/idle.xwd" $level_box
 expect "a level number in the level window" "$PIXELS" -gt 20
@@ -57,9 +57,9 @@ settled() {
         frame_barrier $pointer_box && frame_barrier $pointer_box && capture_window still2 &&
         pixels_are -eq 0 differing "$WORK/still1.xwd" "$WORK/still2.xwd" $well_box
 }
-keep_trying 120 settled || echo "the well never stood still"
+must "the well stood still" keep_trying 120 settled
 # Then for three frames more nothing moves by itself.
-for frame in 1 2 3; do frame_barrier $pointer_box; done
+for frame in 1 2 3; do must "frame $frame after the well stood still" frame_barrier $pointer_box; done
 capture_window still2
 expect "nothing moves by itself" "$(window_pixels changed "$WORK/still1.xwd" "$WORK/still2.xwd" $well_box)" -lt 30
 x0=$(at colour-x still2)
@@ -86,7 +86,7 @@ capture_until menu2 60 pixels_are -lt 2000 changed "$WORK/menu.xwd" "$WORK/menu2
 expect "Escape returned to the menu" "$PIXELS" -lt 2000
 # The release ends the program: no frame to wait for after it.
 xdotool keydown Escape
-frame_barrier $pointer_box
+must "a frame drawn while Escape was down" frame_barrier $pointer_box
 xdotool keyup Escape
 if wait_for_exit 60; then
     expect "exit status after Escape" "$EXIT_STATUS" -eq 0

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -13,7 +14,7 @@
 // Polls `condition` until it holds or a deadline generous enough for a
 // sanitized build on a busy machine passes. Never a fixed wait.
 inline bool WaitFor(const std::function<bool()>& condition,
-                    std::chrono::seconds deadline = std::chrono::seconds(30)) {
+                    std::chrono::milliseconds deadline = std::chrono::seconds(30)) {
     const auto end = std::chrono::steady_clock::now() + deadline;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end) {
@@ -24,12 +25,16 @@ inline bool WaitFor(const std::function<bool()>& condition,
     return true;
 }
 
-// A platform session whose handler records every event it is given.
+// A platform session whose handler records every event it is given, and
+// admits hosted peers as they connect when told to.
 class SessionRecorder {
 public:
     SessionRecorder() : session(platform::Session::Create()) {
         if (session) {
             session->Initialize([this](const platform::SessionEvent& event) {
+                if (admits && event.kind == platform::SessionEvent::Kind::Connected) {
+                    session->Admit(event.peer);
+                }
                 std::lock_guard<std::mutex> guard(lock);
                 events.push_back(event);
             });
@@ -70,6 +75,7 @@ public:
     }
 
     std::unique_ptr<platform::Session> session;
+    std::atomic<bool> admits{false};
 
 private:
     mutable std::mutex lock;

@@ -212,6 +212,20 @@ expect() {
     fi
 }
 
+# must WHAT COMMAND...: runs COMMAND, a wait that the steps after it rely on;
+# if it fails (its condition did not come within its deadline), prints
+# "FAILED: WHAT" and the program's output and ends the script with a failure:
+# every later check would judge a window in an unknown state.
+must() {
+    local what="$1"
+    shift
+    "$@" && return 0
+    echo "FAILED: $what"
+    echo "program output:"
+    cat "$WORK/out.txt"
+    exit 1
+}
+
 # wait_for_menu NAME: captures the window as NAME until the menu shows (its
 # instructions button is light; the loading picture is dark there). False
 # after 60 s.

@@ -1,0 +1,208 @@
+#include "platform/userfiles.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr const char* kAppFolder = "tubrix/";
+constexpr mode_t kFolderMode = 0700;
+
+std::string Reason(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+// The environment is read here, and only here, because these variables are
+// the desktop's convention for where per-user files go (SDL_GetPrefPath
+// follows the same rule for the data folder); the game has no variable of its
+// own. A relative path is ignored, as the convention asks.
+std::string Absolute(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] == '/' ? value : "";
+}
+
+std::string Home() {
+    std::string home = Absolute("HOME");
+    if (home.empty()) {
+        std::vector<char> buffer(16384);
+        passwd entry{};
+        passwd* found = nullptr;
+        if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+            home = found->pw_dir;
+        }
+    }
+    return home;
+}
+
+std::string WithSlash(std::string path) {
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    return path;
+}
+
+// Creates `path` and every missing parent.
+bool MakeFolders(const std::string& path, std::string& reason) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (mkdir(part.c_str(), kFolderMode) != 0 && errno != EEXIST) {
+            reason = Reason(("cannot create " + part).c_str());
+            return false;
+        }
+    }
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        reason = path + " is not a folder";
+        return false;
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+// The rename is only lasting once the folder's entry is on the disk too.
+void SyncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+}  // namespace
+
+std::string UserFolderPath(UserFolder folder) {
+    const bool data = folder == UserFolder::Data;
+    std::string base = Absolute(data ? "XDG_DATA_HOME" : "XDG_CONFIG_HOME");
+    if (base.empty()) {
+        const std::string home = Home();
+        if (home.empty()) {
+            return "";
+        }
+        base = WithSlash(home) + (data ? ".local/share" : ".config");
+    }
+    return WithSlash(base) + kAppFolder;
+}
+
+ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                         std::string& reason) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return ReadStatus::Missing;
+        }
+        reason = Reason("cannot open");
+        return ReadStatus::Failed;
+    }
+    struct stat info {};
+    ReadStatus status = ReadStatus::Read;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        status = ReadStatus::Failed;
+    } else if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
+        status = ReadStatus::TooLarge;
+    } else {
+        // One byte more than allowed: a file that grew since fstat shows.
+        bytes.assign(maxBytes + 1, '\0');
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = read(fd, &bytes[got], bytes.size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                reason = Reason("cannot read");
+                status = ReadStatus::Failed;
+                break;
+            }
+            if (n == 0) {
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        if (status == ReadStatus::Read && got > maxBytes) {
+            status = ReadStatus::TooLarge;
+        }
+    }
+    close(fd);
+    if (status != ReadStatus::Read) {
+        bytes.clear();
+    }
+    return status;
+}
+
+bool WriteFileAtomically(const std::string& folder, const std::string& name,
+                         const std::string& bytes, std::string& reason) {
+    if (folder.empty()) {
+        reason = "no home folder";
+        return false;
+    }
+    if (!MakeFolders(folder, reason)) {
+        return false;
+    }
+    // Hidden and unique: a second copy of the game saving at the same moment
+    // writes its own temporary file, and the last rename wins whole.
+    std::string temporary = folder + "." + name + ".XXXXXX";
+    const int fd = mkostemp(&temporary[0], O_CLOEXEC);
+    if (fd < 0) {
+        reason = Reason(("cannot create a file in " + folder).c_str());
+        return false;
+    }
+    bool written = WriteAll(fd, bytes);
+    if (!written) {
+        reason = Reason("cannot write");
+    } else if (fsync(fd) != 0) {
+        reason = Reason("cannot sync");
+        written = false;
+    }
+    if (close(fd) != 0 && written) {
+        reason = Reason("cannot close");
+        written = false;
+    }
+    const std::string target = folder + name;
+    if (written && rename(temporary.c_str(), target.c_str()) != 0) {
+        reason = Reason(("cannot replace " + target).c_str());
+        written = false;
+    }
+    if (!written) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}
+
+bool MoveAside(const std::string& path, std::string& reason) {
+    if (rename(path.c_str(), (path + ".bad").c_str()) != 0) {
+        reason = Reason("cannot move it aside");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// Where a per-user file lives: saved results, or chosen preferences.
+enum class UserFolder { Data, Config };
+
+// The folder's path with a trailing '/', not created: $XDG_DATA_HOME/tubrix/
+// or $XDG_CONFIG_HOME/tubrix/, each falling back to ~/.local/share/tubrix/ and
+// ~/.config/tubrix/. Empty when no home folder can be found.
+std::string UserFolderPath(UserFolder folder);
+
+enum class ReadStatus { Read, Missing, TooLarge, Failed };
+
+// Reads the whole file into `bytes` if it holds at most `maxBytes`; the size
+// is checked before anything is allocated. Missing covers a path through
+// something that is not a folder, since nothing can be there either. On
+// Failed, `reason` says why.
+ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                         std::string& reason);
+
+// Replaces `folder`/`name` with `bytes` so that a crash at any moment leaves
+// either the old file or the new one: a temporary file in the same folder is
+// written and synced, renamed over the old one, and the folder is synced.
+// Creates the folder and its parents first. On false, `reason` says why and
+// the old file is untouched.
+bool WriteFileAtomically(const std::string& folder, const std::string& name,
+                         const std::string& bytes, std::string& reason);
+
+// Renames `path` to `path`.bad, replacing an older one, so a file the game
+// could not read is kept for its owner rather than overwritten.
+bool MoveAside(const std::string& path, std::string& reason);
+
+}  // namespace platform
