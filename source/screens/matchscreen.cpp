@@ -26,6 +26,8 @@ constexpr float kResultX = 61.0f;
 constexpr float kResultY = 240.0f;
 constexpr uint32_t kResultColour = 0xF0FFFFFF;
 constexpr int kHudHeight = 24;
+// "MEDIUM" fits its window.
+constexpr int kStrengthHeight = 18;
 constexpr int kListHeight = 11;
 constexpr uint32_t kListStartColour = 0x321E1E1E;
 constexpr int kTextInset = 4;
@@ -70,6 +72,7 @@ C_MatchScreen::C_MatchScreen() : timer(g_pModel->GetTimer()) {
     yesButton = MakeButton(kYesPlace);
     noButton = MakeButton(kNoPlace);
     hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kMatchTextColour);
+    strengthFont = std::make_unique<C_Font>("Arial", kStrengthHeight, kMatchTextColour);
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kListStartColour);
     match->Round(SIDE_PLAYER).textWidth = [this](const std::string& text) {
         return TextWidth(text);
@@ -136,8 +139,9 @@ void C_MatchScreen::DrawNumbers() {
                           window.y0 + kTextInset, TEXT_FILTERED);
     }
     const int strength = std::clamp(versusStrength, 0, kStrengths - 1);
-    hudFont->DrawText(kStrengthNames[strength], kMatchStrengthWindow.x0 + 8,
-                      kMatchStrengthWindow.y0 + 1, TEXT_FILTERED);
+    strengthFont->SetColour(kMatchTextColour);
+    strengthFont->DrawText(kStrengthNames[strength], kMatchStrengthWindow.x0 + 8,
+                           kMatchStrengthWindow.y0 + kTextInset, TEXT_FILTERED);
 }
 
 void C_MatchScreen::DrawMeter(int side) {

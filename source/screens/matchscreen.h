@@ -66,6 +66,7 @@ private:
     C_Timer* timer = nullptr;
     std::array<int, kGameKeys> keyLatch{};
     std::unique_ptr<C_Font> hudFont;
+    std::unique_ptr<C_Font> strengthFont;
     std::unique_ptr<C_Font> listFont;
     std::unique_ptr<C_Sprite> background;
     std::unique_ptr<C_Sprite> meter;
