@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A match against the computer under a virtual X server with real input: a
 # click on the menu's VERSUS button opens the versus screen, key 2 starts a
-# match against the medium computer, keypad 4 moves the player's shape left
-# while the computer's small well changes by itself, and Escape returns to
-# the menu; Escape there ends the process with status 0. Skips (77) where
+# match against the medium computer whose small well changes by itself, and
+# with both wells held by the console's pause, keypad 4 moves the player's
+# shape left; Escape returns to the menu, and Escape there ends the process
+# with status 0. Skips (77) where
 # Xvfb, xdotool, xwd or python3 is missing.
 set -u
 binary="$1"
@@ -50,16 +51,27 @@ capture_until match 60 pixels_are -gt 100000 changed "$WORK/versus.xwd" "$WORK/m
 expect "key 2 started a match" "$PIXELS" -gt 100000
 # The player's shape is in the well once it has fallen below the danger line.
 capture_until start 60 pixels_are -gt 0 colour-x "$WORK/start.xwd" $my_well
-x0=$PIXELS
-expect "the player's shape is in the well" "$x0" -gt 0
+expect "the player's shape is in the well" "$PIXELS" -gt 0
 
-# Keypad 4 four times: the shape (or, should it land meanwhile, the next
-# one too) goes to the left wall; a column is about 22 px.
-for n in 1 2 3 4; do press KP_4; done
-capture_until left 60 pixels_are -lt $((x0 - 30)) colour-x "$WORK/left.xwd" $my_well
-expect "keypad 4 moved the player's shape left" "$PIXELS" -lt $((x0 - 30))
 capture_until theirs 60 pixels_are -gt 50 changed "$WORK/start.xwd" "$WORK/theirs.xwd" $their_well
 expect "the computer's well changed by itself" "$PIXELS" -gt 50
+
+# The console's pause then holds both wells, so the player's shape stays
+# where it is however slow the machine; the keys still steer. A key pressed
+# while the console is open or sliding is the console's.
+xdotool key Tab
+capture_until console 60 pixels_are -gt 1000 changed "$WORK/theirs.xwd" "$WORK/console.xwd" $my_well
+expect "Tab opened the console" "$PIXELS" -gt 1000
+xdotool type --delay 60 pause
+xdotool key Return
+xdotool key Tab
+must "the console closed" wait_for_still closed $my_well
+x0=$(window_pixels colour-x "$WORK/closed.xwd" $my_well)
+# A column is 22 px: two presses move the shape's cells 44 px.
+press KP_4
+press KP_4
+capture_until left 60 pixels_are -lt $((x0 - 30)) colour-x "$WORK/left.xwd" $my_well
+expect "keypad 4 moved the player's shape left" "$PIXELS" -lt $((x0 - 30))
 
 press Escape
 capture_until menu2 60 pixels_are -lt 2000 changed "$WORK/menu.xwd" "$WORK/menu2.xwd" $all_box
