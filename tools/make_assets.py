@@ -643,9 +643,7 @@ def menu_screen():
     for x, y in LEVEL_POS:
         art.paint((x + 2, y + 2, x + cw - 2, y + ch - 2), (4, 12, 22, 150), 9)
     art.text(235, 416, "Choose your starting level", 21, TEXT, anchor="ls")
-    panel(art, (142, 608, 572, 640), 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
-    art.ring((142, 608, 572, 640), 1, (120, 200, 230, 80), 9)
-    art.text(357, 624.5, "F4 quick start  \u00b7  F5 Pong  \u00b7  F6 demos  \u00b7  Esc quit", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    menu_footer(art)
     return art.final()
 
 
@@ -676,14 +674,7 @@ def instruction_screen():
             art.text(52, y, b, 15, TEXT, shadow=0.6)
             y += 20
         y += 8
-    # illustration: a full row, the flow halfway along its joined pipes
-    t = 27
-    row = [(None, 1, 1), (None, 2, 2), (None, 1, 1), (None, 0, 0), (None, 1, 1),
-           (3, 1, 1), (3, 2, 0), (1, 1, 1), (1, 3, 3), (4, 1, 1), (5, 4, 1), (0, 3, 0), (0, 1, 1), (2, 4, 3)]
-    x0 = 224 - len(row) * t / 2 + 0.5
-    demo_pieces(art, [(x0 + i * t, 414, c, sh, ro) for i, (c, sh, ro) in enumerate(row)], t)
-    demo_pieces(art, [(x0 + 1 * t, 414 + t, 6, 1, 0), (x0 + 3 * t, 414 + t, 2, 4, 2)], t)
-    art.text(224, 484, "a full row: water runs through every joined pipe", 13, TEXT_DIM, anchor="mm", shadow=0.5)
+    versus_rule(art, 34, 408)
     # controls column
     panel(art, (446, 86, 696, 502), 12)
     art.text(462, 100, "CONTROLS", 17, LABEL, shadow=0.5)
@@ -1097,6 +1088,7 @@ def make_images(outdir):
                                                 ("Esc leaves the game", 19, TEXT_DIM, BOLD)], 54))
     save("juice.png", juice_panel())
     save("game_over.png", game_over_panel())
+    make_versus_images(save)
 
     for n in range(10):
         save("level_button_%d-3-1-3.png" % n, level_button(n))
@@ -1140,6 +1132,170 @@ def game_over_panel():
     # the yes and no buttons sit on a plain tray here
     recess(art, (92, 125, 348, 190), 12, fill=(3, 10, 18, 130), edge=(120, 200, 230, 45))
     return art.final()
+
+
+# ---------------------------------------------------------------- versus
+
+JUNK_COLOUR = (112, 120, 134)
+# Where the match screen's code draws its texts and the meters (screen px);
+# the picture keeps them dark enough to read on.
+MATCH_SCORE_WINDOWS = [(480, 20, 694, 56), (480, 66, 694, 102)]
+MATCH_NEXT = (404, 128, 548, 266)
+MATCH_KEYS = (556, 128, 704, 266)
+MATCH_OPPONENT = (404, 276, 704, 646)
+MATCH_SMALL_WELL = (500, 326, 632, 590)
+MATCH_STRENGTH_WINDOW = (572, 284, 694, 312)
+MATCH_METERS = [(40, 84, 58, 612), (480, 326, 491, 590)]
+VERSUS_LEVEL_WINDOW = (312, 388, 400, 436)
+
+
+def menu_footer(art):
+    b = (94, 608, 620, 640)
+    panel(art, b, 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
+    art.ring(b, 1, (120, 200, 230, 80), 9)
+    art.text(357, 624.5, "F4 quick start  \u00b7  F5 Pong  \u00b7  F6 demos  \u00b7  F7 versus  \u00b7  Esc quit",
+             14, TEXT_DIM, anchor="mm", shadow=0.6)
+
+
+def versus_rule(art, x, y):
+    """The attack rule, as the match plays it, in the instructions' goal column."""
+    art.text(x, y, "VERSUS  (F7, or the menu's button)", 15, LABEL, shadow=0.5)
+    lines = ["A cascade of K flows sends K \u2212 1 rows, one more per loop,",
+             "and one more for every 30 s played. Rows wait 3 s, and",
+             "your own cascades cancel them first. Each pushes your",
+             "well up: junk pipes with one gap. Top out and you lose."]
+    for n, line in enumerate(lines):
+        art.text(x, y + 21 + 17.5 * n, line, 13, TEXT, shadow=0.6, path=BOLD_COND)
+
+
+def versus_well(art, box, cell, rim):
+    """An empty well with its grid, the danger line and a metal rim."""
+    x0, y0, x1, y1 = box
+    art.glow(lambda d: d.rectangle(art.box((x0 - rim - 4, y0 - rim, x1 + rim + 4, y1 + rim + 8)), fill=(0, 0, 0, 220)), rim + 2)
+    art.paint(box, lambda w, h: vgrad(w, h, [(0, (10, 22, 38)), (1, WELL)]))
+    danger = y0 + 2 * cell
+    with art.blended() as d:
+        for i in range(1, 12):
+            X = x0 + cell * i
+            d.line([(art.px(X), art.px(y0)), (art.px(X), art.px(y1))], fill=(90, 150, 190, 26), width=art.px(1))
+        for j in range(1, 24):
+            Y = y0 + cell * j
+            d.line([(art.px(x0), art.px(Y)), (art.px(x1), art.px(Y))], fill=(90, 150, 190, 26), width=art.px(1))
+        for x in range(int(x0), int(x1), 10):
+            d.line([(art.px(x + 1), art.px(danger)), (art.px(x + 6), art.px(danger))], fill=rgba(DANGER, 150),
+                   width=art.px(1.4))
+    art.paint((x0, y0, x1, danger), (160, 40, 40, 16), 0)
+    bezel(art, (x0 - rim, y0 - rim, x1 + rim, y1 + rim), rim, rim + 2)
+
+
+def meter_slot(art, box):
+    """The dark slot the incoming rows stack up in, from the bottom."""
+    x0, y0, x1, y1 = box
+    recess(art, (x0 - 2, y0 - 2, x1 + 2, y1 + 2), 3, fill=(3, 8, 16, 240), edge=(236, 80, 70, 90))
+
+
+def match_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    night_backdrop(art, 15, vignette=0.6)
+    versus_well(art, WELL_BOX, 22, 6)
+    meter_slot(art, MATCH_METERS[0])
+    logo(art, 48, 28, 20)
+    recess(art, (206, 8, 276, 50), 8)
+    art.ring((200, 2, 282, 56), 3, metal_paint(), 11)
+    art.text(196, 29, "LEVEL", 22, LABEL, anchor="rm", shadow=0.7)
+    # both scores
+    panel(art, (404, 4, 704, 118), 14)
+    for (x0, y0, x1, y1), label in zip(MATCH_SCORE_WINDOWS, ("YOU", "CPU")):
+        art.text(418, (y0 + y1) / 2, label, 18, LABEL, anchor="lm", shadow=0.6)
+        recess(art, (x0, y0, x1, y1), 7)
+    # the player's next shape and the keys
+    panel(art, MATCH_NEXT, 12)
+    art.text((MATCH_NEXT[0] + MATCH_NEXT[2]) / 2, MATCH_NEXT[1] + 15, "NEXT", 16, LABEL, anchor="mm", shadow=0.6)
+    recess(art, (MATCH_NEXT[0] + 10, MATCH_NEXT[1] + 28, MATCH_NEXT[2] - 10, MATCH_NEXT[3] - 10), 8, fill=(3, 8, 16, 230))
+    panel(art, MATCH_KEYS, 12)
+    art.text((MATCH_KEYS[0] + MATCH_KEYS[2]) / 2, MATCH_KEYS[1] + 14, "KEYS", 14, LABEL, anchor="mm", shadow=0.6)
+    keys = [("4 6 \u00b7 \u2190 \u2192", "move"), ("7 9 \u00b7 Z X", "rotate"), ("\u2191", "turn right"),
+            ("5 \u00b7 \u2193", "drop"), ("Esc", "menu")]
+    y = MATCH_KEYS[1] + 30
+    for k_, what in keys:
+        art.text(MATCH_KEYS[0] + 8, y, k_, 11, TEXT, shadow=0.5)
+        art.text(MATCH_KEYS[0] + 78, y, what, 11, TEXT_DIM, shadow=0.5)
+        y += 19
+    # the opponent: its strength, its well at half size and its meter
+    panel(art, MATCH_OPPONENT, 14)
+    art.text(418, (MATCH_STRENGTH_WINDOW[1] + MATCH_STRENGTH_WINDOW[3]) / 2, "COMPUTER", 18, LABEL, anchor="lm", shadow=0.6)
+    recess(art, MATCH_STRENGTH_WINDOW, 7)
+    versus_well(art, MATCH_SMALL_WELL, 11, 3)
+    meter_slot(art, MATCH_METERS[1])
+    art.text(MATCH_OPPONENT[0] + 14, MATCH_SMALL_WELL[1] + 4, "rows", 12, TEXT_DIM, shadow=0.5)
+    art.text(MATCH_OPPONENT[0] + 14, MATCH_SMALL_WELL[1] + 20, "coming", 12, TEXT_DIM, shadow=0.5)
+    art.text(MATCH_OPPONENT[0] + 14, MATCH_SMALL_WELL[1] + 36, "\u2192", 14, TEXT_DIM, shadow=0.5)
+    return art.final()
+
+
+def versus_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    night_backdrop(art, 16)
+    draw_tube(art, [(-20, 40), (713 + 20, 40)], 10)
+    for x in (90, 330, 610):
+        art.paint((x - 6, 33, x + 6, 47), metal_paint(), 2)
+    logo(art, 356.5, 100, 64)
+    art.text(356.5, 160, "VERSUS", 30, TEXT, anchor="mm", glow=rgba(CYAN, 120))
+    panel(art, (60, 190, 653, 340), 12)
+    art.text(76, 204, "AGAINST THE COMPUTER", 17, LABEL, shadow=0.5)
+    for x, what in zip((92, 285, 478), ("slow, takes its time", "steady and careful", "quick, plans ahead")):
+        art.text(x + 72, 318, what, 13, TEXT_DIM, anchor="mm", shadow=0.5)
+    panel(art, (60, 352, 653, 452), 12)
+    art.text(76, 366, "STARTING LEVEL", 17, LABEL, shadow=0.5)
+    recess(art, VERSUS_LEVEL_WINDOW, 8)
+    panel(art, (60, 464, 653, 578), 12)
+    art.text(76, 478, "OVER THE NETWORK", 17, TEXT_DIM, shadow=0.5)
+    art.text(356.5, 522, "Coming in a later version: a match against a friend", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    art.text(356.5, 546, "on another machine. Not playable yet.", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    b = (132, 596, 582, 628)
+    panel(art, b, 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
+    art.ring(b, 1, (120, 200, 230, 80), 9)
+    art.text(357, 612.5, "1 2 3 play  \u00b7  \u2190 \u2192 level  \u00b7  Esc menu", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    return art.final()
+
+
+def versus_result_panel(title, colour, glow):
+    """Shown at 0.7 over the player's well when the match ends."""
+    art = Art(400, 220)
+    b = (6, 6, 394, 214)
+    art.glow(lambda d: d.rounded_rectangle(art.box((8, 12, 392, 216)), radius=art.px(20), fill=(0, 0, 0, 200)), 5)
+    art.paint(b, lambda w, h: vgrad(w, h, [(0, (20, 52, 74, 240)), (1, (6, 16, 30, 240))]), 20)
+    bezel(art, b, 4, 20)
+    art.text(200, 52, title, 50, colour, anchor="mm", glow=rgba(glow, 170))
+    art.text(200, 102, "Play again?", 24, TEXT, anchor="mm", shadow=0.8)
+    recess(art, (92, 125, 348, 190), 12, fill=(3, 10, 18, 130), edge=(120, 200, 230, 45))
+    return art.final()
+
+
+def meter_rows():
+    """Two frames of one incoming row: waiting (amber), arrived (red)."""
+    art = Art(24, 48)
+    for f, c in enumerate((AMBER, DANGER)):
+        b = (1, 24 * f + 2, 23, 24 * f + 22)
+        art.paint(b, lambda w, h, c=c: vgrad(w, h, [(0, shade(c, 0.35)), (0.5, rgba(c)), (1, shade(c, -0.35))]), 3)
+        art.ring(b, 1.2, (0, 0, 0, 160), 3)
+    return downsample_frames(art.img, 24, 24, 1, 2)
+
+
+def make_versus_images(save):
+    save("piece_7-20-5-4.png", piece_sheet(JUNK_COLOUR, False))
+    save("match.png", match_screen())
+    save("versus.png", versus_screen())
+    save("versus_won.png", versus_result_panel("YOU WIN", (236, 255, 246), (80, 230, 150)))
+    save("versus_lost.png", versus_result_panel("YOU LOSE", (250, 236, 232), DANGER))
+    save("versus_draw.png", versus_result_panel("DRAW", TEXT, CYAN))
+    save("meter-2-1-2.png", meter_rows())
+    save("versus_button-3-1-3.png", label_button(260, 80, 0.6, "VERSUS", 30))
+    save("easy_button-3-1-3.png", label_button(240, 80, 0.6, "EASY", 30))
+    save("medium_button-3-1-3.png", label_button(240, 80, 0.6, "MEDIUM", 30))
+    save("hard_button-3-1-3.png", label_button(240, 80, 0.6, "HARD", 30))
+    save("less_button-3-1-3.png", label_button(80, 80, 0.6, "\u2212", 36))
+    save("more_button-3-1-3.png", label_button(80, 80, 0.6, "+", 36))
 
 
 # ---------------------------------------------------------------- sounds

@@ -9,8 +9,10 @@
 #include "pong/pong.h"
 #include "screens/gameover.h"
 #include "screens/instructions.h"
+#include "screens/matchscreen.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
+#include "screens/versusscreen.h"
 
 namespace {
 
@@ -43,6 +45,10 @@ std::unique_ptr<C_GameState> BuildState(int id) {
             return std::make_unique<C_PlayScreen>();
         case STATE_INSTRUCTIONS:
             return std::make_unique<C_Instructions>();
+        case STATE_VERSUS:
+            return std::make_unique<C_VersusScreen>();
+        case STATE_MATCH:
+            return std::make_unique<C_MatchScreen>();
         default:
             return nullptr;
     }

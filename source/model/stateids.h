@@ -11,4 +11,6 @@ enum StateId {
     STATE_GAMEOVER_WON = 7,
     STATE_PLAY = 8,
     STATE_INSTRUCTIONS = 9,
+    STATE_VERSUS = 10,
+    STATE_MATCH = 11,
 };

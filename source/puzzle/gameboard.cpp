@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
+#include "puzzle/randomdraw.h"
 
 int outerLevel = 0;
 
@@ -126,6 +127,39 @@ bool C_GameBoard::ClearFullRows() {
         StartRowFlow(y);
     }
     return false;
+}
+
+bool C_GameBoard::PushRowUnder(C_RandomDraw& draws) {
+    for (int x = 0; x < kBoardColumns; ++x) {
+        if (grid[x][0] != nullptr) {
+            toppedOut = 1;
+        }
+        for (int y = 0; y < kBottomRow; ++y) {
+            grid[x][y] = std::move(grid[x][y + 1]);
+            if (grid[x][y] != nullptr) {
+                grid[x][y]->SetY(y);
+            }
+        }
+    }
+    const int gap = draws.Index(kBoardColumns);
+    for (int x = 0; x < kBoardColumns; ++x) {
+        if (x == gap) {
+            continue;
+        }
+        grid[x][kBottomRow] = std::make_unique<C_Piece>(kJunkColour, 0, 0, 0, 0, draws);
+        grid[x][kBottomRow]->SetX(x);
+        grid[x][kBottomRow]->SetY(kBottomRow);
+    }
+    for (int x = 0; x < kBoardColumns; ++x) {
+        if (C_Piece* piece = grid[x][kBottomRow].get()) {
+            UpdateConnections(piece);
+        }
+    }
+    bool reachesTop = toppedOut != 0;
+    for (int x = 0; x < kBoardColumns; ++x) {
+        reachesTop = reachesTop || grid[x][1] != nullptr;
+    }
+    return reachesTop;
 }
 
 void C_GameBoard::CutShapeLinksToward(const C_Piece* piece) {

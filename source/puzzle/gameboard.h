@@ -17,6 +17,8 @@ constexpr int kBoardRows = 24;
 constexpr int kBoardLeft = 70;
 constexpr int kBoardTop = 84;
 constexpr int kCellPitch = 22;
+// The pieces of a row an opponent pushes in from the bottom.
+constexpr int kJunkColour = 7;
 
 // The starting level chosen before a game; the board reads it when built.
 extern int outerLevel;
@@ -26,6 +28,8 @@ extern int outerLevel;
 // reached and lets loose pieces fall. The play screen drives its phases and
 // reads and writes its public fields; a falling shape writes `grid` when it
 // locks.
+class C_RandomDraw;
+
 class C_GameBoard : public C_GameObject {
 public:
     // Starts at outerLevel and loads its two sounds, reporting a sound that
@@ -58,6 +62,12 @@ public:
     // One row of falling for every loose group; true once nothing can fall,
     // after the connections of rows 1 to 23 have been recomputed.
     bool GravityStep();
+
+    // Pushes every piece up a row and lays a row of junk pieces at the
+    // bottom: random pipes from `draws` in every column but one gap, joined to
+    // their neighbours. True when the well now reaches the second row, or a
+    // piece was pushed out at the top: the round is lost.
+    bool PushRowUnder(C_RandomDraw& draws);
 
     // Gathers into `group` (four slots, null where empty) the pieces joined
     // by shape links to the one at `index`; `count` is the last filled slot.

@@ -119,6 +119,18 @@ void C_Piece::DrawAt(int pixelX, int pixelY, float drawScale, int alpha) {
     }
 }
 
+void C_Piece::DrawSmall(float left, float top, float size, int alpha) {
+    if (!sprite) {
+        LoadSprites();
+    }
+    const float drawScale = size / kFramePixels;
+    const bool lit = onCycle != 0 || flowed != 0;
+    C_Sprite* sheet = lit ? cycleSprite.get() : sprite.get();
+    sheet->SetFrame(GetFrame());
+    sheet->Draw({left, top}, {0.0f, 0.0f}, 0.0f, {drawScale, drawScale},
+                White(onCycle == 0 && (flowed != 0 || marked != 0) ? alpha : kOpaque));
+}
+
 void C_Piece::DrawStep() {
     if (onCycle != 0) {
         shownPulse = pulse;

@@ -45,6 +45,10 @@ public:
     // the first draw, so pieces that are never drawn (the rules alone) need
     // no display.
     virtual void DrawAt(int pixelX, int pixelY, float drawScale, int alpha);
+    // Draws the piece `size` pixels wide with its top-left corner at (x, y),
+    // from the sheet of its state but without the pulse or the shrinking, as
+    // an opponent's well is drawn beside one's own; `alpha` as DrawAt's.
+    void DrawSmall(float left, float top, float size, int alpha);
     // What each drawn frame advances: the pulse of a piece on a cycle moves
     // on, a flowed piece's starts over. DrawAt shows the pulse this passed.
     void DrawStep();

@@ -163,10 +163,16 @@ C_Round::~C_Round() {
     board.reset();
 }
 
-void C_Round::Record(RoundInput::Kind kind, RoundCommand command, float gameTime) {
+void C_Round::Record(RoundInput::Kind kind, RoundCommand command, float gameTime,
+                     uint64_t rowSeed) {
     if (record != nullptr) {
-        record->inputs.push_back({kind, command, gameTime});
+        record->inputs.push_back({kind, command, gameTime, rowSeed});
     }
+}
+
+void C_Round::Receive(uint64_t rowSeed) {
+    Record(RoundInput::RECEIVE, COMMAND_START, 0.0f, rowSeed);
+    incoming.push_back(rowSeed);
 }
 
 void C_Round::Line(const std::string& line) {
@@ -237,7 +243,7 @@ bool C_Round::UpdateRunning() {
         if (clock.Crossed(kFlowPeriod)) {
             Line("piping");
             pipeFade = kListStart;
-            board->FlowStep();
+            FlowStep();
         }
         return false;
     }
@@ -311,16 +317,43 @@ bool C_Round::SpawnAfterRows(bool toppedOut) {
         return false;
     }
     if (board->piping != 0) {
+        cascadeFlows += 1;
         Line("piping");
-        board->FlowStep();
+        FlowStep();
+        return false;
+    }
+    if (!incoming.empty() && PushIncoming()) {
+        mode = MODE_GAMEOVER;
         return false;
     }
     Spawn();
     return true;
 }
 
+void C_Round::FlowStep() {
+    if (board->FlowStep()) {
+        return;
+    }
+    for (const int size : board->cycleSizes) {
+        cascadeCycles += size > 0 ? 1 : 0;
+    }
+}
+
+bool C_Round::PushIncoming() {
+    bool lost = false;
+    for (const uint64_t rowSeed : incoming) {
+        C_RandomDraw rowDraws(rowSeed);
+        lost = board->PushRowUnder(rowDraws) || lost;
+    }
+    incoming.clear();
+    return lost;
+}
+
 void C_Round::Spawn() {
     chain = 1;
+    cascadeNumber += 1;
+    cascadeFlows = 0;
+    cascadeCycles = 0;
     currentShape = std::move(nextShape);
     PlaceAtSpawn(currentShape.get());
     nextShape = std::make_unique<C_Tetromino>(board.get(), draws);
@@ -439,6 +472,9 @@ std::unique_ptr<C_Round> PlayBack(const RoundRecord& record, C_RoundEvents* obse
                 break;
             case RoundInput::DRAW_STEP:
                 round->DrawStep();
+                break;
+            case RoundInput::RECEIVE:
+                round->Receive(input.rowSeed);
                 break;
         }
     }

@@ -47,10 +47,12 @@ uint32_t FadeColour(float fade, uint32_t rgb);
 
 // One call a round took from outside, in the order taken.
 struct RoundInput {
-    enum Kind : uint8_t { COMMAND, UPDATE, DRAW_STEP };
+    enum Kind : uint8_t { COMMAND, UPDATE, DRAW_STEP, RECEIVE };
     Kind kind;
     RoundCommand command;
     float gameTime;
+    // The seed of a received row.
+    uint64_t rowSeed = 0;
 };
 
 // All a round needs to be played again: its seed, its level and its inputs.
@@ -94,6 +96,9 @@ public:
     // points they add, the banner. Once per frame after Update, also while
     // the console's pause holds Update.
     void DrawStep();
+    // A row sent by an opponent, made from `rowSeed` alone: it is pushed in
+    // from the bottom at the next landing that starts no cascade.
+    void Receive(uint64_t rowSeed);
 
     // One pass of each score list: its points, records and score, and the
     // lines it shows.
@@ -122,6 +127,14 @@ public:
     std::function<int(const std::string&)> textWidth;
     C_RoundClock clock;
     C_RandomDraw draws;
+    // The seeds of the rows received and not yet pushed in, oldest first.
+    std::vector<uint64_t> incoming;
+    // The cascade under way, or the last one until the next spawn: one
+    // number per spawned shape, the flows it ran (its chain) and the cycles
+    // they closed.
+    int cascadeNumber = 0;
+    int cascadeFlows = 0;
+    int cascadeCycles = 0;
 
 private:
     void Line(const std::string& line) override;
@@ -136,10 +149,14 @@ private:
     // After the rows were looked for: the game ends, the next flow begins,
     // or the next shape comes (true).
     bool SpawnAfterRows(bool toppedOut);
+    // One flow step of the board, counting the cycles of a flow that ends.
+    void FlowStep();
+    // Pushes in the rows received; true when that tops the well out.
+    bool PushIncoming();
     // The next shape falls from the top; a new one waits in the preview.
     void Spawn();
     void RunDrawStep();
-    void Record(RoundInput::Kind kind, RoundCommand command, float gameTime);
+    void Record(RoundInput::Kind kind, RoundCommand command, float gameTime, uint64_t rowSeed = 0);
     int Width(const std::string& text) const { return textWidth ? textWidth(text) : 0; }
 
     bool quiet;

@@ -29,6 +29,7 @@ constexpr Place kLevelPlaces[kLevelButtons] = {
     {490, 540}, {490, 500}, {490, 460}, {575, 460}, {575, 420},
 };
 constexpr Place kInstructionsPlace = {50, 535};
+constexpr Place kVersusPlace = {50, 410};
 
 }  // namespace
 
@@ -39,6 +40,7 @@ C_Menu::C_Menu() {
             std::make_unique<C_Button>("level_button_" + IntToString(n) + "-3-1-3.png");
     }
     instructionsButton = std::make_unique<C_Button>("instruction_button-3-1-3.png");
+    versusButton = std::make_unique<C_Button>("versus_button-3-1-3.png");
     for (int n = 0; n < kLevelButtons; ++n) {
         C_Button& button = *levelButtons[static_cast<size_t>(n)];
         button.SetScale(kLevelScale, kLevelScale);
@@ -48,6 +50,9 @@ C_Menu::C_Menu() {
     instructionsButton->SetScale(kInstructionsScale, kInstructionsScale);
     instructionsButton->SetPosition(kInstructionsPlace.x, kInstructionsPlace.y);
     instructionsButton->SetColour(kInstructionsColour);
+    versusButton->SetScale(kInstructionsScale, kInstructionsScale);
+    versusButton->SetPosition(kVersusPlace.x, kVersusPlace.y);
+    versusButton->SetColour(kInstructionsColour);
 }
 
 C_Menu::~C_Menu() = default;
@@ -65,6 +70,9 @@ void C_Menu::HandleInput() {
     if (g_pController->IsKeyReleased(DIK_F6)) {
         g_pModel->SetNextState(STATE_DEMO_A);
     }
+    if (g_pController->IsKeyReleased(DIK_F7) || versusButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_VERSUS);
+    }
     if (instructionsButton->GetState() == BUTTON_CLICKED) {
         g_pModel->SetNextState(STATE_INSTRUCTIONS);
     }
@@ -81,6 +89,7 @@ void C_Menu::Update() {
         button->Update();
     }
     instructionsButton->Update();
+    versusButton->Update();
 }
 
 void C_Menu::Render() {
@@ -90,5 +99,6 @@ void C_Menu::Render() {
         button->Render();
     }
     instructionsButton->Render();
+    versusButton->Render();
     g_pController->DrawMousePointer();
 }

@@ -121,7 +121,7 @@ void C_PlayScreen::HandleInput() {
             g_pModel->SetNextState(STATE_MENU);
         }
         if (mode == MODE_RUNNING) {
-            HandleGameKeys();
+            SteerWithKeys(round.get(), &keyLatch);
         }
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape
@@ -145,10 +145,10 @@ void C_PlayScreen::HandleInput() {
     }
 }
 
-void C_PlayScreen::HandleGameKeys() {
+void SteerWithKeys(C_Round* round, std::array<int, kGameKeys>* latches) {
     for (int k = 0; k < kGameKeys; ++k) {
         const GameKey& gameKey = kGameKeyTable[k];
-        int& latch = keyLatch[static_cast<size_t>(k)];
+        int& latch = (*latches)[static_cast<size_t>(k)];
         const int state = g_pController->GetKeyState(gameKey.key);
         if (gameKey.command == COMMAND_DROP_STEP) {
             // Every second held frame, starting with the first.

@@ -24,6 +24,11 @@ struct GameKey {
 // Each has its own latch, so every key acts one frame after its own release.
 constexpr int kGameKeys = 11;
 
+// Turns the game keys into `round`'s commands through their latches: a move
+// or turn one frame after its key's release, a drop step every second frame
+// a drop key is held. The match screen steers the player's round the same way.
+void SteerWithKeys(C_Round* round, std::array<int, kGameKeys>* latches);
+
 // One game of the puzzle on screen: it owns the round and drives it, turning
 // keys and buttons into its commands and feeding it the frame's game time;
 // it draws the round, the start, pause and stop buttons, the pictures of
@@ -61,7 +66,6 @@ public:
     std::unique_ptr<C_Button> noButton;
 
 private:
-    void HandleGameKeys();
     // The info and paused pictures' fades, once per drawn frame.
     void StepPictures();
     void DrawPicture(C_Sprite* picture, uint32_t colour);

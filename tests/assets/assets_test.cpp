@@ -14,6 +14,8 @@
 #include "model/model.h"
 #include "platform/image.h"
 #include "pong/pong.h"
+#include "screens/matchscreen.h"
+#include "screens/versusscreen.h"
 #include "support/framework.h"
 #include "view/font.h"
 #include "view/sprite.h"
@@ -256,6 +258,39 @@ TEST_F(AssetTest, ConsoleTextReadsOverAnyScreen) {
         }
         EXPECT_GE(lines, kReadable);
         EXPECT_GE(input, kReadable);
+    }
+}
+
+TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
+    const struct {
+        const char* picture;
+        TextWindow window;
+        uint32_t colour;
+    } places[] = {
+        {"images/match.png", kMatchLevelWindow, kMatchTextColour},
+        {"images/match.png", kMatchScoreWindows[0], kMatchTextColour},
+        {"images/match.png", kMatchScoreWindows[1], kMatchTextColour},
+        {"images/match.png", kMatchStrengthWindow, kMatchTextColour},
+        {"images/versus.png", kVersusLevelWindow, kVersusLevelColour},
+    };
+    // Inside the window's lit rim, where the text's ink lies.
+    constexpr int kRim = 3;
+    for (const auto& place : places) {
+        SCOPED_TRACE(std::string(place.picture) + " at " + std::to_string(place.window.x0) + ", " +
+                     std::to_string(place.window.y0));
+        platform::Image image;
+        ASSERT_TRUE(platform::LoadImageFile(place.picture, &image));
+        double least = 21.0;
+        for (int y = place.window.y0 + kRim; y < place.window.y1 - kRim; ++y) {
+            for (int x = place.window.x0 + kRim; x < place.window.x1 - kRim; ++x) {
+                // The picture is drawn at 0.7.
+                const auto px = static_cast<int>(static_cast<float>(x) / 0.7f);
+                const auto py = static_cast<int>(static_cast<float>(y) / 0.7f);
+                const uint32_t under = image.argb[static_cast<size_t>(py * image.width + px)];
+                least = std::min(least, Contrast(Drawn(0xFFFFFFFF, place.colour, under), under));
+            }
+        }
+        EXPECT_GE(least, kReadable);
     }
 }
 

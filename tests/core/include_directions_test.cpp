@@ -66,6 +66,7 @@ constexpr Direction kAllowed[] = {
     {"screens", "audio", "sounds"},
     {"screens", "console", "diagnostic lines"},
     {"screens", "puzzle", "the play screen runs the puzzle"},
+    {"screens", "versus", "the match screen runs a match and the computer"},
     {"pong", "model", "its screen is a state"},
     {"pong", "core", "errors, globals, key codes"},
     {"pong", "view", "sprites, the score and countdown text, the field's scale"},

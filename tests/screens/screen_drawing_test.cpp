@@ -92,7 +92,8 @@ TEST_F(ScreenDrawingTest, TheMenuShowsItsPictureAtScale07AndEachButtonWhereItLie
     const Case cases[] = {{0, {235, 460, 316, 497}},
                           {7, {490, 460, 571, 497}},
                           {9, {575, 420, 656, 457}},
-                          {-1, {50, 535, 206, 583}}};
+                          {-1, {50, 535, 206, 583}},
+                          {-2, {50, 410, 206, 458}}};
     for (const Case& c : cases) {
         MovePointerTo(c.box.x0, c.box.y0);  // the corner counts as over
         const std::vector<uint32_t> hover = Pixels();

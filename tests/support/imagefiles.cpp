@@ -255,4 +255,5 @@ void ImageDirectory::WriteClearMenuPictures() const {
         Write("level_button_" + std::to_string(n) + "-3-1-3.png", SolidPng(4, 12, 0x00000000));
     }
     Write("instruction_button-3-1-3.png", SolidPng(4, 12, 0x00000000));
+    Write("versus_button-3-1-3.png", SolidPng(4, 12, 0x00000000));
 }

@@ -1,0 +1,247 @@
+#include "screens/matchscreen.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "core/error.h"
+#include "core/globals.h"
+#include "core/keycodes.h"
+#include "input/controller.h"
+#include "model/model.h"
+#include "model/timer.h"
+#include "puzzle/gameboard.h"
+#include "puzzle/round.h"
+#include "puzzle/tetromino.h"
+#include "screens/button.h"
+#include "versus/match.h"
+#include "versus/opponent.h"
+#include "view/font.h"
+#include "view/sprite.h"
+
+namespace {
+
+constexpr float kPictureScale = 0.7f;
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
+constexpr float kResultX = 61.0f;
+constexpr float kResultY = 240.0f;
+constexpr uint32_t kResultColour = 0xF0FFFFFF;
+constexpr int kHudHeight = 24;
+// "MEDIUM" fits its window.
+constexpr int kStrengthHeight = 18;
+constexpr int kListHeight = 11;
+constexpr uint32_t kListStartColour = 0x321E1E1E;
+constexpr int kTextInset = 4;
+
+struct ButtonPlace {
+    const char* image;
+    float x;
+    float y;
+    float scale;
+};
+constexpr ButtonPlace kYesPlace = {"yes_button-3-1-3.png", 130, 332, 0.5f};
+constexpr ButtonPlace kNoPlace = {"no_button-3-1-3.png", 225, 332, 0.5f};
+
+// The player's next shape, centred in the preview window.
+constexpr TextWindow kNextWindow = {414, 156, 538, 256};
+
+constexpr const char* kStrengthNames[kStrengths] = {"EASY", "MEDIUM", "HARD"};
+constexpr int kMeterFrameSize = 24;
+constexpr int kWaitingFrame = 0;
+constexpr int kArrivedFrame = 1;
+
+std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
+    auto button = std::make_unique<C_Button>(place.image);
+    button->SetPosition(place.x, place.y);
+    button->SetScale(place.scale, place.scale);
+    return button;
+}
+
+}  // namespace
+
+C_MatchScreen::C_MatchScreen() : timer(g_pModel->GetTimer()) {
+    MatchSettings settings;
+    settings.seed = static_cast<uint64_t>(std::time(nullptr));
+    settings.level = versusLevel;
+    match = std::make_unique<C_Match>(settings);
+    opponent = std::make_unique<C_Opponent>(static_cast<OpponentStrength>(versusStrength));
+    background = std::make_unique<C_Sprite>("match.png");
+    meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
+    results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
+    results[SIDE_OPPONENT] = std::make_unique<C_Sprite>("versus_lost.png");
+    results[kDraw] = std::make_unique<C_Sprite>("versus_draw.png");
+    yesButton = MakeButton(kYesPlace);
+    noButton = MakeButton(kNoPlace);
+    hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kMatchTextColour);
+    strengthFont = std::make_unique<C_Font>("Arial", kStrengthHeight, kMatchTextColour);
+    listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kListStartColour);
+    match->Round(SIDE_PLAYER).textWidth = [this](const std::string& text) {
+        return TextWidth(text);
+    };
+}
+
+C_MatchScreen::~C_MatchScreen() = default;
+
+void C_MatchScreen::HandleInput() {
+    if (!match->Over()) {
+        SteerWithKeys(&match->Round(SIDE_PLAYER), &keyLatch);
+    } else {
+        if (yesButton->GetState() == BUTTON_CLICKED) {
+            g_pModel->SetNextState(STATE_MATCH);
+        }
+        if (noButton->GetState() == BUTTON_CLICKED) {
+            g_pModel->SetNextState(STATE_MENU);
+        }
+    }
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
+        g_pModel->SetNextState(STATE_MENU);
+    }
+}
+
+void C_MatchScreen::Update() {
+    const float gameTime = timer->GetGameTime();
+    if (!match->Over()) {
+        opponent->Play(&match->Round(SIDE_OPPONENT), gameTime, match->Incoming(SIDE_OPPONENT));
+        match->Update(gameTime);
+    }
+    if (match->Over()) {
+        yesButton->Update();
+        noButton->Update();
+    }
+}
+
+void C_MatchScreen::DrawStep() {
+    match->DrawStep();
+}
+
+int C_MatchScreen::TextWidth(const std::string& text) const {
+    TextSize size;
+    if (listFont->GetTextureFont() == nullptr ||
+        FAILED(listFont->GetTextureFont()->MeasureText(text.c_str(), &size))) {
+        return 0;
+    }
+    return size.cx;
+}
+
+void C_MatchScreen::DrawLines(const std::vector<ListLine>& lines) {
+    for (const ListLine& line : lines) {
+        listFont->SetColour(line.colour);
+        listFont->DrawText(line.text, line.x, line.y, TEXT_FILTERED);
+    }
+}
+
+void C_MatchScreen::DrawNumbers() {
+    hudFont->SetColour(kMatchTextColour);
+    hudFont->DrawText(IntToString(match->Round(SIDE_PLAYER).board->level), kMatchLevelWindow.x0 + 9,
+                      kMatchLevelWindow.y0 + kTextInset, TEXT_FILTERED);
+    for (int side = 0; side < kMatchSides; ++side) {
+        const TextWindow& window = kMatchScoreWindows[side];
+        hudFont->DrawText(IntToString(match->Round(side).board->score), window.x0 + 10,
+                          window.y0 + kTextInset, TEXT_FILTERED);
+    }
+    const int strength = std::clamp(versusStrength, 0, kStrengths - 1);
+    strengthFont->SetColour(kMatchTextColour);
+    strengthFont->DrawText(kStrengthNames[strength], kMatchStrengthWindow.x0 + 8,
+                           kMatchStrengthWindow.y0 + kTextInset, TEXT_FILTERED);
+}
+
+void C_MatchScreen::DrawMeter(int side) {
+    const MeterPlace& place = kMatchMeters[side];
+    const TextWindow& slot = place.slot;
+    const int rows = (slot.y1 - slot.y0) / place.rowHeight;
+    const int arrived = static_cast<int>(match->Round(side).incoming.size());
+    const int shown = std::min(rows, match->Incoming(side));
+    const float scaleX = static_cast<float>(slot.x1 - slot.x0) / kMeterFrameSize;
+    const float scaleY = static_cast<float>(place.rowHeight) / kMeterFrameSize;
+    for (int n = 0; n < shown; ++n) {
+        meter->SetFrame(n < arrived ? kArrivedFrame : kWaitingFrame);
+        const float y = static_cast<float>(slot.y1 - place.rowHeight * (n + 1));
+        meter->Draw({static_cast<float>(slot.x0), y}, {0.0f, 0.0f}, 0.0f, {scaleX, scaleY},
+                    kOpaqueWhite);
+    }
+}
+
+void C_MatchScreen::DrawNext() {
+    const C_Tetromino* next = match->Round(SIDE_PLAYER).nextShape.get();
+    if (next == nullptr) {
+        return;
+    }
+    int left = kBoxSize;
+    int right = -1;
+    int top = kBoxSize;
+    int bottom = -1;
+    for (int i = 0; i < kBoxSize; ++i) {
+        for (int j = 0; j < kBoxSize; ++j) {
+            if (next->PieceInBox(i, j) != nullptr) {
+                left = std::min(left, i);
+                right = std::max(right, i);
+                top = std::min(top, j);
+                bottom = std::max(bottom, j);
+            }
+        }
+    }
+    const int x0 = (kNextWindow.x0 + kNextWindow.x1 - kCellPitch * (right - left + 1)) / 2;
+    const int y0 = (kNextWindow.y0 + kNextWindow.y1 - kCellPitch * (bottom - top + 1)) / 2;
+    for (int i = left; i <= right; ++i) {
+        for (int j = top; j <= bottom; ++j) {
+            if (C_Piece* piece = next->PieceInBox(i, j)) {
+                piece->DrawAt(x0 + kCellPitch * (i - left), y0 + kCellPitch * (j - top),
+                              kPictureScale, 255);
+            }
+        }
+    }
+}
+
+void C_MatchScreen::DrawSmallWell() {
+    const C_Round& round = match->Round(SIDE_OPPONENT);
+    const C_GameBoard& board = *round.board;
+    const auto cell = static_cast<float>(kSmallCell);
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            if (C_Piece* piece = board.PieceAt(x, y)) {
+                piece->DrawSmall(kSmallWellLeft + cell * x, kSmallWellTop + cell * y, cell,
+                                 board.boardAlpha);
+            }
+        }
+    }
+    const C_Tetromino* shape = round.currentShape.get();
+    if (shape == nullptr) {
+        return;
+    }
+    for (int i = 0; i < kBoxSize; ++i) {
+        for (int j = 0; j < kBoxSize; ++j) {
+            C_Piece* piece = shape->PieceInBox(i, j);
+            const int row = shape->GetRow() + j;
+            if (piece != nullptr && row >= 0) {
+                piece->DrawSmall(kSmallWellLeft + cell * (shape->GetColumn() + i),
+                                 kSmallWellTop + cell * row, cell, 255);
+            }
+        }
+    }
+}
+
+void C_MatchScreen::Render() {
+    background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kPictureScale, kPictureScale},
+                     kOpaqueWhite);
+    DrawNumbers();
+    C_Round& player = match->Round(SIDE_PLAYER);
+    player.board->Render();
+    if (player.mode == MODE_RUNNING) {
+        DrawLines(player.cycleLines);
+        DrawLines(player.pipeLines);
+    }
+    if (player.currentShape) {
+        player.currentShape->Render();
+    }
+    DrawNext();
+    DrawSmallWell();
+    DrawMeter(SIDE_PLAYER);
+    DrawMeter(SIDE_OPPONENT);
+    if (match->Over()) {
+        results[static_cast<size_t>(match->winner)]->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,
+                                                          {kPictureScale, kPictureScale},
+                                                          kResultColour);
+        yesButton->Render();
+        noButton->Render();
+    }
+    g_pController->DrawMousePointer();
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/gamestate.h"
+#include "screens/playscreen.h"
+#include "screens/versusscreen.h"
+
+class C_Button;
+class C_Font;
+class C_Match;
+class C_Opponent;
+class C_Round;
+class C_Sprite;
+class C_Timer;
+
+// Where the match screen's code draws its texts, in screen pixels: the level,
+// the two scores and the computer's strength. The picture keeps these windows
+// dark; the text colour reads on them.
+constexpr TextWindow kMatchLevelWindow = {206, 8, 276, 50};
+constexpr TextWindow kMatchScoreWindows[2] = {{480, 20, 694, 56}, {480, 66, 694, 102}};
+constexpr TextWindow kMatchStrengthWindow = {572, 284, 694, 312};
+constexpr uint32_t kMatchTextColour = 0xB4F0F0FF;
+
+// A meter: the slot its rows stack up in from the bottom, a row's height.
+struct MeterPlace {
+    TextWindow slot;
+    int rowHeight;
+};
+constexpr MeterPlace kMatchMeters[2] = {{{40, 84, 58, 612}, 22}, {{480, 326, 491, 590}, 11}};
+// The opponent's well at half size: its top-left corner and cell pitch.
+constexpr int kSmallWellLeft = 500;
+constexpr int kSmallWellTop = 326;
+constexpr int kSmallCell = 11;
+
+// A match against the computer: the player's well at full size with its
+// score lists, the next shape and the incoming meter; the computer's well at
+// half size, live, with its meter; both scores and the level. When a well
+// tops out the result shows, with play again (yes) or back to the menu (no).
+// Escape goes back to the menu at any time.
+class C_MatchScreen : public C_GameState {
+public:
+    C_MatchScreen();
+    ~C_MatchScreen() override;
+
+    void HandleInput() override;
+    void Update() override;
+    void DrawStep() override;
+    void Render() override;
+
+    std::unique_ptr<C_Match> match;
+    std::unique_ptr<C_Opponent> opponent;
+
+private:
+    void DrawNumbers();
+    void DrawMeter(int side);
+    void DrawNext();
+    void DrawSmallWell();
+    void DrawLines(const std::vector<ListLine>& lines);
+    int TextWidth(const std::string& text) const;
+
+    C_Timer* timer = nullptr;
+    std::array<int, kGameKeys> keyLatch{};
+    std::unique_ptr<C_Font> hudFont;
+    std::unique_ptr<C_Font> strengthFont;
+    std::unique_ptr<C_Font> listFont;
+    std::unique_ptr<C_Sprite> background;
+    std::unique_ptr<C_Sprite> meter;
+    std::array<std::unique_ptr<C_Sprite>, 3> results;
+    std::unique_ptr<C_Button> yesButton;
+    std::unique_ptr<C_Button> noButton;
+};

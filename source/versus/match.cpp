@@ -1,0 +1,165 @@
+#include "versus/match.h"
+
+#include <algorithm>
+
+namespace {
+
+// splitmix64's step: spreads nearby inputs over the whole seed space.
+uint64_t Mix(uint64_t value) {
+    value += 0x9E3779B97F4A7C15ULL;
+    value = (value ^ (value >> 30u)) * 0xBF58476D1CE4E5B9ULL;
+    value = (value ^ (value >> 27u)) * 0x94D049BB133111EBULL;
+    return value ^ (value >> 31u);
+}
+
+constexpr uint64_t kRowSalt = 0x6A756E6B726F7773ULL;
+
+}  // namespace
+
+int AttackRows(int flows, int cycles, float matchTime) {
+    if (flows == 0) {
+        return 0;
+    }
+    return flows - 1 + cycles + static_cast<int>(matchTime / kRampPeriod);
+}
+
+uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row) {
+    uint64_t value = Mix(matchSeed ^ kRowSalt);
+    value = Mix(value ^ static_cast<uint64_t>(sender));
+    value = Mix(value ^ static_cast<uint64_t>(sequence));
+    return Mix(value ^ static_cast<uint64_t>(row));
+}
+
+C_Match::C_Match(const MatchSettings& settings) : seed(settings.seed) {
+    cascadeBegan.fill(-1.0f);
+    for (int side = 0; side < kMatchSides; ++side) {
+        RoundSettings round;
+        round.seed = settings.seed;
+        round.level = settings.level;
+        round.quiet = side == SIDE_OPPONENT || settings.quiet;
+        auto& slot = rounds[static_cast<size_t>(side)];
+        slot = std::make_unique<C_Round>(round);
+        slot->Command(COMMAND_START);
+    }
+}
+
+void C_Match::Update(float gameTime) {
+    if (Over()) {
+        return;
+    }
+    if (!started) {
+        started = true;
+        startTime = gameTime;
+    }
+    matchTime = gameTime - startTime;
+    for (auto& round : rounds) {
+        round->Update(gameTime);
+    }
+    // Both sides' cancels come before either sends, so neither's rows of
+    // this frame can be cancelled in the frame they were earned.
+    std::array<int, kMatchSides> toSend{};
+    for (int side = 0; side < kMatchSides; ++side) {
+        toSend[static_cast<size_t>(side)] = Cancel(side, Earned(side));
+    }
+    for (int side = 0; side < kMatchSides; ++side) {
+        const int rows = toSend[static_cast<size_t>(side)];
+        if (rows > 0) {
+            int& sequence = sequences[static_cast<size_t>(side)];
+            attacks.push_back({side, sequence, rows, 0, gameTime + kAttackWait});
+            sequence += 1;
+            rowsSent[static_cast<size_t>(side)] += rows;
+        }
+    }
+    Deliver(gameTime);
+    const bool playerLost = Round(SIDE_PLAYER).mode == MODE_GAMEOVER;
+    const bool opponentLost = Round(SIDE_OPPONENT).mode == MODE_GAMEOVER;
+    if (playerLost && opponentLost) {
+        winner = kDraw;
+    } else if (playerLost) {
+        winner = SIDE_OPPONENT;
+    } else if (opponentLost) {
+        winner = SIDE_PLAYER;
+    }
+}
+
+void C_Match::DrawStep() {
+    for (auto& round : rounds) {
+        round->DrawStep();
+    }
+}
+
+int C_Match::Earned(int side) {
+    const C_Round& round = Round(side);
+    const auto at = static_cast<size_t>(side);
+    if (round.cascadeNumber != seenCascade[at]) {
+        seenCascade[at] = round.cascadeNumber;
+        credited[at] = 0;
+        cascadeBegan[at] = -1.0f;
+    }
+    if (round.cascadeFlows > 0 && cascadeBegan[at] < 0.0f) {
+        cascadeBegan[at] = matchTime;
+    }
+    int& done = credited[at];
+    const int earned = AttackRows(round.cascadeFlows, round.cascadeCycles, cascadeBegan[at]);
+    const int fresh = std::max(0, earned - done);
+    done = std::max(done, earned);
+    return fresh;
+}
+
+int C_Match::Cancel(int side, int rows) {
+    // The attacks are kept in the order they were sent, which is the order
+    // they arrive in.
+    for (Attack& attack : attacks) {
+        if (rows == 0) {
+            break;
+        }
+        if (attack.sender == side) {
+            continue;
+        }
+        const int cancelled = std::min(rows, attack.rows - attack.cancelled);
+        attack.cancelled += cancelled;
+        rows -= cancelled;
+        rowsCancelled[static_cast<size_t>(side)] += cancelled;
+    }
+    attacks.erase(std::remove_if(attacks.begin(), attacks.end(),
+                                 [](const Attack& a) { return a.cancelled == a.rows; }),
+                  attacks.end());
+    return rows;
+}
+
+void C_Match::Deliver(float gameTime) {
+    for (const Attack& attack : attacks) {
+        if (attack.arrival > gameTime) {
+            continue;
+        }
+        C_Round& receiver = Round(kMatchSides - 1 - attack.sender);
+        for (int row = attack.cancelled; row < attack.rows; ++row) {
+            receiver.Receive(JunkRowSeed(seed, attack.sender, attack.sequence, row));
+        }
+    }
+    attacks.erase(std::remove_if(attacks.begin(), attacks.end(),
+                                 [gameTime](const Attack& a) { return a.arrival <= gameTime; }),
+                  attacks.end());
+}
+
+int C_Match::Waiting(int side) const {
+    int rows = 0;
+    for (const Attack& attack : WaitingFor(side)) {
+        rows += attack.rows - attack.cancelled;
+    }
+    return rows;
+}
+
+int C_Match::Incoming(int side) const {
+    return Waiting(side) + static_cast<int>(Round(side).incoming.size());
+}
+
+std::vector<Attack> C_Match::WaitingFor(int side) const {
+    std::vector<Attack> waiting;
+    for (const Attack& attack : attacks) {
+        if (attack.sender != side) {
+            waiting.push_back(attack);
+        }
+    }
+    return waiting;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "puzzle/round.h"
+
+enum MatchSide { SIDE_PLAYER = 0, SIDE_OPPONENT = 1 };
+constexpr int kMatchSides = 2;
+// What `winner` holds while the match goes on, and when both wells topped
+// out in one frame.
+constexpr int kNoWinner = -1;
+constexpr int kDraw = 2;
+
+// How long sent rows wait in the receiver's meter, in game seconds.
+constexpr float kAttackWait = 3.0f;
+// Every this many game seconds of a match, each cascade sends a row more.
+constexpr float kRampPeriod = 30.0f;
+
+// The rows a cascade earns: one for each flow after its first (a chain of K
+// sends K - 1), one for each cycle closed in it, and once it has flowed at
+// all, one for each whole ramp period the match had run when it began. A row
+// with one gap is soon filled and flowed, so without the ramp 14 of 20 hard
+// computer pairs at level 5 still played after 15 minutes; with it all 20
+// ended, within 7 minutes.
+int AttackRows(int flows, int cycles, float matchTime);
+
+// The seed of one row of an attack: from the match's seed, the sender, the
+// attack's sequence number among the sender's and the row's place in it.
+// Both machines of a match can make the same row from it.
+uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row);
+
+// Rows on their way to one side, cancellable until they arrive.
+struct Attack {
+    int sender;
+    int sequence;
+    int rows;
+    // Rows of this attack the receiver's own cascades have cancelled, from
+    // the first.
+    int cancelled;
+    float arrival;
+};
+
+struct MatchSettings {
+    uint64_t seed = 0;
+    int level = 0;
+    // The player's round as quiet as the opponent's (a test, a headless run).
+    bool quiet = false;
+};
+
+// Two rounds from one seed, so both draw the same shapes in the same order,
+// and the rows their cascades send each other. The player's round writes and
+// sounds as a single game; the opponent's is quiet. Both take commands from
+// whoever plays them; the match only updates and steps them, and ends when a
+// well tops out.
+class C_Match {
+public:
+    explicit C_Match(const MatchSettings& settings);
+
+    // Both rounds' phases at `gameTime`, then the rows their cascades earn:
+    // each side's first cancel the rows waiting for it, the rest are sent.
+    // Rows whose wait is over go to their round, which pushes them in at its
+    // next landing. Nothing moves once the match is over.
+    void Update(float gameTime);
+    void DrawStep();
+
+    C_Round& Round(int side) { return *rounds[static_cast<size_t>(side)]; }
+    const C_Round& Round(int side) const { return *rounds[static_cast<size_t>(side)]; }
+    // Rows on their way to `side`: waiting in its meter, and arrived but not
+    // yet pushed in.
+    int Incoming(int side) const;
+    int Waiting(int side) const;
+    // The attacks waiting for `side`, soonest first.
+    std::vector<Attack> WaitingFor(int side) const;
+    bool Over() const { return winner != kNoWinner; }
+    // Game seconds since the first update.
+    float Time() const { return matchTime; }
+
+    uint64_t seed;
+    // SIDE_PLAYER, SIDE_OPPONENT or kDraw once a well tops out.
+    int winner = kNoWinner;
+    // The rows each side has sent and had cancelled, for the screen and the
+    // tuning of the rule.
+    std::array<int, kMatchSides> rowsSent{};
+    std::array<int, kMatchSides> rowsCancelled{};
+
+private:
+    // The rows `side`'s round earned since the last update.
+    int Earned(int side);
+    // Cancels up to `rows` of those waiting for `side`, soonest first;
+    // returns the rows left to send.
+    int Cancel(int side, int rows);
+    void Deliver(float gameTime);
+
+    std::array<std::unique_ptr<C_Round>, kMatchSides> rounds;
+    std::vector<Attack> attacks;
+    std::array<int, kMatchSides> sequences{};
+    // Per side: the cascade last seen and the rows it has earned so far.
+    std::array<int, kMatchSides> seenCascade{};
+    std::array<int, kMatchSides> credited{};
+    // When each side's cascade began, in match time; negative before its
+    // first flow.
+    std::array<float, kMatchSides> cascadeBegan{};
+    float startTime = 0.0f;
+    bool started = false;
+    float matchTime = 0.0f;
+};

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# A match against the computer under a virtual X server with real input: a
+# click on the menu's VERSUS button opens the versus screen, key 2 starts a
+# match against the medium computer whose small well changes by itself, and
+# with both wells held by the console's pause, keypad 4 moves the player's
+# shape left; Escape returns to the menu, and Escape there ends the process
+# with status 0. Skips (77) where
+# Xvfb, xdotool, xwd or python3 is missing.
+set -u
+binary="$1"
+source "$(dirname "$0")/../support/xvfb.sh"
+require_x_tools
+
+open_game_window "$binary"
+
+all_box="0 0 713 653"
+versus_button="50 410 206 458"
+# The player's well below its danger line, and the computer's small well.
+my_well="70 132 334 612"
+their_well="500 326 632 590"
+# Where the pointer rests on every screen here, with nothing else moving.
+rest_box="645 610 700 653"
+barrier() { frame_barrier $rest_box; }
+press() { must "a frame drawn while pressing $1" press_key "$1" $rest_box; }
+
+must "the menu showed" wait_for_menu menu
+on_versus_button() {
+    pointer_to 120 434 &&
+        capture_until hover 5 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" $versus_button
+}
+must "the pointer lit the VERSUS button up" keep_trying 60 on_versus_button
+xdotool mousedown 1
+must "a frame drawn with the button down" frame_barrier 115 429 170 480
+xdotool mouseup 1
+capture_until versus 60 pixels_are -gt 100000 changed "$WORK/menu.xwd" "$WORK/versus.xwd" $all_box
+expect "the versus screen replaced the menu" "$PIXELS" -gt 100000
+# The game's own pointer follows only once it has the motion: seen moving
+# in its resting place, it is there.
+at_rest() {
+    pointer_to 660 625 || return 1
+    capture_window rest.before
+    xdotool mousemove_relative -- 1 0
+    capture_until rest 3 pixels_are -gt 0 differing "$WORK/rest.before.xwd" "$WORK/rest.xwd" $rest_box
+}
+must "the pointer came to rest" keep_trying 60 at_rest
+must "a frame drawn with the pointer at rest" barrier
+capture_window versus
+
+press 2
+capture_until match 60 pixels_are -gt 100000 changed "$WORK/versus.xwd" "$WORK/match.xwd" $all_box
+expect "key 2 started a match" "$PIXELS" -gt 100000
+# The player's shape is in the well once it has fallen below the danger line.
+capture_until start 60 pixels_are -gt 0 colour-x "$WORK/start.xwd" $my_well
+expect "the player's shape is in the well" "$PIXELS" -gt 0
+
+capture_until theirs 60 pixels_are -gt 50 changed "$WORK/start.xwd" "$WORK/theirs.xwd" $their_well
+expect "the computer's well changed by itself" "$PIXELS" -gt 50
+
+# The console's pause then holds both wells, so the player's shape stays
+# where it is however slow the machine; the keys still steer. A key pressed
+# while the console is open or sliding is the console's.
+xdotool key Tab
+capture_until console 60 pixels_are -gt 1000 changed "$WORK/theirs.xwd" "$WORK/console.xwd" $my_well
+expect "Tab opened the console" "$PIXELS" -gt 1000
+xdotool type --delay 60 pause
+xdotool key Return
+xdotool key Tab
+must "the console closed" wait_for_still closed $my_well
+x0=$(window_pixels colour-x "$WORK/closed.xwd" $my_well)
+# A column is 22 px: two presses move the shape's cells 44 px.
+press KP_4
+press KP_4
+capture_until left 60 pixels_are -lt $((x0 - 30)) colour-x "$WORK/left.xwd" $my_well
+expect "keypad 4 moved the player's shape left" "$PIXELS" -lt $((x0 - 30))
+
+press Escape
+capture_until menu2 60 pixels_are -lt 2000 changed "$WORK/menu.xwd" "$WORK/menu2.xwd" $all_box
+expect "Escape returned to the menu" "$PIXELS" -lt 2000
+# The release ends the program: no frame to wait for after it.
+xdotool keydown Escape
+must "a frame drawn while Escape was down" barrier
+xdotool keyup Escape
+if wait_for_exit 60; then
+    expect "exit status after Escape" "$EXIT_STATUS" -eq 0
+else
+    echo "FAILED: still running 60 s after Escape on the menu"
+    FAILURES=$((FAILURES + 1))
+fi
+[ "$FAILURES" -eq 0 ] || { echo "program output:"; cat "$WORK/out.txt"; }
+[ "$FAILURES" -eq 0 ]
