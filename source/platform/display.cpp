@@ -45,17 +45,64 @@ struct Display::Impl {
     int fullscreenWidth = 0;
     int fullscreenHeight = 0;
     bool inScene = false;
+    // Each frame is drawn here and then copied to the window, so that the
+    // window can be shown again (after an expose) without drawing anew: the
+    // window's own buffer is undefined after a present. Null where the
+    // renderer has no target textures; frames then go straight to the window.
+    SDL_Texture* frame = nullptr;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    bool frameKept = false;
     std::string lastError;
 
     bool Fail() {
         lastError = SDL_GetError();
         return false;
     }
+
+    // Draws go to the frame from here to the present, laid out as the window
+    // is: the frame has the window's pixel size and the picture's scaling.
+    void TargetFrame() {
+        SDL_SetRenderTarget(renderer, nullptr);
+        int outputWidth = 0;
+        int outputHeight = 0;
+        SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
+        if (frame != nullptr && (outputWidth != frameWidth || outputHeight != frameHeight)) {
+            SDL_DestroyTexture(frame);
+            frame = nullptr;
+            frameKept = false;
+        }
+        if (frame == nullptr) {
+            frame = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                      outputWidth, outputHeight);
+            if (frame == nullptr) {
+                return;
+            }
+            SDL_SetTextureBlendMode(frame, SDL_BLENDMODE_NONE);
+            SDL_SetTextureScaleMode(frame, SDL_ScaleModeNearest);
+            frameWidth = outputWidth;
+            frameHeight = outputHeight;
+        }
+        if (SDL_SetRenderTarget(renderer, frame) == 0) {
+            SDL_RenderSetLogicalSize(renderer, width, height);
+        }
+    }
+
+    // The frame onto the whole window, pixel for pixel, bars included.
+    bool CopyFrame() {
+        SDL_RenderSetLogicalSize(renderer, 0, 0);
+        const bool copied = SDL_RenderCopy(renderer, frame, nullptr, nullptr) == 0;
+        SDL_RenderSetLogicalSize(renderer, width, height);
+        return copied || Fail();
+    }
 };
 
 Display::Display() : impl(std::make_unique<Impl>()) {}
 
 Display::~Display() {
+    if (impl->frame != nullptr) {
+        SDL_DestroyTexture(impl->frame);
+    }
     if (impl->renderer != nullptr) {
         SDL_DestroyRenderer(impl->renderer);
         g_activeRenderer = nullptr;
@@ -189,6 +236,7 @@ bool Display::Clear(uint32_t argb) {
         impl->lastError = "no renderer";
         return false;
     }
+    impl->TargetFrame();
     // A clear takes the whole window: a scaled picture first gets its black
     // bars, then the picture's own colour. A window of the picture's own size
     // is cleared in one pass, cheaper than filling a rectangle over it.
@@ -235,8 +283,28 @@ bool Display::Present() {
         impl->lastError = impl->inScene ? "present inside a scene" : "no renderer";
         return false;
     }
+    bool shown = true;
+    if (impl->frame != nullptr && SDL_GetRenderTarget(impl->renderer) == impl->frame) {
+        SDL_SetRenderTarget(impl->renderer, nullptr);
+        shown = impl->CopyFrame();
+        impl->frameKept = shown;
+    } else {
+        // Drawn straight to the window: the frame no longer holds what it shows.
+        impl->frameKept = false;
+    }
     SDL_RenderPresent(impl->renderer);
-    return true;
+    return shown;
+}
+
+bool Display::PresentAgain() {
+    if (impl->renderer == nullptr || impl->inScene || !impl->frameKept ||
+        SDL_GetRenderTarget(impl->renderer) != nullptr) {
+        impl->lastError = "no frame to show again";
+        return false;
+    }
+    const bool shown = impl->CopyFrame();
+    SDL_RenderPresent(impl->renderer);
+    return shown;
 }
 
 bool Display::ReadPixels(std::vector<uint32_t>* argb) const {

@@ -45,9 +45,13 @@ public:
     bool BeginScene();
     bool EndScene();
     bool Present();
+    // Shows the last presented frame again without drawing it, as a window
+    // that was covered needs; false if no frame is kept or one is being drawn.
+    bool PresentAgain();
 
-    // The back buffer as 32-bit ARGB, row by row, in picture pixels (sampled
-    // from the scaled picture in fullscreen); false if it cannot be read.
+    // The picture as 32-bit ARGB, row by row, in picture pixels (sampled from
+    // the scaled picture in fullscreen): the frame being drawn between Clear
+    // and Present, else what the window holds; false if it cannot be read.
     bool ReadPixels(std::vector<uint32_t>* argb) const;
 
     // A borderless window covering the current screen, or back to the window.
@@ -58,7 +62,8 @@ public:
     // Stands in for a screen of width x height when going fullscreen (0 x 0
     // removes it): the window then takes that screen mode instead of the desktop.
     void SetFullscreenSize(int width, int height);
-    // The whole window as 32-bit ARGB, bars included, and its size in pixels.
+    // The whole window as 32-bit ARGB, bars included, and its size in pixels
+    // (between Clear and Present, the frame being drawn for it).
     bool ReadOutputPixels(std::vector<uint32_t>* argb, int* width, int* height) const;
 
     // The reason the last failing call gave.

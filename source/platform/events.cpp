@@ -342,6 +342,8 @@ void Translate(const SDL_Event& in, Event* out) {
                 out->type = EventType::Activate;
             } else if (in.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
                 out->type = EventType::Deactivate;
+            } else if (in.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                out->type = EventType::Expose;
             }
             break;
         case SDL_TEXTINPUT:

@@ -57,6 +57,13 @@ bool HandleEvent(const platform::Event& event) {
             g_bActive = 0;
             g_pController->OnFocusLost();
             break;
+        case platform::EventType::Expose:
+            // No frame runs while inactive, so nothing else would mend the
+            // window; an active one is drawn again by its next frame.
+            if (g_bActive == 0) {
+                g_pView->Repaint();
+            }
+            break;
         case platform::EventType::KeyDown:
             // Up and Down recall earlier lines while the console is open.
             g_pConsole->OnKeyDown(event.key);

@@ -20,6 +20,9 @@ public:
     HRESULT Init();
     // One frame; E_FAIL when a step of it failed (the rest is skipped).
     HRESULT Render();
+    // Shows the last frame again without drawing or updating anything;
+    // false when there is none to show.
+    bool Repaint();
 
     // Every later sprite and text draw is scaled by `scale` about the
     // top-left corner, then moved by (x, y); (1, 0, 0) leaves them alone. A
