@@ -58,11 +58,9 @@ bool HandleEvent(const platform::Event& event) {
             g_pController->OnFocusLost();
             break;
         case platform::EventType::Expose:
-            // No frame runs while inactive, so nothing else would mend the
-            // window; an active one is drawn again by its next frame.
-            if (g_bActive == 0) {
-                g_pView->Repaint();
-            }
+            // Neither a frame (none runs while inactive) nor a still one
+            // (it draws nothing) would mend the window.
+            g_pView->Repaint();
             break;
         case platform::EventType::KeyDown:
             // Up and Down recall earlier lines while the console is open.

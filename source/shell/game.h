@@ -22,7 +22,7 @@ public:
 };
 
 // The window's event handler: activation, typed characters, quit, and an
-// expose while inactive, which shows the last frame again without running one.
+// expose, which shows the last frame again without running one.
 // Returns false for the quit request.
 bool HandleEvent(const platform::Event& event);
 
