@@ -250,6 +250,9 @@ bool Display::Present() {
         return true;
     }
     impl->inFrame = false;
+    if (impl->shownValid && !impl->repaint && impl->recording == impl->shown) {
+        return true;  // the window already shows this frame
+    }
     const bool drawn = impl->recording.Replay(impl->renderer);
     SDL_RenderPresent(impl->renderer);
     ++impl->presents;
@@ -269,6 +272,9 @@ bool Display::PresentAgain() {
     const bool drawn = impl->shown.Replay(impl->renderer);
     SDL_RenderPresent(impl->renderer);
     ++impl->presents;
+    // The buffer holds the frame on screen again. (A frame for another
+    // output size differs from it all the same.)
+    impl->repaint = false;
     return drawn || impl->Fail();
 }
 
