@@ -113,11 +113,15 @@ bool DrawList::operator==(const DrawList& other) const {
                                             vertices.size() * sizeof(SDL_Vertex)) == 0);
 }
 
-bool DrawList::ClearOutput(SDL_Renderer* renderer, const Command& clear) const {
+bool DrawList::ClearOutput(SDL_Renderer* renderer, const Command& clear) {
     const uint32_t argb = clear.argb;
-    // A window of the picture's own size is cleared in one pass, cheaper
-    // than filling a rectangle over it.
-    if (outputWidth == clear.first && outputHeight == clear.count) {
+    // The output as it is now: a frame drawn again after a resize gets its
+    // bars. A window of the picture's own size is cleared in one pass,
+    // cheaper than filling a rectangle over it.
+    int width = 0;
+    int height = 0;
+    SDL_GetRendererOutputSize(renderer, &width, &height);
+    if (width == clear.first && height == clear.count) {
         SDL_SetRenderDrawColor(renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
                                argb >> 24);
         return SDL_RenderClear(renderer) == 0;

@@ -86,7 +86,7 @@ private:
 
         bool operator==(const Command& other) const;
     };
-    bool ClearOutput(SDL_Renderer* renderer, const Command& clear) const;
+    static bool ClearOutput(SDL_Renderer* renderer, const Command& clear);
 
     int outputWidth = 0;
     int outputHeight = 0;
