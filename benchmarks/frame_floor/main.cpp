@@ -7,7 +7,10 @@
 // it for the scene, as the game must. Printed: processor time per frame
 // (the renderer's threads included), the time from exec to the first menu
 // frame presented, and peak resident memory (VmHWM) after each scene's
-// frames, every round and then the medians with game / bare.
+// frames, every round and then the medians with game / bare. The game draws
+// a frame only when its picture changes, so its menu and pinned play scene
+// (which stand still) cost only the frame's update and recording, while
+// Pong and demo B (which move every frame) show what its drawing costs.
 // Run from the repository's root: the pictures are read from ./images/. The
 // bare program is frame_floor_bare, built beside this one.
 //   frame_floor [rounds] [frames]

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/drawlist.h"
 #include "platform/sdlaccess.h"
 
 namespace platform {
@@ -29,6 +30,14 @@ unsigned long RendererGeneration() {
     return g_rendererGeneration;
 }
 
+DrawList* BeginDraw() {
+    return g_activeDisplay != nullptr ? g_activeDisplay->BeginDraw() : nullptr;
+}
+
+bool EndDraw() {
+    return g_activeDisplay == nullptr || g_activeDisplay->EndDraw();
+}
+
 void ToggleFullscreen() {
     if (g_activeDisplay != nullptr) {
         g_activeDisplay->SetFullscreen(!g_activeDisplay->IsFullscreen());
@@ -45,6 +54,18 @@ struct Display::Impl {
     int fullscreenWidth = 0;
     int fullscreenHeight = 0;
     bool inScene = false;
+    // The frame being recorded (between Clear and Present) and the frame
+    // the window shows: a frame equal to it is not drawn again, and an
+    // expose draws it again. Draws outside a frame go through `now`.
+    DrawList recording;
+    DrawList shown;
+    DrawList now;
+    bool inFrame = false;
+    bool shownValid = false;
+    // The renderer's buffer was drawn on outside a frame, or the window
+    // must be drawn anyway: the next frame is drawn whatever it holds.
+    bool repaint = false;
+    unsigned long presents = 0;
     std::string lastError;
 
     bool Fail() {
@@ -189,27 +210,13 @@ bool Display::Clear(uint32_t argb) {
         impl->lastError = "no renderer";
         return false;
     }
-    // A clear takes the whole window: a scaled picture first gets its black
-    // bars, then the picture's own colour. A window of the picture's own size
-    // is cleared in one pass, cheaper than filling a rectangle over it.
     int outputWidth = 0;
     int outputHeight = 0;
     SDL_GetRendererOutputSize(impl->renderer, &outputWidth, &outputHeight);
-    if (outputWidth == impl->width && outputHeight == impl->height) {
-        SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
-                               argb >> 24);
-        return SDL_RenderClear(impl->renderer) == 0 || impl->Fail();
-    }
-    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
-    SDL_GetRenderDrawBlendMode(impl->renderer, &mode);
-    SDL_SetRenderDrawBlendMode(impl->renderer, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(impl->renderer, 0, 0, 0, 0xFF);
-    bool cleared = SDL_RenderClear(impl->renderer) == 0;
-    SDL_SetRenderDrawColor(impl->renderer, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
-                           argb >> 24);
-    cleared = cleared && SDL_RenderFillRect(impl->renderer, nullptr) == 0;
-    SDL_SetRenderDrawBlendMode(impl->renderer, mode);
-    return cleared || impl->Fail();
+    impl->recording.Reset(outputWidth, outputHeight);
+    impl->recording.Clear(argb, impl->width, impl->height);
+    impl->inFrame = true;
+    return true;
 }
 
 bool Display::BeginScene() {
@@ -235,8 +242,65 @@ bool Display::Present() {
         impl->lastError = impl->inScene ? "present inside a scene" : "no renderer";
         return false;
     }
+    if (!impl->inFrame) {
+        // Whatever was drawn outside a frame: no frame now holds the picture.
+        impl->shownValid = false;
+        SDL_RenderPresent(impl->renderer);
+        ++impl->presents;
+        return true;
+    }
+    impl->inFrame = false;
+    if (impl->shownValid && !impl->repaint && impl->recording == impl->shown) {
+        return true;  // the window already shows this frame
+    }
+    const bool drawn = impl->recording.Replay(impl->renderer);
     SDL_RenderPresent(impl->renderer);
-    return true;
+    ++impl->presents;
+    std::swap(impl->recording, impl->shown);
+    impl->shownValid = true;
+    impl->repaint = false;
+    // The frame before lets go of its textures.
+    impl->recording.Reset(0, 0);
+    return drawn || impl->Fail();
+}
+
+bool Display::PresentAgain() {
+    if (impl->renderer == nullptr || impl->inScene || !impl->shownValid) {
+        impl->lastError = "no frame to show again";
+        return false;
+    }
+    const bool drawn = impl->shown.Replay(impl->renderer);
+    SDL_RenderPresent(impl->renderer);
+    ++impl->presents;
+    // The buffer holds the frame on screen again. (A frame for another
+    // output size differs from it all the same.)
+    impl->repaint = false;
+    return drawn || impl->Fail();
+}
+
+unsigned long Display::Presents() const {
+    return impl->presents;
+}
+
+DrawList* Display::BeginDraw() {
+    if (impl->renderer == nullptr) {
+        return nullptr;
+    }
+    if (impl->inFrame) {
+        return &impl->recording;
+    }
+    impl->now.Reset(0, 0);
+    return &impl->now;
+}
+
+bool Display::EndDraw() {
+    if (impl->inFrame) {
+        return true;
+    }
+    impl->repaint = true;
+    const bool drawn = impl->now.Replay(impl->renderer);
+    impl->now.Reset(0, 0);
+    return drawn || impl->Fail();
 }
 
 bool Display::ReadPixels(std::vector<uint32_t>* argb) const {
@@ -277,6 +341,12 @@ bool Display::ReadOutputPixels(std::vector<uint32_t>* argb, int* width, int* hei
         SDL_GetRendererOutputSize(impl->renderer, width, height) != 0) {
         return false;
     }
+    if (impl->inFrame) {
+        // The frame so far, drawn for the reading; the buffer then no
+        // longer holds what the window shows.
+        impl->recording.Replay(impl->renderer);
+        impl->repaint = true;
+    }
     argb->assign(static_cast<size_t>(*width) * static_cast<size_t>(*height), 0);
     // A read stays inside the picture's viewport: drop the scaling for it.
     SDL_RenderSetLogicalSize(impl->renderer, 0, 0);
@@ -304,6 +374,7 @@ bool Display::SetFullscreen(bool on) {
     if (SDL_SetWindowFullscreen(impl->window, flags) != 0) {
         return impl->Fail();
     }
+    impl->repaint = true;
     if (!on) {
         // Some video drivers leave the window at the screen's size.
         SDL_SetWindowSize(impl->window, impl->width, impl->height);

@@ -7,6 +7,8 @@
 
 namespace platform {
 
+class DrawList;
+
 // The window and the renderer that draws into it. One exists at a time; the
 // other platform services (textures, the prompt) draw on or parent to it.
 class Display {
@@ -40,14 +42,27 @@ public:
     void SetTextureWidthLimit(int pixels);
 
     // One frame: Clear, BeginScene, draws, EndScene, Present. Each returns
-    // false if the renderer refused or the calls came out of order.
+    // false if the renderer refused or the calls came out of order. The
+    // frame's draws are recorded, and drawn at the Present only when they
+    // differ from the frame the window shows (or the window must be drawn
+    // anyway): a still picture costs no drawing and no present.
     bool Clear(uint32_t argb);
     bool BeginScene();
     bool EndScene();
     bool Present();
+    // Draws the frame the window shows again and presents it, as a window
+    // that was covered needs; false if there is none or a scene is open.
+    bool PresentAgain();
+    // How many times a picture went to the window.
+    unsigned long Presents() const;
 
-    // The back buffer as 32-bit ARGB, row by row, in picture pixels (sampled
-    // from the scaled picture in fullscreen); false if it cannot be read.
+    // Where the platform's draws go: see BeginDraw in sdlaccess.h.
+    DrawList* BeginDraw();
+    bool EndDraw();
+
+    // The picture as 32-bit ARGB, row by row, in picture pixels (sampled from
+    // the scaled picture in fullscreen): between Clear and Present the frame
+    // so far, else what the renderer's buffer holds; false if it cannot be read.
     bool ReadPixels(std::vector<uint32_t>* argb) const;
 
     // A borderless window covering the current screen, or back to the window.
@@ -58,7 +73,8 @@ public:
     // Stands in for a screen of width x height when going fullscreen (0 x 0
     // removes it): the window then takes that screen mode instead of the desktop.
     void SetFullscreenSize(int width, int height);
-    // The whole window as 32-bit ARGB, bars included, and its size in pixels.
+    // The whole window as 32-bit ARGB, bars included, and its size in pixels
+    // (between Clear and Present, the frame so far).
     bool ReadOutputPixels(std::vector<uint32_t>* argb, int* width, int* height) const;
 
     // The reason the last failing call gave.

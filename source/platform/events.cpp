@@ -342,7 +342,14 @@ void Translate(const SDL_Event& in, Event* out) {
                 out->type = EventType::Activate;
             } else if (in.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
                 out->type = EventType::Deactivate;
+            } else if (in.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                       in.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                out->type = EventType::Expose;
             }
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            out->type = EventType::Expose;
             break;
         case SDL_TEXTINPUT:
             out->type = EventType::Text;

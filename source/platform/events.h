@@ -7,6 +7,8 @@ enum class EventType {
     Quit,        // window closed, SIGTERM/SIGINT, or PostQuit
     Activate,    // the window became the foreground window
     Deactivate,  // the window lost the foreground
+    Expose,      // what the window showed was lost (covered, resized, the renderer reset): show it
+                 // again
     Text,        // typed bytes (Tab, Return, Backspace and Escape arrive as 9, 13, 8, 27)
     KeyDown,     // a key went down (not its auto-repeats); `key` says which
     KeyUp,

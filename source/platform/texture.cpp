@@ -3,9 +3,11 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "platform/display.h"
+#include "platform/drawlist.h"
 #include "platform/image.h"
 #include "platform/sdlaccess.h"
 
@@ -28,28 +30,13 @@ SDL_ScaleMode ScaleModeOf(Filter filter) {
     return filter == Filter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
 }
 
-void SetModulation(SDL_Texture* texture, uint32_t argb) {
-    SDL_SetTextureColorMod(texture, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-    SDL_SetTextureAlphaMod(texture, argb >> 24);
-}
-
 }  // namespace
 
-Texture::Texture(SDL_Texture* native_, unsigned long generation_, int width_, int height_,
-                 bool opaque_)
-    : native(native_),
-      generation(generation_),
-      width(width_),
-      height(height_),
-      opaque(opaque_),
-      blending(!opaque_) {}
+Texture::Texture(std::shared_ptr<DrawnTexture> drawn_, int width_, int height_, bool opaque_)
+    : drawn(std::move(drawn_)), width(width_), height(height_), opaque(opaque_) {}
 
-Texture::~Texture() {
-    // A destroyed renderer has already taken its textures with it.
-    if (Live() != nullptr) {
-        SDL_DestroyTexture(native);
-    }
-}
+// Frames still drawing it keep the renderer's texture until they go.
+Texture::~Texture() = default;
 
 std::unique_ptr<Texture> Texture::Create(Display* display, const uint32_t* argb, int width,
                                          int height) {
@@ -76,7 +63,7 @@ std::unique_ptr<Texture> Texture::Create(Display* display, const uint32_t* argb,
     }
     SDL_SetTextureScaleMode(native, SDL_ScaleModeNearest);
     return std::unique_ptr<Texture>(
-        new Texture(native, RendererGeneration(), width, height, opaque));
+        new Texture(std::make_shared<DrawnTexture>(native, !opaque), width, height, opaque));
 }
 
 std::unique_ptr<Texture> Texture::Load(Display* display, const std::string& path) {
@@ -115,35 +102,21 @@ std::unique_ptr<Texture> Texture::Load(Display* display, const std::string& path
     }
     SDL_SetTextureScaleMode(native, SDL_ScaleModeNearest);
     return std::unique_ptr<Texture>(
-        new Texture(native, RendererGeneration(), width, height, opaque));
+        new Texture(std::make_shared<DrawnTexture>(native, !opaque), width, height, opaque));
 }
 
-SDL_Texture* Texture::Live() const {
-    return ActiveRenderer() != nullptr && generation == RendererGeneration() ? native : nullptr;
+bool Texture::IsLive() const {
+    return drawn->Live() != nullptr;
 }
 
 Filter Texture::GetFilter() const {
     return filter;
 }
 
-void Texture::UseFilter(Filter wanted) const {
-    if (wanted != filter) {
-        SDL_SetTextureScaleMode(native, ScaleModeOf(wanted));
-        filter = wanted;
-    }
-}
-
-void Texture::UseBlending(bool wanted) const {
-    if (wanted != blending) {
-        SDL_SetTextureBlendMode(native, wanted ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
-        blending = wanted;
-    }
-}
-
 bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, float scaleY,
                    float centreX, float centreY, float radians, uint32_t argb) const {
-    SDL_Texture* texture = Live();
-    if (texture == nullptr) {
+    DrawList* list = IsLive() ? BeginDraw() : nullptr;
+    if (list == nullptr) {
         return false;
     }
     const SDL_Rect from{source.left, source.top, source.right - source.left,
@@ -167,15 +140,13 @@ bool Texture::Draw(const TextureRect& source, float x, float y, float scaleX, fl
         centre.y += to.h;
         flip |= SDL_FLIP_VERTICAL;
     }
-    SetModulation(texture, argb);
-    UseFilter(Filter::Linear);
+    filter = Filter::Linear;
     // A fade lets what is below show through, and a turned picture's
     // smoothed edges carry alpha of their own: both need blending.
-    UseBlending(!opaque || (argb >> 24) != 0xFF || radians != 0.0f);
-    const int result = SDL_RenderCopyExF(ActiveRenderer(), texture, &from, &to,
-                                         static_cast<double>(radians) * kDegreesPerRadian, &centre,
-                                         static_cast<SDL_RendererFlip>(flip));
-    return result == 0;
+    list->Copy(drawn, from, to, static_cast<double>(radians) * kDegreesPerRadian, centre,
+               static_cast<SDL_RendererFlip>(flip), argb,
+               !opaque || (argb >> 24) != 0xFF || radians != 0.0f);
+    return EndDraw();
 }
 
 void SetDrawTransform(float scale, float x, float y) {
@@ -184,14 +155,10 @@ void SetDrawTransform(float scale, float x, float y) {
 
 struct VertexBuffer::Vertices {
     std::vector<SDL_Vertex> items;
-    // The items moved by the draw transform; made with them, so a draw
-    // allocates nothing.
-    std::vector<SDL_Vertex> moved;
 };
 
 VertexBuffer::VertexBuffer(int capacity) : vertices(std::make_unique<Vertices>()) {
     vertices->items.resize(capacity > 0 ? static_cast<size_t>(capacity) : 0);
-    vertices->moved.resize(vertices->items.size());
 }
 
 VertexBuffer::~VertexBuffer() = default;
@@ -212,24 +179,20 @@ void VertexBuffer::Set(int index, float x, float y, uint32_t argb, float u, floa
 }
 
 bool VertexBuffer::DrawTriangles(const Texture& texture, int count, Filter filter) {
-    SDL_Texture* native = texture.Live();
-    if (native == nullptr || count < 0 || count > Capacity()) {
+    DrawList* list = texture.IsLive() && count >= 0 && count <= Capacity() ? BeginDraw() : nullptr;
+    if (list == nullptr) {
         return false;
     }
-    texture.UseFilter(filter);
-    // The vertices' colours may fade the texture, so triangles always blend.
-    texture.UseBlending(true);
-    const SDL_Vertex* drawn = vertices->items.data();
+    texture.filter = filter;
+    SDL_Vertex* drawn =
+        list->Triangles(texture.drawn, vertices->items.data(), count, ScaleModeOf(filter));
     if (!g_transform.IsIdentity()) {
         for (int i = 0; i < count; ++i) {
-            SDL_Vertex vertex = vertices->items[static_cast<size_t>(i)];
-            vertex.position.x = vertex.position.x * g_transform.scale + g_transform.x;
-            vertex.position.y = vertex.position.y * g_transform.scale + g_transform.y;
-            vertices->moved[static_cast<size_t>(i)] = vertex;
+            drawn[i].position.x = drawn[i].position.x * g_transform.scale + g_transform.x;
+            drawn[i].position.y = drawn[i].position.y * g_transform.scale + g_transform.y;
         }
-        drawn = vertices->moved.data();
     }
-    return SDL_RenderGeometry(ActiveRenderer(), native, drawn, count, nullptr, 0) == 0;
+    return EndDraw();
 }
 
 }  // namespace platform

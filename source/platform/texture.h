@@ -4,11 +4,10 @@
 #include <memory>
 #include <string>
 
-struct SDL_Texture;
-
 namespace platform {
 
 class Display;
+struct DrawnTexture;
 
 // Texture pixels from left/top up to, not including, right/bottom.
 struct TextureRect {
@@ -27,7 +26,9 @@ void SetDrawTransform(float scale, float x, float y);
 
 // A picture held by the display's renderer, blended by its own alpha. A
 // picture with no pixel below full alpha is copied unblended unless a draw
-// fades it, which gives the same pixels for less work.
+// fades it, which gives the same pixels for less work. Between the display's
+// Clear and Present draws are recorded, and drawn at the Present; outside a
+// frame they are drawn at once.
 class Texture {
 public:
     ~Texture();
@@ -51,27 +52,22 @@ public:
     // Draws `source` scaled by (scaleX, scaleY) about its top-left corner,
     // turned by `radians` clockwise about (centreX, centreY) measured from the
     // scaled top-left corner, then moved by (x, y); every texel modulated by
-    // `argb`, linearly filtered. False when the renderer refuses or is gone.
+    // `argb`, linearly filtered. False when the renderer is gone (or,
+    // outside a frame, refuses).
     bool Draw(const TextureRect& source, float x, float y, float scaleX, float scaleY,
               float centreX, float centreY, float radians, uint32_t argb) const;
 
 private:
     friend class VertexBuffer;
-    Texture(SDL_Texture* native, unsigned long generation, int width, int height, bool opaque);
-    // The renderer's texture, or null when the renderer that made it is gone.
-    SDL_Texture* Live() const;
-    // Sampling and blending are told to the renderer only when they change:
-    // asking and restoring them around every draw costs more than the draw.
-    void UseFilter(Filter wanted) const;
-    void UseBlending(bool wanted) const;
+    Texture(std::shared_ptr<DrawnTexture> drawn, int width, int height, bool opaque);
+    // False when the renderer that made it is gone.
+    bool IsLive() const;
 
-    SDL_Texture* native;
-    unsigned long generation;
+    std::shared_ptr<DrawnTexture> drawn;
     int width;
     int height;
     bool opaque;
     mutable Filter filter = Filter::Point;
-    mutable bool blending;
 };
 
 // A fixed number of coloured, textured vertices drawn as a triangle list.
@@ -88,7 +84,8 @@ public:
     // coordinate (u, v) in 0..1; an index outside the capacity is ignored.
     void Set(int index, float x, float y, uint32_t argb, float u, float v);
     // Draws the first `count` vertices with `texture` sampled by `filter`,
-    // blended by the texture's and the vertices' alpha.
+    // blended by the texture's and the vertices' alpha (recorded in a frame,
+    // as Texture::Draw is).
     bool DrawTriangles(const Texture& texture, int count, Filter filter);
 
 private:

@@ -61,6 +61,11 @@ bool HandleEvent(const platform::Event& event) {
             g_bActive = 0;
             g_pController->OnFocusLost();
             break;
+        case platform::EventType::Expose:
+            // Neither a frame (none runs while inactive) nor a still one
+            // (it draws nothing) would mend the window.
+            g_pView->Repaint();
+            break;
         case platform::EventType::KeyDown:
             // Up and Down recall earlier lines while the console is open.
             g_pConsole->OnKeyDown(event.key);

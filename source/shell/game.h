@@ -21,7 +21,8 @@ public:
     void Frame();
 };
 
-// The window's event handler: activation, typed characters, quit.
+// The window's event handler: activation, typed characters, quit, and an
+// expose, which shows the last frame again without running one.
 // Returns false for the quit request.
 bool HandleEvent(const platform::Event& event);
 

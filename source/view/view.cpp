@@ -99,6 +99,10 @@ HRESULT C_View::Render() {
     return S_OK;
 }
 
+bool C_View::Repaint() {
+    return device != nullptr && device->PresentAgain();
+}
+
 void C_View::DrawLoadingPicture() {
     // Its pixels go as soon as its texture exists; a later call decodes again.
     C_Sprite loading(kLoadingPicture, std::move(loadingPicture));

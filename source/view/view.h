@@ -9,6 +9,8 @@
 
 // Owns the window and the renderer, shows the loading picture once during
 // start-up, and draws each frame: clear to white, the model, the console.
+// A frame that draws what the window already shows goes no further than the
+// device's recording of it.
 class C_View {
 public:
     C_View() = default;
@@ -20,6 +22,9 @@ public:
     HRESULT Init();
     // One frame; E_FAIL when a step of it failed (the rest is skipped).
     HRESULT Render();
+    // Shows the frame on screen again, as a window that lost its picture
+    // needs, without running a frame; false when there is none to show.
+    bool Repaint();
 
     // Every later sprite and text draw is scaled by `scale` about the
     // top-left corner, then moved by (x, y); (1, 0, 0) leaves them alone. A

@@ -46,6 +46,30 @@ protected:
     int Key(int code) const { return g_pController->GetKeyState(code); }
 };
 
+using WindowEventTest = FrameworkTest;
+
+// Whatever loses the window's picture asks for it to be shown again.
+TEST_F(WindowEventTest, ALostPictureIsAnExpose) {
+    StartGame();
+    ASSERT_TRUE(DrainEvents());
+    SDL_Event lost{};
+    lost.type = SDL_WINDOWEVENT;
+    for (const Uint8 window : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED}) {
+        lost.window.event = window;
+        SDL_PushEvent(&lost);
+    }
+    lost = SDL_Event{};
+    for (const Uint32 reset : {SDL_RENDER_TARGETS_RESET, SDL_RENDER_DEVICE_RESET}) {
+        lost.type = reset;
+        SDL_PushEvent(&lost);
+    }
+    platform::Event event;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(platform::PollEvent(&event)) << i;
+        EXPECT_EQ(event.type, platform::EventType::Expose) << i;
+    }
+}
+
 TEST_F(GamepadTest, ButtonsHoldAndReleaseTheKeysTheyStandFor) {
     const std::pair<SDL_GameControllerButton, int> cases[] = {
         {SDL_CONTROLLER_BUTTON_DPAD_UP, DIK_UP},

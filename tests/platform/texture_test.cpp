@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,33 @@ void DrawRedBlue(platform::VertexBuffer* vertices, const platform::Texture& text
         vertices->Set(i, corners[i][0], corners[i][1], 0xFFFFFFFF, corners[i][2], corners[i][3]);
     }
     ASSERT_TRUE(vertices->DrawTriangles(texture, 6, filter));
+}
+
+// A frame like the one on screen is not drawn again, unless a texture it
+// draws holds other pixels: one made in the place of another is new.
+TEST_F(TextureTest, AFrameIsPresentedOnlyWhenItDrawsSomethingNew) {
+    platform::Display* device = g_pView->GetDevice();
+    std::unique_ptr<platform::Texture> texture;
+    struct Frame {
+        bool newTexture;
+        uint32_t colour;
+        bool presented;
+    };
+    for (const Frame& frame : std::vector<Frame>{
+             {true, 0xFFFF0000, true}, {false, 0xFFFF0000, false}, {true, 0xFF0000FF, true}}) {
+        if (frame.newTexture) {
+            texture.reset();
+            const std::vector<uint32_t> texels(4, frame.colour);
+            texture = platform::Texture::Create(device, texels.data(), 2, 2);
+            ASSERT_NE(texture, nullptr);
+        }
+        const unsigned long presents = device->Presents();
+        ClearFrame();
+        ASSERT_TRUE(texture->Draw({0, 0, 2, 2}, 10, 10, 2, 2, 0, 0, 0, 0xFFFFFFFF));
+        ASSERT_TRUE(device->Present());
+        EXPECT_EQ(device->Presents() - presents, frame.presented ? 1u : 0u);
+        EXPECT_EQ(PixelAt(11, 11), frame.colour);
+    }
 }
 
 TEST_F(TextureTest, EachDrawSamplesAsItAsksWhateverCameBefore) {

@@ -1,5 +1,6 @@
 #include "shell/game.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -7,6 +8,8 @@
 
 #include "console/console.h"
 #include "model/model.h"
+#include "model/timer.h"
+#include "platform/sdlaccess.h"
 #include "support/framework.h"
 #include "support/imagefiles.h"
 #include "view/view.h"
@@ -59,6 +62,35 @@ TEST_F(GameTest, ShowingTheWindowActivatesItAndFocusLossStopsFrames) {
     EXPECT_EQ(g_bActive, 0u);
 }
 
+TEST_F(GameTest, AnExposeWhileInactiveShowsTheLastFrameAgainAndRunsNone) {
+    StartGame();
+    ASSERT_TRUE(RunFrames(2));
+    const std::vector<uint32_t> last = Pixels();
+    platform::Event lost;
+    lost.type = platform::EventType::Deactivate;
+    HandleEvent(lost);
+    // A window moved over it leaves its own pixels behind.
+    SDL_Renderer* renderer = platform::ActiveRenderer();
+    SDL_SetRenderDrawColor(renderer, 0xFF, 0, 0, 0xFF);
+    SDL_RenderClear(renderer);
+    ASSERT_NE(Pixels(), last);
+    const float gameTime = g_pModel->GetTimer()->GetGameTime();
+    const int64_t now = clock.now;
+
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(platform::ActiveWindow());
+    event.window.event = SDL_WINDOWEVENT_EXPOSED;
+    SDL_PushEvent(&event);
+    event = SDL_Event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+    EXPECT_EQ(RunEventLoop(*game), 0);
+    EXPECT_EQ(Pixels(), last);
+    EXPECT_EQ(g_pModel->GetTimer()->GetGameTime(), gameTime);
+    EXPECT_EQ(clock.now, now);  // not even read
+}
+
 TEST_F(GameTest, TypedCharactersReachTheConsoleEvenWhenClosed) {
     StartGame();
     platform::Event typed;
@@ -106,6 +138,7 @@ TEST_F(GameTest, AQuitAnsweredDuringStartUpEndsTheLoopBeforeTheFirstFrame) {
 TEST_F(GameTest, AViewThatCannotClearSkipsTheRestOfTheFrame) {
     C_View view;  // never initialised: no device
     EXPECT_EQ(view.Render(), E_FAIL);
+    EXPECT_FALSE(view.Repaint());
     ASSERT_EQ(Prompts().reports.size(), 1u);
     EXPECT_TRUE(Prompts().Saw("Could not clear backbuffer"));
 }
