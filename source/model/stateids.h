@@ -11,4 +11,6 @@ enum StateId {
     STATE_GAMEOVER_WON = 7,
     STATE_PLAY = 8,
     STATE_INSTRUCTIONS = 9,
+    STATE_SETTINGS = 10,
+    STATE_SCORES = 11,
 };

@@ -45,6 +45,8 @@ public:
     // the first draw, so pieces that are never drawn (the rules alone) need
     // no display.
     virtual void DrawAt(int pixelX, int pixelY, float drawScale, int alpha);
+    // Its plain picture at (x, y) at `alpha`: where a falling shape would land.
+    void DrawFaint(int pixelX, int pixelY, int alpha);
     // What each drawn frame advances: the pulse of a piece on a cycle moves
     // on, a flowed piece's starts over. DrawAt shows the pulse this passed.
     void DrawStep();

@@ -1,5 +1,7 @@
 #include "screens/menu.h"
 
+#include <utility>
+
 #include "core/error.h"
 #include "core/globals.h"
 #include "core/keycodes.h"
@@ -28,7 +30,11 @@ constexpr Place kLevelPlaces[kLevelButtons] = {
     {235, 460}, {320, 460}, {320, 500}, {405, 500}, {405, 540},
     {490, 540}, {490, 500}, {490, 460}, {575, 460}, {575, 420},
 };
+// The buttons beside the levels stand in a column, one step apart; the
+// place above the scores is free for one more.
 constexpr Place kInstructionsPlace = {50, 535};
+constexpr Place kSettingsPlace = {50, 482};
+constexpr Place kScoresPlace = {50, 429};
 
 }  // namespace
 
@@ -39,15 +45,24 @@ C_Menu::C_Menu() {
             std::make_unique<C_Button>("level_button_" + IntToString(n) + "-3-1-3.png");
     }
     instructionsButton = std::make_unique<C_Button>("instruction_button-3-1-3.png");
+    scoresButton = std::make_unique<C_Button>("scores_button-3-1-3.png");
+    settingsButton = std::make_unique<C_Button>("settings_button-3-1-3.png");
     for (int n = 0; n < kLevelButtons; ++n) {
         C_Button& button = *levelButtons[static_cast<size_t>(n)];
         button.SetScale(kLevelScale, kLevelScale);
         button.SetColour(kLevelColour);
         button.SetPosition(kLevelPlaces[n].x, kLevelPlaces[n].y);
     }
-    instructionsButton->SetScale(kInstructionsScale, kInstructionsScale);
-    instructionsButton->SetPosition(kInstructionsPlace.x, kInstructionsPlace.y);
-    instructionsButton->SetColour(kInstructionsColour);
+    const std::pair<C_Button*, Place> sideButtons[] = {
+        {instructionsButton.get(), kInstructionsPlace},
+        {scoresButton.get(), kScoresPlace},
+        {settingsButton.get(), kSettingsPlace},
+    };
+    for (const auto& [button, place] : sideButtons) {
+        button->SetScale(kInstructionsScale, kInstructionsScale);
+        button->SetPosition(place.x, place.y);
+        button->SetColour(kInstructionsColour);
+    }
 }
 
 C_Menu::~C_Menu() = default;
@@ -65,6 +80,12 @@ void C_Menu::HandleInput() {
     if (g_pController->IsKeyReleased(DIK_F6)) {
         g_pModel->SetNextState(STATE_DEMO_A);
     }
+    if (g_pController->IsKeyReleased(DIK_F8) || scoresButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_SCORES);
+    }
+    if (g_pController->IsKeyReleased(DIK_F9) || settingsButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_SETTINGS);
+    }
     if (instructionsButton->GetState() == BUTTON_CLICKED) {
         g_pModel->SetNextState(STATE_INSTRUCTIONS);
     }
@@ -81,6 +102,8 @@ void C_Menu::Update() {
         button->Update();
     }
     instructionsButton->Update();
+    scoresButton->Update();
+    settingsButton->Update();
 }
 
 void C_Menu::Render() {
@@ -90,5 +113,7 @@ void C_Menu::Render() {
         button->Render();
     }
     instructionsButton->Render();
+    scoresButton->Render();
+    settingsButton->Render();
     g_pController->DrawMousePointer();
 }
