@@ -762,7 +762,7 @@ def screen_title(art, seed, title):
 
 def cell(art, b):
     """A dark box the game writes a value into."""
-    recess(art, b, 6, fill=CELL_FILL, edge=(120, 200, 230, 90))
+    recess(art, b, 6, fill=CELL_FILL, edge=(120, 200, 230, 45))
 
 
 def settings_screen():
