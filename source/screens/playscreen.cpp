@@ -1,5 +1,6 @@
 #include "screens/playscreen.h"
 
+#include <array>
 #include <ctime>
 
 #include "console/console.h"

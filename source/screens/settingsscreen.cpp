@@ -2,8 +2,6 @@
 
 #include <cctype>
 
-#include "audio/mp3.h"
-#include "audio/wave.h"
 #include "core/globals.h"
 #include "core/keycodes.h"
 #include "core/padbuttons.h"
