@@ -628,16 +628,17 @@ def menu_screen():
     t = 30
     demo_pieces(art, [(28, 236, 0, 3, 1), (28 + t, 236, 0, 1, 1), (28 + 2 * t, 236, 0, 2, 3), (28, 236 - t, 0, 1, 0)], t)
     demo_pieces(art, [(585, 250, 4, 0, 0), (585 + t, 250, 4, 3, 2), (585 - t, 250, 4, 4, 1), (585, 250 + t, 4, 1, 0)], t)
-    demo_pieces(art, [(96, 320, 6, 3, 1), (96 + t, 320, 6, 2, 2), (96, 320 + t, 6, 1, 0), (96 + t, 320 + t, 6, 4, 2)], t)
+    demo_pieces(art, [(96, 290, 6, 3, 1), (96 + t, 290, 6, 2, 2), (96, 290 + t, 6, 1, 0), (96 + t, 290 + t, 6, 4, 2)], t)
     # water pipe threading the ten level places in order; a dark veil under
     # each place keeps the translucent buttons readable over it
     cw, ch = LEVEL_SIZE
-    pts = [(150, LEVEL_POS[0][1] + ch / 2)]
+    # the pipe comes in right of the column of side buttons (MENU_SIDE_X)
+    pts = [(MENU_PIPE_START, LEVEL_POS[0][1] + ch / 2)]
     pts += [(x + cw / 2, y + ch / 2) for x, y in LEVEL_POS]
     pts.append((LEVEL_POS[9][0] + cw / 2, 360))
     art.glow(lambda d: tube_segments(d, pts, 30, (0, 0, 0, 200), art.k), 6)
     draw_tube(art, pts, 18, water=True)
-    for (x, y, vertical) in [(150, pts[0][1], True), (pts[-1][0], 360, False)]:
+    for (x, y, vertical) in [(MENU_PIPE_START, pts[0][1], True), (pts[-1][0], 360, False)]:
         b = (x - 4, y - 14, x + 4, y + 14) if vertical else (x - 14, y - 4, x + 14, y + 4)
         art.paint(b, metal_paint(), 2)
     for x, y in LEVEL_POS:
@@ -645,6 +646,24 @@ def menu_screen():
     art.text(235, 416, "Choose your starting level", 21, TEXT, anchor="ls")
     menu_footer(art)
     return art.final()
+
+
+# The column of buttons left of the levels, one step apart: versus at the
+# top, then the scores, the settings and how to play at the bottom.
+MENU_SIDE_X = 50
+MENU_SIDE_Y = [376, 429, 482, 535]
+MENU_PIPE_START = 222
+MENU_FOOTER = ("F4 quick start  \u00b7  F5 Pong  \u00b7  F6 demos  \u00b7  F7 versus  \u00b7  "
+               "F8 scores  \u00b7  F9 settings  \u00b7  Esc quit")
+
+
+def menu_footer(art):
+    """The keys of the menu along its bottom."""
+    b = (26, 608, 687, 640)
+    panel(art, b, 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
+    art.ring(b, 1, (120, 200, 230, 80), 9)
+    size = fit_size(art, MENU_FOOTER, 14, b[2] - b[0] - 16, 12.5, 1.0, BOLD_COND)
+    art.text(357, 624.5, MENU_FOOTER, size, TEXT_DIM, anchor="mm", path=BOLD_COND, shadow=0.6)
 
 
 def instruction_screen():
@@ -706,6 +725,96 @@ def instruction_screen():
     art.text(34, 596, "Each pipe and loop counts \u00d7 chain.  The level rises", 15, TEXT, shadow=0.6)
     art.text(34, 616, "every 10 rows and the shapes fall faster.", 15, TEXT, shadow=0.6)
     return art.final()
+
+
+# ---------------------------------------------------------------- settings and scores
+# The places where the game writes over these pictures are the screens' own
+# (screens/settingsscreen.h, screens/scorescreen.h); the asset test checks the
+# contrast of the game's text over them.
+
+SETTINGS_ACTIONS = ["Move left", "Move right", "Rotate counter-clockwise", "Rotate clockwise",
+                    "Drop faster", "Start / resume", "Pause", "Back to menu"]
+SETTINGS_ROW_TOP, SETTINGS_ROW_STEP, SETTINGS_ROW_H = 122, 36, 30
+SETTINGS_OPTION_TOP, SETTINGS_OPTION_STEP = 418, 34
+SETTINGS_KEY_X = (290, 460)
+SETTINGS_PAD_X = (480, 650)
+SETTINGS_MESSAGE = (30, 592, 420, 640)
+CELL_FILL = (6, 14, 26, 255)
+SCORE_COLUMNS = [36, 80, 290, 380, 440, 505, 570, 680]
+SCORE_HEADERS = ["#", "NAME", "SCORE", "LEVEL", "ROWS", "PIPED", "DATE"]
+SCORE_LINE_TOP, SCORE_LINE_STEP, SCORE_LINE_H = 128, 40, 34
+SCORE_PROMPT = (30, 540, 683, 580)
+
+
+def screen_title(art, seed, title):
+    night_backdrop(art, seed)
+    logo(art, 150, 46, 46)
+    art.text(300, 48, title, 30, TEXT, anchor="lm", glow=rgba(CYAN, 120))
+
+
+def cell(art, b):
+    """A dark box the game writes a value into."""
+    recess(art, b, 6, fill=CELL_FILL, edge=(120, 200, 230, 45))
+
+
+def settings_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    screen_title(art, 14, "SETTINGS")
+    panel(art, (18, 86, 696, 566), 12)
+    art.text(40, 104, "ACTION", 15, LABEL, anchor="lm", shadow=0.5)
+    art.text(sum(SETTINGS_KEY_X) / 2, 104, "KEY", 15, LABEL, anchor="mm", shadow=0.5)
+    art.text(sum(SETTINGS_PAD_X) / 2, 104, "CONTROLLER", 15, LABEL, anchor="mm", shadow=0.5)
+    for i, name in enumerate(SETTINGS_ACTIONS):
+        y = SETTINGS_ROW_TOP + SETTINGS_ROW_STEP * i
+        art.text(40, y + SETTINGS_ROW_H / 2, name, 15, TEXT, anchor="lm", shadow=0.6)
+        cell(art, (SETTINGS_KEY_X[0], y, SETTINGS_KEY_X[1], y + SETTINGS_ROW_H))
+        cell(art, (SETTINGS_PAD_X[0], y, SETTINGS_PAD_X[1], y + SETTINGS_ROW_H))
+    d = art.draw()
+    d.line(art.box((36, SETTINGS_OPTION_TOP - 8, 678, SETTINGS_OPTION_TOP - 8)), fill=(120, 200, 230, 90),
+           width=max(1, art.px(1)))
+    for k, name in enumerate(["Music volume", "Effects volume", "Fullscreen", "Drop preview"]):
+        y = SETTINGS_OPTION_TOP + SETTINGS_OPTION_STEP * k
+        art.text(40, y + SETTINGS_ROW_H / 2, name, 15, TEXT, anchor="lm", shadow=0.6)
+        x0, x1 = SETTINGS_KEY_X
+        if k < 2:
+            for (a, b, sign) in ((x0, x0 + 40, "\u2212"), (x1 - 40, x1, "+")):
+                art.paint((a, y, b, y + SETTINGS_ROW_H), lambda w, h: vgrad(w, h, BUTTON_FACES[0]), 6)
+                bezel(art, (a, y, b, y + SETTINGS_ROW_H), 1.6, 6)
+                art.text((a + b) / 2, y + SETTINGS_ROW_H / 2, sign, 20, TEXT, anchor="mm", shadow=0.8)
+            cell(art, (x0 + 50, y, x1 - 50, y + SETTINGS_ROW_H))
+        else:
+            cell(art, (x0, y, x1, y + SETTINGS_ROW_H))
+    for n, line in enumerate(["Click a box, then press the", "new key or button; Esc gives", "up waiting.",
+                              "Changes are kept at once."]):
+        art.text(SETTINGS_PAD_X[0], SETTINGS_OPTION_TOP + 4 + 22 * n, line, 13, TEXT_DIM, shadow=0.5)
+    cell(art, SETTINGS_MESSAGE)
+    return art.final()
+
+
+def scores_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    screen_title(art, 15, "HIGH SCORES")
+    panel(art, (18, 86, 696, 590), 12)
+    for x, name in zip(SCORE_COLUMNS, SCORE_HEADERS):
+        art.text(x + 6, 110, name, 14, LABEL, anchor="lm", shadow=0.5)
+    for line in range(10):
+        y = SCORE_LINE_TOP + SCORE_LINE_STEP * line
+        fill = (16, 38, 56, 255) if line % 2 == 0 else (10, 26, 40, 255)
+        art.paint((SCORE_COLUMNS[0], y, SCORE_COLUMNS[-1], y + SCORE_LINE_H), fill, 6)
+    cell(art, SCORE_PROMPT)
+    art.text(40, 618, "Enter or Esc goes on", 14, TEXT_DIM, anchor="lm", shadow=0.5)
+    return art.final()
+
+
+def settings_and_scores_images():
+    """The settings and score screens and the buttons that lead to them."""
+    return {
+        "settings.png": settings_screen(),
+        "scores.png": scores_screen(),
+        "scores_button-3-1-3.png": label_button(260, 80, 0.6, "HIGH SCORES", 30),
+        "settings_button-3-1-3.png": label_button(260, 80, 0.6, "SETTINGS", 30),
+        "defaults_button-3-1-3.png": label_button(180, 80, 0.7, "DEFAULTS", 28),
+    }
 
 
 WELL_BOX = (70, 84, 334, 612)
@@ -1118,6 +1227,8 @@ def make_images(outdir):
     save("ball-4-4-1.png", balls_image())
     save("pointer.png", pointer_image())
     save("console_top.png", Image.new("RGB", (713, 1), (255, 255, 255)))
+    for name, im in settings_and_scores_images().items():
+        save(name, im)
     return made
 
 
@@ -1147,14 +1258,6 @@ MATCH_SMALL_WELL = (500, 326, 632, 590)
 MATCH_STRENGTH_WINDOW = (572, 284, 694, 312)
 MATCH_METERS = [(40, 84, 58, 612), (480, 326, 491, 590)]
 VERSUS_LEVEL_WINDOW = (312, 388, 400, 436)
-
-
-def menu_footer(art):
-    b = (94, 608, 620, 640)
-    panel(art, b, 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
-    art.ring(b, 1, (120, 200, 230, 80), 9)
-    art.text(357, 624.5, "F4 quick start  \u00b7  F5 Pong  \u00b7  F6 demos  \u00b7  F7 versus  \u00b7  Esc quit",
-             14, TEXT_DIM, anchor="mm", shadow=0.6)
 
 
 def versus_rule(art, x, y):
@@ -2063,7 +2166,52 @@ def sheet_menu(im):
         f = 1 if n == 3 else 0
         blit(sc, frame_of(im["level_button_%d-3-1-3.png" % n], 3, 1, 3, f), x, y, 0.7, 0x96)
     blit(sc, frame_of(im["instruction_button-3-1-3.png"], 3, 1, 3, 0), 50, 535, 0.6, 0xC8)
+    sheet_menu_side_buttons(sc, im)
     blit(sc, im["pointer.png"], 452, 522)
+    return sc
+
+
+def sheet_menu_side_buttons(sc, im):
+    blit(sc, frame_of(im["versus_button-3-1-3.png"], 3, 1, 3, 0), MENU_SIDE_X, MENU_SIDE_Y[0], 0.6, 0xC8)
+    blit(sc, frame_of(im["scores_button-3-1-3.png"], 3, 1, 3, 0), MENU_SIDE_X, MENU_SIDE_Y[1], 0.6, 0xC8)
+    blit(sc, frame_of(im["settings_button-3-1-3.png"], 3, 1, 3, 1), MENU_SIDE_X, MENU_SIDE_Y[2], 0.6, 0xC8)
+
+
+SHEET_TEXT = (0xEA, 0xF0, 0xF7, 255)
+SHEET_MARK = (0xFF, 0xB0, 0x3C, 255)
+
+
+def sheet_settings(im):
+    sc = blank_screen()
+    blit(sc, im["settings.png"], 0, 0, 0.7)
+    keys = [("LEFT", "DPADLEFT"), ("RIGHT", "DPADRIGHT"), ("Z", "B"), ("...", "A"), ("DOWN", "DPADDOWN"),
+            ("SPACE", "START"), ("P", "Y"), ("ESCAPE", "BACK")]
+    for i, (k, p) in enumerate(keys):
+        y = SETTINGS_ROW_TOP + SETTINGS_ROW_STEP * i + 6
+        for x, t in ((sum(SETTINGS_KEY_X) / 2, k), (sum(SETTINGS_PAD_X) / 2, p)):
+            sheet_text(sc, x - sheet_width(t, 17) / 2, y, t, 17, SHEET_MARK if t == "..." else SHEET_TEXT,
+                       SHEET_FONT_BOLD)
+    for k, t in enumerate(["7", "10", "OFF", "ON"]):
+        y = SETTINGS_OPTION_TOP + SETTINGS_OPTION_STEP * k + 6
+        sheet_text(sc, sum(SETTINGS_KEY_X) / 2 - sheet_width(t, 17) / 2, y, t, 17, SHEET_TEXT, SHEET_FONT_BOLD)
+    sheet_text(sc, 40, 606, "Z is already used: Rotate counter-clockwise", 15, SHEET_MARK, SHEET_FONT_BOLD)
+    blit(sc, frame_of(im["defaults_button-3-1-3.png"], 3, 1, 3, 0), 440, 590, 0.7, 0xC8)
+    blit(sc, frame_of(im["main_button-3-1-3.png"], 3, 1, 3, 0), 580, 590, 0.7, 0xC8)
+    return sc
+
+
+def sheet_scores(im):
+    sc = blank_screen()
+    blit(sc, im["scores.png"], 0, 0, 0.7)
+    games = [("Ada", 48210, 5, 61, 240, "2024-03-02"), ("Grace", 30112, 3, 44, 180, "2024-03-01"),
+             ("Linus_", 12840, 0, 30, 96, "2024-03-03"), ("Ken", 9120, 2, 21, 70, "2024-02-27")]
+    for line, g in enumerate(games):
+        cells = [str(line + 1)] + [str(v) for v in g]
+        y = SCORE_LINE_TOP + SCORE_LINE_STEP * line + 8
+        for x, t in zip(SCORE_COLUMNS, cells):
+            sheet_text(sc, x + 6, y, t, 17, SHEET_MARK if line == 2 else SHEET_TEXT, SHEET_FONT_BOLD)
+    sheet_text(sc, SCORE_PROMPT[0] + 6, SCORE_PROMPT[1] + 8,
+               "A new high score! Type your name, then press Enter.", 17, SHEET_MARK, SHEET_FONT_BOLD)
     return sc
 
 
@@ -2216,6 +2364,8 @@ def make_sheets(outdir, im):
     sheets = {
         "screen_menu.png": sheet_menu(im),
         "screen_instructions.png": sheet_instructions(im),
+        "screen_settings.png": sheet_settings(im),
+        "screen_scores.png": sheet_scores(im),
         "screen_play.png": sheet_play(im, "running"),
         "screen_play_start.png": sheet_play(im, "idle"),
         "screen_play_paused.png": sheet_play(im, "paused"),

@@ -1,14 +1,77 @@
 #include "input/controller.h"
 
+#include <utility>
+
 #include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
+#include "core/keycodes.h"
+#include "core/padbuttons.h"
 #include "model/gameobject.h"
 #include "model/model.h"
 #include "platform/events.h"
 
+namespace {
+
+// The controller buttons that stand for keys on every screen.
+constexpr std::pair<int, int> kPadKeys[] = {
+    {PAD_DPAD_UP, DIK_UP},
+    {PAD_DPAD_DOWN, DIK_DOWN},
+    {PAD_DPAD_LEFT, DIK_LEFT},
+    {PAD_DPAD_RIGHT, DIK_RIGHT},
+    {PAD_A, DIK_X},
+    {PAD_B, DIK_Z},
+    {PAD_START, DIK_SPACE},
+    {PAD_BACK, DIK_ESCAPE},
+};
+
+int PadSlot(int button) {
+    return button + 1;
+}
+
+// Down if either is down, else released if either was released.
+int EitherState(int a, int b) {
+    if (a == KEY_HELD || b == KEY_HELD) {
+        return KEY_HELD;
+    }
+    return a == KEY_RELEASED || b == KEY_RELEASED ? KEY_RELEASED : KEY_UP;
+}
+
+}  // namespace
+
+void C_Controller::Buttons::Update(bool consoleOpen) {
+    if (!device) {
+        return;
+    }
+    device->Update();
+    for (int slot = 0; slot < kKeyCodeCount; ++slot) {
+        bool& taken = consoleTook[static_cast<size_t>(slot)];
+        taken = (consoleOpen || taken) && device->GetKeyState(slot) != KEY_UP;
+    }
+}
+
+void C_Controller::Buttons::OnPress(int slot, bool down, bool consoleOpen) {
+    if (!device) {
+        return;
+    }
+    // Decided as the key goes down: a press typed into the console stays
+    // the console's even if TAB closes it before the next frame.
+    if (down && slot > 0 && slot < kKeyCodeCount) {
+        consoleTook[static_cast<size_t>(slot)] = consoleOpen;
+    }
+    device->OnKey(slot, down);
+}
+
+int C_Controller::Buttons::State(int slot) const {
+    if (!device || (slot >= 0 && slot < kKeyCodeCount && consoleTook[static_cast<size_t>(slot)])) {
+        return KEY_UP;
+    }
+    return device->GetKeyState(slot);
+}
+
 C_Controller::~C_Controller() {
-    keyboard.reset();
+    keyboard.device.reset();
+    pad.device.reset();
     mouse.reset();
 }
 
@@ -18,7 +81,8 @@ HRESULT C_Controller::Init() {
         return E_FAIL;
     }
     platform::StartTextInput();
-    keyboard = std::make_unique<C_Keyboard>(true);
+    keyboard.device = std::make_unique<C_Keyboard>(true);
+    pad.device = std::make_unique<C_Keyboard>(true);
     mouse = std::make_unique<C_Mouse>(true);
     initialised = 1;
     return S_OK;
@@ -26,14 +90,11 @@ HRESULT C_Controller::Init() {
 
 HRESULT C_Controller::Update() {
     // Without input there are no devices; the screen still gets its turn.
-    if (keyboard) {
-        keyboard->Update();
-        const bool consoleOpen = ConsoleHasKeyboard();
-        for (int key = 0; key < kKeyCodeCount; ++key) {
-            bool& taken = consoleKeys[static_cast<size_t>(key)];
-            taken = (consoleOpen || taken) && keyboard->GetKeyState(key) != KEY_UP;
-        }
-    }
+    const bool consoleOpen = ConsoleHasKeyboard();
+    keyboard.Update(consoleOpen);
+    pad.Update(consoleOpen);
+    typed.swap(typedPending);
+    typedPending.clear();
     if (mouse) {
         mouse->Update();
     }
@@ -45,10 +106,30 @@ HRESULT C_Controller::Update() {
 }
 
 int C_Controller::GetKeyState(int key) const {
-    if (!keyboard || (key >= 0 && key < kKeyCodeCount && consoleKeys[static_cast<size_t>(key)])) {
+    int state = keyboard.State(key);
+    for (const auto& [button, standsFor] : kPadKeys) {
+        if (standsFor == key) {
+            state = EitherState(state, GetPadButtonState(button));
+        }
+    }
+    return state;
+}
+
+int C_Controller::GetKeyboardKeyState(int key) const {
+    return keyboard.State(key);
+}
+
+int C_Controller::GetPadButtonState(int button) const {
+    if (button < 0 || button >= kPadButtonCount) {
         return KEY_UP;
     }
-    return keyboard->GetKeyState(key);
+    return pad.State(PadSlot(button));
+}
+
+void C_Controller::OnText(const char* text) {
+    if (!ConsoleHasKeyboard()) {
+        typedPending += text;
+    }
 }
 
 bool C_Controller::ConsoleHasKeyboard() {
@@ -99,8 +180,11 @@ void C_Controller::DrawMousePointer() {
 
 HRESULT C_Controller::Reacquire() {
     HRESULT result = S_OK;
-    if (keyboard && keyboard->GetDevice() != nullptr) {
-        if (const HRESULT hr = keyboard->GetDevice()->Acquire(); FAILED(hr)) {
+    if (pad.device && pad.device->GetDevice() != nullptr) {
+        pad.device->GetDevice()->Acquire();
+    }
+    if (keyboard.device && keyboard.device->GetDevice() != nullptr) {
+        if (const HRESULT hr = keyboard.device->GetDevice()->Acquire(); FAILED(hr)) {
             DXError("keyboard", __LINE__, hr, "Keyboard was not ReAquired.");
             result = hr;
         }
@@ -119,14 +203,13 @@ void C_Controller::OnInputEvent(const platform::Event& event) {
     switch (event.type) {
         case EventType::KeyDown:
         case EventType::KeyUp:
-            if (keyboard) {
-                // Decided as the key goes down: a press typed into the console
-                // stays the console's even if TAB closes it before the next frame.
-                if (event.type == EventType::KeyDown && event.key > 0 &&
-                    event.key < kKeyCodeCount) {
-                    consoleKeys[static_cast<size_t>(event.key)] = ConsoleHasKeyboard();
-                }
-                keyboard->OnKey(event.key, event.type == EventType::KeyDown);
+            keyboard.OnPress(event.key, event.type == EventType::KeyDown, ConsoleHasKeyboard());
+            break;
+        case EventType::PadButtonDown:
+        case EventType::PadButtonUp:
+            if (event.button >= 0 && event.button < kPadButtonCount) {
+                pad.OnPress(PadSlot(event.button), event.type == EventType::PadButtonDown,
+                            ConsoleHasKeyboard());
             }
             break;
         case EventType::MouseMotion:
@@ -151,8 +234,10 @@ void C_Controller::OnInputEvent(const platform::Event& event) {
 }
 
 void C_Controller::OnFocusLost() {
-    if (keyboard && keyboard->GetDevice() != nullptr) {
-        keyboard->GetDevice()->Unacquire();
+    for (Buttons* buttons : {&keyboard, &pad}) {
+        if (buttons->device && buttons->device->GetDevice() != nullptr) {
+            buttons->device->GetDevice()->Unacquire();
+        }
     }
     if (mouse && mouse->GetDevice() != nullptr) {
         mouse->GetDevice()->Unacquire();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include "core/hresult.h"
 #include "input/keyboard.h"
@@ -34,7 +35,17 @@ public:
     // Key and button states: 0 down, 1 up, 2 released since the previous frame.
     // While the console is open the keyboard is its own: every key reads up,
     // and a key that went down for the console reads up until it is let go.
+    // A key here is the keyboard's key or the controller button that stands
+    // for it on every screen (d-pad: arrows, A: X, B: Z, Start: Space, Back:
+    // Escape), whichever says more: down, else released.
     int GetKeyState(int key) const;
+    // The keyboard's key alone, and a controller button (PAD_) alone, for
+    // the play screen, which binds each to an action of the player's choice.
+    int GetKeyboardKeyState(int key) const;
+    int GetPadButtonState(int button) const;
+    // What was typed since the previous frame, as bytes (Backspace 8, Enter
+    // 13), while the console was shut.
+    const std::string& GetTypedText() const { return typed; }
     bool IsKeyHeld(int key) const { return GetKeyState(key) == KEY_HELD; }
     // Let go since the previous frame: true for that one frame only.
     bool IsKeyReleased(int key) const { return GetKeyState(key) == KEY_RELEASED; }
@@ -51,21 +62,38 @@ public:
     // The pointer picture at the pointer; screens with buttons call it in Render.
     void DrawMousePointer();
 
-    // One key or mouse event from the event loop, buffered for the next Update.
+    // One key, controller or mouse event from the event loop, buffered for
+    // the next Update.
     void OnInputEvent(const platform::Event& event);
+    // Typed bytes from the event loop, after the console saw them.
+    void OnText(const char* text);
     // The window lost the foreground: both devices stop delivering until re-acquired.
     void OnFocusLost();
 
-    C_Keyboard* GetKeyboard() const { return keyboard.get(); }
+    C_Keyboard* GetKeyboard() const { return keyboard.device.get(); }
     C_Mouse* GetMouse() const { return mouse.get(); }
     bool IsInitialised() const { return initialised != 0; }
 
 private:
     static bool ConsoleHasKeyboard();
 
-    std::unique_ptr<C_Keyboard> keyboard;
-    // Keys the console took: down while it was open, not yet seen up since.
-    std::array<bool, kKeyCodeCount> consoleKeys{};
+    // A device of buttons read as keys are, and those the console took: down
+    // while it was open, not yet seen up since.
+    struct Buttons {
+        std::unique_ptr<C_Keyboard> device;
+        std::array<bool, kKeyCodeCount> consoleTook{};
+
+        void Update(bool consoleOpen);
+        void OnPress(int slot, bool down, bool consoleOpen);
+        int State(int slot) const;
+    };
+
+    Buttons keyboard;
+    // A controller's buttons, each in the slot one past its PAD_ number: the
+    // key store keeps no slot 0.
+    Buttons pad;
+    std::string typedPending;
+    std::string typed;
     std::unique_ptr<C_Mouse> mouse;
     int initialised = 0;
 };

@@ -1,5 +1,7 @@
 #include "model/model.h"
 
+#include "audio/mp3.h"
+#include "audio/wave.h"
 #include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
@@ -12,7 +14,11 @@
 #include "screens/matchscreen.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
+#include "screens/scorescreen.h"
+#include "screens/settingsscreen.h"
 #include "screens/versusscreen.h"
+#include "store/settings.h"
+#include "view/view.h"
 
 namespace {
 
@@ -49,22 +55,61 @@ std::unique_ptr<C_GameState> BuildState(int id) {
             return std::make_unique<C_VersusScreen>();
         case STATE_MATCH:
             return std::make_unique<C_MatchScreen>();
+        case STATE_SETTINGS:
+            return std::make_unique<C_SettingsScreen>();
+        case STATE_SCORES:
+            return std::make_unique<C_ScoreScreen>();
         default:
             return nullptr;
     }
 }
 
+enum class Tune { None, Menu, Play };
+
+// The menu's tune goes on through the screens around it; Pong and the demos
+// have none (demo B plays its own).
+Tune TuneOf(int state) {
+    switch (state) {
+        case STATE_MENU:
+        case STATE_INSTRUCTIONS:
+        case STATE_SETTINGS:
+        case STATE_SCORES:
+            return Tune::Menu;
+        case STATE_PLAY:
+            return Tune::Play;
+        default:
+            return Tune::None;
+    }
+}
+
+void ToConsole(const std::string& line) {
+    if (g_pConsole != nullptr) {
+        g_pConsole->AddLine(line);
+    }
+}
+
 }  // namespace
+
+C_Model::C_Model()
+    : settings(std::make_unique<C_Settings>(ToConsole)),
+      highScores(std::make_unique<C_HighScores>(ToConsole)) {}
 
 C_Model::~C_Model() {
     font.reset();
     timer.reset();
     currentState.reset();
+    menuTune.reset();
+    playTune.reset();
 }
 
 HRESULT C_Model::Init() {
     font = std::make_unique<C_Font>("Helvitica", kFontHeight, kFontColour);
     timer = std::make_unique<C_Timer>();
+    settings->Load();
+    highScores->Load();
+    ApplySettings();
+    menuTune = std::make_unique<C_Mp3>("menu.mp3");
+    playTune = std::make_unique<C_Mp3>("play.mp3");
     ChangeState();
     initialised = 1;
     return S_OK;
@@ -116,9 +161,62 @@ void C_Model::SetFrameRate(int fps) {
 }
 
 void C_Model::ChangeState() {
-    currentState = BuildState(nextState);
+    const int state = nextState;
+    currentState = BuildState(state);
     nextState = 0;
     if (!currentState) {
         DXError("model", __LINE__, 0, "C_Model tried to change to an unknown state");
+        return;
     }
+    PlayTuneOf(state);
+}
+
+void C_Model::PlayTuneOf(int state) {
+    if (!menuTune || !playTune) {
+        return;
+    }
+    switch (TuneOf(state)) {
+        case Tune::Menu:
+            menuTune->Loop();
+            break;
+        case Tune::Play:
+            playTune->Loop();
+            break;
+        case Tune::None:
+            menuTune->Stop();
+            playTune->Stop();
+            break;
+    }
+}
+
+void C_Model::ApplySettings() {
+    SetMusicVolume(settings->GetMusicVolume());
+    SetEffectsVolume(settings->GetEffectsVolume());
+    platform::Display* display = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
+    if (display != nullptr && display->HasRenderer() &&
+        display->IsFullscreen() != settings->IsFullscreen()) {
+        display->SetFullscreen(settings->IsFullscreen());
+    }
+}
+
+void C_Model::OnFullscreenSwitched() {
+    const platform::Display* display = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
+    if (display != nullptr && display->IsFullscreen() != settings->IsFullscreen()) {
+        settings->SetFullscreen(display->IsFullscreen());
+        settings->Save();
+    }
+}
+
+void C_Model::SetFinishedGame(const FinishedGame& finished) {
+    finishedGame = finished;
+    gameWaiting = true;
+}
+
+bool C_Model::TakeFinishedGame(FinishedGame* finished) {
+    if (!gameWaiting) {
+        return false;
+    }
+    *finished = finishedGame;
+    gameWaiting = false;
+    return true;
 }

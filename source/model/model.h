@@ -6,19 +6,35 @@
 #include "model/gamestate.h"
 #include "model/stateids.h"
 #include "model/timer.h"
+#include "store/highscores.h"
 #include "view/font.h"
+
+class C_Mp3;
+class C_Settings;
+
+// A finished game waiting for its player's name, and the screen that follows
+// the table.
+struct FinishedGame {
+    HighScore game;
+    int nextState = STATE_MENU;
+};
 
 // Owns the one current screen and switches screens on request, keeps the
 // frame timer and the target frame rate, and draws the frame-rate read-out.
+// It also keeps what lasts across screens: the player's settings and the
+// score table, one each for the run, and the two tunes, each looping on the
+// screens it belongs to.
 class C_Model {
 public:
-    C_Model() = default;
+    C_Model();
     virtual ~C_Model();
     C_Model(const C_Model&) = delete;
     C_Model& operator=(const C_Model&) = delete;
 
-    // Makes the frame-rate font and the timer and builds the first screen.
-    // Cannot fail.
+    // Makes the frame-rate font and the timer, loads the settings and the
+    // score table and applies the settings (volumes, fullscreen), and builds
+    // the first screen. Cannot fail: a file that cannot be read is one console
+    // line and its defaults.
     HRESULT Init();
     // Console upkeep, frame timing, the screen's update unless paused, and
     // then any switch requested during this frame.
@@ -38,14 +54,37 @@ public:
     C_Font* GetFont() const { return font.get(); }
     bool IsInitialised() const { return initialised != 0; }
 
+    C_Settings* GetSettings() const { return settings.get(); }
+    C_HighScores* GetHighScores() const { return highScores.get(); }
+    // Null before Init.
+    C_Mp3* GetMenuTune() const { return menuTune.get(); }
+    C_Mp3* GetPlayTune() const { return playTune.get(); }
+    // The window went fullscreen or back: the choice is kept for the next run.
+    void OnFullscreenSwitched();
+    // Makes the settings' volumes and fullscreen choice the game's.
+    void ApplySettings();
+
+    // A game that makes the score table, for the screen that asks its name.
+    void SetFinishedGame(const FinishedGame& finished);
+    // Hands the waiting game over once; false when none waits.
+    bool TakeFinishedGame(FinishedGame* finished);
+
 private:
     void ChangeState();
 
     void RenderFps();
+    // The tune of the screen just built loops; a screen without one is quiet.
+    void PlayTuneOf(int state);
 
     std::unique_ptr<C_GameState> currentState;
     std::unique_ptr<C_Font> font;
     std::unique_ptr<C_Timer> timer;
+    std::unique_ptr<C_Settings> settings;
+    std::unique_ptr<C_HighScores> highScores;
+    std::unique_ptr<C_Mp3> menuTune;
+    std::unique_ptr<C_Mp3> playTune;
+    FinishedGame finishedGame;
+    bool gameWaiting = false;
     int nextState = STATE_MENU;
     int initialised = 0;
     int targetFrameRate = 75;

@@ -13,4 +13,6 @@ enum StateId {
     STATE_INSTRUCTIONS = 9,
     STATE_VERSUS = 10,
     STATE_MATCH = 11,
+    STATE_SETTINGS = 12,
+    STATE_SCORES = 13,
 };

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/keycodes.h"
+#include "core/padbuttons.h"
 #include "platform/sdlaccess.h"
 
 namespace platform {
@@ -18,7 +19,7 @@ namespace {
 std::atomic<int> g_quitRequests{0};
 
 // Events that one system event gave besides the first: a key's Text after
-// its KeyDown, the keys a game controller let go of.
+// its KeyDown, a controller's buttons.
 std::deque<Event> g_pendingEvents;
 
 // DirectInput reports wheel motion in these units per notch.
@@ -150,16 +151,23 @@ KeyCodeTable BuildKeyCodeTable() {
 
 const KeyCodeTable g_keyCodeTable = BuildKeyCodeTable();
 
-// A game controller's buttons as the keys they stand for.
+// A game controller's buttons by the game's numbers.
 constexpr std::pair<SDL_GameControllerButton, int> kPadButtons[] = {
-    {SDL_CONTROLLER_BUTTON_DPAD_UP, DIK_UP},
-    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, DIK_DOWN},
-    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, DIK_LEFT},
-    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, DIK_RIGHT},
-    {SDL_CONTROLLER_BUTTON_A, DIK_X},
-    {SDL_CONTROLLER_BUTTON_B, DIK_Z},
-    {SDL_CONTROLLER_BUTTON_START, DIK_SPACE},
-    {SDL_CONTROLLER_BUTTON_BACK, DIK_ESCAPE},
+    {SDL_CONTROLLER_BUTTON_A, PAD_A},
+    {SDL_CONTROLLER_BUTTON_B, PAD_B},
+    {SDL_CONTROLLER_BUTTON_X, PAD_X},
+    {SDL_CONTROLLER_BUTTON_Y, PAD_Y},
+    {SDL_CONTROLLER_BUTTON_BACK, PAD_BACK},
+    {SDL_CONTROLLER_BUTTON_GUIDE, PAD_GUIDE},
+    {SDL_CONTROLLER_BUTTON_START, PAD_START},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, PAD_LEFT_STICK},
+    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, PAD_RIGHT_STICK},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, PAD_LEFT_SHOULDER},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, PAD_RIGHT_SHOULDER},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, PAD_DPAD_UP},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PAD_DPAD_DOWN},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PAD_DPAD_LEFT},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PAD_DPAD_RIGHT},
 };
 
 // The left stick presses an arrow past half its travel and lets go only back
@@ -174,27 +182,28 @@ struct Pad {
 };
 
 std::map<SDL_JoystickID, Pad> g_pads;
-// How many buttons and stick directions, over every controller, hold each key.
-std::array<int, kKeyCodeCount> g_padHolds{};
+// How many buttons and stick directions, over every controller, hold each
+// of the game's buttons.
+std::array<int, kPadButtonCount> g_padHolds{};
 
-void PadKey(int key, bool down) {
-    int& holds = g_padHolds[static_cast<size_t>(key)];
+void PadPress(int button, bool down) {
+    int& holds = g_padHolds[static_cast<size_t>(button)];
     holds += down ? 1 : -1;
     if (holds == (down ? 1 : 0)) {
         Event event;
-        event.type = down ? EventType::KeyDown : EventType::KeyUp;
-        event.key = key;
+        event.type = down ? EventType::PadButtonDown : EventType::PadButtonUp;
+        event.button = button;
         g_pendingEvents.push_back(event);
     }
 }
 
 void OnPadButton(SDL_JoystickID id, int button, bool down) {
-    for (const auto& [padButton, key] : kPadButtons) {
-        if (padButton == button) {
+    for (const auto& [sdlButton, padButton] : kPadButtons) {
+        if (sdlButton == button) {
             bool& held = g_pads[id].buttons[static_cast<size_t>(button)];
             if (held != down) {
                 held = down;
-                PadKey(key, down);
+                PadPress(padButton, down);
             }
             return;
         }
@@ -220,14 +229,14 @@ void OnPadAxis(SDL_JoystickID id, int axis, int value) {
     if (now == held) {
         return;
     }
-    const int towardsMinus = across ? DIK_LEFT : DIK_UP;
-    const int towardsPlus = across ? DIK_RIGHT : DIK_DOWN;
+    const int towardsMinus = across ? PAD_DPAD_LEFT : PAD_DPAD_UP;
+    const int towardsPlus = across ? PAD_DPAD_RIGHT : PAD_DPAD_DOWN;
     if (held != 0) {
-        PadKey(held < 0 ? towardsMinus : towardsPlus, false);
+        PadPress(held < 0 ? towardsMinus : towardsPlus, false);
     }
     held = now;
     if (now != 0) {
-        PadKey(now < 0 ? towardsMinus : towardsPlus, true);
+        PadPress(now < 0 ? towardsMinus : towardsPlus, true);
     }
 }
 
@@ -297,7 +306,7 @@ char ControlCharacter(SDL_Scancode scancode) {
     }
 }
 
-// F11 and Alt+Enter switch fullscreen; the game never sees them.
+// F11 and Alt+Enter switch fullscreen; the game sees only that they did.
 bool IsFullscreenToggle(const SDL_KeyboardEvent& in) {
     const SDL_Scancode scancode = in.keysym.scancode;
     return scancode == SDL_SCANCODE_F11 ||
@@ -310,6 +319,7 @@ void TranslateKeyDown(const SDL_KeyboardEvent& in, Event* out) {
     if (IsFullscreenToggle(in)) {
         if (in.repeat == 0) {
             ToggleFullscreen();
+            out->type = EventType::FullscreenSwitched;
         }
         return;
     }

@@ -15,8 +15,11 @@ enum class EventType {
     MouseMotion,      // relative movement `dx`, `dy` in pixels
     MouseButtonDown,  // `button` 0 left, 1 right, 2 middle, 3 and 4 the side buttons
     MouseButtonUp,
-    MouseWheel,  // `wheel`: 120 per notch away from the user, negative towards
-    Other,       // anything the system does not react to
+    MouseWheel,     // `wheel`: 120 per notch away from the user, negative towards
+    PadButtonDown,  // a game controller's button went down; `button` is its PAD_ number
+    PadButtonUp,
+    FullscreenSwitched,  // F11 or Alt+Enter switched the window to fullscreen or back
+    Other,               // anything the system does not react to
 };
 
 struct Event {
@@ -27,16 +30,18 @@ struct Event {
     int key = 0;
     int dx = 0;
     int dy = 0;
+    // Mouse buttons as above; controller buttons by PAD_ number (core/padbuttons.h).
     int button = 0;
     int wheel = 0;
 };
 
 // Takes one pending event; false when none is pending. A key that also types
 // a control character gives its KeyDown first and its Text on the next call.
-// F11 and Alt+Enter switch the window to fullscreen and back and give nothing.
-// A game controller's buttons arrive as keys: d-pad and left stick as the
-// arrows, A as X, B as Z, Start as Space, Back as Escape; one that is unplugged
-// lets go of every key it held.
+// F11 and Alt+Enter switch the window to fullscreen and back and give
+// FullscreenSwitched. A game controller's buttons arrive as PadButtonDown and
+// PadButtonUp, the left stick as the d-pad (one press per push past half its
+// travel); every controller together is one pad, a button down while any holds
+// it, and one that is unplugged lets go of every button it held.
 bool PollEvent(Event* event);
 
 // Blocks until an event is pending, without taking it.

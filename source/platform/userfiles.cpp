@@ -30,15 +30,24 @@ std::string Absolute(const char* variable) {
     return value != nullptr && value[0] == '/' ? value : "";
 }
 
+// The account's entry in the password database: its home folder or its name.
+std::string AccountField(char* passwd::*field) {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->*field != nullptr) {
+        return found->*field;
+    }
+    return "";
+}
+
 std::string Home() {
     std::string home = Absolute("HOME");
     if (home.empty()) {
-        std::vector<char> buffer(16384);
-        passwd entry{};
-        passwd* found = nullptr;
-        if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-            found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
-            home = found->pw_dir;
+        home = AccountField(&passwd::pw_dir);
+        if (home.empty() || home[0] != '/') {
+            home.clear();
         }
     }
     return home;
@@ -94,6 +103,10 @@ void SyncFolder(const std::string& folder) {
 }
 
 }  // namespace
+
+std::string AccountName() {
+    return AccountField(&passwd::pw_name);
+}
 
 std::string UserFolderPath(UserFolder folder) {
     const bool data = folder == UserFolder::Data;

@@ -13,6 +13,9 @@ enum class UserFolder { Data, Config };
 // ~/.config/tubrix/. Empty when no home folder can be found.
 std::string UserFolderPath(UserFolder folder);
 
+// The login name of the account the game runs under; empty if unknown.
+std::string AccountName();
+
 enum class ReadStatus { Read, Missing, TooLarge, Failed };
 
 // Reads the whole file into `bytes` if it holds at most `maxBytes`; the size

@@ -93,6 +93,15 @@ void C_Piece::LoadSprites() {
     height = sprite->GetFrameHeight();
 }
 
+void C_Piece::DrawFaint(int pixelX, int pixelY, int alpha) {
+    if (!sprite) {
+        LoadSprites();
+    }
+    sprite->SetFrame(GetFrame());
+    sprite->Draw({static_cast<float>(pixelX), static_cast<float>(pixelY)}, {0.0f, 0.0f}, 0.0f,
+                 {kPieceScale, kPieceScale}, White(alpha));
+}
+
 void C_Piece::DrawAt(int pixelX, int pixelY, float drawScale, int alpha) {
     if (!sprite) {
         LoadSprites();

@@ -49,6 +49,8 @@ public:
     // from the sheet of its state but without the pulse or the shrinking, as
     // an opponent's well is drawn beside one's own; `alpha` as DrawAt's.
     void DrawSmall(float left, float top, float size, int alpha);
+    // Its plain picture at (x, y) at `alpha`: where a falling shape would land.
+    void DrawFaint(int pixelX, int pixelY, int alpha);
     // What each drawn frame advances: the pulse of a piece on a cycle moves
     // on, a flowed piece's starts over. DrawAt shows the pulse this passed.
     void DrawStep();

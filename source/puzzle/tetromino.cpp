@@ -77,6 +77,37 @@ HRESULT C_Tetromino::Render() {
     return S_OK;
 }
 
+void C_Tetromino::RenderFaint(int rows, int alpha) {
+    for (int i = 0; i < boxSize; ++i) {
+        for (int j = 0; j < boxSize; ++j) {
+            // Only the cells that would lie inside the well.
+            if (C_Piece* piece = box[i][j]; piece != nullptr && row + rows + j >= 0) {
+                piece->DrawFaint(kBoardLeft + kCellPitch * (column + i),
+                                 kBoardTop + kCellPitch * (row + rows + j), alpha);
+            }
+        }
+    }
+}
+
+bool C_Tetromino::FitsMoved(int dx, int dy) const {
+    for (int i = 0; i < boxSize; ++i) {
+        for (int j = 0; j < boxSize; ++j) {
+            if (box[i][j] != nullptr && !CellFree(column + i + dx, row + j + dy)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+int C_Tetromino::RowsToLanding() const {
+    int rows = 0;
+    while (FitsMoved(0, rows + 1)) {
+        ++rows;
+    }
+    return rows;
+}
+
 void C_Tetromino::SetGridPosition(int columnIn, int rowIn, int thirdIn) {
     column = columnIn;
     row = rowIn;
@@ -103,12 +134,8 @@ bool C_Tetromino::CellFree(int x, int y) const {
 }
 
 int C_Tetromino::StepDown() {
-    for (int i = 0; i < boxSize; ++i) {
-        for (int j = 0; j < boxSize; ++j) {
-            if (box[i][j] != nullptr && !CellFree(column + i, row + j + 1)) {
-                return 0;
-            }
-        }
+    if (!FitsMoved(0, 1)) {
+        return 0;
     }
     row += 1;
     SyncPieces();

@@ -37,6 +37,10 @@ public:
     HRESULT Update() override { return S_OK; }
     // Draws each piece in the board cell it covers, as the board draws.
     HRESULT Render() override;
+    // Draws the shape faintly, at `alpha`, as it would lie `rows` rows lower.
+    void RenderFaint(int rows, int alpha);
+    // How many rows the shape can still fall where it is.
+    int RowsToLanding() const;
     void OnCollide(C_GameObject* other) override { (void)other; }
 
     void SetGridPosition(int column, int row, int third);
@@ -63,6 +67,8 @@ public:
 private:
     // Whether a piece may stand at board cell (x, y).
     bool CellFree(int x, int y) const;
+    // Whether every cell of the shape, moved by (dx, dy), is free.
+    bool FitsMoved(int dx, int dy) const;
     // Fills `scratch` with the box turned one way and says whether it fits.
     bool TurnFits(bool clockwise);
     void Turn(bool clockwise);

@@ -58,7 +58,8 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
 
 }  // namespace
 
-C_MatchScreen::C_MatchScreen() : timer(g_pModel->GetTimer()) {
+C_MatchScreen::C_MatchScreen()
+    : timer(g_pModel->GetTimer()), moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
     MatchSettings settings;
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = versusLevel;
@@ -83,7 +84,8 @@ C_MatchScreen::~C_MatchScreen() = default;
 
 void C_MatchScreen::HandleInput() {
     if (!match->Over()) {
-        SteerWithKeys(&match->Round(SIDE_PLAYER), &keyLatch);
+        C_Round* round = &match->Round(SIDE_PLAYER);
+        SteerWithBindings(&moveKeys, [round](RoundCommand command) { round->Command(command); });
     } else {
         if (yesButton->GetState() == BUTTON_CLICKED) {
             g_pModel->SetNextState(STATE_MATCH);

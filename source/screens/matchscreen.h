@@ -64,7 +64,7 @@ private:
     int TextWidth(const std::string& text) const;
 
     C_Timer* timer = nullptr;
-    std::array<int, kGameKeys> keyLatch{};
+    std::vector<LatchedBinding> moveKeys;
     std::unique_ptr<C_Font> hudFont;
     std::unique_ptr<C_Font> strengthFont;
     std::unique_ptr<C_Font> listFont;

@@ -1,5 +1,7 @@
 #include "screens/menu.h"
 
+#include <utility>
+
 #include "core/error.h"
 #include "core/globals.h"
 #include "core/keycodes.h"
@@ -28,8 +30,11 @@ constexpr Place kLevelPlaces[kLevelButtons] = {
     {235, 460}, {320, 460}, {320, 500}, {405, 500}, {405, 540},
     {490, 540}, {490, 500}, {490, 460}, {575, 460}, {575, 420},
 };
+// The buttons beside the levels stand in a column, one step apart.
 constexpr Place kInstructionsPlace = {50, 535};
-constexpr Place kVersusPlace = {50, 410};
+constexpr Place kVersusPlace = {50, 376};
+constexpr Place kSettingsPlace = {50, 482};
+constexpr Place kScoresPlace = {50, 429};
 
 }  // namespace
 
@@ -41,18 +46,25 @@ C_Menu::C_Menu() {
     }
     instructionsButton = std::make_unique<C_Button>("instruction_button-3-1-3.png");
     versusButton = std::make_unique<C_Button>("versus_button-3-1-3.png");
+    scoresButton = std::make_unique<C_Button>("scores_button-3-1-3.png");
+    settingsButton = std::make_unique<C_Button>("settings_button-3-1-3.png");
     for (int n = 0; n < kLevelButtons; ++n) {
         C_Button& button = *levelButtons[static_cast<size_t>(n)];
         button.SetScale(kLevelScale, kLevelScale);
         button.SetColour(kLevelColour);
         button.SetPosition(kLevelPlaces[n].x, kLevelPlaces[n].y);
     }
-    instructionsButton->SetScale(kInstructionsScale, kInstructionsScale);
-    instructionsButton->SetPosition(kInstructionsPlace.x, kInstructionsPlace.y);
-    instructionsButton->SetColour(kInstructionsColour);
-    versusButton->SetScale(kInstructionsScale, kInstructionsScale);
-    versusButton->SetPosition(kVersusPlace.x, kVersusPlace.y);
-    versusButton->SetColour(kInstructionsColour);
+    const std::pair<C_Button*, Place> sideButtons[] = {
+        {instructionsButton.get(), kInstructionsPlace},
+        {versusButton.get(), kVersusPlace},
+        {scoresButton.get(), kScoresPlace},
+        {settingsButton.get(), kSettingsPlace},
+    };
+    for (const auto& [button, place] : sideButtons) {
+        button->SetScale(kInstructionsScale, kInstructionsScale);
+        button->SetPosition(place.x, place.y);
+        button->SetColour(kInstructionsColour);
+    }
 }
 
 C_Menu::~C_Menu() = default;
@@ -73,6 +85,12 @@ void C_Menu::HandleInput() {
     if (g_pController->IsKeyReleased(DIK_F7) || versusButton->GetState() == BUTTON_CLICKED) {
         g_pModel->SetNextState(STATE_VERSUS);
     }
+    if (g_pController->IsKeyReleased(DIK_F8) || scoresButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_SCORES);
+    }
+    if (g_pController->IsKeyReleased(DIK_F9) || settingsButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_SETTINGS);
+    }
     if (instructionsButton->GetState() == BUTTON_CLICKED) {
         g_pModel->SetNextState(STATE_INSTRUCTIONS);
     }
@@ -90,6 +108,8 @@ void C_Menu::Update() {
     }
     instructionsButton->Update();
     versusButton->Update();
+    scoresButton->Update();
+    settingsButton->Update();
 }
 
 void C_Menu::Render() {
@@ -100,5 +120,7 @@ void C_Menu::Render() {
     }
     instructionsButton->Render();
     versusButton->Render();
+    scoresButton->Render();
+    settingsButton->Render();
     g_pController->DrawMousePointer();
 }

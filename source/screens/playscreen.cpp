@@ -1,5 +1,6 @@
 #include "screens/playscreen.h"
 
+#include <array>
 #include <ctime>
 
 #include "console/console.h"
@@ -13,25 +14,14 @@
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "screens/button.h"
+#include "screens/gamesounds.h"
+#include "store/highscores.h"
+#include "store/settings.h"
 #include "view/font.h"
 #include "view/sprite.h"
 #include "view/view.h"
 
 namespace {
-
-constexpr GameKey kGameKeyTable[kGameKeys] = {
-    {DIK_NUMPAD7, COMMAND_TURN_COUNTER_CLOCKWISE},
-    {DIK_NUMPAD9, COMMAND_TURN_CLOCKWISE},
-    {DIK_NUMPAD4, COMMAND_LEFT},
-    {DIK_NUMPAD6, COMMAND_RIGHT},
-    {DIK_NUMPAD5, COMMAND_DROP_STEP},
-    {DIK_Z, COMMAND_TURN_COUNTER_CLOCKWISE},
-    {DIK_X, COMMAND_TURN_CLOCKWISE},
-    {DIK_UP, COMMAND_TURN_CLOCKWISE},
-    {DIK_LEFT, COMMAND_LEFT},
-    {DIK_RIGHT, COMMAND_RIGHT},
-    {DIK_DOWN, COMMAND_DROP_STEP},
-};
 
 constexpr float kGameOverFadePeriod = 1.0f;
 constexpr int kOpaque = 255;
@@ -61,6 +51,9 @@ constexpr ButtonPlace kStopPlace = {"stop_button2-3-1-3.png", 585, 600, 0.65f};
 constexpr ButtonPlace kYesPlace = {"yes_button-3-1-3.png", 130, 332, 0.5f};
 constexpr ButtonPlace kNoPlace = {"no_button-3-1-3.png", 225, 332, 0.5f};
 
+// The drop preview's pieces: faint against the well.
+constexpr int kPreviewAlpha = 70;
+
 constexpr int kHoverFrame = 1;
 constexpr int kPressedFrame = 2;
 
@@ -71,13 +64,35 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
     return button;
 }
 
+// The 25 cells of a shape's box: a turn changes them, a move does not.
+std::array<const C_Piece*, kBoxSize * kBoxSize> BoxOf(const C_Tetromino& shape) {
+    std::array<const C_Piece*, kBoxSize * kBoxSize> cells{};
+    for (int i = 0; i < kBoxSize; ++i) {
+        for (int j = 0; j < kBoxSize; ++j) {
+            cells[static_cast<size_t>(i * kBoxSize + j)] = shape.PieceInBox(i, j);
+        }
+    }
+    return cells;
+}
+
 }  // namespace
 
 C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
+    const C_Settings& chosen = *g_pModel->GetSettings();
+    moveKeys = LatchedBindings(chosen);
+    startKey = chosen.GetKey(GameAction::Start);
+    startPad = chosen.GetPadButton(GameAction::Start);
+    pauseKey = chosen.GetKey(GameAction::Pause);
+    pausePad = chosen.GetPadButton(GameAction::Pause);
+    menuKey = chosen.GetKey(GameAction::Menu);
+    menuPad = chosen.GetPadButton(GameAction::Menu);
+    dropPreview = chosen.IsDropPreviewOn();
+    startingLevel = outerLevel;
     RoundSettings settings;
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = outerLevel;
     round = std::make_unique<C_Round>(settings);
+    sounds = std::make_unique<C_GameSounds>();
     background = std::make_unique<C_Sprite>("bg3.png");
     gameOverPicture = std::make_unique<C_Sprite>("game_over.png");
     pausedPicture = std::make_unique<C_Sprite>("paused.png");
@@ -103,73 +118,92 @@ void C_PlayScreen::HandleInput() {
             if (mode == MODE_IDLE) {
                 infoFade = kOpaque;
             }
-            round->Command(COMMAND_START);
+            Give(COMMAND_START);
             startButton->GetSprite()->SetFrame(kPressedFrame);
             pauseButton->GetSprite()->SetFrame(kHoverFrame);
             stopButton->GetSprite()->SetFrame(kHoverFrame);
         }
         if (mode != MODE_IDLE && pauseButton->GetState() == BUTTON_HELD) {
-            round->Command(COMMAND_PAUSE);
+            Give(COMMAND_PAUSE);
             startButton->SetState(BUTTON_CLICKED);
             pauseButton->SetState(BUTTON_HELD);
             stopButton->SetState(BUTTON_CLICKED);
         }
-        if (mode != MODE_IDLE && g_pController->IsKeyHeld(DIK_P)) {
-            round->Command(COMMAND_PAUSE);
+        if (mode != MODE_IDLE && EitherIs(pauseKey, pausePad, KEY_HELD)) {
+            Give(COMMAND_PAUSE);
         }
         if (stopButton->GetState() == BUTTON_HELD) {
             g_pModel->SetNextState(STATE_MENU);
         }
         if (mode == MODE_RUNNING) {
-            SteerWithKeys(round.get(), &keyLatch);
+            SteerWithBindings(&moveKeys, [this](RoundCommand command) { Give(command); });
         }
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape
     // and without the prompt.
-    if (mode != MODE_GAMEOVER && g_pController->IsKeyReleased(DIK_SPACE)) {
+    if (mode != MODE_GAMEOVER && EitherIs(startKey, startPad, KEY_RELEASED)) {
         if (mode == MODE_IDLE) {
             infoFade = kOpaque;
         }
-        round->Command(COMMAND_START);
+        Give(COMMAND_START);
     }
     if (mode == MODE_GAMEOVER) {
         if (yesButton->GetState() == BUTTON_CLICKED) {
-            g_pModel->SetNextState(STATE_PLAY);
+            EndGame(STATE_PLAY);
         }
         if (noButton->GetState() == BUTTON_CLICKED) {
+            EndGame(STATE_MENU);
+        }
+    }
+    if (EitherIs(menuKey, menuPad, KEY_RELEASED)) {
+        if (mode == MODE_GAMEOVER) {
+            EndGame(STATE_MENU);
+        } else {
             g_pModel->SetNextState(STATE_MENU);
         }
     }
-    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
-        g_pModel->SetNextState(STATE_MENU);
+}
+
+bool C_PlayScreen::EitherIs(int key, int padButton, int state) {
+    return g_pController->GetKeyboardKeyState(key) == state ||
+           g_pController->GetPadButtonState(padButton) == state;
+}
+
+void C_PlayScreen::Give(RoundCommand command) {
+    const C_Tetromino* shape = round->currentShape.get();
+    if (shape == nullptr) {
+        round->Command(command);
+        return;
+    }
+    const int column = shape->GetColumn();
+    const auto box = BoxOf(*shape);
+    round->Command(command);
+    if (round->currentShape.get() != shape) {
+        return;
+    }
+    if ((command == COMMAND_LEFT || command == COMMAND_RIGHT) && shape->GetColumn() != column) {
+        sounds->Play(GAME_SOUND_MOVE);
+    } else if ((command == COMMAND_TURN_CLOCKWISE || command == COMMAND_TURN_COUNTER_CLOCKWISE) &&
+               BoxOf(*shape) != box) {
+        sounds->Play(GAME_SOUND_TURN);
     }
 }
 
-void SteerWithKeys(C_Round* round, std::array<int, kGameKeys>* latches) {
-    for (int k = 0; k < kGameKeys; ++k) {
-        const GameKey& gameKey = kGameKeyTable[k];
-        int& latch = (*latches)[static_cast<size_t>(k)];
-        const int state = g_pController->GetKeyState(gameKey.key);
-        if (gameKey.command == COMMAND_DROP_STEP) {
-            // Every second held frame, starting with the first.
-            if (state == KEY_HELD) {
-                if (latch == 1) {
-                    latch = 0;
-                } else {
-                    round->Command(gameKey.command);
-                    latch = 1;
-                }
-            }
-            continue;
-        }
-        // Once per press, in the frame after the release (which reads 2).
-        if (state == KEY_HELD && latch == 0) {
-            latch = 1;
-        } else if (state == KEY_UP && latch == 1) {
-            round->Command(gameKey.command);
-            latch = 0;
-        }
+void C_PlayScreen::EndGame(int next) {
+    const C_GameBoard& board = *round->board;
+    if (g_pModel->GetHighScores()->PlaceFor(board.score) == 0) {
+        g_pModel->SetNextState(next);
+        return;
     }
+    FinishedGame finished;
+    finished.game.score = board.score;
+    finished.game.startingLevel = startingLevel;
+    finished.game.rows = board.rowsCleared;
+    finished.game.piecesPiped = board.pipeTotal;
+    finished.game.date = C_HighScores::Today();
+    finished.nextState = next;
+    g_pModel->SetFinishedGame(finished);
+    g_pModel->SetNextState(STATE_SCORES);
 }
 
 void C_PlayScreen::Update() {
@@ -178,8 +212,21 @@ void C_PlayScreen::Update() {
         pauseButton->Update();
         stopButton->Update();
     }
+    const C_Tetromino* falling = round->currentShape.get();
+    const int rows = round->board->rowsCleared;
+    const int modeBefore = round->mode;
     if (round->Update(timer->GetGameTime())) {
         StepPictures();
+    }
+    // Compared, never followed: the shape may be gone.
+    if (falling != nullptr && round->currentShape.get() != falling) {
+        sounds->Play(GAME_SOUND_LAND);
+    }
+    if (round->board->rowsCleared > rows) {
+        sounds->Play(GAME_SOUND_ROW);
+    }
+    if (modeBefore != MODE_GAMEOVER && round->mode == MODE_GAMEOVER) {
+        sounds->Play(GAME_SOUND_LOST);
     }
     if (round->mode == MODE_GAMEOVER) {
         yesButton->Update();
@@ -266,6 +313,9 @@ void C_PlayScreen::Render() {
         }
     }
     if (round->currentShape) {
+        if (dropPreview && mode == MODE_RUNNING) {
+            round->currentShape->RenderFaint(round->currentShape->RowsToLanding(), kPreviewAlpha);
+        }
         round->currentShape->Render();
     }
     if (round->nextShape) {

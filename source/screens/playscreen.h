@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,30 +9,22 @@
 #include "model/gamestate.h"
 #include "puzzle/round.h"
 
+#include "screens/gamekeys.h"
+
 class C_Button;
 class C_Font;
+class C_GameSounds;
 class C_Sprite;
 class C_Timer;
 
-struct GameKey {
-    int key;
-    RoundCommand command;
-};
-
-// The keypad keys, then the arrows and X / Z for keyboards without a keypad.
-// Each has its own latch, so every key acts one frame after its own release.
-constexpr int kGameKeys = 11;
-
-// Turns the game keys into `round`'s commands through their latches: a move
-// or turn one frame after its key's release, a drop step every second frame
-// a drop key is held. The match screen steers the player's round the same way.
-void SteerWithKeys(C_Round* round, std::array<int, kGameKeys>* latches);
-
 // One game of the puzzle on screen: it owns the round and drives it, turning
-// keys and buttons into its commands and feeding it the frame's game time;
-// it draws the round, the start, pause and stop buttons, the pictures of
-// each mode and the yes/no prompt after the game. The fields are open to the
-// tests as the round's are.
+// the player's keys and controller buttons (the settings', beside the
+// keypad's) into its commands and feeding it the frame's game time; it plays
+// the sounds of the moves, landings, rows and the lost game, draws the round
+// (with the drop preview when chosen), the start, pause and stop buttons,
+// the pictures of each mode and the yes/no prompt after the game. A game
+// that makes the score table goes on to the name after the prompt. The
+// fields are open to the tests as the round's are.
 class C_PlayScreen : public C_GameState {
 public:
     C_PlayScreen();
@@ -51,7 +42,17 @@ public:
     // The alphas the info and paused pictures fade at in this frame, or -1.
     int infoShown = -1;
     int pausedShown = -1;
-    std::array<int, kGameKeys> keyLatch{};
+    std::vector<LatchedBinding> moveKeys;
+    // Start, pause and menu: a key and a controller button each.
+    int startKey = 0;
+    int startPad = 0;
+    int pauseKey = 0;
+    int pausePad = 0;
+    int menuKey = 0;
+    int menuPad = 0;
+    bool dropPreview = false;
+    int startingLevel = 0;
+    std::unique_ptr<C_GameSounds> sounds;
     std::unique_ptr<C_Font> hudFont;
     std::unique_ptr<C_Font> listFont;
     std::unique_ptr<C_Sprite> background;
@@ -66,6 +67,13 @@ public:
     std::unique_ptr<C_Button> noButton;
 
 private:
+    // Whether the key or the controller button reads `state` (KEY_HELD ...).
+    static bool EitherIs(int key, int padButton, int state);
+    // Gives the round a command, with the sound of a move or turn it made.
+    void Give(RoundCommand command);
+    // Leaves a finished game for `next`, by the name and the table if the
+    // game makes it.
+    void EndGame(int next);
     // The info and paused pictures' fades, once per drawn frame.
     void StepPictures();
     void DrawPicture(C_Sprite* picture, uint32_t colour);

@@ -72,6 +72,8 @@ bool HandleEvent(const platform::Event& event) {
             g_pController->OnInputEvent(event);
             break;
         case platform::EventType::KeyUp:
+        case platform::EventType::PadButtonDown:
+        case platform::EventType::PadButtonUp:
         case platform::EventType::MouseMotion:
         case platform::EventType::MouseButtonDown:
         case platform::EventType::MouseButtonUp:
@@ -83,6 +85,10 @@ bool HandleEvent(const platform::Event& event) {
             for (const char* c = event.text; *c != '\0'; ++c) {
                 g_pConsole->OnChar(*c);
             }
+            g_pController->OnText(event.text);
+            break;
+        case platform::EventType::FullscreenSwitched:
+            g_pModel->OnFullscreenSwitched();
             break;
         default:
             break;

@@ -1,5 +1,6 @@
 #include "store/playername.h"
 
+#include "platform/userfiles.h"
 #include "store/utf8.h"
 
 namespace {
@@ -37,4 +38,9 @@ std::string SanitisePlayerName(const std::string& name) {
     }
     out.resize(kept);
     return out;
+}
+
+std::string DefaultPlayerName(const std::string& lastName) {
+    const std::string last = SanitisePlayerName(lastName);
+    return last.empty() ? SanitisePlayerName(platform::AccountName()) : last;
 }

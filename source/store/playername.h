@@ -9,3 +9,7 @@
 std::string SanitisePlayerName(const std::string& name);
 
 constexpr std::size_t kMaxPlayerNameCharacters = 16;
+
+// The name offered for a new score: the last one entered, or the account's
+// login name the first time (sanitised; may come out empty).
+std::string DefaultPlayerName(const std::string& lastName);

@@ -15,6 +15,8 @@
 #include "platform/image.h"
 #include "pong/pong.h"
 #include "screens/matchscreen.h"
+#include "screens/scorescreen.h"
+#include "screens/settingsscreen.h"
 #include "screens/versusscreen.h"
 #include "support/framework.h"
 #include "view/font.h"
@@ -291,6 +293,60 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
             }
         }
         EXPECT_GE(least, kReadable);
+    }
+}
+
+// The settings and score screens write their values over their pictures,
+// drawn at 0.7: every picture pixel under a place they write reads against
+// every colour they write there.
+TEST_F(AssetTest, TheSettingsAndScoreScreensTextReadsOverTheirPictures) {
+    struct Place {
+        TextBox box;
+        std::vector<uint32_t> colours;
+    };
+    using Settings = C_SettingsScreen;
+    using Scores = C_ScoreScreen;
+    const std::vector<uint32_t> cellColours = {Settings::kTextColour, Settings::kHoverColour,
+                                               Settings::kAwaitColour};
+    std::vector<Place> settingsPlaces = {{Settings::kMessageBox, {Settings::kMessageColour}},
+                                         {Settings::VolumeValueBox(0), cellColours},
+                                         {Settings::VolumeValueBox(1), cellColours},
+                                         {Settings::OptionBox(2), cellColours},
+                                         {Settings::OptionBox(3), cellColours}};
+    for (int action = 0; action < kGameActionCount; ++action) {
+        settingsPlaces.push_back({Settings::KeyBox(action), cellColours});
+        settingsPlaces.push_back({Settings::PadBox(action), cellColours});
+    }
+    std::vector<Place> scorePlaces = {{Scores::kPromptBox, {Scores::kMarkedColour}}};
+    for (int line = 0; line < C_HighScores::kPlaces; ++line) {
+        scorePlaces.push_back(
+            {Scores::LineBox(line), {Scores::kTextColour, Scores::kMarkedColour}});
+    }
+    const std::pair<const char*, const std::vector<Place>*> pictures[] = {
+        {"images/settings.png", &settingsPlaces}, {"images/scores.png", &scorePlaces}};
+    constexpr double kPictureScale = 0.7;
+    for (const auto& [path, places] : pictures) {
+        SCOPED_TRACE(path);
+        platform::Image picture;
+        ASSERT_TRUE(platform::LoadImageFile(path, &picture));
+        for (const Place& place : *places) {
+            const TextBox& b = place.box;
+            SCOPED_TRACE(std::to_string(b.left) + "," + std::to_string(b.top));
+            double least = 21.0;
+            for (int y = static_cast<int>(b.top / kPictureScale);
+                 y < static_cast<int>(b.bottom / kPictureScale); ++y) {
+                for (int x = static_cast<int>(b.left / kPictureScale);
+                     x < static_cast<int>(b.right / kPictureScale); ++x) {
+                    const uint32_t under =
+                        Drawn(picture.argb[static_cast<size_t>(y * picture.width + x)], 0xFFFFFFFF,
+                              0xFF000000);
+                    for (const uint32_t colour : place.colours) {
+                        least = std::min(least, Contrast(colour, under));
+                    }
+                }
+            }
+            EXPECT_GE(least, kReadable);
+        }
     }
 }
 

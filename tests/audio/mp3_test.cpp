@@ -109,6 +109,7 @@ TEST_F(Mp3Test, AtMusicVolumeZeroNoTunePlaysAndRaisingItResumesTheLoop) {
 }
 
 TEST_F(Mp3Test, AMissingTuneIsReportedAndPlaysNothing) {
+    platform::StopMusic();  // the menu's tune
     C_Mp3 tune("no_such_tune.mp3");
     EXPECT_TRUE(Prompts().Saw("AddSourceFilter failed (error loading mp3)"));
     EXPECT_EQ(tune.GetMusic(), nullptr);

@@ -66,7 +66,7 @@ TEST_F(ModelTest, SwitchingHappensWhilePaused) {
 }
 
 TEST_F(ModelTest, AnUnknownIdIsReportedAndLeavesNoState) {
-    for (int id : {12, -1, 42}) {
+    for (int id : {0x7FFF, -1, 42}) {
         Prompts().reports.clear();
         g_pModel->SetNextState(STATE_MENU);
         g_pModel->Update();

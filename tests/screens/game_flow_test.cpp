@@ -16,6 +16,7 @@
 #include "screens/instructions.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
+#include "store/highscores.h"
 #include "support/puzzleboard.h"
 #include "support/screentest.h"
 
@@ -358,9 +359,17 @@ TEST_F(PlayTest, TheStopButtonAndEscapeLeaveForTheMenu) {
 }
 
 // Never steered, the shapes stack up in the middle columns, fill no row and
-// top the well out.
+// top the well out. The score table is full of better games, so the prompt
+// leads straight on.
 class ToppedOutTest : public PlayTest {
 protected:
+    void SetUp() override {
+        PlayTest::SetUp();
+        for (int n = 0; n < C_HighScores::kPlaces; ++n) {
+            g_pModel->GetHighScores()->Insert({"Better", 1, 0, 1, 0, "2024-01-01"});
+        }
+    }
+
     void PlayToTheTop() {
         ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
         PushKey(SDL_SCANCODE_KP_5, true);  // hurry each shape down

@@ -14,7 +14,7 @@ require_x_tools
 open_game_window "$binary"
 
 all_box="0 0 713 653"
-versus_button="50 410 206 458"
+versus_button="50 376 206 424"
 # The player's well below its danger line, and the computer's small well.
 my_well="70 132 334 612"
 their_well="500 326 632 590"
@@ -25,7 +25,7 @@ press() { must "a frame drawn while pressing $1" press_key "$1" $rest_box; }
 
 must "the menu showed" wait_for_menu menu
 on_versus_button() {
-    pointer_to 120 434 &&
+    pointer_to 120 400 &&
         capture_until hover 5 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" $versus_button
 }
 must "the pointer lit the VERSUS button up" keep_trying 60 on_versus_button

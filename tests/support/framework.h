@@ -12,13 +12,17 @@
 #include "shell/game.h"
 #include "support/manualclock.h"
 #include "support/promptrecorder.h"
+#include "support/userfolders.h"
 
 // A fresh set of framework objects on the headless platform, a manual clock,
-// and a recorded prompt, for tests that run the real start-up and frames.
+// a recorded prompt and per-user folders of its own (so every test starts
+// from the default settings and an empty score table), for tests that run
+// the real start-up and frames.
 class FrameworkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Prompts().Install();
+        folders = std::make_unique<TemporaryUserFolders>();
         platform::SetClock(&clock);
         clock.step = 10;
         DestroyFrameworkObjects();
@@ -31,6 +35,7 @@ protected:
         CreateFrameworkObjects();
         platform::SetClock(nullptr);
         DrainEvents();
+        folders.reset();
     }
 
     void StartGame() { game = std::make_unique<C_Game>(); }
@@ -79,4 +84,5 @@ protected:
 
     ManualClock clock;
     std::unique_ptr<C_Game> game;
+    std::unique_ptr<TemporaryUserFolders> folders;
 };

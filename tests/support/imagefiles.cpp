@@ -228,6 +228,9 @@ ImageDirectory::ImageDirectory() {
     }
     root = pattern;
     std::filesystem::create_directory(root + "/images");
+    // The menu's tune, which start-up loads too, is the real one.
+    std::error_code error;
+    std::filesystem::create_directory_symlink(previous + "/mp3s", root + "/mp3s", error);
     std::filesystem::current_path(root);
 }
 
@@ -254,6 +257,8 @@ void ImageDirectory::WriteClearMenuPictures() const {
     for (int n = 0; n < 10; ++n) {
         Write("level_button_" + std::to_string(n) + "-3-1-3.png", SolidPng(4, 12, 0x00000000));
     }
-    Write("instruction_button-3-1-3.png", SolidPng(4, 12, 0x00000000));
-    Write("versus_button-3-1-3.png", SolidPng(4, 12, 0x00000000));
+    for (const char* button : {"instruction_button-3-1-3.png", "versus_button-3-1-3.png",
+                               "scores_button-3-1-3.png", "settings_button-3-1-3.png"}) {
+        Write(button, SolidPng(4, 12, 0x00000000));
+    }
 }

@@ -38,9 +38,9 @@ std::vector<uint8_t> PngWithHugeChunk(const char* type, uint32_t length);
 std::vector<uint8_t> EncodeBmp24(int width, int height, const std::vector<uint32_t>& argb,
                                  bool topDown);
 
-// A fresh temporary directory with an images/ folder, made the working
-// directory for the object's life; the old one is restored and the
-// directory removed afterwards.
+// A fresh temporary directory with an images/ folder and the repository's
+// mp3s/ (the menu's tune), made the working directory for the object's life;
+// the old one is restored and the directory removed afterwards.
 class ImageDirectory {
 public:
     ImageDirectory();

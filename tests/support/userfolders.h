@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,15 +13,16 @@
 #include "store/storefile.h"
 #include "support/promptrecorder.h"
 
-// The per-user folders moved into a fresh temporary folder, the store's
-// console lines recorded, and the prompt recorded so a test sees it stayed shut.
-class UserFoldersTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Prompts().Install();
+// The per-user folders (config, data, home) moved into a fresh temporary
+// folder while the object lives, so no test reads or writes the real ones.
+class TemporaryUserFolders {
+public:
+    TemporaryUserFolders() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tubrix-store-XXXXXX").string();
-        ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+        if (mkdtemp(&pattern[0]) == nullptr) {
+            ADD_FAILURE() << "no temporary folder";
+        }
         root = pattern;
         for (Variable& variable : variables) {
             if (const char* old = std::getenv(variable.name)) {
@@ -30,7 +32,7 @@ protected:
         }
     }
 
-    void TearDown() override {
+    ~TemporaryUserFolders() {
         for (const Variable& variable : variables) {
             if (variable.old) {
                 setenv(variable.name, variable.old->c_str(), 1);
@@ -40,6 +42,33 @@ protected:
         }
         std::filesystem::remove_all(root);
     }
+
+    TemporaryUserFolders(const TemporaryUserFolders&) = delete;
+    TemporaryUserFolders& operator=(const TemporaryUserFolders&) = delete;
+
+    std::filesystem::path root;
+
+private:
+    struct Variable {
+        const char* name;
+        const char* folder;
+        std::optional<std::string> old;
+    };
+    Variable variables[3] = {
+        {"XDG_CONFIG_HOME", "config", {}}, {"XDG_DATA_HOME", "data", {}}, {"HOME", "home", {}}};
+};
+
+// The per-user folders moved into a fresh temporary folder, the store's
+// console lines recorded, and the prompt recorded so a test sees it stayed shut.
+class UserFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Prompts().Install();
+        folders = std::make_unique<TemporaryUserFolders>();
+        root = folders->root;
+    }
+
+    void TearDown() override { folders.reset(); }
 
     LineSink Sink() {
         return [this](const std::string& line) { lines.push_back(line); };
@@ -62,15 +91,7 @@ protected:
         return bytes;
     }
 
+    std::unique_ptr<TemporaryUserFolders> folders;
     std::filesystem::path root;
     std::vector<std::string> lines;
-
-private:
-    struct Variable {
-        const char* name;
-        const char* folder;
-        std::optional<std::string> old;
-    };
-    Variable variables[3] = {
-        {"XDG_CONFIG_HOME", "config", {}}, {"XDG_DATA_HOME", "data", {}}, {"HOME", "home", {}}};
 };

@@ -77,10 +77,16 @@ wait_for_window() {
 # clean environment (the display and X11 as the only video driver, so that a
 # refused connection ends the program instead of SDL quietly taking a driver
 # without a window; a silent audio device; what the test run chose for the
-# renderer and the sanitizers), its output into OUTPUT.
+# renderer and the sanitizers; per-user folders beside OUTPUT, config/ and
+# data/, so that a test's settings and scores never reach the user's and a
+# program started again with the same OUTPUT folder finds them), its output
+# into OUTPUT.
 # Sets GAME_PID.
 start_game() {
+    local folders
+    folders="$(dirname "$2")"
     env -i DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
+        XDG_CONFIG_HOME="$folders/config" XDG_DATA_HOME="$folders/data" \
         SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
         ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
         "$1" </dev/null >"$2" 2>&1 &

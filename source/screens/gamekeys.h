@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "puzzle/round.h"
+#include "store/settings.h"
+
+// A key (DIK_) or a controller button (PAD_) that moves the falling shape in
+// a game, and the command it gives.
+struct MoveBinding {
+    bool pad;
+    int code;
+    RoundCommand command;
+};
+
+// The command of one of the five actions that move the shape; false for
+// start, pause and menu.
+bool MoveCommandOf(GameAction action, RoundCommand* command);
+
+// The action a key or button does in a game whatever the settings say: the
+// keypad's 7 9 4 6 5, Up and the d-pad's up keep the moves they always had.
+// False for every other one.
+bool FixedGameAction(bool pad, int code, GameAction* action);
+
+// Every key and button that moves the shape: the fixed ones and the
+// settings' ones, each code once, the keys in the order the game has always
+// read them (the keypad's, then the settings' turns, Up, then the settings'
+// moves and drop), then the buttons.
+std::vector<MoveBinding> MoveBindings(const C_Settings& settings);
+
+// A key or button that moves the shape, with its own latch, so that every
+// one acts one frame after its own release.
+struct LatchedBinding {
+    MoveBinding binding;
+    int latch = 0;
+};
+
+// MoveBindings(settings), each with a latch of its own.
+std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings);
+
+// Reads every binding's key or button and hands `give` the commands they make
+// this frame: a move or turn one frame after its release, a drop step every
+// second frame a drop key is held. Every screen that steers a round from the
+// player's keys goes through here, so they all honour the settings.
+void SteerWithBindings(std::vector<LatchedBinding>* keys,
+                       const std::function<void(RoundCommand)>& give);

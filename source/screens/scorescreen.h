@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/gamestate.h"
+#include "model/model.h"
+#include "screens/textbox.h"
+#include "store/highscores.h"
+
+class C_Button;
+class C_Font;
+class C_Sprite;
+
+// The score table. Opened from the menu it shows the ten best games; after
+// a game that makes the table it first asks the name (typed, at most 16
+// characters, offered as the last name entered), then shows the table with
+// the new line marked, and goes on to where the game-over prompt pointed.
+class C_ScoreScreen : public C_GameState {
+public:
+    C_ScoreScreen();
+    ~C_ScoreScreen() override;
+
+    void HandleInput() override;
+    void Update() override;
+    void Render() override;
+
+    bool IsAskingName() const { return askingName; }
+    const std::string& GetTypedName() const { return name; }
+    // The marked line's index in the table, -1 for none.
+    int GetMarkedLine() const { return marked; }
+
+    // Where the table's text goes, in screen pixels: a line of seven columns
+    // (place, name, score, starting level, rows, pieces piped, date).
+    static constexpr int kColumns = 7;
+    static constexpr int kLineTop = 128;
+    static constexpr int kLineStep = 40;
+    static constexpr int kLineHeight = 34;
+    static TextBox LineBox(int line);
+    static TextBox CellBox(int line, int column);
+    static constexpr TextBox kPromptBox = {30, 540, 683, 580};
+    static constexpr uint32_t kTextColour = 0xFFEAF0F7;
+    static constexpr uint32_t kMarkedColour = 0xFFFFB03C;
+
+private:
+    // Takes the typed name into the table and saves it.
+    void EnterName();
+    void Type(const std::string& typed);
+    void DrawLine(int line, const HighScore& game, uint32_t colour);
+
+    std::unique_ptr<C_Sprite> background;
+    std::unique_ptr<C_Button> doneButton;
+    std::unique_ptr<C_Font> font;
+    FinishedGame finished;
+    bool askingName = false;
+    std::string name;
+    int marked = -1;
+    int nextState = STATE_MENU;
+};

@@ -1,0 +1,263 @@
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "audio/mp3.h"
+#include "audio/wave.h"
+#include "core/keycodes.h"
+#include "core/padbuttons.h"
+#include "platform/audio.h"
+#include "puzzle/piece.h"
+#include "puzzle/tetromino.h"
+#include "screens/gamesounds.h"
+#include "screens/menu.h"
+#include "screens/playscreen.h"
+#include "screens/scorescreen.h"
+#include "screens/settingsscreen.h"
+#include "store/highscores.h"
+#include "store/playername.h"
+#include "store/settings.h"
+#include "support/screentest.h"
+
+namespace {
+
+void PushPadButton(SDL_GameControllerButton button, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
+    event.cbutton.which = 1;
+    event.cbutton.button = static_cast<Uint8>(button);
+    SDL_PushEvent(&event);
+}
+
+class SettingsAndScoresTest : public ScreenTest {
+protected:
+    C_Settings& Settings() { return *g_pModel->GetSettings(); }
+
+    void ClickBox(const TextBox& box) { ClickAt(box.CentreX(), box.CentreY()); }
+
+    C_SettingsScreen* OpenSettings() {
+        EXPECT_TRUE(Tap(SDL_SCANCODE_F9));
+        return Screen<C_SettingsScreen>();
+    }
+
+    // A game from the menu, started, its fall held by the console's pause
+    // while the keys still act.
+    C_PlayScreen* StartHeldGame() {
+        EXPECT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+        EXPECT_TRUE(Tap(SDL_SCANCODE_F4));
+        C_PlayScreen* play = Screen<C_PlayScreen>();
+        EXPECT_TRUE(play != nullptr && Tap(SDL_SCANCODE_SPACE));
+        g_pConsole->SetPaused(true);
+        return play;
+    }
+
+    // Each piece's pipe turn in the falling shape.
+    static std::map<const C_Piece*, int> Turns(const C_PlayScreen& play) {
+        std::map<const C_Piece*, int> turns;
+        const C_Tetromino& shape = *play.round->currentShape;
+        for (int i = 0; i < shape.GetBoxSize(); ++i) {
+            for (int j = 0; j < shape.GetBoxSize(); ++j) {
+                if (const C_Piece* piece = shape.PieceInBox(i, j)) {
+                    turns[piece] = piece->rotation;
+                }
+            }
+        }
+        return turns;
+    }
+
+    // True when one press of the key, or of the button, turns the shape.
+    bool KeyTurns(C_PlayScreen& play, SDL_Scancode key) {
+        const auto before = Turns(play);
+        EXPECT_TRUE(Tap(key) && RunFrames(1));
+        return Turns(play) != before;
+    }
+    bool ButtonTurns(C_PlayScreen& play, SDL_GameControllerButton button) {
+        const auto before = Turns(play);
+        PushPadButton(button, true);
+        EXPECT_TRUE(RunFrames(1));
+        PushPadButton(button, false);
+        EXPECT_TRUE(RunFrames(2));
+        return Turns(play) != before;
+    }
+};
+
+TEST_F(SettingsAndScoresTest, ARemappedKeyAndButtonTurnTheShapeAndTheOldOnesNoLonger) {
+    const auto rotateClockwise = static_cast<int>(GameAction::RotateClockwise);
+    C_SettingsScreen* screen = OpenSettings();
+    ASSERT_NE(screen, nullptr);
+    // Taken keys are refused with a word why: another action's, a fixed one.
+    for (const SDL_Scancode taken : {SDL_SCANCODE_Z, SDL_SCANCODE_KP_7}) {
+        ClickBox(C_SettingsScreen::KeyBox(rotateClockwise));
+        ASSERT_TRUE(screen->IsCapturing());
+        ASSERT_TRUE(Tap(taken));
+        EXPECT_NE(screen->GetMessage().find("already used: Rotate counter-clockwise"),
+                  std::string::npos)
+            << screen->GetMessage();
+        EXPECT_EQ(Settings().GetKey(GameAction::RotateClockwise), DIK_X);
+        ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));  // gives up waiting, stays here
+        EXPECT_FALSE(screen->IsCapturing());
+        ASSERT_EQ(Screen<C_SettingsScreen>(), screen);
+    }
+    ClickBox(C_SettingsScreen::KeyBox(rotateClockwise));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_C));
+    EXPECT_EQ(Settings().GetKey(GameAction::RotateClockwise), DIK_C);
+    EXPECT_TRUE(screen->GetMessage().empty());
+    screen->StartCapture(GameAction::RotateClockwise, true);
+    PushPadButton(SDL_CONTROLLER_BUTTON_X, true);
+    ASSERT_TRUE(RunFrames(1));
+    PushPadButton(SDL_CONTROLLER_BUTTON_X, false);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(Settings().GetPadButton(GameAction::RotateClockwise), PAD_X);
+
+    // Saved at once: a fresh table reads the same.
+    C_Settings reread([](const std::string&) {});
+    reread.Load();
+    EXPECT_EQ(reread.GetKey(GameAction::RotateClockwise), DIK_C);
+    EXPECT_EQ(reread.GetPadButton(GameAction::RotateClockwise), PAD_X);
+
+    C_PlayScreen* play = StartHeldGame();
+    ASSERT_NE(play, nullptr);
+    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_C));
+    EXPECT_FALSE(KeyTurns(*play, SDL_SCANCODE_X));
+    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_KP_9));  // the keypad keeps its keys
+    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_UP));
+    EXPECT_TRUE(ButtonTurns(*play, SDL_CONTROLLER_BUTTON_X));
+    EXPECT_FALSE(ButtonTurns(*play, SDL_CONTROLLER_BUTTON_A));
+
+    // "Defaults" gives X and A back.
+    g_pConsole->SetPaused(false);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    screen = OpenSettings();
+    ASSERT_NE(screen, nullptr);
+    screen->RestoreDefaults();
+    play = StartHeldGame();
+    ASSERT_NE(play, nullptr);
+    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_X));
+    EXPECT_FALSE(KeyTurns(*play, SDL_SCANCODE_C));
+    EXPECT_TRUE(ButtonTurns(*play, SDL_CONTROLLER_BUTTON_A));
+}
+
+// Game over, then the name, then the table with the new line marked, then on
+// to where the prompt pointed; the table and the name outlive the run.
+TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked) {
+    C_HighScores& scores = *g_pModel->GetHighScores();
+    scores.Insert({"Best", 500, 0, 9, 30, "2024-01-01"});
+    outerLevel = 9;
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F4));
+    C_PlayScreen* play = Screen<C_PlayScreen>();
+    ASSERT_NE(play, nullptr);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
+    PushKey(SDL_SCANCODE_KP_5, true);
+    for (int frame = 0; frame < 20000 && play->round->mode != MODE_GAMEOVER; ++frame) {
+        ASSERT_TRUE(RunFrames(1));
+    }
+    PushKey(SDL_SCANCODE_KP_5, false);
+    ASSERT_EQ(play->round->mode, MODE_GAMEOVER);
+    const int score = play->round->board->score;
+    const int rows = play->round->board->rowsCleared;
+    ASSERT_LT(score, 500);
+    ClickAt(167, 358);  // yes, play again
+
+    C_ScoreScreen* table = Screen<C_ScoreScreen>();
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->IsAskingName());
+    EXPECT_EQ(table->GetTypedName(), DefaultPlayerName(""));
+    // Backspace to nothing, then a name too long for the table.
+    SDL_Event typed{};
+    typed.type = SDL_TEXTINPUT;
+    std::string text(40, '\b');
+    text += "Sixteen letters+cut";
+    for (size_t at = 0; at < text.size(); at += 20) {
+        const std::string part = text.substr(at, 20);
+        std::copy(part.begin(), part.end(), typed.text.text);
+        typed.text.text[part.size()] = '\0';
+        SDL_PushEvent(&typed);
+    }
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(table->GetTypedName(), "Sixteen letters+");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+    EXPECT_FALSE(table->IsAskingName());
+    EXPECT_EQ(table->GetMarkedLine(), 1);
+    ASSERT_EQ(Screen<C_ScoreScreen>(), table);  // the table stays until asked
+    ASSERT_EQ(scores.GetEntries().size(), 2u);
+    const HighScore& entered = scores.GetEntries()[1];
+    EXPECT_EQ(entered.name, "Sixteen letters+");
+    EXPECT_EQ(entered.score, score);
+    EXPECT_EQ(entered.startingLevel, 9);
+    EXPECT_EQ(entered.rows, rows);
+    EXPECT_EQ(entered.date, C_HighScores::Today());
+
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+    ASSERT_NE(Screen<C_PlayScreen>(), nullptr);
+
+    C_HighScores reread([](const std::string&) {});
+    reread.Load();
+    ASSERT_EQ(reread.GetEntries().size(), 2u);
+    EXPECT_EQ(reread.GetEntries()[1].name, "Sixteen letters+");
+    EXPECT_EQ(Settings().GetLastName(), "Sixteen letters+");
+    // From the menu the table only shows; Escape goes back.
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F8));
+    table = Screen<C_ScoreScreen>();
+    ASSERT_NE(table, nullptr);
+    EXPECT_FALSE(table->IsAskingName());
+    EXPECT_EQ(table->GetMarkedLine(), -1);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    EXPECT_NE(Screen<C_Menu>(), nullptr);
+}
+
+// Volumes lowered to 0 on the settings screen: the game's effects and the
+// menu's tune fall silent; at 1 they are heard again.
+TEST_F(SettingsAndScoresTest, AtVolumeZeroNothingPlays) {
+    C_SettingsScreen* screen = OpenSettings();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(g_pModel->GetMenuTune()->GetMusic()->IsPlaying());
+    for (int step = 0; step < 12; ++step) {
+        ClickBox(C_SettingsScreen::VolumeDownBox(0));
+        ClickBox(C_SettingsScreen::VolumeDownBox(1));
+    }
+    EXPECT_EQ(Settings().GetMusicVolume(), 0);
+    EXPECT_EQ(Settings().GetEffectsVolume(), 0);
+    EXPECT_FALSE(platform::MusicPlaying());
+
+    // Moves, turns and landings of a game, counted by their buffers' plays;
+    // whether its tune played.
+    bool tunePlayed = false;
+    auto playsOfAGame = [this, &tunePlayed]() {
+        EXPECT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F4));
+        C_PlayScreen* play = Screen<C_PlayScreen>();
+        int plays = 0;
+        for (const GameSound sound : {GAME_SOUND_MOVE, GAME_SOUND_TURN, GAME_SOUND_LAND}) {
+            plays -= play->sounds->GetWave(sound)->GetBuffer()->PlayCount();
+        }
+        EXPECT_TRUE(Tap(SDL_SCANCODE_SPACE));
+        for (const SDL_Scancode key : {SDL_SCANCODE_LEFT, SDL_SCANCODE_X, SDL_SCANCODE_RIGHT}) {
+            EXPECT_TRUE(Tap(key) && RunFrames(1));
+        }
+        for (int frame = 0; frame < 2000 && play->round->board->grid[5][23] == nullptr &&
+                            play->round->board->grid[4][23] == nullptr;
+             ++frame) {
+            EXPECT_TRUE(RunFrames(1));
+        }
+        for (const GameSound sound : {GAME_SOUND_MOVE, GAME_SOUND_TURN, GAME_SOUND_LAND}) {
+            plays += play->sounds->GetWave(sound)->GetBuffer()->PlayCount();
+        }
+        tunePlayed = g_pModel->GetPlayTune()->GetMusic()->IsPlaying();
+        EXPECT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+        return plays;
+    };
+    EXPECT_EQ(playsOfAGame(), 0);
+    EXPECT_FALSE(tunePlayed);
+
+    screen = OpenSettings();
+    ASSERT_NE(screen, nullptr);
+    ClickBox(C_SettingsScreen::VolumeUpBox(0));
+    ClickBox(C_SettingsScreen::VolumeUpBox(1));
+    EXPECT_TRUE(g_pModel->GetMenuTune()->GetMusic()->IsPlaying());
+    EXPECT_GE(playsOfAGame(), 3);
+    EXPECT_TRUE(tunePlayed);
+}
+
+}  // namespace
