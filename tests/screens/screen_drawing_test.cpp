@@ -89,11 +89,10 @@ TEST_F(ScreenDrawingTest, TheMenuShowsItsPictureAtScale07AndEachButtonWhereItLie
         int level;
         Box box;
     };
-    const Case cases[] = {{0, {235, 460, 316, 497}},
-                          {7, {490, 460, 571, 497}},
-                          {9, {575, 420, 656, 457}},
-                          {-1, {50, 535, 206, 583}},
-                          {-2, {50, 410, 206, 458}}};
+    const Case cases[] = {{0, {235, 460, 316, 497}}, {7, {490, 460, 571, 497}},
+                          {9, {575, 420, 656, 457}}, {-1, {50, 535, 206, 583}},
+                          {-2, {50, 376, 206, 424}}, {-3, {50, 429, 206, 477}},
+                          {-4, {50, 482, 206, 530}}};
     for (const Case& c : cases) {
         MovePointerTo(c.box.x0, c.box.y0);  // the corner counts as over
         const std::vector<uint32_t> hover = Pixels();

@@ -30,7 +30,7 @@ on_versus_button() {
 }
 must "the pointer lit the VERSUS button up" keep_trying 60 on_versus_button
 xdotool mousedown 1
-must "a frame drawn with the button down" frame_barrier 115 429 170 480
+must "a frame drawn with the button down" frame_barrier 115 395 170 446
 xdotool mouseup 1
 capture_until versus 60 pixels_are -gt 100000 changed "$WORK/menu.xwd" "$WORK/versus.xwd" $all_box
 expect "the versus screen replaced the menu" "$PIXELS" -gt 100000
