@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "puzzle/gameboard.h"
@@ -47,11 +49,8 @@ struct Played {
     float time = 0.0f;
 };
 
-// Lays pieces into `board` with their lowest row at the bottom of the well:
-// one string per row, top first, cells separated by spaces. A cell is "." for
-// none, or a piece's openings (U, R, D, L), then after a "/" the directions in
-// which it is linked to its neighbours as one shape. Then joins the pipes as
-// settling does.
+// Lays rows (top first, ending at the well's bottom) of cells: "." or a
+// piece's openings (URDL), then after "/" its shape links; joins the pipes.
 void Lay(C_GameBoard& board, const std::vector<std::string>& rows) {
     int y = kBoardRows - static_cast<int>(rows.size());
     for (const std::string& row : rows) {
@@ -61,15 +60,13 @@ void Lay(C_GameBoard& board, const std::vector<std::string>& rows) {
             if (cell == ".") {
                 continue;
             }
-            const size_t slash = cell.find('/');
+            const size_t slash = std::min(cell.find('/'), cell.size());
             ForcedDraws draws(PipeDraws(cell.substr(0, slash)));
             auto piece = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
             piece->SetX(x);
             piece->SetY(y);
-            if (slash != std::string::npos) {
-                for (const char link : cell.substr(slash + 1)) {
-                    piece->shapeLinks[std::string("URDL").find(link)] = 1;
-                }
+            for (const char link : cell.substr(std::min(slash + 1, cell.size()))) {
+                piece->shapeLinks[std::string("URDL").find(link)] = 1;
             }
             board.grid[x][y] = std::move(piece);
         }
@@ -84,14 +81,13 @@ void Lay(C_GameBoard& board, const std::vector<std::string>& rows) {
     }
 }
 
-// The falling shape becomes a flat I of end pipes open up, which joins
-// nothing beneath it, at the top of columns 4 to 7.
+// The falling shape becomes a flat I of end pipes open up (joining nothing
+// beneath) at the top of columns 4 to 7.
 void GiveFlatI(C_Round& round) {
     std::vector<int> draws = {DrawFor(SHAPE_I, kShapeTypes)};
+    const std::vector<int> up = PipeDraws("U");
     for (int cell = 0; cell < kShapeCells; ++cell) {
-        for (int draw : PipeDraws("U")) {
-            draws.push_back(draw);
-        }
+        draws.insert(draws.end(), up.begin(), up.end());
     }
     ForcedDraws forced(draws);
     round.currentShape = std::make_unique<C_Tetromino>(round.board.get());
@@ -102,9 +98,8 @@ void GiveFlatI(C_Round& round) {
 const std::vector<std::string> kChainOne = {
     "RL RL RL RL RL RL RL RL RL RL RL RL",
 };
-// Three flows, the first closing a ring of four corners at the right. Its
-// fall closes the next row; that row's flow takes the end pipe that holds up
-// the pair at the top left, whose fall closes the last row.
+// Three flows, the first closing a ring of corners at the right; each fall
+// closes the next row (the second by dropping the pair at the top left).
 const std::vector<std::string> kChainThreeWithACycle = {
     "RL/R RL/LD .  .  .  .  .  .  .  .  .  .", ".  D/U .  .  .  .  .  .  .  .  RL RL",
     ".  URL RL RL RL RL RL RL RL RL RL RL",    "RL .  RL RL RL RL RL RL RL RL RD DL",
@@ -116,18 +111,13 @@ const std::vector<std::string> kChainTwo = {
     "RL RL RL RL RL RL RL RL RL RL RL RL",
 };
 
-struct Seen {
-    int flows = 0;
-    int cycles = 0;
-};
-
-// Lays `layout` under a flat I and drops it until its cascade is over;
-// returns the flows and cycles the cascade counted.
-Seen Cascade(Played& played, C_Round& round, const std::vector<std::string>& layout) {
+// Drops a flat I onto `layout` until its cascade is over; its flows, cycles.
+std::pair<int, int> Cascade(Played& played, C_Round& round,
+                            const std::vector<std::string>& layout) {
     Lay(*round.board, layout);
     GiveFlatI(round);
     const int number = round.cascadeNumber;
-    Seen seen;
+    std::pair<int, int> seen;
     EXPECT_TRUE(played.Until([&] { return round.cascadeNumber != number; }, 3000,
                              [&] {
                                  seen = {round.cascadeFlows, round.cascadeCycles};
@@ -156,7 +146,6 @@ TEST(Match, BothRoundsDrawTheSameShapesWhateverIsPlayedOrReceived) {
                     }
                     seen.push_back(cells);
                 }
-                // Each side presses its own keys; the opponent also takes rows.
                 round.Command(static_cast<RoundCommand>(presses.Index(COMMAND_DROP_STEP + 1)));
                 if (side == SIDE_OPPONENT && presses.Index(300) == 0) {
                     round.Receive(presses.Draw());
@@ -196,22 +185,14 @@ TEST(Match, ACascadeSendsOneRowPerFlowAfterTheFirstAndOnePerCycle) {
         played.Player().Command(COMMAND_PAUSE);
         played.Until([&] { return played.match.Time() >= c.after; }, 75 * 100);
         played.Player().Command(COMMAND_START);
-        const Seen seen = Cascade(played, played.Player(), *c.layout);
-        EXPECT_EQ(seen.flows, c.flows);
-        EXPECT_EQ(seen.cycles, c.cycles);
+        EXPECT_EQ(Cascade(played, played.Player(), *c.layout), std::make_pair(c.flows, c.cycles));
         EXPECT_EQ(played.match.rowsSent[SIDE_PLAYER], c.rows);
         EXPECT_EQ(played.match.Incoming(SIDE_OPPONENT), c.rows);
         EXPECT_EQ(played.match.Incoming(SIDE_PLAYER), 0);
     }
 }
 
-// Where the junk row made from `rowSeed` has its gap.
-int GapOf(uint64_t rowSeed) {
-    C_RandomDraw draws(rowSeed);
-    return draws.Index(kBoardColumns);
-}
-
-// Rows in the opponent's well made by junk rows.
+// Rows of the well holding junk.
 int JunkRows(const C_GameBoard& board) {
     int rows = 0;
     for (int y = 0; y < kBoardRows; ++y) {
@@ -220,7 +201,7 @@ int JunkRows(const C_GameBoard& board) {
             const C_Piece* piece = board.PieceAt(x, y);
             junk = junk || (piece != nullptr && piece->colourIndex == kJunkColour);
         }
-        rows += junk ? 1 : 0;
+        rows += junk;
     }
     return rows;
 }
@@ -265,7 +246,8 @@ TEST(Match, SentRowsWaitThenLiftTheReceiversWellAtItsNextLandingEachWithItsGap) 
     for (int n = 0; n < 3; ++n) {
         SCOPED_TRACE(n);
         const int y = kBottom - 2 + n;
-        const int gap = GapOf(JunkRowSeed(played.match.seed, SIDE_PLAYER, n, 0));
+        const int gap =
+            C_RandomDraw(JunkRowSeed(played.match.seed, SIDE_PLAYER, n, 0)).Index(kBoardColumns);
         for (int x = 0; x < kBoardColumns; ++x) {
             const C_Piece* piece = opponent.board->PieceAt(x, y);
             if (x == gap) {
@@ -352,8 +334,6 @@ TEST(Match, RowsPushedOverTheTopEndTheMatch) {
     EXPECT_EQ(played.match.winner, SIDE_PLAYER);
 }
 
-// Two computers of the highest strength at level 5: the attacks decide a
-// match within ten minutes of game time.
 TEST(Match, AComputerAgainstAComputerAtLevelFiveEndsWithinTenMinutes) {
     constexpr int kTenMinutes = 75 * 600;
     for (uint64_t seed = 1; seed <= 10; ++seed) {
