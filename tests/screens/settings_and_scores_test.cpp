@@ -23,19 +23,23 @@
 
 namespace {
 
-void PushPadButton(SDL_GameControllerButton button, bool down) {
-    SDL_Event event{};
-    event.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
-    event.cbutton.which = 1;
-    event.cbutton.button = static_cast<Uint8>(button);
-    SDL_PushEvent(&event);
-}
-
 class SettingsAndScoresTest : public ScreenTest {
 protected:
     C_Settings& Settings() { return *g_pModel->GetSettings(); }
 
     void ClickBox(const TextBox& box) { ClickAt(box.CentreX(), box.CentreY()); }
+
+    // The pad button pressed for a frame, then let go for `after` frames.
+    bool PressPadButton(SDL_GameControllerButton button, int after) {
+        SDL_Event event{SDL_CONTROLLERBUTTONDOWN};
+        event.cbutton.which = 1;
+        event.cbutton.button = static_cast<Uint8>(button);
+        SDL_PushEvent(&event);
+        const bool ran = RunFrames(1);
+        event.type = SDL_CONTROLLERBUTTONUP;
+        SDL_PushEvent(&event);
+        return ran && RunFrames(after);
+    }
 
     C_SettingsScreen* OpenSettings() {
         EXPECT_TRUE(Tap(SDL_SCANCODE_F9));
@@ -67,19 +71,22 @@ protected:
         return turns;
     }
 
-    // True when one press of the key, or of the button, turns the shape.
-    bool KeyTurns(C_PlayScreen& play, SDL_Scancode key) {
-        const auto before = Turns(play);
-        EXPECT_TRUE(Tap(key) && RunFrames(1));
-        return Turns(play) != before;
-    }
-    bool ButtonTurns(C_PlayScreen& play, SDL_GameControllerButton button) {
-        const auto before = Turns(play);
-        PushPadButton(button, true);
-        EXPECT_TRUE(RunFrames(1));
-        PushPadButton(button, false);
-        EXPECT_TRUE(RunFrames(2));
-        return Turns(play) != before;
+    // A key (or, with `pad`, a button) whose press should turn the shape or not.
+    struct Press {
+        int input;
+        bool turns;
+        bool pad = false;
+    };
+    void ExpectTurns(std::initializer_list<Press> presses) {
+        C_PlayScreen* play = StartHeldGame();
+        ASSERT_NE(play, nullptr);
+        for (const Press& press : presses) {
+            const auto before = Turns(*play);
+            EXPECT_TRUE(press.pad
+                            ? PressPadButton(static_cast<SDL_GameControllerButton>(press.input), 2)
+                            : Tap(static_cast<SDL_Scancode>(press.input)) && RunFrames(1));
+            EXPECT_EQ(Turns(*play) != before, press.turns) << press.input;
+        }
     }
 };
 
@@ -105,10 +112,7 @@ TEST_F(SettingsAndScoresTest, ARemappedKeyAndButtonTurnTheShapeAndTheOldOnesNoLo
     EXPECT_EQ(Settings().GetKey(GameAction::RotateClockwise), DIK_C);
     EXPECT_TRUE(screen->GetMessage().empty());
     screen->StartCapture(GameAction::RotateClockwise, true);
-    PushPadButton(SDL_CONTROLLER_BUTTON_X, true);
-    ASSERT_TRUE(RunFrames(1));
-    PushPadButton(SDL_CONTROLLER_BUTTON_X, false);
-    ASSERT_TRUE(RunFrames(1));
+    ASSERT_TRUE(PressPadButton(SDL_CONTROLLER_BUTTON_X, 1));
     EXPECT_EQ(Settings().GetPadButton(GameAction::RotateClockwise), PAD_X);
 
     // Saved at once: a fresh table reads the same.
@@ -117,14 +121,13 @@ TEST_F(SettingsAndScoresTest, ARemappedKeyAndButtonTurnTheShapeAndTheOldOnesNoLo
     EXPECT_EQ(reread.GetKey(GameAction::RotateClockwise), DIK_C);
     EXPECT_EQ(reread.GetPadButton(GameAction::RotateClockwise), PAD_X);
 
-    C_PlayScreen* play = StartHeldGame();
-    ASSERT_NE(play, nullptr);
-    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_C));
-    EXPECT_FALSE(KeyTurns(*play, SDL_SCANCODE_X));
-    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_KP_9));  // the keypad keeps its keys
-    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_UP));
-    EXPECT_TRUE(ButtonTurns(*play, SDL_CONTROLLER_BUTTON_X));
-    EXPECT_FALSE(ButtonTurns(*play, SDL_CONTROLLER_BUTTON_A));
+    // The keypad keeps its keys.
+    ExpectTurns({{SDL_SCANCODE_C, true},
+                 {SDL_SCANCODE_X, false},
+                 {SDL_SCANCODE_KP_9, true},
+                 {SDL_SCANCODE_UP, true},
+                 {SDL_CONTROLLER_BUTTON_X, true, true},
+                 {SDL_CONTROLLER_BUTTON_A, false, true}});
 
     // "Defaults" gives X and A back.
     g_pConsole->SetPaused(false);
@@ -132,15 +135,12 @@ TEST_F(SettingsAndScoresTest, ARemappedKeyAndButtonTurnTheShapeAndTheOldOnesNoLo
     screen = OpenSettings();
     ASSERT_NE(screen, nullptr);
     screen->RestoreDefaults();
-    play = StartHeldGame();
-    ASSERT_NE(play, nullptr);
-    EXPECT_TRUE(KeyTurns(*play, SDL_SCANCODE_X));
-    EXPECT_FALSE(KeyTurns(*play, SDL_SCANCODE_C));
-    EXPECT_TRUE(ButtonTurns(*play, SDL_CONTROLLER_BUTTON_A));
+    ExpectTurns(
+        {{SDL_SCANCODE_X, true}, {SDL_SCANCODE_C, false}, {SDL_CONTROLLER_BUTTON_A, true, true}});
 }
 
-// Game over, then the name, then the table with the new line marked, then on
-// to where the prompt pointed; the table and the name outlive the run.
+// Game over, the name, the table with the new line marked, then where the
+// prompt pointed; table and name outlive the run.
 TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked) {
     C_HighScores& scores = *g_pModel->GetHighScores();
     scores.Insert({"Best", 500, 0, 9, 30, "2024-01-01"});
@@ -208,8 +208,7 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     EXPECT_NE(Screen<C_Menu>(), nullptr);
 }
 
-// Volumes lowered to 0 on the settings screen: the game's effects and the
-// menu's tune fall silent; at 1 they are heard again.
+// At volume 0 the effects and tunes are silent; at 1 heard again.
 TEST_F(SettingsAndScoresTest, AtVolumeZeroNothingPlays) {
     C_SettingsScreen* screen = OpenSettings();
     ASSERT_NE(screen, nullptr);
@@ -222,8 +221,7 @@ TEST_F(SettingsAndScoresTest, AtVolumeZeroNothingPlays) {
     EXPECT_EQ(Settings().GetEffectsVolume(), 0);
     EXPECT_FALSE(platform::MusicPlaying());
 
-    // Moves, turns and landings of a game, counted by their buffers' plays;
-    // whether its tune played.
+    // Plays of a game's move, turn and landing sounds; whether its tune played.
     bool tunePlayed = false;
     auto playsOfAGame = [this, &tunePlayed]() {
         EXPECT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F4));
