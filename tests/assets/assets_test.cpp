@@ -96,6 +96,24 @@ uint32_t Drawn(uint32_t pixel, uint32_t tint, uint32_t under) {
     return out;
 }
 
+// The least `contrast` of a picture's pixels lying under the screen box
+// [x0, x1) x [y0, y1), the picture drawn at 0.7.
+template <typename ContrastOf>
+double Least(const char* path, int x0, int y0, int x1, int y1, ContrastOf contrast) {
+    platform::Image picture;
+    if (!platform::LoadImageFile(path, &picture)) {
+        return 0.0;
+    }
+    double least = 21.0;
+    for (int y = static_cast<int>(y0 / 0.7); y < static_cast<int>(y1 / 0.7); ++y) {
+        for (int x = static_cast<int>(x0 / 0.7); x < static_cast<int>(x1 / 0.7); ++x) {
+            least =
+                std::min(least, contrast(picture.argb[static_cast<size_t>(y * picture.width + x)]));
+        }
+    }
+    return least;
+}
+
 class AssetTest : public FrameworkTest {
 protected:
     void SetUp() override {
@@ -182,9 +200,8 @@ TEST_F(AssetTest, TheMusicIsAnMp3Stream) {
 
 TEST_F(AssetTest, PongScoresReadCentredInTheScoreboardsWindows) {
     StartGame();
-    // Where the digits' ink lies from the text's corner: the font Pong uses,
-    // drawn white on black at (0, 0). The field's scale moves the scoreboard
-    // and the scores alike, so one scale serves.
+    // Where the digits' ink lies from the text's corner, drawn white on black at
+    // (0, 0); the field's scale moves the scoreboard and scores alike.
     C_Font* font = g_pModel->GetFont();
     font->SetColour(0xFFFFFFFF);
     ASSERT_TRUE(g_pView->GetDevice()->Clear(0xFF000000));
@@ -246,8 +263,7 @@ TEST_F(AssetTest, ConsoleTextReadsOverAnyScreen) {
     platform::Image backdrop;
     ASSERT_TRUE(platform::LoadImageFile("images/console_top.png", &backdrop));
     // A blend grows with what lies under it, so black and white bound every
-    // screen: the black lines are faintest over black, the white input over
-    // white.
+    // screen.
     for (const uint32_t under : {0xFF000000u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(under);
         double lines = 21.0;
@@ -278,27 +294,18 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
     // Inside the window's lit rim, where the text's ink lies.
     constexpr int kRim = 3;
     for (const auto& place : places) {
-        SCOPED_TRACE(std::string(place.picture) + " at " + std::to_string(place.window.x0) + ", " +
-                     std::to_string(place.window.y0));
-        platform::Image image;
-        ASSERT_TRUE(platform::LoadImageFile(place.picture, &image));
-        double least = 21.0;
-        for (int y = place.window.y0 + kRim; y < place.window.y1 - kRim; ++y) {
-            for (int x = place.window.x0 + kRim; x < place.window.x1 - kRim; ++x) {
-                // The picture is drawn at 0.7.
-                const auto px = static_cast<int>(static_cast<float>(x) / 0.7f);
-                const auto py = static_cast<int>(static_cast<float>(y) / 0.7f);
-                const uint32_t under = image.argb[static_cast<size_t>(py * image.width + px)];
-                least = std::min(least, Contrast(Drawn(0xFFFFFFFF, place.colour, under), under));
-            }
-        }
-        EXPECT_GE(least, kReadable);
+        const TextWindow& w = place.window;
+        EXPECT_GE(Least(place.picture, w.x0 + kRim, w.y0 + kRim, w.x1 - kRim, w.y1 - kRim,
+                        [&](uint32_t under) {
+                            return Contrast(Drawn(0xFFFFFFFF, place.colour, under), under);
+                        }),
+                  kReadable)
+            << place.picture << " at " << w.x0 << ", " << w.y0;
     }
 }
 
-// The settings and score screens write their values over their pictures,
-// drawn at 0.7: every picture pixel under a place they write reads against
-// every colour they write there.
+// Every picture pixel under a place the settings and score screens write
+// reads against every colour they write there.
 TEST_F(AssetTest, TheSettingsAndScoreScreensTextReadsOverTheirPictures) {
     struct Place {
         TextBox box;
@@ -324,28 +331,21 @@ TEST_F(AssetTest, TheSettingsAndScoreScreensTextReadsOverTheirPictures) {
     }
     const std::pair<const char*, const std::vector<Place>*> pictures[] = {
         {"images/settings.png", &settingsPlaces}, {"images/scores.png", &scorePlaces}};
-    constexpr double kPictureScale = 0.7;
     for (const auto& [path, places] : pictures) {
-        SCOPED_TRACE(path);
-        platform::Image picture;
-        ASSERT_TRUE(platform::LoadImageFile(path, &picture));
         for (const Place& place : *places) {
             const TextBox& b = place.box;
-            SCOPED_TRACE(std::to_string(b.left) + "," + std::to_string(b.top));
-            double least = 21.0;
-            for (int y = static_cast<int>(b.top / kPictureScale);
-                 y < static_cast<int>(b.bottom / kPictureScale); ++y) {
-                for (int x = static_cast<int>(b.left / kPictureScale);
-                     x < static_cast<int>(b.right / kPictureScale); ++x) {
-                    const uint32_t under =
-                        Drawn(picture.argb[static_cast<size_t>(y * picture.width + x)], 0xFFFFFFFF,
-                              0xFF000000);
-                    for (const uint32_t colour : place.colours) {
-                        least = std::min(least, Contrast(colour, under));
-                    }
-                }
-            }
-            EXPECT_GE(least, kReadable);
+            EXPECT_GE(Least(path, b.left, b.top, b.right, b.bottom,
+                            [&](uint32_t pixel) {
+                                double least = 21.0;
+                                for (const uint32_t colour : place.colours) {
+                                    least = std::min(
+                                        least,
+                                        Contrast(colour, Drawn(pixel, 0xFFFFFFFF, 0xFF000000)));
+                                }
+                                return least;
+                            }),
+                      kReadable)
+                << path << " at " << b.left << "," << b.top;
         }
     }
 }
