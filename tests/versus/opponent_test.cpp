@@ -43,8 +43,7 @@ std::string Describe(const RoundRecord& record, const C_Round& round) {
     return text;
 }
 
-// Its commands are a player's moves, never start or pause, and none while the
-// round stands paused.
+// Only a player's moves (never start or pause), and none while paused.
 TEST(Opponent, GivesOnlyMoveCommandsAndNoneWhilePaused) {
     const std::set<int> moves = {COMMAND_LEFT, COMMAND_RIGHT, COMMAND_TURN_CLOCKWISE,
                                  COMMAND_TURN_COUNTER_CLOCKWISE, COMMAND_DROP_STEP};
@@ -77,9 +76,8 @@ TEST(Opponent, GivesOnlyMoveCommandsAndNoneWhilePaused) {
     }
 }
 
-// Row 23 full but for a gap the falling shape can fill: the next landing
-// completes it, wherever the gap is and whatever the shape. (A gap against a
-// wall would not do: an S or a Z fills a one-cell gap from one side only.)
+// The bottom row full but for a gap any shape can fill (not at a wall: an S or
+// Z fills a one-cell gap from one side only): the next landing completes it.
 TEST(Opponent, FillsTheGapThatCompletesARow) {
     // Seeds that bring each shape first, twice.
     std::multiset<int> shapesSeen;
@@ -119,8 +117,8 @@ TEST(Opponent, FillsTheGapThatCompletesARow) {
     EXPECT_EQ(shapesSeen.size(), static_cast<size_t>(2 * kShapeTypes));
 }
 
-// Two rounds of one seed, each with its own opponent of one strength, played
-// side by side, take the same commands at the same times and end alike.
+// Two rounds of one seed and strength take the same commands at the same
+// times and end alike.
 TEST(Opponent, PlaysTheSameGameForTheSameSeed) {
     for (OpponentStrength strength : kStrengths) {
         for (uint64_t seed = 1; seed <= 2; ++seed) {
