@@ -10,8 +10,8 @@ namespace {
 
 using Event = C_MatchLink::Event;
 
-// Two sides of a match joined back to back; what one sends waits in the
-// other's queue until the test delivers it, so crossings can be staged.
+// Two sides joined back to back; what one sends waits in the other's queue
+// until delivered, so crossings can be staged.
 struct Pair {
     std::deque<std::vector<uint8_t>> toHost;
     std::deque<std::vector<uint8_t>> toJoiner;
@@ -40,6 +40,17 @@ struct Pair {
             events.push_back(e);
         }
         return events;
+    }
+
+    // Both sides' last event decides the match for `winner`.
+    void ExpectDecided(MatchRole winner) {
+        for (C_MatchLink* side : {&host, &joiner}) {
+            const auto events = Events(*side);
+            ASSERT_FALSE(events.empty());
+            EXPECT_EQ(events.back().kind, Event::DECIDED);
+            EXPECT_EQ(events.back().winner, winner);
+            EXPECT_EQ(side->GetPhase(), C_MatchLink::Phase::Over);
+        }
     }
 
     void Start(uint64_t seed, uint8_t level) {
@@ -112,13 +123,7 @@ TEST(MatchLinkTest, BothSidesAgreeOnTheWinnerWhenBothTopOutInTheSameSecond) {
         ASSERT_TRUE(pair.host.SendLoss(c.host));
         ASSERT_TRUE(pair.joiner.SendLoss(c.joiner));
         pair.Deliver();
-        for (C_MatchLink* side : {&pair.host, &pair.joiner}) {
-            const auto events = Pair::Events(*side);
-            ASSERT_FALSE(events.empty());
-            EXPECT_EQ(events.back().kind, Event::DECIDED);
-            EXPECT_EQ(events.back().winner, c.winner);
-            EXPECT_EQ(side->GetPhase(), C_MatchLink::Phase::Over);
-        }
+        pair.ExpectDecided(c.winner);
     }
 }
 
@@ -135,12 +140,7 @@ TEST(MatchLinkTest, TheOneThatOutlastsALossWinsAndAVanishedPeerLeavesAWin) {
     ASSERT_TRUE(pair.host.SendOutlasted(30000));
     EXPECT_FALSE(pair.host.SendAttack(1, 30000));
     pair.Deliver();
-    for (C_MatchLink* side : {&pair.host, &pair.joiner}) {
-        const auto events = Pair::Events(*side);
-        ASSERT_FALSE(events.empty());
-        EXPECT_EQ(events.back().kind, Event::DECIDED);
-        EXPECT_EQ(events.back().winner, MatchRole::Host);
-    }
+    pair.ExpectDecided(MatchRole::Host);
 
     // The host offers the next match; the joiner vanishes in it.
     pair.Start(2, 2);
