@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "core/keycodes.h"
 #include "store/highscores.h"
@@ -34,13 +35,11 @@ TEST_F(StoreFileTest, BothTablesComeBackAsSavedWithUnknownEntriesInTheirPlaces) 
 
     C_Settings again(Sink());
     again.Load();
-    EXPECT_EQ(again.GetKey(GameAction::RotateClockwise), DIK_C);
-    EXPECT_EQ(again.GetKey(GameAction::MoveLeft), DIK_LEFT);
-    EXPECT_EQ(again.GetMusicVolume(), 2);
-    EXPECT_EQ(again.GetEffectsVolume(), 4);
-    EXPECT_TRUE(again.IsFullscreen());
-    EXPECT_TRUE(again.IsDropPreviewOn());
-    EXPECT_EQ(again.GetLastName(), "Ada Lovelace");
+    EXPECT_EQ(std::make_tuple(again.GetKey(GameAction::RotateClockwise),
+                              again.GetKey(GameAction::MoveLeft), again.GetMusicVolume(),
+                              again.GetEffectsVolume(), again.IsFullscreen(),
+                              again.IsDropPreviewOn(), again.GetLastName()),
+              std::make_tuple(DIK_C, DIK_LEFT, 2, 4, true, true, "Ada Lovelace"s));
     const std::string file = ReadFile(ConfigFolder() / "settings.txt");
     EXPECT_EQ(file.find("tubrix-settings 1\nfuture_option 7 words\nmusic_volume 2\n"), 0u) << file;
     EXPECT_EQ(again.SaveBytes(), file);
@@ -49,12 +48,9 @@ TEST_F(StoreFileTest, BothTablesComeBackAsSavedWithUnknownEntriesInTheirPlaces) 
     scoresAgain.Load();
     ASSERT_EQ(scoresAgain.GetEntries().size(), 2u);
     const HighScore& best = scoresAgain.GetEntries()[0];
-    EXPECT_EQ(best.name, "Alan");
-    EXPECT_EQ(best.score, 1200);
-    EXPECT_EQ(best.startingLevel, 0);
-    EXPECT_EQ(best.rows, 20);
-    EXPECT_EQ(best.piecesPiped, 70);
-    EXPECT_EQ(best.date, "2024-03-01");
+    EXPECT_EQ(
+        std::tie(best.name, best.score, best.startingLevel, best.rows, best.piecesPiped, best.date),
+        std::make_tuple("Alan"s, 1200, 0, 20, 70, "2024-03-01"s));
     EXPECT_EQ(scoresAgain.GetEntries()[1].name, "Grace");
     EXPECT_TRUE(lines.empty()) << lines.front();
     EXPECT_TRUE(Prompts().reports.empty());
