@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "audio/mp3.h"
 #include "audio/wave.h"
@@ -183,11 +184,9 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     ASSERT_EQ(Screen<C_ScoreScreen>(), table);  // the table stays until asked
     ASSERT_EQ(scores.GetEntries().size(), 2u);
     const HighScore& entered = scores.GetEntries()[1];
-    EXPECT_EQ(entered.name, "Sixteen letters+");
-    EXPECT_EQ(entered.score, score);
-    EXPECT_EQ(entered.startingLevel, 9);
-    EXPECT_EQ(entered.rows, rows);
-    EXPECT_EQ(entered.date, C_HighScores::Today());
+    EXPECT_EQ(
+        std::tie(entered.name, entered.score, entered.startingLevel, entered.rows, entered.date),
+        std::make_tuple(std::string("Sixteen letters+"), score, 9, rows, C_HighScores::Today()));
 
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
     ASSERT_NE(Screen<C_PlayScreen>(), nullptr);
