@@ -1258,6 +1258,7 @@ MATCH_SMALL_WELL = (500, 326, 632, 590)
 MATCH_STRENGTH_WINDOW = (572, 284, 694, 312)
 MATCH_METERS = [(40, 84, 58, 612), (480, 326, 491, 590)]
 VERSUS_LEVEL_WINDOW = (312, 388, 400, 436)
+VERSUS_NET_WINDOW = (76, 500, 637, 566)
 
 
 def versus_rule(art, x, y):
@@ -1352,13 +1353,13 @@ def versus_screen():
     art.text(76, 366, "STARTING LEVEL", 17, LABEL, shadow=0.5)
     recess(art, VERSUS_LEVEL_WINDOW, 8)
     panel(art, (60, 464, 653, 578), 12)
-    art.text(76, 478, "OVER THE NETWORK", 17, TEXT_DIM, shadow=0.5)
-    art.text(356.5, 522, "Coming in a later version: a match against a friend", 15, TEXT_DIM, anchor="mm", shadow=0.6)
-    art.text(356.5, 546, "on another machine. Not playable yet.", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    art.text(76, 478, "OVER THE NETWORK", 17, LABEL, shadow=0.5)
+    art.text(637, 478, "UDP port 27420", 13, TEXT_DIM, anchor="ra", shadow=0.5)
+    recess(art, VERSUS_NET_WINDOW, 8)
     b = (132, 596, 582, 628)
     panel(art, b, 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
     art.ring(b, 1, (120, 200, 230, 80), 9)
-    art.text(357, 612.5, "1 2 3 play  \u00b7  \u2190 \u2192 level  \u00b7  Esc menu", 15, TEXT_DIM, anchor="mm", shadow=0.6)
+    art.text(357, 612.5, "1 2 3 play  \u00b7  \u2190 \u2192 level  \u00b7  H host  \u00b7  J join  \u00b7  Enter start  \u00b7  Esc menu", 13, TEXT_DIM, anchor="mm", shadow=0.6)
     return art.final()
 
 

@@ -88,6 +88,7 @@ int C_Net::Join(std::string hostName) {
     if (peer && !peer->SetGreeting(C_Hello{kApplicationGuid, playerInformation.name}.Encode())) {
         DXError("net", __LINE__, E_FAIL, "Failed to set peer info");
     }
+    joinedName = hostName;
     // A name server can take seconds to answer: the frame goes on meanwhile.
     if (hostAddress) {
         if (lookup.Start(std::move(hostName), port)) {
@@ -214,6 +215,13 @@ std::chrono::milliseconds C_Net::RoundTrip() const {
 
 std::chrono::steady_clock::duration C_Net::SinceLastSnapshot() const {
     return std::chrono::steady_clock::now() - lastSnapshot;
+}
+
+std::string C_Net::PeerName() const {
+    if (!link) {
+        return {};
+    }
+    return isHost != 0 && peer ? peer->PeerAddress(linkPeer) : joinedName;
 }
 
 uint16_t C_Net::GetHostPort() const {

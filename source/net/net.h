@@ -93,6 +93,13 @@ public:
                                             const void* message);
 
     bool IsHost() const { return isHost != 0; }
+    // Who the other player is, to show: the host's name as joined, or the
+    // joined player's address; empty without one.
+    std::string PeerName() const;
+    // Another player is here for a match, in its lobby or playing: the game
+    // then runs frames with its window in the background, so neither side
+    // holds up the other's start or stalls a match under way.
+    bool HoldsAMatch() const { return link && state == LinkState::Connected; }
     // Messages handled since construction, from any thread.
     int GetMessageCount() const { return messages.load(); }
     // The port this side's host listens on; 0 when it hosts nothing.
@@ -132,6 +139,7 @@ private:
     std::atomic<int> messages{0};
 
     platform::NameLookup lookup;
+    std::string joinedName;
     LinkState state = LinkState::Idle;
     // The player the match is with, and the match.
     platform::SessionPeer linkPeer;

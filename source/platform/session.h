@@ -110,6 +110,8 @@ public:
     std::chrono::milliseconds RoundTrip(SessionPeer peer) const;
     // The port the open host listens on, 0 when none.
     uint16_t Port() const;
+    // `peer`'s dotted address, to show who is playing; empty when it is gone.
+    std::string PeerAddress(SessionPeer peer) const;
 
     // "localhost", a host name or a dotted address. False if it does not
     // resolve. Blocks while a name server answers: call it off the frame.

@@ -35,6 +35,10 @@ C_GameBoard::C_GameBoard(int startLevel, C_RoundEvents* eventsIn) : events(event
     Trace("outerLevel = " + IntToString(startLevel));
     level = startLevel;
     fallInterval = static_cast<float>(kIntervalAtLevel0 - startLevel * kIntervalStep);
+    // A quiet round (the computer's look-ahead, its well in a match) plays none.
+    if (events != nullptr && !events->Audible()) {
+        return;
+    }
     ghostSound = std::make_unique<C_Wave>("ghost.wav", 1);
     if (!ghostSound->Load()) {
         DXError("gameboard", __LINE__, 0, "Failed to load wave!");

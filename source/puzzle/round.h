@@ -140,6 +140,7 @@ private:
     void Line(const std::string& line) override;
     void Sound(RoundSound sound) override;
     bool Listening() const override { return !quiet || observer != nullptr; }
+    bool Audible() const override { return !quiet; }
 
     // The running phases, the first that applies; true as Update.
     bool UpdateRunning();

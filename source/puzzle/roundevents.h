@@ -13,4 +13,6 @@ public:
     virtual void Sound(RoundSound sound) = 0;
     // False when the lines go nowhere, so they need not be built.
     virtual bool Listening() const { return true; }
+    // False when no sound is ever played, so none need be loaded.
+    virtual bool Audible() const { return true; }
 };

@@ -1,6 +1,7 @@
 #include "screens/matchscreen.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 #include "core/error.h"
@@ -9,11 +10,13 @@
 #include "input/controller.h"
 #include "model/model.h"
 #include "model/timer.h"
+#include "net/net.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "screens/button.h"
 #include "versus/match.h"
+#include "versus/netmatch.h"
 #include "versus/opponent.h"
 #include "view/font.h"
 #include "view/sprite.h"
@@ -46,6 +49,10 @@ constexpr TextWindow kNextWindow = {414, 156, 538, 256};
 
 constexpr const char* kStrengthNames[kStrengths] = {"EASY", "MEDIUM", "HARD"};
 constexpr int kMeterFrameSize = 24;
+// Beyond these the link is called slow on the screen.
+constexpr std::chrono::milliseconds kSlowRoundTrip{400};
+constexpr std::chrono::seconds kSnapshotGap{1};
+constexpr int kPieceColours = 8;
 constexpr int kWaitingFrame = 0;
 constexpr int kArrivedFrame = 1;
 
@@ -63,8 +70,17 @@ C_MatchScreen::C_MatchScreen()
     MatchSettings settings;
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = versusLevel;
-    match = std::make_unique<C_Match>(settings);
-    opponent = std::make_unique<C_Opponent>(static_cast<OpponentStrength>(versusStrength));
+    C_MatchLink* link = g_pNet->Match();
+    if (versusNetwork && link != nullptr && link->GetPhase() == C_MatchLink::Phase::Started) {
+        netMatch = std::make_unique<C_NetMatch>(*link, false);
+    } else {
+        match = std::make_unique<C_Match>(settings);
+        opponent = std::make_unique<C_Opponent>(static_cast<OpponentStrength>(versusStrength));
+    }
+    versusNetwork = false;
+    for (int colour = 0; colour < kPieceColours; ++colour) {
+        viewPieces.push_back(std::make_unique<C_Piece>(colour, 0, 0, 0, 0));
+    }
     background = std::make_unique<C_Sprite>("match.png");
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
     results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
@@ -75,44 +91,83 @@ C_MatchScreen::C_MatchScreen()
     hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kMatchTextColour);
     strengthFont = std::make_unique<C_Font>("Arial", kStrengthHeight, kMatchTextColour);
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kListStartColour);
-    match->Round(SIDE_PLAYER).textWidth = [this](const std::string& text) {
-        return TextWidth(text);
-    };
+    PlayerRound().textWidth = [this](const std::string& text) { return TextWidth(text); };
 }
 
 C_MatchScreen::~C_MatchScreen() = default;
 
+C_Round& C_MatchScreen::PlayerRound() {
+    return netMatch ? netMatch->Round() : match->Round(SIDE_PLAYER);
+}
+
+bool C_MatchScreen::Over() const {
+    return netMatch ? netMatch->Over() : match->Over();
+}
+
+int C_MatchScreen::Winner() const {
+    return netMatch ? netMatch->winner : match->winner;
+}
+
+int C_MatchScreen::Incoming(int side) const {
+    if (!netMatch) {
+        return match->Incoming(side);
+    }
+    if (side == SIDE_PLAYER) {
+        return netMatch->Incoming();
+    }
+    return netMatch->PeerWell() ? netMatch->PeerWell()->incoming : 0;
+}
+
+int C_MatchScreen::Arrived(int side) const {
+    if (!netMatch) {
+        return static_cast<int>(match->Round(side).incoming.size());
+    }
+    return side == SIDE_PLAYER ? static_cast<int>(netMatch->Round().incoming.size()) : 0;
+}
+
 void C_MatchScreen::HandleInput() {
-    if (!match->Over()) {
-        C_Round* round = &match->Round(SIDE_PLAYER);
+    if (!Over()) {
+        C_Round* round = &PlayerRound();
         SteerWithBindings(&moveKeys, [round](RoundCommand command) { round->Command(command); });
     } else {
+        // Over the network the next match starts from the versus screen,
+        // where the host offers it.
         if (yesButton->GetState() == BUTTON_CLICKED) {
-            g_pModel->SetNextState(STATE_MATCH);
+            g_pModel->SetNextState(netMatch ? STATE_VERSUS : STATE_MATCH);
         }
         if (noButton->GetState() == BUTTON_CLICKED) {
             g_pModel->SetNextState(STATE_MENU);
         }
     }
     if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
-        g_pModel->SetNextState(STATE_MENU);
+        if (netMatch) {
+            // Leaving loses the match; the session stays for the next.
+            netMatch->Forfeit(g_pNet->Match());
+        }
+        g_pModel->SetNextState(netMatch ? STATE_VERSUS : STATE_MENU);
     }
 }
 
 void C_MatchScreen::Update() {
     const float gameTime = timer->GetGameTime();
-    if (!match->Over()) {
+    if (netMatch) {
+        netMatch->Update(gameTime, g_pNet->Match());
+    } else if (!match->Over()) {
         opponent->Play(&match->Round(SIDE_OPPONENT), gameTime, match->Incoming(SIDE_OPPONENT));
         match->Update(gameTime);
     }
-    if (match->Over()) {
+    if (Over()) {
         yesButton->Update();
         noButton->Update();
     }
 }
 
 void C_MatchScreen::DrawStep() {
-    match->DrawStep();
+    if (netMatch) {
+        netMatch->DrawStep();
+    } else {
+        match->DrawStep();
+    }
 }
 
 int C_MatchScreen::TextWidth(const std::string& text) const {
@@ -133,25 +188,39 @@ void C_MatchScreen::DrawLines(const std::vector<ListLine>& lines) {
 
 void C_MatchScreen::DrawNumbers() {
     hudFont->SetColour(kMatchTextColour);
-    hudFont->DrawText(IntToString(match->Round(SIDE_PLAYER).board->level), kMatchLevelWindow.x0 + 9,
+    hudFont->DrawText(IntToString(PlayerRound().board->level), kMatchLevelWindow.x0 + 9,
                       kMatchLevelWindow.y0 + kTextInset, TEXT_FILTERED);
     for (int side = 0; side < kMatchSides; ++side) {
+        int score = 0;
+        if (!netMatch) {
+            score = match->Round(side).board->score;
+        } else if (side == SIDE_PLAYER) {
+            score = netMatch->Round().board->score;
+        } else if (netMatch->PeerWell()) {
+            score = static_cast<int>(netMatch->PeerWell()->score);
+        }
         const TextWindow& window = kMatchScoreWindows[side];
-        hudFont->DrawText(IntToString(match->Round(side).board->score), window.x0 + 10,
-                          window.y0 + kTextInset, TEXT_FILTERED);
+        hudFont->DrawText(IntToString(score), window.x0 + 10, window.y0 + kTextInset,
+                          TEXT_FILTERED);
     }
-    const int strength = std::clamp(versusStrength, 0, kStrengths - 1);
+    std::string name = kStrengthNames[std::clamp(versusStrength, 0, kStrengths - 1)];
+    if (netMatch) {
+        // Who is playing; a slow link says so instead, the game going on.
+        const bool slow = !netMatch->Over() && (g_pNet->RoundTrip() > kSlowRoundTrip ||
+                                                g_pNet->SinceLastSnapshot() > kSnapshotGap);
+        name = slow ? "SLOW LINK" : g_pNet->PeerName().substr(0, 12);
+    }
     strengthFont->SetColour(kMatchTextColour);
-    strengthFont->DrawText(kStrengthNames[strength], kMatchStrengthWindow.x0 + 8,
-                           kMatchStrengthWindow.y0 + kTextInset, TEXT_FILTERED);
+    strengthFont->DrawText(name, kMatchStrengthWindow.x0 + 8, kMatchStrengthWindow.y0 + kTextInset,
+                           TEXT_FILTERED);
 }
 
 void C_MatchScreen::DrawMeter(int side) {
     const MeterPlace& place = kMatchMeters[side];
     const TextWindow& slot = place.slot;
     const int rows = (slot.y1 - slot.y0) / place.rowHeight;
-    const int arrived = static_cast<int>(match->Round(side).incoming.size());
-    const int shown = std::min(rows, match->Incoming(side));
+    const int arrived = Arrived(side);
+    const int shown = std::min(rows, Incoming(side));
     const float scaleX = static_cast<float>(slot.x1 - slot.x0) / kMeterFrameSize;
     const float scaleY = static_cast<float>(place.rowHeight) / kMeterFrameSize;
     for (int n = 0; n < shown; ++n) {
@@ -163,7 +232,7 @@ void C_MatchScreen::DrawMeter(int side) {
 }
 
 void C_MatchScreen::DrawNext() {
-    const C_Tetromino* next = match->Round(SIDE_PLAYER).nextShape.get();
+    const C_Tetromino* next = PlayerRound().nextShape.get();
     if (next == nullptr) {
         return;
     }
@@ -193,7 +262,28 @@ void C_MatchScreen::DrawNext() {
     }
 }
 
+void C_MatchScreen::DrawPeerWell() {
+    if (!netMatch->PeerWell()) {
+        return;
+    }
+    const auto cell = static_cast<float>(kSmallCell);
+    const C_MatchMessage& well = *netMatch->PeerWell();
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            const int value = well.cells[static_cast<size_t>(y * kBoardColumns + x)];
+            if (value > 0 && value <= kPieceColours) {
+                viewPieces[static_cast<size_t>(value - 1)]->DrawSmall(
+                    kSmallWellLeft + cell * x, kSmallWellTop + cell * y, cell, 255);
+            }
+        }
+    }
+}
+
 void C_MatchScreen::DrawSmallWell() {
+    if (netMatch) {
+        DrawPeerWell();
+        return;
+    }
     const C_Round& round = match->Round(SIDE_OPPONENT);
     const C_GameBoard& board = *round.board;
     const auto cell = static_cast<float>(kSmallCell);
@@ -225,7 +315,7 @@ void C_MatchScreen::Render() {
     background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kPictureScale, kPictureScale},
                      kOpaqueWhite);
     DrawNumbers();
-    C_Round& player = match->Round(SIDE_PLAYER);
+    C_Round& player = PlayerRound();
     player.board->Render();
     if (player.mode == MODE_RUNNING) {
         DrawLines(player.cycleLines);
@@ -238,12 +328,16 @@ void C_MatchScreen::Render() {
     DrawSmallWell();
     DrawMeter(SIDE_PLAYER);
     DrawMeter(SIDE_OPPONENT);
-    if (match->Over()) {
-        results[static_cast<size_t>(match->winner)]->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,
-                                                          {kPictureScale, kPictureScale},
-                                                          kResultColour);
+    if (Over()) {
+        results[static_cast<size_t>(Winner())]->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,
+                                                     {kPictureScale, kPictureScale}, kResultColour);
         yesButton->Render();
         noButton->Render();
+        if (netMatch && netMatch->peerGone) {
+            hudFont->SetColour(kResultColour);
+            hudFont->DrawText("The other player left.", static_cast<int>(kResultX) + 20,
+                              static_cast<int>(kResultY) - 36, TEXT_FILTERED);
+        }
     }
     g_pController->DrawMousePointer();
 }

@@ -13,6 +13,8 @@
 class C_Button;
 class C_Font;
 class C_Match;
+class C_NetMatch;
+class C_Piece;
 class C_Opponent;
 class C_Round;
 class C_Sprite;
@@ -41,7 +43,9 @@ constexpr int kSmallCell = 11;
 // score lists, the next shape and the incoming meter; the computer's well at
 // half size, live, with its meter; both scores and the level. When a well
 // tops out the result shows, with play again (yes) or back to the menu (no).
-// Escape goes back to the menu at any time.
+// Escape goes back to the menu at any time. Over the network the other
+// player's well, score and meter come from their snapshots, a word shows
+// while the link is slow, and leaving a match loses it.
 class C_MatchScreen : public C_GameState {
 public:
     C_MatchScreen();
@@ -54,8 +58,17 @@ public:
 
     std::unique_ptr<C_Match> match;
     std::unique_ptr<C_Opponent> opponent;
+    // Instead of `match` and `opponent`, a match over the network.
+    std::unique_ptr<C_NetMatch> netMatch;
 
 private:
+    C_Round& PlayerRound();
+    bool Over() const;
+    // SIDE_PLAYER, SIDE_OPPONENT or kDraw.
+    int Winner() const;
+    int Incoming(int side) const;
+    int Arrived(int side) const;
+    void DrawPeerWell();
     void DrawNumbers();
     void DrawMeter(int side);
     void DrawNext();
@@ -73,4 +86,6 @@ private:
     std::array<std::unique_ptr<C_Sprite>, 3> results;
     std::unique_ptr<C_Button> yesButton;
     std::unique_ptr<C_Button> noButton;
+    // One piece of each colour, to draw the other player's snapshot with.
+    std::vector<std::unique_ptr<C_Piece>> viewPieces;
 };

@@ -1,10 +1,14 @@
 #include "screens/versusscreen.h"
 
+#include <chrono>
+#include <ctime>
+
 #include "core/error.h"
 #include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
+#include "net/net.h"
 #include "screens/button.h"
 #include "versus/opponent.h"
 #include "view/font.h"
@@ -12,6 +16,7 @@
 
 int versusStrength = STRENGTH_MEDIUM;
 int versusLevel = 0;
+bool versusNetwork = false;
 
 namespace {
 
@@ -20,6 +25,11 @@ constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr float kButtonScale = 0.6f;
 constexpr int kLevels = 10;
 constexpr int kLevelHeight = 30;
+constexpr int kStatusHeight = 16;
+constexpr int kStatusLine = 24;
+// No host name is longer.
+constexpr std::size_t kMaxName = 253;
+constexpr char kBackspace = 8;
 
 struct Place {
     const char* image;
@@ -53,6 +63,7 @@ C_VersusScreen::C_VersusScreen() {
     lessButton = MakeButton(kLessPlace);
     moreButton = MakeButton(kMorePlace);
     levelFont = std::make_unique<C_Font>("Arial", kLevelHeight, kVersusLevelColour);
+    statusFont = std::make_unique<C_Font>("Arial", kStatusHeight, kVersusNetColour);
 }
 
 C_VersusScreen::~C_VersusScreen() = default;
@@ -66,7 +77,61 @@ void C_VersusScreen::StepLevel(int step) {
     versusLevel = (versusLevel + step + kLevels) % kLevels;
 }
 
+bool C_VersusScreen::Type(const std::string& typed) {
+    if (!typing) {
+        return false;
+    }
+    for (const char c : typed) {
+        if (c == kBackspace && !hostName.empty()) {
+            hostName.pop_back();
+        } else if (c > ' ' && c < 0x7F && hostName.size() < kMaxName) {
+            hostName += c;
+        }
+    }
+    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
+        typing = false;
+    }
+    if ((g_pController->IsKeyReleased(DIK_RETURN) ||
+         g_pController->IsKeyReleased(DIK_NUMPADENTER)) &&
+        !hostName.empty()) {
+        typing = false;
+        offered = false;
+        g_pNet->Init();
+        g_pNet->Join(hostName);
+    }
+    return true;
+}
+
+void C_VersusScreen::StartNetworkMatch() {
+    C_MatchLink* link = g_pNet->Match();
+    if (link == nullptr || g_pNet->GetLinkState() != C_Net::LinkState::Connected) {
+        return;
+    }
+    if (link->GetRole() == MatchRole::Host) {
+        const auto seed = static_cast<uint64_t>(
+            std::chrono::steady_clock::now().time_since_epoch().count() ^ std::time(nullptr));
+        waitingForPeer = link->Offer(seed, static_cast<uint8_t>(versusLevel)) || waitingForPeer;
+    } else if (offered) {
+        link->Ready();
+    }
+}
+
 void C_VersusScreen::HandleInput() {
+    if (Type(g_pController->GetTypedText())) {
+        return;
+    }
+    if (g_pController->IsKeyReleased(DIK_H)) {
+        offered = false;
+        waitingForPeer = false;
+        g_pNet->Init();
+        g_pNet->Host();
+    }
+    if (g_pController->IsKeyReleased(DIK_J)) {
+        typing = true;
+    }
+    if (g_pController->IsKeyReleased(DIK_RETURN)) {
+        StartNetworkMatch();
+    }
     if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
         g_pModel->SetNextState(STATE_MENU);
     }
@@ -85,6 +150,20 @@ void C_VersusScreen::HandleInput() {
 }
 
 void C_VersusScreen::Update() {
+    // The lobby's news, up to the start; the match screen takes the rest.
+    C_MatchLink* link = g_pNet->Match();
+    for (C_MatchLink::Event event; link != nullptr && link->Poll(event);) {
+        if (event.kind == C_MatchLink::Event::OFFERED) {
+            offered = true;
+            offeredLevel = event.message.level;
+        } else if (event.kind == C_MatchLink::Event::BEGAN) {
+            versusNetwork = true;
+            offered = false;
+            waitingForPeer = false;
+            g_pModel->SetNextState(STATE_MATCH);
+            break;
+        }
+    }
     for (auto& button : strengthButtons) {
         button->Update();
     }
@@ -109,5 +188,51 @@ void C_VersusScreen::Render() {
     }
     levelFont->DrawText(level, (kVersusLevelWindow.x0 + kVersusLevelWindow.x1 - width) / 2,
                         kVersusLevelWindow.y0 + 7, TEXT_FILTERED);
+    DrawStatus();
     g_pController->DrawMousePointer();
+}
+
+void C_VersusScreen::DrawStatus() {
+    std::string first;
+    std::string second;
+    const std::string peer = g_pNet->PeerName();
+    switch (g_pNet->GetLinkState()) {
+        case C_Net::LinkState::Idle:
+            first = "H  host a match";
+            second = "J  join one: type the host's name or address";
+            break;
+        case C_Net::LinkState::LookingUp:
+            first = "Looking up " + hostName + " ...";
+            break;
+        case C_Net::LinkState::Connecting:
+            first = "Connecting to " + hostName + " ...";
+            break;
+        case C_Net::LinkState::Hosting:
+            first = "Hosting on UDP port " + IntToString(C_Net::kDefaultPort) + ".";
+            second = "Waiting for a player to join ...";
+            break;
+        case C_Net::LinkState::Connected:
+            first = "Playing against " + peer + ".";
+            if (g_pNet->IsHost()) {
+                second = waitingForPeer
+                             ? "Waiting for the other player's Enter ..."
+                             : "Enter starts the match at level " + IntToString(versusLevel) + ".";
+            } else {
+                second = offered ? "The host starts at level " + IntToString(offeredLevel) +
+                                       ": Enter when ready."
+                                 : "Waiting for the host to start ...";
+            }
+            break;
+        case C_Net::LinkState::PeerLost:
+            first = "The other player has left.";
+            second = "H  host a match  /  J  join one";
+            break;
+    }
+    if (typing) {
+        first = "Join: " + hostName + "_";
+        second = "Enter connects  /  Esc stops";
+    }
+    statusFont->DrawText(first, kVersusNetWindow.x0 + 8, kVersusNetWindow.y0 + 6, TEXT_FILTERED);
+    statusFont->DrawText(second, kVersusNetWindow.x0 + 8, kVersusNetWindow.y0 + 6 + kStatusLine,
+                         TEXT_FILTERED);
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "model/gamestate.h"
 
@@ -14,6 +15,8 @@ class C_Sprite;
 // computer's strength (an OpponentStrength) and the starting level.
 extern int versusStrength;
 extern int versusLevel;
+// The match screen's next match is the network's, begun on the versus screen.
+extern bool versusNetwork;
 
 constexpr int kStrengths = 3;
 
@@ -27,11 +30,17 @@ struct TextWindow {
 };
 constexpr TextWindow kVersusLevelWindow = {312, 388, 400, 436};
 constexpr uint32_t kVersusLevelColour = 0xFFF0F0FF;
+// The network panel's two lines of status, drawn by the code.
+constexpr TextWindow kVersusNetWindow = {76, 500, 637, 566};
+constexpr uint32_t kVersusNetColour = 0xFFE6F0FF;
 
 // Versus: a match against the computer at one of three strengths (a button
 // or 1, 2, 3), from a starting level (the - and + buttons or the arrows).
-// The match over the network is announced as coming and does nothing yet.
-// Escape goes back to the menu.
+// Over the network: H hosts a match, J takes a host's name or address typed
+// (Enter connects; the name resolves while the frame goes on), and once the
+// other player is here Enter starts: the host's offer at its level, the
+// joiner's ready. The console's startnet, host and join lead here too.
+// Escape goes back to the menu, or stops the typing.
 class C_VersusScreen : public C_GameState {
 public:
     C_VersusScreen();
@@ -48,10 +57,23 @@ public:
 private:
     void Play(int strength);
     void StepLevel(int step);
+    // The typed name's keys; true while typing.
+    bool Type(const std::string& typed);
+    void StartNetworkMatch();
+    void DrawStatus();
+
+    bool typing = false;
+    std::string hostName;
+    // The joiner: the host's offer and its level.
+    bool offered = false;
+    int offeredLevel = 0;
+    // The host: its offer went and waits for the other's Enter.
+    bool waitingForPeer = false;
 
     std::unique_ptr<C_Sprite> background;
     std::array<std::unique_ptr<C_Button>, kStrengths> strengthButtons;
     std::unique_ptr<C_Button> lessButton;
     std::unique_ptr<C_Button> moreButton;
     std::unique_ptr<C_Font> levelFont;
+    std::unique_ptr<C_Font> statusFont;
 };

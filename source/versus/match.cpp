@@ -31,7 +31,6 @@ uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row) {
 }
 
 C_Match::C_Match(const MatchSettings& settings) : seed(settings.seed) {
-    cascadeBegan.fill(-1.0f);
     for (int side = 0; side < kMatchSides; ++side) {
         RoundSettings round;
         round.seed = settings.seed;
@@ -59,7 +58,8 @@ void C_Match::Update(float gameTime) {
     // this frame can be cancelled in the frame they were earned.
     std::array<int, kMatchSides> toSend{};
     for (int side = 0; side < kMatchSides; ++side) {
-        toSend[static_cast<size_t>(side)] = Cancel(side, Earned(side));
+        toSend[static_cast<size_t>(side)] =
+            Cancel(side, credits[static_cast<size_t>(side)].Take(Round(side), matchTime));
     }
     for (int side = 0; side < kMatchSides; ++side) {
         const int rows = toSend[static_cast<size_t>(side)];
@@ -88,21 +88,18 @@ void C_Match::DrawStep() {
     }
 }
 
-int C_Match::Earned(int side) {
-    const C_Round& round = Round(side);
-    const auto at = static_cast<size_t>(side);
-    if (round.cascadeNumber != seenCascade[at]) {
-        seenCascade[at] = round.cascadeNumber;
-        credited[at] = 0;
-        cascadeBegan[at] = -1.0f;
+int CascadeCredit::Take(const C_Round& round, float matchTime) {
+    if (round.cascadeNumber != seenCascade) {
+        seenCascade = round.cascadeNumber;
+        credited = 0;
+        began = -1.0f;
     }
-    if (round.cascadeFlows > 0 && cascadeBegan[at] < 0.0f) {
-        cascadeBegan[at] = matchTime;
+    if (round.cascadeFlows > 0 && began < 0.0f) {
+        began = matchTime;
     }
-    int& done = credited[at];
-    const int earned = AttackRows(round.cascadeFlows, round.cascadeCycles, cascadeBegan[at]);
-    const int fresh = std::max(0, earned - done);
-    done = std::max(done, earned);
+    const int earned = AttackRows(round.cascadeFlows, round.cascadeCycles, began);
+    const int fresh = std::max(0, earned - credited);
+    credited = std::max(credited, earned);
     return fresh;
 }
 

@@ -43,6 +43,18 @@ struct Attack {
     float arrival;
 };
 
+// The rows one round's cascades earn, each counted once as its flows run.
+struct CascadeCredit {
+    // The rows earned since the last call, at `matchTime` (game seconds into
+    // the match).
+    int Take(const C_Round& round, float matchTime);
+
+    int seenCascade = 0;
+    int credited = 0;
+    // When the cascade began, in match time; negative before its first flow.
+    float began = -1.0f;
+};
+
 struct MatchSettings {
     uint64_t seed = 0;
     int level = 0;
@@ -87,8 +99,6 @@ public:
     std::array<int, kMatchSides> rowsCancelled{};
 
 private:
-    // The rows `side`'s round earned since the last update.
-    int Earned(int side);
     // Cancels up to `rows` of those waiting for `side`, soonest first;
     // returns the rows left to send.
     int Cancel(int side, int rows);
@@ -97,12 +107,7 @@ private:
     std::array<std::unique_ptr<C_Round>, kMatchSides> rounds;
     std::vector<Attack> attacks;
     std::array<int, kMatchSides> sequences{};
-    // Per side: the cascade last seen and the rows it has earned so far.
-    std::array<int, kMatchSides> seenCascade{};
-    std::array<int, kMatchSides> credited{};
-    // When each side's cascade began, in match time; negative before its
-    // first flow.
-    std::array<float, kMatchSides> cascadeBegan{};
+    std::array<CascadeCredit, kMatchSides> credits{};
     float startTime = 0.0f;
     bool started = false;
     float matchTime = 0.0f;

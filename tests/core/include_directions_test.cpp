@@ -70,6 +70,7 @@ constexpr Direction kAllowed[] = {
     {"screens", "puzzle", "the play screen runs the puzzle"},
     {"screens", "versus", "the match screen runs a match and the computer"},
     {"screens", "store", "the player's keys and choices, the score table"},
+    {"screens", "net", "the versus screen hosts and joins a network match"},
     {"pong", "model", "its screen is a state"},
     {"pong", "core", "errors, globals, key codes"},
     {"pong", "view", "sprites, the score and countdown text, the field's scale"},
@@ -86,6 +87,7 @@ constexpr Direction kAllowed[] = {
     {"store", "core", "the key and controller button vocabularies"},
     {"store", "platform", "per-user folders and atomic writes"},
     {"versus", "puzzle", "the computer opponent plays a round of the puzzle"},
+    {"versus", "net", "a network match travels as the link's messages"},
 };
 
 // The folder of a file under source/, or "main" for a file at its top.

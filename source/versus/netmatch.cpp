@@ -1,0 +1,180 @@
+#include "versus/netmatch.h"
+
+#include <algorithm>
+
+#include "puzzle/gameboard.h"
+#include "puzzle/piece.h"
+#include "puzzle/tetromino.h"
+
+namespace {
+
+static_assert(C_MatchMessage::kColumns == kBoardColumns && C_MatchMessage::kRows == kBoardRows,
+              "a snapshot holds the whole well");
+
+// A piece's cell in a snapshot: its colour, counted from 1 (0 is empty).
+uint8_t CellOf(const C_Piece& piece) {
+    return static_cast<uint8_t>(
+        std::clamp(piece.colourIndex + 1, 1, int{C_MatchMessage::kMaxCell}));
+}
+
+// The side the host plays in a match on one machine.
+int SideOf(MatchRole role) {
+    return role == MatchRole::Host ? SIDE_PLAYER : SIDE_OPPONENT;
+}
+
+}  // namespace
+
+C_NetMatch::C_NetMatch(const C_MatchLink& link, bool quiet)
+    : seed(link.GetSeed()), role(link.GetRole()) {
+    RoundSettings settings;
+    settings.seed = seed;
+    settings.level = link.GetLevel();
+    settings.quiet = quiet;
+    round = std::make_unique<C_Round>(settings);
+    round->Command(COMMAND_START);
+}
+
+void C_NetMatch::Update(float gameTime, C_MatchLink* link) {
+    if (Over()) {
+        return;
+    }
+    if (!started) {
+        started = true;
+        startTime = gameTime;
+    }
+    matchTime = gameTime - startTime;
+    if (link == nullptr || link->GetPhase() == C_MatchLink::Phase::Lobby) {
+        peerGone = true;
+        winner = SIDE_PLAYER;
+        return;
+    }
+    // Up to the decision; what follows it (the next offer) is the lobby's.
+    for (C_MatchLink::Event event; !Over() && link->Poll(event);) {
+        Take(event, gameTime);
+    }
+    if (!Over() && !ended) {
+        Play(gameTime, link);
+    }
+}
+
+void C_NetMatch::Take(const C_MatchLink::Event& event, float gameTime) {
+    switch (event.kind) {
+        case C_MatchLink::Event::ATTACK:
+            attacksTaken.push_back(event.message.sequence);
+            // Numbered from 1 on the link, from 0 in a match on one machine.
+            waiting.push_back({1 - SideOf(role), static_cast<int>(event.message.sequence) - 1,
+                               event.message.rows, 0, gameTime + kAttackWait});
+            break;
+        case C_MatchLink::Event::SNAPSHOT:
+            peerWell = event.message;
+            break;
+        case C_MatchLink::Event::PEER_LOSS:
+            peerLoss = event.message.gameTime;
+            break;
+        case C_MatchLink::Event::DECIDED:
+            if (!Over()) {
+                winner = event.winner == role ? SIDE_PLAYER : SIDE_OPPONENT;
+            }
+            break;
+        case C_MatchLink::Event::PEER_GONE:
+            if (!Over()) {
+                peerGone = true;
+                winner = SIDE_PLAYER;
+            }
+            break;
+        case C_MatchLink::Event::OFFERED:
+        case C_MatchLink::Event::BEGAN:
+            break;
+    }
+}
+
+void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
+    round->Update(gameTime);
+    int rows = Cancel(credit.Take(*round, matchTime));
+    while (rows > 0) {
+        // An attack holds at most a well's rows; a bigger one goes as two.
+        const int part = std::min(rows, int{C_MatchMessage::kRows});
+        if (link->SendAttack(static_cast<uint8_t>(part), Millis())) {
+            rowsSent += part;
+        }
+        rows -= part;
+    }
+    for (const Attack& attack : waiting) {
+        if (attack.arrival <= gameTime) {
+            for (int row = attack.cancelled; row < attack.rows; ++row) {
+                round->Receive(JunkRowSeed(seed, attack.sender, attack.sequence, row));
+            }
+        }
+    }
+    waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
+                                 [gameTime](const Attack& a) { return a.arrival <= gameTime; }),
+                  waiting.end());
+    const bool lost = round->mode == MODE_GAMEOVER;
+    if (matchTime >= nextSnapshot || lost) {
+        nextSnapshot = matchTime + snapshotPeriod;
+        link->SendSnapshot(Snapshot(*round, Incoming(), Millis()));
+    }
+    if (lost) {
+        ended = link->SendLoss(Millis());
+    } else if (peerLoss && Millis() >= *peerLoss) {
+        ended = link->SendOutlasted(Millis());
+    }
+}
+
+void C_NetMatch::Forfeit(C_MatchLink* link) {
+    if (!Over() && !ended && link != nullptr) {
+        ended = link->SendLoss(Millis());
+    }
+}
+
+int C_NetMatch::Cancel(int rows) {
+    for (Attack& attack : waiting) {
+        const int cancelled = std::min(rows, attack.rows - attack.cancelled);
+        attack.cancelled += cancelled;
+        rows -= cancelled;
+    }
+    waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
+                                 [](const Attack& a) { return a.cancelled == a.rows; }),
+                  waiting.end());
+    return rows;
+}
+
+int C_NetMatch::Incoming() const {
+    int rows = static_cast<int>(round->incoming.size());
+    for (const Attack& attack : waiting) {
+        rows += attack.rows - attack.cancelled;
+    }
+    return rows;
+}
+
+C_MatchMessage C_NetMatch::Snapshot(const C_Round& round, int incoming, uint32_t millis) {
+    C_MatchMessage snapshot;
+    snapshot.kind = C_MatchMessage::SNAPSHOT;
+    snapshot.gameTime = millis;
+    snapshot.score = static_cast<uint32_t>(std::max(0, round.board->score));
+    snapshot.incoming = static_cast<uint8_t>(std::clamp(incoming, 0, 255));
+    const auto at = [&snapshot](int x, int y) -> uint8_t& {
+        return snapshot.cells[static_cast<size_t>(y * kBoardColumns + x)];
+    };
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            if (const C_Piece* piece = round.board->PieceAt(x, y)) {
+                at(x, y) = CellOf(*piece);
+            }
+        }
+    }
+    // The falling shape, as the other player would see it.
+    if (const C_Tetromino* shape = round.currentShape.get()) {
+        for (int i = 0; i < kBoxSize; ++i) {
+            for (int j = 0; j < kBoxSize; ++j) {
+                const C_Piece* piece = shape->PieceInBox(i, j);
+                const int x = shape->GetColumn() + i;
+                const int y = shape->GetRow() + j;
+                if (piece != nullptr && x >= 0 && x < kBoardColumns && y >= 0 && y < kBoardRows) {
+                    at(x, y) = CellOf(*piece);
+                }
+            }
+        }
+    }
+    return snapshot;
+}

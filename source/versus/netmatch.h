@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "net/matchlink.h"
+#include "versus/match.h"
+
+// A match over the network, seen from one side: this side's round, played
+// here, and the other side's well as its snapshots show it. The rows this
+// side's cascades earn cancel the rows waiting for it first, as in a match on
+// one machine, and the rest travel as attacks; an attack that comes waits in
+// the meter and then pushes in the same junk rows a match on one machine
+// would, the host playing the first side. The winner is what the link
+// decides, so both machines agree on it.
+class C_NetMatch {
+public:
+    // Game seconds between snapshots of this side's well: enough for the
+    // other's view to look live, a few hundred bytes a second.
+    static constexpr float kSnapshotPeriod = 0.25f;
+
+    // The match the link has begun: its seed and level, this side's role.
+    // `quiet` as MatchSettings'.
+    C_NetMatch(const C_MatchLink& link, bool quiet);
+
+    // Takes the link's news, then moves this side's round to `gameTime` and
+    // sends what it earned: attacks, snapshots, and its loss or that it
+    // outlasted the other's. A link gone, or back in its lobby (another
+    // player in place of this match's), ends the match as this side's win.
+    void Update(float gameTime, C_MatchLink* link);
+    void DrawStep() { round->DrawStep(); }
+    // This side ends the match early by losing now (the player left it).
+    void Forfeit(C_MatchLink* link);
+
+    C_Round& Round() { return *round; }
+    const C_Round& Round() const { return *round; }
+    // Rows on their way to this side: waiting, and arrived but not yet in.
+    int Incoming() const;
+    // The other side's newest snapshot; none before the first.
+    const std::optional<C_MatchMessage>& PeerWell() const { return peerWell; }
+    bool Over() const { return winner != kNoWinner; }
+    // Milliseconds of this side's game since the match began.
+    uint32_t Millis() const { return static_cast<uint32_t>(matchTime * 1000.0f); }
+
+    uint64_t seed;
+    MatchRole role;
+    // SIDE_PLAYER (this side) or SIDE_OPPONENT once decided.
+    int winner = kNoWinner;
+    // The other side left or was dropped before the match was decided.
+    bool peerGone = false;
+    // The attacks taken from the other side, by their numbers, in order.
+    std::vector<uint32_t> attacksTaken;
+    int rowsSent = 0;
+    // A test that runs the game faster than the clock sends fewer.
+    float snapshotPeriod = kSnapshotPeriod;
+
+    // This side's well, its score and incoming rows, for the other's view.
+    static C_MatchMessage Snapshot(const C_Round& round, int incoming, uint32_t millis);
+
+private:
+    void Take(const C_MatchLink::Event& event, float gameTime);
+    void Play(float gameTime, C_MatchLink* link);
+    // Cancels up to `rows` of those waiting, soonest first; the rows left.
+    int Cancel(int rows);
+
+    std::unique_ptr<C_Round> round;
+    // Attacks from the other side; `sender` is its side in a match on one
+    // machine.
+    std::vector<Attack> waiting;
+    CascadeCredit credit;
+    std::optional<C_MatchMessage> peerWell;
+    // The other side's loss, at its game time.
+    std::optional<uint32_t> peerLoss;
+    // This side has sent its loss or that it outlasted the other.
+    bool ended = false;
+    bool started = false;
+    float startTime = 0.0f;
+    float matchTime = 0.0f;
+    float nextSnapshot = 0.0f;
+};
