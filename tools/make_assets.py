@@ -1298,7 +1298,7 @@ def meter_slot(art, box):
     recess(art, (x0 - 2, y0 - 2, x1 + 2, y1 + 2), 3, fill=(3, 8, 16, 240), edge=(236, 80, 70, 90))
 
 
-def match_screen():
+def match_screen(rival="CPU", panel_label="COMPUTER"):
     art = Art(1019, 933, SCREEN_UNIT)
     night_backdrop(art, 15, vignette=0.6)
     versus_well(art, WELL_BOX, 22, 6)
@@ -1309,7 +1309,7 @@ def match_screen():
     art.text(196, 29, "LEVEL", 22, LABEL, anchor="rm", shadow=0.7)
     # both scores
     panel(art, (404, 4, 704, 118), 14)
-    for (x0, y0, x1, y1), label in zip(MATCH_SCORE_WINDOWS, ("YOU", "CPU")):
+    for (x0, y0, x1, y1), label in zip(MATCH_SCORE_WINDOWS, ("YOU", rival)):
         art.text(418, (y0 + y1) / 2, label, 18, LABEL, anchor="lm", shadow=0.6)
         recess(art, (x0, y0, x1, y1), 7)
     # the player's next shape and the keys
@@ -1327,7 +1327,7 @@ def match_screen():
         y += 19
     # the opponent: its strength, its well at half size and its meter
     panel(art, MATCH_OPPONENT, 14)
-    art.text(418, (MATCH_STRENGTH_WINDOW[1] + MATCH_STRENGTH_WINDOW[3]) / 2, "COMPUTER", 18, LABEL, anchor="lm", shadow=0.6)
+    art.text(418, (MATCH_STRENGTH_WINDOW[1] + MATCH_STRENGTH_WINDOW[3]) / 2, panel_label, 18, LABEL, anchor="lm", shadow=0.6)
     recess(art, MATCH_STRENGTH_WINDOW, 7)
     versus_well(art, MATCH_SMALL_WELL, 11, 3)
     meter_slot(art, MATCH_METERS[1])
@@ -1389,6 +1389,8 @@ def meter_rows():
 def make_versus_images(save):
     save("piece_7-20-5-4.png", piece_sheet(JUNK_COLOUR, False))
     save("match.png", match_screen())
+    # Over the network: the other player, named in the window by the code.
+    save("match_net.png", match_screen("THEM", "PLAYER"))
     save("versus.png", versus_screen())
     save("versus_won.png", versus_result_panel("YOU WIN", (236, 255, 246), (80, 230, 150)))
     save("versus_lost.png", versus_result_panel("YOU LOSE", (250, 236, 232), DANGER))

@@ -83,6 +83,8 @@ public:
     MatchRole GetRole() const { return role; }
     uint64_t GetSeed() const { return seed; }
     uint8_t GetLevel() const { return level; }
+    // The host's offer is out and the joiner's ready not yet in.
+    bool Offered() const { return phase == Phase::Lobby && offered; }
     uint32_t GetSnapshotsReceived() const { return snapshotsReceived; }
     uint32_t GetAttacksSent() const { return attacksSent; }
 

@@ -218,10 +218,10 @@ std::chrono::steady_clock::duration C_Net::SinceLastSnapshot() const {
 }
 
 std::string C_Net::PeerName() const {
-    if (!link) {
-        return {};
+    if (isHost == 0) {
+        return joinedName;
     }
-    return isHost != 0 && peer ? peer->PeerAddress(linkPeer) : joinedName;
+    return link && peer ? peer->PeerAddress(linkPeer) : std::string();
 }
 
 uint16_t C_Net::GetHostPort() const {

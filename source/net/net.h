@@ -94,12 +94,12 @@ public:
 
     bool IsHost() const { return isHost != 0; }
     // Who the other player is, to show: the host's name as joined, or the
-    // joined player's address; empty without one.
+    // joined player's address; empty before either.
     std::string PeerName() const;
-    // Another player is here for a match, in its lobby or playing: the game
-    // then runs frames with its window in the background, so neither side
-    // holds up the other's start or stalls a match under way.
-    bool HoldsAMatch() const { return link && state == LinkState::Connected; }
+    // Hosting, on the way to a host, or with another player: the game then
+    // runs frames with its window in the background, so that neither side
+    // holds up the other's joining, start or match.
+    bool NeedsFrames() const { return state != LinkState::Idle && state != LinkState::PeerLost; }
     // Messages handled since construction, from any thread.
     int GetMessageCount() const { return messages.load(); }
     // The port this side's host listens on; 0 when it hosts nothing.

@@ -53,6 +53,11 @@ constexpr int kMeterFrameSize = 24;
 constexpr std::chrono::milliseconds kSlowRoundTrip{400};
 constexpr std::chrono::seconds kSnapshotGap{1};
 constexpr int kPieceColours = 8;
+// What of the other player's name fits its window.
+constexpr size_t kShownName = 12;
+// The note that the other player left: under the result, centred on the well.
+constexpr int kLeftNoteCentre = 202;
+constexpr int kLeftNoteTop = 398;
 constexpr int kWaitingFrame = 0;
 constexpr int kArrivedFrame = 1;
 
@@ -73,6 +78,8 @@ C_MatchScreen::C_MatchScreen()
     C_MatchLink* link = g_pNet->Match();
     if (versusNetwork && link != nullptr && link->GetPhase() == C_MatchLink::Phase::Started) {
         netMatch = std::make_unique<C_NetMatch>(*link, false);
+        // Kept: the name goes with the player, and the screen still shows it.
+        peerName = g_pNet->PeerName().substr(0, kShownName);
     } else {
         match = std::make_unique<C_Match>(settings);
         opponent = std::make_unique<C_Opponent>(static_cast<OpponentStrength>(versusStrength));
@@ -81,7 +88,7 @@ C_MatchScreen::C_MatchScreen()
     for (int colour = 0; colour < kPieceColours; ++colour) {
         viewPieces.push_back(std::make_unique<C_Piece>(colour, 0, 0, 0, 0));
     }
-    background = std::make_unique<C_Sprite>("match.png");
+    background = std::make_unique<C_Sprite>(netMatch ? "match_net.png" : "match.png");
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
     results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
     results[SIDE_OPPONENT] = std::make_unique<C_Sprite>("versus_lost.png");
@@ -208,7 +215,7 @@ void C_MatchScreen::DrawNumbers() {
         // Who is playing; a slow link says so instead, the game going on.
         const bool slow = !netMatch->Over() && (g_pNet->RoundTrip() > kSlowRoundTrip ||
                                                 g_pNet->SinceLastSnapshot() > kSnapshotGap);
-        name = slow ? "SLOW LINK" : g_pNet->PeerName().substr(0, 12);
+        name = slow ? "SLOW LINK" : peerName;
     }
     strengthFont->SetColour(kMatchTextColour);
     strengthFont->DrawText(name, kMatchStrengthWindow.x0 + 8, kMatchStrengthWindow.y0 + kTextInset,
@@ -334,9 +341,15 @@ void C_MatchScreen::Render() {
         yesButton->Render();
         noButton->Render();
         if (netMatch && netMatch->peerGone) {
-            hudFont->SetColour(kResultColour);
-            hudFont->DrawText("The other player left.", static_cast<int>(kResultX) + 20,
-                              static_cast<int>(kResultY) - 36, TEXT_FILTERED);
+            // Under the result, across the well.
+            constexpr const char* kLeft = "The other player left.";
+            TextSize size{};
+            const C_TextureFont* font = strengthFont->GetTextureFont();
+            if (font != nullptr && SUCCEEDED(font->MeasureText(kLeft, &size))) {
+                strengthFont->SetColour(kResultColour);
+                strengthFont->DrawText(kLeft, kLeftNoteCentre - size.cx / 2, kLeftNoteTop,
+                                       TEXT_FILTERED);
+            }
         }
     }
     g_pController->DrawMousePointer();

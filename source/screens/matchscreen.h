@@ -88,4 +88,6 @@ private:
     std::unique_ptr<C_Button> noButton;
     // One piece of each colour, to draw the other player's snapshot with.
     std::vector<std::unique_ptr<C_Piece>> viewPieces;
+    // Over the network, who the other player is.
+    std::string peerName;
 };

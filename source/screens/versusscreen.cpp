@@ -95,7 +95,7 @@ bool C_VersusScreen::Type(const std::string& typed) {
          g_pController->IsKeyReleased(DIK_NUMPADENTER)) &&
         !hostName.empty()) {
         typing = false;
-        offered = false;
+        readyWhenOffered = false;
         g_pNet->Init();
         g_pNet->Join(hostName);
     }
@@ -103,16 +103,33 @@ bool C_VersusScreen::Type(const std::string& typed) {
 }
 
 void C_VersusScreen::StartNetworkMatch() {
+    const C_Net::LinkState state = g_pNet->GetLinkState();
+    if (g_pNet->IsHost()) {
+        // Before anyone joins, Enter offers the match the moment they do.
+        startWhenJoined =
+            state == C_Net::LinkState::Hosting || state == C_Net::LinkState::Connected;
+    } else {
+        // Before the offer comes, Enter takes it the moment it does.
+        readyWhenOffered = state == C_Net::LinkState::LookingUp ||
+                           state == C_Net::LinkState::Connecting ||
+                           state == C_Net::LinkState::Connected;
+    }
+}
+
+void C_VersusScreen::MoveLobby() {
     C_MatchLink* link = g_pNet->Match();
     if (link == nullptr || g_pNet->GetLinkState() != C_Net::LinkState::Connected) {
         return;
     }
-    if (link->GetRole() == MatchRole::Host) {
+    if (startWhenJoined && link->GetRole() == MatchRole::Host) {
         const auto seed = static_cast<uint64_t>(
             std::chrono::steady_clock::now().time_since_epoch().count() ^ std::time(nullptr));
-        waitingForPeer = link->Offer(seed, static_cast<uint8_t>(versusLevel)) || waitingForPeer;
-    } else if (offered) {
-        link->Ready();
+        if (link->Offer(seed, static_cast<uint8_t>(versusLevel))) {
+            startWhenJoined = false;
+        }
+    }
+    if (readyWhenOffered && link->Offered() && link->Ready()) {
+        readyWhenOffered = false;
     }
 }
 
@@ -121,8 +138,7 @@ void C_VersusScreen::HandleInput() {
         return;
     }
     if (g_pController->IsKeyReleased(DIK_H)) {
-        offered = false;
-        waitingForPeer = false;
+        startWhenJoined = false;
         g_pNet->Init();
         g_pNet->Host();
     }
@@ -150,16 +166,12 @@ void C_VersusScreen::HandleInput() {
 }
 
 void C_VersusScreen::Update() {
+    MoveLobby();
     // The lobby's news, up to the start; the match screen takes the rest.
     C_MatchLink* link = g_pNet->Match();
     for (C_MatchLink::Event event; link != nullptr && link->Poll(event);) {
-        if (event.kind == C_MatchLink::Event::OFFERED) {
-            offered = true;
-            offeredLevel = event.message.level;
-        } else if (event.kind == C_MatchLink::Event::BEGAN) {
+        if (event.kind == C_MatchLink::Event::BEGAN) {
             versusNetwork = true;
-            offered = false;
-            waitingForPeer = false;
             g_pModel->SetNextState(STATE_MATCH);
             break;
         }
@@ -202,27 +214,39 @@ void C_VersusScreen::DrawStatus() {
             second = "J  join one: type the host's name or address";
             break;
         case C_Net::LinkState::LookingUp:
-            first = "Looking up " + hostName + " ...";
+            first = "Looking up " + peer + " ...";
+            second = readyWhenOffered ? "Ready: the match starts when the host starts it." : "";
             break;
         case C_Net::LinkState::Connecting:
-            first = "Connecting to " + hostName + " ...";
+            first = "Connecting to " + peer + " ...";
+            second = readyWhenOffered ? "Ready: the match starts when the host starts it." : "";
             break;
         case C_Net::LinkState::Hosting:
-            first = "Hosting on UDP port " + IntToString(C_Net::kDefaultPort) + ".";
-            second = "Waiting for a player to join ...";
+            first = "Hosting on UDP port " + IntToString(g_pNet->GetHostPort()) + ".";
+            second = startWhenJoined ? "Level " + IntToString(versusLevel) +
+                                           " starts when a player joins and is ready."
+                                     : "Waiting for a player to join: Enter to be ready.";
             break;
-        case C_Net::LinkState::Connected:
+        case C_Net::LinkState::Connected: {
             first = "Playing against " + peer + ".";
+            const C_MatchLink* link = g_pNet->Match();
+            const bool offered = link != nullptr && link->Offered();
             if (g_pNet->IsHost()) {
-                second = waitingForPeer
-                             ? "Waiting for the other player's Enter ..."
+                second = offered
+                             ? "Level " + IntToString(link->GetLevel()) +
+                                   ": waiting for the other player's Enter ..."
                              : "Enter starts the match at level " + IntToString(versusLevel) + ".";
+            } else if (offered) {
+                second = readyWhenOffered
+                             ? "Ready ..."
+                             : "The host starts at level " + IntToString(link->GetLevel()) +
+                                   ": Enter when ready.";
             } else {
-                second = offered ? "The host starts at level " + IntToString(offeredLevel) +
-                                       ": Enter when ready."
-                                 : "Waiting for the host to start ...";
+                second = readyWhenOffered ? "Ready: the match starts when the host starts it."
+                                          : "Waiting for the host to start ...";
             }
             break;
+        }
         case C_Net::LinkState::PeerLost:
             first = "The other player has left.";
             second = "H  host a match  /  J  join one";

@@ -37,10 +37,10 @@ constexpr uint32_t kVersusNetColour = 0xFFE6F0FF;
 // Versus: a match against the computer at one of three strengths (a button
 // or 1, 2, 3), from a starting level (the - and + buttons or the arrows).
 // Over the network: H hosts a match, J takes a host's name or address typed
-// (Enter connects; the name resolves while the frame goes on), and once the
-// other player is here Enter starts: the host's offer at its level, the
-// joiner's ready. The console's startnet, host and join lead here too.
-// Escape goes back to the menu, or stops the typing.
+// (Enter connects; the name resolves while the frame goes on), and Enter
+// starts: the host's offer at its level, the joiner's ready, each sent as
+// soon as the other player is there to take it. The console's startnet, host and join lead here
+// too. Escape goes back to the menu, or stops the typing.
 class C_VersusScreen : public C_GameState {
 public:
     C_VersusScreen();
@@ -60,15 +60,16 @@ private:
     // The typed name's keys; true while typing.
     bool Type(const std::string& typed);
     void StartNetworkMatch();
+    // Sends what an earlier Enter asked for once the link allows it.
+    void MoveLobby();
     void DrawStatus();
 
     bool typing = false;
     std::string hostName;
-    // The joiner: the host's offer and its level.
-    bool offered = false;
-    int offeredLevel = 0;
-    // The host: its offer went and waits for the other's Enter.
-    bool waitingForPeer = false;
+    // Enter came before it could act: the host's offer goes as soon as a
+    // player is in, the joiner's ready as soon as the offer is.
+    bool startWhenJoined = false;
+    bool readyWhenOffered = false;
 
     std::unique_ptr<C_Sprite> background;
     std::array<std::unique_ptr<C_Button>, kStrengths> strengthButtons;

@@ -104,7 +104,7 @@ long RunEventLoop(C_Game& game) {
             if (!HandleEvent(event)) {
                 return frames;
             }
-        } else if (g_bActive != 0 || (g_pNet != nullptr && g_pNet->HoldsAMatch())) {
+        } else if (g_bActive != 0 || (g_pNet != nullptr && g_pNet->NeedsFrames())) {
             game.Frame();
             ++frames;
         } else {

@@ -289,6 +289,8 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
         {"images/match.png", kMatchScoreWindows[0], kMatchTextColour},
         {"images/match.png", kMatchScoreWindows[1], kMatchTextColour},
         {"images/match.png", kMatchStrengthWindow, kMatchTextColour},
+        {"images/match_net.png", kMatchScoreWindows[1], kMatchTextColour},
+        {"images/match_net.png", kMatchStrengthWindow, kMatchTextColour},
         {"images/versus.png", kVersusLevelWindow, kVersusLevelColour},
     };
     // Inside the window's lit rim, where the text's ink lies.

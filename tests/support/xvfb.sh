@@ -21,6 +21,7 @@ seconds_left() { [ "$(date +%s)" -lt "$1" ]; }
 # DISPLAY; it sets XVFB_PID for stop_xvfb. A server that dies before naming
 # its display is started again, up to three times (its own messages are
 # printed if the last one dies too). Returns non-zero if no server came up.
+# XVFB_SCREEN, when set, is the screen's size and depth (1024x768x24 when unset).
 start_xvfb() {
     local ready log attempt number=""
     ready="$(mktemp)"
@@ -31,7 +32,7 @@ start_xvfb() {
         # client leaves, as each xdotool poll does before the game connects,
         # and refuses connections while it does (41 of 1,039 opens failed
         # beside such polls; none with the flag).
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >"$log" 2>&1 &
+        Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$ready" >"$log" 2>&1 &
         XVFB_PID=$!
         local deadline=$(($(date +%s) + 60))
         while seconds_left "$deadline"; do
