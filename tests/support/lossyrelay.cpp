@@ -100,6 +100,7 @@ void LossyRelay::Run() {
                 if (got < 0) {
                     break;
                 }
+                (side == 0 ? clientBytes : serverBytes) += static_cast<uint64_t>(got);
                 if (side == 0) {
                     client = from;
                     knowClient = true;

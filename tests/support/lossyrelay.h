@@ -30,6 +30,9 @@ public:
     void Cut() { cut = true; }
     uint64_t Forwarded() const { return forwarded.load(); }
     uint64_t Dropped() const { return dropped.load(); }
+    // Datagram bytes each side has sent the relay so far, lost or not.
+    uint64_t ClientBytes() const { return clientBytes.load(); }
+    uint64_t ServerBytes() const { return serverBytes.load(); }
 
 private:
     void Run();
@@ -44,5 +47,7 @@ private:
     std::atomic<bool> cut{false};
     std::atomic<uint64_t> forwarded{0};
     std::atomic<uint64_t> dropped{0};
+    std::atomic<uint64_t> clientBytes{0};
+    std::atomic<uint64_t> serverBytes{0};
     std::thread worker;
 };
