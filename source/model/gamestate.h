@@ -23,6 +23,9 @@ public:
     // Render only draws and may draw a frame twice.
     virtual void DrawStep() {}
     virtual void Render() = 0;
+    // False for a screen the console's pause must not hold: a match over
+    // the network, which the other machine plays on regardless.
+    virtual bool Pausable() const { return true; }
 
     // Inserts before the first object whose x is at least obj's x. Returns 0.
     HRESULT AddObject(C_GameObject* obj);

@@ -118,7 +118,7 @@ HRESULT C_Model::Init() {
 HRESULT C_Model::Update() {
     g_pConsole->Update();
     timer->Update(static_cast<float>(targetFrameRate));
-    if (currentState && !g_pConsole->IsPaused()) {
+    if (currentState && (!g_pConsole->IsPaused() || !currentState->Pausable())) {
         currentState->Update();
     }
     if (nextState != 0) {

@@ -5,6 +5,8 @@
 
 #include "console/console.h"
 #include "core/globals.h"
+#include "model/gamestate.h"
+#include "model/model.h"
 #include "platform/clock.h"
 
 namespace {
@@ -17,7 +19,12 @@ constexpr float kMinSpinMargin = 0.00001f;
 constexpr float kMaxSpinMargin = 0.002f;
 
 bool GamePaused() {
-    return g_pConsole != nullptr && g_pConsole->IsPaused();
+    if (g_pConsole == nullptr || !g_pConsole->IsPaused()) {
+        return false;
+    }
+    // A screen the pause must not hold keeps its time too.
+    const C_GameState* state = g_pModel != nullptr ? g_pModel->GetState() : nullptr;
+    return state == nullptr || state->Pausable();
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ public:
     void HandleInput() override;
     void Update() override;
     void DrawStep() override;
+    bool Pausable() const override { return netMatch == nullptr; }
     void Render() override;
 
     std::unique_ptr<C_Match> match;
