@@ -61,7 +61,9 @@ HRESULT C_Mouse::Update() {
         DXError("mouse", __LINE__, 0, "p_DIMouse is NULL! It was not intialized.");
         return E_FAIL;
     }
-    if (device->GetDeviceData(&events) != S_OK) {
+    // Taken back only with the focus: a window in the background (whose
+    // frames a network match keeps running) must not hold the pointer.
+    if (device->GetDeviceData(&events) != S_OK && g_bActive != 0) {
         device->Acquire();
     }
     // Even after an overflow the events that were read still count.

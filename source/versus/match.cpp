@@ -58,8 +58,10 @@ void C_Match::Update(float gameTime) {
     // this frame can be cancelled in the frame they were earned.
     std::array<int, kMatchSides> toSend{};
     for (int side = 0; side < kMatchSides; ++side) {
-        toSend[static_cast<size_t>(side)] =
-            Cancel(side, credits[static_cast<size_t>(side)].Take(Round(side), matchTime));
+        const auto at = static_cast<size_t>(side);
+        const int earned = credits[at].Take(Round(side), matchTime);
+        toSend[at] = CancelWaiting(&attacks, side, earned);
+        rowsCancelled[at] += earned - toSend[at];
     }
     for (int side = 0; side < kMatchSides; ++side) {
         const int rows = toSend[static_cast<size_t>(side)];
@@ -70,7 +72,7 @@ void C_Match::Update(float gameTime) {
             rowsSent[static_cast<size_t>(side)] += rows;
         }
     }
-    Deliver(gameTime);
+    DeliverDue(&attacks, seed, gameTime, [this](int side) -> C_Round& { return Round(side); });
     const bool playerLost = Round(SIDE_PLAYER).mode == MODE_GAMEOVER;
     const bool opponentLost = Round(SIDE_OPPONENT).mode == MODE_GAMEOVER;
     if (playerLost && opponentLost) {
@@ -103,40 +105,38 @@ int CascadeCredit::Take(const C_Round& round, float matchTime) {
     return fresh;
 }
 
-int C_Match::Cancel(int side, int rows) {
-    // The attacks are kept in the order they were sent, which is the order
-    // they arrive in.
-    for (Attack& attack : attacks) {
+int CancelWaiting(std::vector<Attack>* attacks, int receiver, int rows) {
+    for (Attack& attack : *attacks) {
         if (rows == 0) {
             break;
         }
-        if (attack.sender == side) {
+        if (attack.sender == receiver) {
             continue;
         }
         const int cancelled = std::min(rows, attack.rows - attack.cancelled);
         attack.cancelled += cancelled;
         rows -= cancelled;
-        rowsCancelled[static_cast<size_t>(side)] += cancelled;
     }
-    attacks.erase(std::remove_if(attacks.begin(), attacks.end(),
-                                 [](const Attack& a) { return a.cancelled == a.rows; }),
-                  attacks.end());
+    attacks->erase(std::remove_if(attacks->begin(), attacks->end(),
+                                  [](const Attack& a) { return a.cancelled == a.rows; }),
+                   attacks->end());
     return rows;
 }
 
-void C_Match::Deliver(float gameTime) {
-    for (const Attack& attack : attacks) {
+void DeliverDue(std::vector<Attack>* attacks, uint64_t matchSeed, float gameTime,
+                const std::function<C_Round&(int receiver)>& roundOf) {
+    for (const Attack& attack : *attacks) {
         if (attack.arrival > gameTime) {
             continue;
         }
-        C_Round& receiver = Round(kMatchSides - 1 - attack.sender);
+        C_Round& receiver = roundOf(kMatchSides - 1 - attack.sender);
         for (int row = attack.cancelled; row < attack.rows; ++row) {
-            receiver.Receive(JunkRowSeed(seed, attack.sender, attack.sequence, row));
+            receiver.Receive(JunkRowSeed(matchSeed, attack.sender, attack.sequence, row));
         }
     }
-    attacks.erase(std::remove_if(attacks.begin(), attacks.end(),
-                                 [gameTime](const Attack& a) { return a.arrival <= gameTime; }),
-                  attacks.end());
+    attacks->erase(std::remove_if(attacks->begin(), attacks->end(),
+                                  [gameTime](const Attack& a) { return a.arrival <= gameTime; }),
+                   attacks->end());
 }
 
 int C_Match::Waiting(int side) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,15 @@ struct Attack {
     int cancelled;
     float arrival;
 };
+
+// Cancels up to `rows` of the attacks waiting for `receiver`, soonest first
+// (they are kept in the order sent, which is the order they arrive in), and
+// forgets those wholly cancelled; returns the rows left to send.
+int CancelWaiting(std::vector<Attack>* attacks, int receiver, int rows);
+// Pushes the junk rows of every attack due by `gameTime` into the round of
+// the side it is for (`roundOf`), and forgets those attacks.
+void DeliverDue(std::vector<Attack>* attacks, uint64_t matchSeed, float gameTime,
+                const std::function<C_Round&(int receiver)>& roundOf);
 
 // The rows one round's cascades earn, each counted once as its flows run.
 struct CascadeCredit {
@@ -99,11 +109,6 @@ public:
     std::array<int, kMatchSides> rowsCancelled{};
 
 private:
-    // Cancels up to `rows` of those waiting for `side`, soonest first;
-    // returns the rows left to send.
-    int Cancel(int side, int rows);
-    void Deliver(float gameTime);
-
     std::array<std::unique_ptr<C_Round>, kMatchSides> rounds;
     std::vector<Attack> attacks;
     std::array<int, kMatchSides> sequences{};

@@ -90,7 +90,7 @@ void C_NetMatch::Take(const C_MatchLink::Event& event, float gameTime) {
 
 void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
     round->Update(gameTime);
-    int rows = Cancel(credit.Take(*round, matchTime));
+    int rows = CancelWaiting(&waiting, SideOf(role), credit.Take(*round, matchTime));
     while (rows > 0) {
         // An attack holds at most a well's rows; a bigger one goes as two.
         const int part = std::min(rows, int{C_MatchMessage::kRows});
@@ -99,16 +99,7 @@ void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
         }
         rows -= part;
     }
-    for (const Attack& attack : waiting) {
-        if (attack.arrival <= gameTime) {
-            for (int row = attack.cancelled; row < attack.rows; ++row) {
-                round->Receive(JunkRowSeed(seed, attack.sender, attack.sequence, row));
-            }
-        }
-    }
-    waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
-                                 [gameTime](const Attack& a) { return a.arrival <= gameTime; }),
-                  waiting.end());
+    DeliverDue(&waiting, seed, gameTime, [this](int) -> C_Round& { return *round; });
     const bool lost = round->mode == MODE_GAMEOVER;
     if (matchTime >= nextSnapshot || lost) {
         nextSnapshot = matchTime + snapshotPeriod;
@@ -125,18 +116,6 @@ void C_NetMatch::Forfeit(C_MatchLink* link) {
     if (!Over() && !ended && link != nullptr) {
         ended = link->SendLoss(Millis());
     }
-}
-
-int C_NetMatch::Cancel(int rows) {
-    for (Attack& attack : waiting) {
-        const int cancelled = std::min(rows, attack.rows - attack.cancelled);
-        attack.cancelled += cancelled;
-        rows -= cancelled;
-    }
-    waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
-                                 [](const Attack& a) { return a.cancelled == a.rows; }),
-                  waiting.end());
-    return rows;
 }
 
 int C_NetMatch::Incoming() const {

@@ -62,8 +62,6 @@ public:
 private:
     void Take(const C_MatchLink::Event& event, float gameTime);
     void Play(float gameTime, C_MatchLink* link);
-    // Cancels up to `rows` of those waiting, soonest first; the rows left.
-    int Cancel(int rows);
 
     std::unique_ptr<C_Round> round;
     // Attacks from the other side; `sender` is its side in a match on one

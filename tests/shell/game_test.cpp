@@ -7,6 +7,9 @@
 #include <string>
 
 #include "console/console.h"
+#include "input/controller.h"
+#include "input/inputdevice.h"
+#include "input/mouse.h"
 #include "model/model.h"
 #include "model/timer.h"
 #include "platform/sdlaccess.h"
@@ -60,6 +63,16 @@ TEST_F(GameTest, ShowingTheWindowActivatesItAndFocusLossStopsFrames) {
     lost.type = platform::EventType::Deactivate;
     EXPECT_TRUE(HandleEvent(lost));
     EXPECT_EQ(g_bActive, 0u);
+    // Frames run in the background (a network match) leave the pointer free
+    // until the focus comes back.
+    const C_InputDevice* mouse = g_pController->GetMouse()->GetDevice();
+    ASSERT_TRUE(RunFrames(2));
+    EXPECT_FALSE(mouse->IsAcquired());
+    platform::Event back;
+    back.type = platform::EventType::Activate;
+    EXPECT_TRUE(HandleEvent(back));
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_TRUE(mouse->IsAcquired());
 }
 
 TEST_F(GameTest, AnExposeWhileInactiveShowsTheLastFrameAgainAndRunsNone) {
