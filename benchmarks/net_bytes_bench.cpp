@@ -22,9 +22,7 @@
 #include "audio/wave.h"
 #include "net/net.h"
 #include "platform/prompt.h"
-#include "support/lossyrelay.h"
-#include "versus/netmatch.h"
-#include "versus/opponent.h"
+#include "support/netplayer.h"
 
 namespace {
 
@@ -33,36 +31,6 @@ using Clock = std::chrono::steady_clock;
 // Under this a second, each way, a match goes over the slowest of links.
 constexpr double kTargetBytesPerSecond = 2048;
 constexpr auto kFrame = std::chrono::microseconds(1000000 / 75);
-
-// One machine: its network, and while a match is on, the match and the
-// computer playing it, in real time.
-struct Player {
-    std::unique_ptr<C_Net> net;
-    std::unique_ptr<C_NetMatch> match;
-    std::unique_ptr<C_Opponent> opponent;
-    Clock::time_point began = Clock::now();
-
-    void Frame() {
-        net->Update();
-        C_MatchLink* link = net->Match();
-        const float time = std::chrono::duration<float>(Clock::now() - began).count();
-        if (!match) {
-            for (C_MatchLink::Event e; link != nullptr && !match && link->Poll(e);) {
-                if (e.kind == C_MatchLink::Event::BEGAN) {
-                    match = std::make_unique<C_NetMatch>(*link, true);
-                    opponent = std::make_unique<C_Opponent>(STRENGTH_HARD);
-                }
-            }
-            return;
-        }
-        if (!match->Over()) {
-            opponent->Play(&match->Round(), time, match->Incoming());
-        }
-        match->Update(time, link);
-        match->DrawStep();
-    }
-    bool Over() const { return match && match->Over(); }
-};
 
 // Each side's bytes while matches were on, and its busiest second.
 struct Tally {
@@ -83,15 +51,11 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(atoi(argv[1]), 1) : 60;
     const auto level = static_cast<uint8_t>(argc > 2 ? std::clamp(atoi(argv[2]), 0, 9) : 9);
 
-    Player host;
-    Player joiner;
-    host.net = std::make_unique<C_Net>(0);
-    host.net->Init();
-    host.net->Host();
-    LossyRelay relay(host.net->GetHostPort(), LossyRelay::Settings{0.0, {}, 1});
-    joiner.net = std::make_unique<C_Net>(relay.Port());
-    joiner.net->Init();
-    joiner.net->Join("127.0.0.1");
+    NetPlayer host;
+    NetPlayer joiner;
+    host.strength = joiner.strength = STRENGTH_HARD;
+    const std::unique_ptr<LossyRelay> relay =
+        HostAndJoin(&host.net, &joiner.net, LossyRelay::Settings{0.0, {}, 1});
 
     const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
     // Frames both machines at the game's pace until `done` or the wall time
@@ -102,8 +66,8 @@ int main(int argc, char** argv) {
     auto run = [&](const std::function<bool()>& done, bool counting) {
         Clock::time_point second = Clock::now();
         const Clock::time_point from = second;
-        uint64_t hostFrom = relay.ServerBytes();
-        uint64_t joinerFrom = relay.ClientBytes();
+        uint64_t hostFrom = relay->ServerBytes();
+        uint64_t joinerFrom = relay->ClientBytes();
         uint64_t hostSecond = hostFrom;
         uint64_t joinerSecond = joinerFrom;
         while (!done() && Clock::now() < end) {
@@ -111,16 +75,16 @@ int main(int argc, char** argv) {
             joiner.Frame();
             std::this_thread::sleep_for(kFrame);
             if (counting && Clock::now() - second >= std::chrono::seconds(1)) {
-                hostTally.peak = std::max(hostTally.peak, relay.ServerBytes() - hostSecond);
-                joinerTally.peak = std::max(joinerTally.peak, relay.ClientBytes() - joinerSecond);
-                hostSecond = relay.ServerBytes();
-                joinerSecond = relay.ClientBytes();
+                hostTally.peak = std::max(hostTally.peak, relay->ServerBytes() - hostSecond);
+                joinerTally.peak = std::max(joinerTally.peak, relay->ClientBytes() - joinerSecond);
+                hostSecond = relay->ServerBytes();
+                joinerSecond = relay->ClientBytes();
                 second = Clock::now();
             }
         }
         if (counting) {
-            hostTally.bytes += relay.ServerBytes() - hostFrom;
-            joinerTally.bytes += relay.ClientBytes() - joinerFrom;
+            hostTally.bytes += relay->ServerBytes() - hostFrom;
+            joinerTally.bytes += relay->ClientBytes() - joinerFrom;
             matchSeconds += std::chrono::duration<double>(Clock::now() - from).count();
         }
         return done();

@@ -213,8 +213,9 @@ void C_MatchScreen::DrawNumbers() {
     std::string name = kStrengthNames[std::clamp(versusStrength, 0, kStrengths - 1)];
     if (netMatch) {
         // Who is playing; a slow link says so instead, the game going on.
-        const bool slow = !netMatch->Over() && (g_pNet->RoundTrip() > kSlowRoundTrip ||
-                                                g_pNet->SinceLastSnapshot() > kSnapshotGap);
+        const bool slow =
+            !netMatch->Over() && !netMatch->PeerEnded() &&
+            (g_pNet->RoundTrip() > kSlowRoundTrip || g_pNet->SinceLastSnapshot() > kSnapshotGap);
         name = slow ? "SLOW LINK" : peerName;
     }
     strengthFont->SetColour(kMatchTextColour);

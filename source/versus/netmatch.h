@@ -41,6 +41,8 @@ public:
     // The other side's newest snapshot; none before the first.
     const std::optional<C_MatchMessage>& PeerWell() const { return peerWell; }
     bool Over() const { return winner != kNoWinner; }
+    // The other side has topped out and sends nothing more.
+    bool PeerEnded() const { return peerLoss.has_value(); }
     // Milliseconds of this side's game since the match began.
     uint32_t Millis() const { return static_cast<uint32_t>(matchTime * 1000.0f); }
 

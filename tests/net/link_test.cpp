@@ -7,7 +7,7 @@
 
 #include "net/net.h"
 #include "support/framework.h"
-#include "support/lossyrelay.h"
+#include "support/netplayer.h"
 #include "support/sessionrecorder.h"
 
 namespace {
@@ -64,14 +64,9 @@ protected:
 };
 
 TEST_F(LinkTest, OverALossyRelayEveryAttackArrivesOnceBothAgreeAndAVanishedPeerLeavesAWin) {
-    host.net = std::make_unique<C_Net>(0);
-    host.net->Init();
-    host.net->Host();
-    LossyRelay relay(host.net->GetHostPort(), LossyRelay::Settings{});
-    ASSERT_NE(relay.Port(), 0);
-    joiner.net = std::make_unique<C_Net>(relay.Port());
-    joiner.net->Init();
-    joiner.net->Join("127.0.0.1");
+    const std::unique_ptr<LossyRelay> relay =
+        HostAndJoin(&host.net, &joiner.net, LossyRelay::Settings{});
+    ASSERT_NE(relay->Port(), 0);
     ASSERT_TRUE(Until([&] {
         return host.net->GetLinkState() == C_Net::LinkState::Connected &&
                joiner.net->GetLinkState() == C_Net::LinkState::Connected;
@@ -127,14 +122,14 @@ TEST_F(LinkTest, OverALossyRelayEveryAttackArrivesOnceBothAgreeAndAVanishedPeerL
     // The next match; then the link goes dead, as when a machine is switched
     // off, and the network layer's timeout gives each side the win.
     StartMatch(7, 1);
-    relay.Cut();
+    relay->Cut();
     ASSERT_TRUE(Until([&] {
         return !host.Of(Event::PEER_GONE).empty() && !joiner.Of(Event::PEER_GONE).empty();
     }));
     EXPECT_EQ(host.Of(Event::PEER_GONE)[0].winner, MatchRole::Host);
     EXPECT_EQ(joiner.Of(Event::PEER_GONE)[0].winner, MatchRole::Joiner);
     EXPECT_EQ(host.net->GetLinkState(), C_Net::LinkState::PeerLost);
-    EXPECT_GT(relay.Dropped(), 0u);
+    EXPECT_GT(relay->Dropped(), 0u);
     EXPECT_TRUE(Prompts().reports.empty());
 }
 

@@ -12,9 +12,7 @@
 #include "core/globals.h"
 #include "net/net.h"
 #include "support/framework.h"
-#include "support/lossyrelay.h"
-#include "versus/netmatch.h"
-#include "versus/opponent.h"
+#include "support/netplayer.h"
 
 namespace {
 
@@ -27,42 +25,6 @@ constexpr int kMatches = 50;
 // side's snapshots, a few per game second, flood the link.
 constexpr float kSpeed = 500.0f;
 constexpr uint8_t kLevel = 9;
-
-// One machine: its network, and while a match is on, the match and the
-// computer playing it on the machine's own game clock.
-struct Player {
-    std::unique_ptr<C_Net> net;
-    std::unique_ptr<C_NetMatch> match;
-    std::unique_ptr<C_Opponent> opponent;
-    std::chrono::steady_clock::time_point began = std::chrono::steady_clock::now();
-    float time = 0.0f;
-    float speed = kSpeed;
-
-    void Frame() {
-        net->Update();
-        C_MatchLink* link = net->Match();
-        time =
-            speed * std::chrono::duration<float>(std::chrono::steady_clock::now() - began).count();
-        if (!match) {
-            // The lobby's events up to the start; the match takes the rest.
-            for (C_MatchLink::Event e; link != nullptr && !match && link->Poll(e);) {
-                if (e.kind == C_MatchLink::Event::BEGAN) {
-                    match = std::make_unique<C_NetMatch>(*link, true);
-                    // As many a second of the clock as a match in real time.
-                    match->snapshotPeriod = C_NetMatch::kSnapshotPeriod * speed;
-                    opponent = std::make_unique<C_Opponent>(STRENGTH_EASY);
-                }
-            }
-            return;
-        }
-        if (!match->Over()) {
-            opponent->Play(&match->Round(), time, match->Incoming());
-        }
-        match->Update(time, link);
-        match->DrawStep();
-    }
-    bool Over() const { return match && match->Over(); }
-};
 
 class NetMatchTest : public FrameworkTest {
 protected:
@@ -95,7 +57,7 @@ protected:
     // Both links' phases and the console, for a failure's message.
     std::string ConsoleText() const {
         std::string text;
-        for (const Player* p : {&host, &joiner}) {
+        for (const NetPlayer* p : {&host, &joiner}) {
             const C_MatchLink* link = p->net->Match();
             text += "state " + std::to_string(static_cast<int>(p->net->GetLinkState())) +
                     " phase " +
@@ -107,19 +69,15 @@ protected:
         return text;
     }
 
-    Player host;
-    Player joiner;
+    NetPlayer host;
+    NetPlayer joiner;
 };
 
 TEST_F(NetMatchTest, ComputersOverALossyRelayAgreeOnEveryWinnerAndEveryAttackArrivesOnce) {
-    host.net = std::make_unique<C_Net>(0);
-    host.net->Init();
-    host.net->Host();
-    LossyRelay relay(host.net->GetHostPort(), LossyRelay::Settings{});
-    ASSERT_NE(relay.Port(), 0);
-    joiner.net = std::make_unique<C_Net>(relay.Port());
-    joiner.net->Init();
-    joiner.net->Join("127.0.0.1");
+    host.speed = joiner.speed = kSpeed;
+    const std::unique_ptr<LossyRelay> relay =
+        HostAndJoin(&host.net, &joiner.net, LossyRelay::Settings{});
+    ASSERT_NE(relay->Port(), 0);
     ASSERT_TRUE(
         Until([&] { return host.net->Match() && joiner.net->Match(); }, std::chrono::seconds(30)));
 
@@ -153,11 +111,11 @@ TEST_F(NetMatchTest, ComputersOverALossyRelayAgreeOnEveryWinnerAndEveryAttackArr
     ASSERT_TRUE(Until([&] { return host.match->PeerWell().has_value(); }, std::chrono::seconds(30)))
         << ConsoleText();
     ASSERT_FALSE(host.Over());
-    relay.Cut();
+    relay->Cut();
     // Within the network layer's timeout, however its resends fall.
     ASSERT_TRUE(Until([&] { return host.match->peerGone; }, std::chrono::seconds(15)));
     EXPECT_EQ(host.match->winner, SIDE_PLAYER);
-    EXPECT_GT(relay.Dropped(), 0u);
+    EXPECT_GT(relay->Dropped(), 0u);
     EXPECT_TRUE(Prompts().reports.empty()) << Prompts().reports.front().text;
 }
 
