@@ -56,11 +56,6 @@ quit_game() {
     GAME_PID="$2"
     wait_for_exit 60 || EXIT_STATUS="none"
 }
-# The second window titled Tubrix, once the joiner has opened it.
-find_joiner_window() {
-    JOINER_WINDOW="$(xdotool search --name '^Tubrix$' 2>/dev/null | grep -vx "$HOST_WINDOW" | head -n1)"
-    [ -n "$JOINER_WINDOW" ] || { sleep 0.1; return 1; }
-}
 
 start_game "$binary" "$WORK/host.txt"
 HOST_PID=$GAME_PID
@@ -75,8 +70,9 @@ expect_line "host console shows its two replies" "$HOST_WINDOW" 3
 
 start_game "$binary" "$WORK/joiner.txt"
 JOINER_PID=$GAME_PID
-keep_trying 60 find_joiner_window ||
+keep_trying 60 other_window "$HOST_WINDOW" ||
     { echo "no joiner window"; cat "$WORK/joiner.txt"; exit 1; }
+JOINER_WINDOW=$OTHER_WINDOW
 focus_window "$JOINER_WINDOW"
 xdotool key Tab
 expect_line "joiner console opened with its banner" "$JOINER_WINDOW" 1

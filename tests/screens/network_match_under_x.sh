@@ -31,18 +31,12 @@ their_well="500 326 632 590"
 result_box="61 240 341 420"
 rest_box="645 610 700 653"
 
-# use_window ID: that window focused and the game's pointer seen at rest in
-# it, so that frame_barrier (and so press) can tell a frame ran there.
-at_rest() {
-    pointer_to 660 625 || return 1
-    capture_window rest.before
-    xdotool mousemove_relative -- 1 0
-    capture_until rest 3 pixels_are -gt 0 differing "$WORK/rest.before.xwd" "$WORK/rest.xwd" $rest_box
-}
+# use_window ID: that window focused and the game's pointer at rest in it,
+# so that frame_barrier (and so press) can tell a frame ran there.
 use_window() {
     WINDOW="$1"
     focus_window "$1"
-    must "the pointer came to rest in window $1" keep_trying 60 at_rest
+    must "the pointer came to rest in window $1" keep_trying 60 pointer_at_rest 660 625 $rest_box
 }
 press() { must "a frame drawn while pressing $1" press_key "$1" $rest_box; }
 # status_changed NAME SINCE: captures until the versus screen's network lines
@@ -57,8 +51,11 @@ HOST_WINDOW="$(wait_for_window Tubrix)"
 [ -n "$HOST_WINDOW" ] || { echo "no host window"; exit 1; }
 # Side by side: a capture of a window another overlaps is not the window's.
 xdotool windowmove --sync "$HOST_WINDOW" 0 0
-use_window "$HOST_WINDOW"
+# The pointer is put at rest once the menu shows: the loading picture comes
+# before the game's pointer does.
+WINDOW="$HOST_WINDOW"
 must "the host's menu showed" wait_for_menu host_menu
+use_window "$HOST_WINDOW"
 press F7
 must "F7 opened the host's versus screen" capture_until host_versus 60 \
     pixels_are -gt 100000 changed "$WORK/host_menu.xwd" "$WORK/host_versus.xwd" $all_box
@@ -70,14 +67,12 @@ status_changed host_ready host_hosting "Enter made the host ready for a player"
 mkdir -p "$WORK/joiner"
 start_game "$binary" "$WORK/joiner/out.txt"
 JOINER_PID=$GAME_PID
-find_joiner() {
-    JOINER_WINDOW="$(xdotool search --name '^Tubrix$' 2>/dev/null | grep -vx "$HOST_WINDOW" | head -n1)"
-    [ -n "$JOINER_WINDOW" ] || { sleep 0.1; return 1; }
-}
-must "the joiner's window opened" keep_trying 60 find_joiner
+must "the joiner's window opened" keep_trying 60 other_window "$HOST_WINDOW"
+JOINER_WINDOW=$OTHER_WINDOW
 xdotool windowmove --sync "$JOINER_WINDOW" 760 0
-use_window "$JOINER_WINDOW"
+WINDOW="$JOINER_WINDOW"
 must "the joiner's menu showed" wait_for_menu joiner_menu
+use_window "$JOINER_WINDOW"
 press F7
 must "F7 opened the joiner's versus screen" capture_until joiner_versus 60 \
     pixels_are -gt 100000 changed "$WORK/joiner_menu.xwd" "$WORK/joiner_versus.xwd" $all_box

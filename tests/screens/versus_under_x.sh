@@ -34,15 +34,7 @@ must "a frame drawn with the button down" frame_barrier 115 395 170 446
 xdotool mouseup 1
 capture_until versus 60 pixels_are -gt 100000 changed "$WORK/menu.xwd" "$WORK/versus.xwd" $all_box
 expect "the versus screen replaced the menu" "$PIXELS" -gt 100000
-# The game's own pointer follows only once it has the motion: seen moving
-# in its resting place, it is there.
-at_rest() {
-    pointer_to 660 625 || return 1
-    capture_window rest.before
-    xdotool mousemove_relative -- 1 0
-    capture_until rest 3 pixels_are -gt 0 differing "$WORK/rest.before.xwd" "$WORK/rest.xwd" $rest_box
-}
-must "the pointer came to rest" keep_trying 60 at_rest
+must "the pointer came to rest" keep_trying 60 pointer_at_rest 660 625 $rest_box
 must "a frame drawn with the pointer at rest" barrier
 capture_window versus
 

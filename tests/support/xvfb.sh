@@ -257,6 +257,25 @@ pointer_to() {
     done
 }
 
+# pointer_at_rest X Y X0 Y0 X1 Y1: the pointer to X, Y of the window
+# (pointer_to), then nudged a pixel and the game's own pointer seen moving
+# inside the rectangle: the game has the motion, and the pointer rests there
+# for frame_barrier. False if the game's pointer did not move within 3 s.
+pointer_at_rest() {
+    pointer_to "$1" "$2" || return 1
+    shift 2
+    capture_window rest.before
+    xdotool mousemove_relative -- 1 0
+    capture_until rest 3 pixels_are -gt 0 differing "$WORK/rest.before.xwd" "$WORK/rest.xwd" "$@"
+}
+
+# other_window ID: the id of a window titled Tubrix other than ID, in
+# OTHER_WINDOW; false while there is none.
+other_window() {
+    OTHER_WINDOW="$(xdotool search --name '^Tubrix$' 2>/dev/null | grep -vx "$1" | head -n1)"
+    [ -n "$OTHER_WINDOW" ] || { sleep 0.1; return 1; }
+}
+
 # frame_barrier X0 Y0 X1 Y1: nudges the pointer one pixel, alternately right
 # and left, and waits until the window shows it moved inside the rectangle
 # (which must hold the pointer and nothing else that moves). The program
