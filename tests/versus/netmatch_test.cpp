@@ -84,7 +84,7 @@ TEST_F(NetMatchTest, ComputersOverALossyRelayAgreeOnEveryWinnerAndEveryAttackArr
     int hostWins = 0;
     int attacks = 0;
     for (int n = 0; n < kMatches; ++n) {
-        Begin(1000 + static_cast<uint64_t>(n));
+        ASSERT_NO_FATAL_FAILURE(Begin(1000 + static_cast<uint64_t>(n)));
         ASSERT_EQ(joiner.match->seed, host.match->seed);
         ASSERT_TRUE(Until([&] { return host.Over() && joiner.Over(); }, std::chrono::seconds(60)))
             << "match " << n << " hangs";
@@ -107,7 +107,7 @@ TEST_F(NetMatchTest, ComputersOverALossyRelayAgreeOnEveryWinnerAndEveryAttackArr
     // The joiner's machine dies mid-match: the host wins within the timeout.
     // In real time, so that the match is still on when the link goes.
     host.speed = joiner.speed = 1.0f;
-    Begin(7);
+    ASSERT_NO_FATAL_FAILURE(Begin(7));
     ASSERT_TRUE(Until([&] { return host.match->PeerWell().has_value(); }, std::chrono::seconds(30)))
         << ConsoleText();
     ASSERT_FALSE(host.Over());
