@@ -1,8 +1,8 @@
 #include "platform/session.h"
 
 #include <enet/enet.h>
-#include <array>
 
+#include <array>
 #include <chrono>
 #include <limits>
 #include <system_error>

@@ -30,15 +30,20 @@ uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row) {
     return Mix(value ^ static_cast<uint64_t>(row));
 }
 
+std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet) {
+    RoundSettings settings;
+    settings.seed = seed;
+    settings.level = level;
+    settings.quiet = quiet;
+    auto round = std::make_unique<C_Round>(settings);
+    round->Command(COMMAND_START);
+    return round;
+}
+
 C_Match::C_Match(const MatchSettings& settings) : seed(settings.seed) {
     for (int side = 0; side < kMatchSides; ++side) {
-        RoundSettings round;
-        round.seed = settings.seed;
-        round.level = settings.level;
-        round.quiet = side == SIDE_OPPONENT || settings.quiet;
-        auto& slot = rounds[static_cast<size_t>(side)];
-        slot = std::make_unique<C_Round>(round);
-        slot->Command(COMMAND_START);
+        rounds[static_cast<size_t>(side)] =
+            StartedRound(settings.seed, settings.level, side == SIDE_OPPONENT || settings.quiet);
     }
 }
 
@@ -46,11 +51,7 @@ void C_Match::Update(float gameTime) {
     if (Over()) {
         return;
     }
-    if (!started) {
-        started = true;
-        startTime = gameTime;
-    }
-    matchTime = gameTime - startTime;
+    const float matchTime = clock.Advance(gameTime);
     for (auto& round : rounds) {
         round->Update(gameTime);
     }

@@ -53,6 +53,29 @@ int CancelWaiting(std::vector<Attack>* attacks, int receiver, int rows);
 void DeliverDue(std::vector<Attack>* attacks, uint64_t matchSeed, float gameTime,
                 const std::function<C_Round&(int receiver)>& roundOf);
 
+// A round of a match, started: the same seed and level on every side.
+std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet);
+
+// A match's own time: game seconds since its first update.
+class C_MatchClock {
+public:
+    // The time at this frame's `gameTime`.
+    float Advance(float gameTime) {
+        if (!started) {
+            started = true;
+            start = gameTime;
+        }
+        now = gameTime - start;
+        return now;
+    }
+    float Time() const { return now; }
+
+private:
+    bool started = false;
+    float start = 0.0f;
+    float now = 0.0f;
+};
+
 // The rows one round's cascades earn, each counted once as its flows run.
 struct CascadeCredit {
     // The rows earned since the last call, at `matchTime` (game seconds into
@@ -98,7 +121,7 @@ public:
     std::vector<Attack> WaitingFor(int side) const;
     bool Over() const { return winner != kNoWinner; }
     // Game seconds since the first update.
-    float Time() const { return matchTime; }
+    float Time() const { return clock.Time(); }
 
     uint64_t seed;
     // SIDE_PLAYER, SIDE_OPPONENT or kDraw once a well tops out.
@@ -113,7 +136,5 @@ private:
     std::vector<Attack> attacks;
     std::array<int, kMatchSides> sequences{};
     std::array<CascadeCredit, kMatchSides> credits{};
-    float startTime = 0.0f;
-    bool started = false;
-    float matchTime = 0.0f;
+    C_MatchClock clock;
 };

@@ -25,24 +25,15 @@ int SideOf(MatchRole role) {
 }  // namespace
 
 C_NetMatch::C_NetMatch(const C_MatchLink& link, bool quiet)
-    : seed(link.GetSeed()), role(link.GetRole()) {
-    RoundSettings settings;
-    settings.seed = seed;
-    settings.level = link.GetLevel();
-    settings.quiet = quiet;
-    round = std::make_unique<C_Round>(settings);
-    round->Command(COMMAND_START);
-}
+    : seed(link.GetSeed()),
+      role(link.GetRole()),
+      round(StartedRound(seed, link.GetLevel(), quiet)) {}
 
 void C_NetMatch::Update(float gameTime, C_MatchLink* link) {
     if (Over()) {
         return;
     }
-    if (!started) {
-        started = true;
-        startTime = gameTime;
-    }
-    matchTime = gameTime - startTime;
+    clock.Advance(gameTime);
     if (link == nullptr || link->GetPhase() == C_MatchLink::Phase::Lobby) {
         peerGone = true;
         winner = SIDE_PLAYER;
@@ -90,7 +81,7 @@ void C_NetMatch::Take(const C_MatchLink::Event& event, float gameTime) {
 
 void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
     round->Update(gameTime);
-    int rows = CancelWaiting(&waiting, SideOf(role), credit.Take(*round, matchTime));
+    int rows = CancelWaiting(&waiting, SideOf(role), credit.Take(*round, clock.Time()));
     while (rows > 0) {
         // An attack holds at most a well's rows; a bigger one goes as two.
         const int part = std::min(rows, int{C_MatchMessage::kRows});
@@ -101,8 +92,8 @@ void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
     }
     DeliverDue(&waiting, seed, gameTime, [this](int) -> C_Round& { return *round; });
     const bool lost = round->mode == MODE_GAMEOVER;
-    if (matchTime >= nextSnapshot || lost) {
-        nextSnapshot = matchTime + snapshotPeriod;
+    if (clock.Time() >= nextSnapshot || lost) {
+        nextSnapshot = clock.Time() + snapshotPeriod;
         link->SendSnapshot(Snapshot(*round, Incoming(), Millis()));
     }
     if (lost) {

@@ -44,7 +44,7 @@ public:
     // The other side has topped out and sends nothing more.
     bool PeerEnded() const { return peerLoss.has_value(); }
     // Milliseconds of this side's game since the match began.
-    uint32_t Millis() const { return static_cast<uint32_t>(matchTime * 1000.0f); }
+    uint32_t Millis() const { return static_cast<uint32_t>(clock.Time() * 1000.0f); }
 
     uint64_t seed;
     MatchRole role;
@@ -75,8 +75,6 @@ private:
     std::optional<uint32_t> peerLoss;
     // This side has sent its loss or that it outlasted the other.
     bool ended = false;
-    bool started = false;
-    float startTime = 0.0f;
-    float matchTime = 0.0f;
+    C_MatchClock clock;
     float nextSnapshot = 0.0f;
 };
