@@ -178,9 +178,13 @@ void C_MatchScreen::DrawStep() {
 }
 
 int C_MatchScreen::TextWidth(const std::string& text) const {
+    return WidthIn(*listFont, text);
+}
+
+int C_MatchScreen::WidthIn(const C_Font& font, const std::string& text) {
     TextSize size;
-    if (listFont->GetTextureFont() == nullptr ||
-        FAILED(listFont->GetTextureFont()->MeasureText(text.c_str(), &size))) {
+    if (font.GetTextureFont() == nullptr ||
+        FAILED(font.GetTextureFont()->MeasureText(text.c_str(), &size))) {
         return 0;
     }
     return size.cx;
@@ -344,13 +348,9 @@ void C_MatchScreen::Render() {
         if (netMatch && netMatch->peerGone) {
             // Under the result, across the well.
             constexpr const char* kLeft = "The other player left.";
-            TextSize size{};
-            const C_TextureFont* font = strengthFont->GetTextureFont();
-            if (font != nullptr && SUCCEEDED(font->MeasureText(kLeft, &size))) {
-                strengthFont->SetColour(kResultColour);
-                strengthFont->DrawText(kLeft, kLeftNoteCentre - size.cx / 2, kLeftNoteTop,
-                                       TEXT_FILTERED);
-            }
+            strengthFont->SetColour(kResultColour);
+            strengthFont->DrawText(kLeft, kLeftNoteCentre - WidthIn(*strengthFont, kLeft) / 2,
+                                   kLeftNoteTop, TEXT_FILTERED);
         }
     }
     g_pController->DrawMousePointer();
