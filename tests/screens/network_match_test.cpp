@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -14,25 +13,21 @@
 #include "screens/matchscreen.h"
 #include "screens/versusscreen.h"
 #include "support/screentest.h"
+#include "support/sessionrecorder.h"
 #include "versus/netmatch.h"
 
 namespace {
 
 class NetworkMatchTest : public ScreenTest {
 protected:
-    // Runs the game's frames and the other side's network until `done`;
-    // false after 30 s.
+    // Runs the game's frames and the other side's network until `done`.
     bool Until(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end || !RunFrames(1)) {
-                return false;
-            }
+        return WaitFor([&] {
             if (other) {
                 other->Update();
             }
-        }
-        return true;
+            return RunFrames(1) && done();
+        });
     }
 
     std::unique_ptr<C_Net> other;
