@@ -240,18 +240,32 @@ wait_for_menu() {
     capture_until "$1" 60 pixels_are -gt 200 light "$WORK/$1.xwd" 50 535 206 583
 }
 
-# pointer_to X Y: the pointer to the window's top-left corner, then X, Y
-# pixels right and down. The program holds the pointer inside its window
-# (relative mode) only once it has the focus, so this repeats until the
-# pointer really stopped at X, Y of the window; false after 60 s.
+# pointer_in_corner OP COUNT: the last capture (corner) has OP COUNT light
+# pixels where the game draws its pointer at the window's top-left corner;
+# every screen is dark there.
+pointer_in_corner() { pixels_are "$1" "$2" light "$WORK/corner.xwd" 0 0 12 16; }
+
+# pointer_to X Y: the game's pointer to the window's top-left corner, then X, Y
+# pixels right and down. The game adds up a frame's moves before it holds its
+# pointer inside the window, so a move past the corner and the way back taken
+# in one frame (as a slow build takes them) would leave it at the corner: it
+# is seen off the corner, then drawn in it, before the last move is sent. The
+# program holds the system's pointer inside its window (relative mode) only
+# once it has the focus, so this repeats until that pointer really stopped at
+# X, Y of the window; false after 60 s.
 pointer_to() {
     local deadline=$(($(date +%s) + 60)) X Y WINDOW_X WINDOW_Y
     while :; do
-        xdotool mousemove_relative -- -2000 -2000
-        xdotool mousemove_relative -- "$1" "$2"
-        eval "$(xdotool getwindowgeometry --shell "$WINDOW" | sed -n 's/^\([XY]\)=/WINDOW_\1=/p')"
-        eval "$(xdotool getmouselocation --shell | grep '^[XY]=')"
-        [ "$X" -eq $((WINDOW_X + $1)) ] && [ "$Y" -eq $((WINDOW_Y + $2)) ] && return 0
+        xdotool mousemove_relative -- 40 40
+        if capture_until corner 3 pointer_in_corner -eq 0; then
+            xdotool mousemove_relative -- -2000 -2000
+            if capture_until corner 3 pointer_in_corner -gt 20; then
+                xdotool mousemove_relative -- "$1" "$2"
+                eval "$(xdotool getwindowgeometry --shell "$WINDOW" | sed -n 's/^\([XY]\)=/WINDOW_\1=/p')"
+                eval "$(xdotool getmouselocation --shell | grep '^[XY]=')"
+                [ "$X" -eq $((WINDOW_X + $1)) ] && [ "$Y" -eq $((WINDOW_Y + $2)) ] && return 0
+            fi
+        fi
         seconds_left "$deadline" || return 1
         sleep 0.2
     done
