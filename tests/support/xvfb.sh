@@ -240,10 +240,12 @@ wait_for_menu() {
     capture_until "$1" 60 pixels_are -gt 200 light "$WORK/$1.xwd" 50 535 206 583
 }
 
-# pointer_in_corner OP COUNT: the last capture (corner) has OP COUNT light
-# pixels where the game draws its pointer at the window's top-left corner;
-# every screen is dark there.
-pointer_in_corner() { pixels_are "$1" "$2" light "$WORK/corner.xwd" 0 0 12 16; }
+# pointer_in_corner / pointer_off_corner: whether the last capture (corner)
+# shows the game's pointer drawn at the window's top-left corner: its light
+# fill and its dark outline, one of which the screen behind lacks there.
+corner_pixels() { window_pixels "$1" "$WORK/corner.xwd" 0 0 12 16; }
+pointer_in_corner() { [ "$(corner_pixels light)" -gt 20 ] && [ "$(corner_pixels dark)" -gt 8 ]; }
+pointer_off_corner() { [ "$(corner_pixels light)" -eq 0 ] || [ "$(corner_pixels dark)" -eq 0 ]; }
 
 # pointer_to X Y: the game's pointer to the window's top-left corner, then X, Y
 # pixels right and down. The game adds up a frame's moves before it holds its
@@ -257,9 +259,9 @@ pointer_to() {
     local deadline=$(($(date +%s) + 60)) X Y WINDOW_X WINDOW_Y
     while :; do
         xdotool mousemove_relative -- 40 40
-        if capture_until corner 3 pointer_in_corner -eq 0; then
+        if capture_until corner 3 pointer_off_corner; then
             xdotool mousemove_relative -- -2000 -2000
-            if capture_until corner 3 pointer_in_corner -gt 20; then
+            if capture_until corner 3 pointer_in_corner; then
                 xdotool mousemove_relative -- "$1" "$2"
                 eval "$(xdotool getwindowgeometry --shell "$WINDOW" | sed -n 's/^\([XY]\)=/WINDOW_\1=/p')"
                 eval "$(xdotool getmouselocation --shell | grep '^[XY]=')"
