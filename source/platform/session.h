@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+struct _ENetEvent;
 struct _ENetHost;
 struct _ENetPeer;
 
@@ -53,7 +54,8 @@ struct SessionEvent {
 // admitted peers take the seats, so a peer that connects and never says who
 // it is cannot keep a player out, and one still on trial after
 // kAdmitDeadline is dropped (the handler hears it disconnect). The peer a
-// Connect reaches is admitted as it connects.
+// Connect reaches is admitted as it connects. A connected peer not heard from
+// for five seconds is dropped the same way.
 class Session {
 public:
     using Handler = std::function<void(const SessionEvent&)>;
@@ -126,8 +128,12 @@ private:
     std::size_t Seated() const;
     // The connected peer `peer` names, or null.
     _ENetPeer* Find(SessionPeer peer) const;
-    // Drops the peers whose trial ran out, telling the handler through `events`.
-    void EndTrials(std::vector<SessionEvent>& events);
+    // Drops the peers whose trial ran out and those silent too long, telling
+    // the handler through `events`.
+    void DropOverdue(std::vector<SessionEvent>& events);
+    // Sees every datagram the host being serviced receives, before the
+    // network layer reads it, and notes when its sender was heard.
+    static int NoteHeard(_ENetHost* host, _ENetEvent* event);
 
     mutable std::mutex lock;
     std::condition_variable wake;
@@ -144,6 +150,8 @@ private:
         // Packets it delivered so far.
         uint32_t delivered = 0;
         std::chrono::steady_clock::time_point connectedAt{};
+        // When a datagram of any kind last came from it.
+        std::chrono::steady_clock::time_point heardAt{};
     };
     // Per slot of the host: the connection in it.
     std::vector<Connection> connections;

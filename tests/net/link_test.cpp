@@ -120,7 +120,7 @@ TEST_F(LinkTest, OverALossyRelayEveryAttackArrivesOnceBothAgreeAndAVanishedPeerL
     EXPECT_GE(host.net->RoundTrip().count(), 0);
 
     // The next match; then the link goes dead, as when a machine is switched
-    // off, and the network layer's timeout gives each side the win.
+    // off, and the silence that follows gives each side the win.
     StartMatch(7, 1);
     relay->Cut();
     ASSERT_TRUE(Until([&] {
