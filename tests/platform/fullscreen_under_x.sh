@@ -81,13 +81,17 @@ check "a black bar on the right" right_bar
 
 # The relative pointer to the picture's top-left corner, then on to level 7
 # (490, 460; 81 x 37) in screen pixels: the game sees picture pixels. The
-# pauses only pace the input: each step must land in a frame of its own.
-xdotool mousemove_relative -- -4000 -4000
-sleep 0.3
-xdotool mousemove_relative $((530 * 768 / 653)) $((478 * 768 / 653))
-sleep 0.3
+# button lights up under it; then a press and a release in later frames.
+CORNER_BOX="$(scale_x 0) 0 $(scale_x 12) $(scale_y 16)"
+level_7_box="$(scale_x 490) $(scale_y 460) $(scale_x 571) $(scale_y 497)"
+on_level_7() {
+    pointer_to $((530 * 768 / 653)) $((478 * 768 / 653)) &&
+        capture_until hover 5 pixels_are -gt 100 changed "$WORK/menu.xwd" "$WORK/hover.xwd" $level_7_box
+}
+check "the pointer lights level 7 up" keep_trying 60 on_level_7
+pointer_box="$(scale_x 515) $(scale_y 465) $(scale_x 565) $(scale_y 510)"
 xdotool mousedown 1
-sleep 0.15
+check "a frame drawn with the button down" frame_barrier $pointer_box
 xdotool mouseup 1
 play_shown() {
     capture play && [ "$(count changed "$WORK/menu.xwd" "$WORK/play.xwd" 93 0 931 768)" -gt 150000 ]

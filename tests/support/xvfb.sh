@@ -241,9 +241,13 @@ wait_for_menu() {
 }
 
 # pointer_in_corner / pointer_off_corner: whether the last capture (corner)
-# shows the game's pointer drawn at the window's top-left corner: its light
+# shows the game's pointer drawn at the picture's top-left corner: its light
 # fill and its dark outline, one of which the screen behind lacks there.
-corner_pixels() { window_pixels "$1" "$WORK/corner.xwd" 0 0 12 16; }
+# CORNER_BOX is where it is drawn then (the window's corner unless set).
+corner_pixels() {
+    # shellcheck disable=SC2086
+    window_pixels "$1" "$WORK/corner.xwd" ${CORNER_BOX:-0 0 12 16}
+}
 pointer_in_corner() { [ "$(corner_pixels light)" -gt 20 ] && [ "$(corner_pixels dark)" -gt 8 ]; }
 pointer_off_corner() { [ "$(corner_pixels light)" -eq 0 ] || [ "$(corner_pixels dark)" -eq 0 ]; }
 
