@@ -53,8 +53,6 @@ constexpr int kMeterFrameSize = 24;
 constexpr std::chrono::milliseconds kSlowRoundTrip{400};
 constexpr std::chrono::seconds kSnapshotGap{1};
 constexpr int kPieceColours = 8;
-// What of the other player's name fits its window.
-constexpr size_t kShownName = 12;
 // The note that the other player left: under the result, centred on the well.
 constexpr int kLeftNoteCentre = 202;
 constexpr int kLeftNoteTop = 398;
@@ -79,7 +77,7 @@ C_MatchScreen::C_MatchScreen()
     if (versusNetwork && link != nullptr && link->GetPhase() == C_MatchLink::Phase::Started) {
         netMatch = std::make_unique<C_NetMatch>(*link, false);
         // Kept: the name goes with the player, and the screen still shows it.
-        peerName = g_pNet->PeerName().substr(0, kShownName);
+        peerName = g_pNet->PeerName();
     } else {
         match = std::make_unique<C_Match>(settings);
         opponent = std::make_unique<C_Opponent>(static_cast<OpponentStrength>(versusStrength));
@@ -178,16 +176,7 @@ void C_MatchScreen::DrawStep() {
 }
 
 int C_MatchScreen::TextWidth(const std::string& text) const {
-    return WidthIn(*listFont, text);
-}
-
-int C_MatchScreen::WidthIn(const C_Font& font, const std::string& text) {
-    TextSize size;
-    if (font.GetTextureFont() == nullptr ||
-        FAILED(font.GetTextureFont()->MeasureText(text.c_str(), &size))) {
-        return 0;
-    }
-    return size.cx;
+    return listFont->Width(text);
 }
 
 void C_MatchScreen::DrawLines(const std::vector<ListLine>& lines) {
@@ -223,8 +212,9 @@ void C_MatchScreen::DrawNumbers() {
         name = slow ? "SLOW LINK" : peerName;
     }
     strengthFont->SetColour(kMatchTextColour);
-    strengthFont->DrawText(name, kMatchStrengthWindow.x0 + 8, kMatchStrengthWindow.y0 + kTextInset,
-                           TEXT_FILTERED);
+    constexpr int kNameWidth = kMatchStrengthWindow.x1 - kMatchStrengthWindow.x0 - 16;
+    strengthFont->DrawText(strengthFont->Fitted(name, kNameWidth), kMatchStrengthWindow.x0 + 8,
+                           kMatchStrengthWindow.y0 + kTextInset, TEXT_FILTERED);
 }
 
 void C_MatchScreen::DrawMeter(int side) {
@@ -349,7 +339,7 @@ void C_MatchScreen::Render() {
             // Under the result, across the well.
             constexpr const char* kLeft = "The other player left.";
             strengthFont->SetColour(kResultColour);
-            strengthFont->DrawText(kLeft, kLeftNoteCentre - WidthIn(*strengthFont, kLeft) / 2,
+            strengthFont->DrawText(kLeft, kLeftNoteCentre - strengthFont->Width(kLeft) / 2,
                                    kLeftNoteTop, TEXT_FILTERED);
         }
     }

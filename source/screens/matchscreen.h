@@ -76,8 +76,6 @@ private:
     void DrawSmallWell();
     void DrawLines(const std::vector<ListLine>& lines);
     int TextWidth(const std::string& text) const;
-    // `text`'s width in `font`; 0 when it cannot be measured.
-    static int WidthIn(const C_Font& font, const std::string& text);
 
     C_Timer* timer = nullptr;
     std::vector<LatchedBinding> moveKeys;

@@ -289,12 +289,7 @@ void C_PlayScreen::DrawLines(const std::vector<ListLine>& lines) {
 }
 
 int C_PlayScreen::TextWidth(const std::string& text) const {
-    TextSize size;
-    if (listFont->GetTextureFont() == nullptr ||
-        FAILED(listFont->GetTextureFont()->MeasureText(text.c_str(), &size))) {
-        return 0;
-    }
-    return size.cx;
+    return listFont->Width(text);
 }
 
 void C_PlayScreen::Render() {

@@ -192,14 +192,9 @@ void C_VersusScreen::Render() {
     lessButton->Render();
     moreButton->Render();
     const std::string level = IntToString(versusLevel);
-    int width = 0;
-    TextSize size;
-    if (levelFont->GetTextureFont() != nullptr &&
-        SUCCEEDED(levelFont->GetTextureFont()->MeasureText(level.c_str(), &size))) {
-        width = size.cx;
-    }
-    levelFont->DrawText(level, (kVersusLevelWindow.x0 + kVersusLevelWindow.x1 - width) / 2,
-                        kVersusLevelWindow.y0 + 7, TEXT_FILTERED);
+    levelFont->DrawText(
+        level, (kVersusLevelWindow.x0 + kVersusLevelWindow.x1 - levelFont->Width(level)) / 2,
+        kVersusLevelWindow.y0 + 7, TEXT_FILTERED);
     DrawStatus();
     g_pController->DrawMousePointer();
 }
@@ -256,7 +251,10 @@ void C_VersusScreen::DrawStatus() {
         first = "Join: " + hostName + "_";
         second = "Enter connects  /  Esc stops";
     }
-    statusFont->DrawText(first, kVersusNetWindow.x0 + 8, kVersusNetWindow.y0 + 6, TEXT_FILTERED);
-    statusFont->DrawText(second, kVersusNetWindow.x0 + 8, kVersusNetWindow.y0 + 6 + kStatusLine,
-                         TEXT_FILTERED);
+    // A long name is cut to the window; the one being typed shows its end.
+    constexpr int kLineWidth = kVersusNetWindow.x1 - kVersusNetWindow.x0 - 16;
+    statusFont->DrawText(statusFont->Fitted(first, kLineWidth, typing), kVersusNetWindow.x0 + 8,
+                         kVersusNetWindow.y0 + 6, TEXT_FILTERED);
+    statusFont->DrawText(statusFont->Fitted(second, kLineWidth), kVersusNetWindow.x0 + 8,
+                         kVersusNetWindow.y0 + 6 + kStatusLine, TEXT_FILTERED);
 }

@@ -1,6 +1,8 @@
 #include "view/font.h"
 
+#include <cstddef>
 #include <new>
+#include <string>
 
 #include "core/error.h"
 #include "core/globals.h"
@@ -44,6 +46,32 @@ HRESULT C_Font::DrawText(std::string text, int x, int y, uint32_t flags) {
         return E_FAIL;
     }
     return S_OK;
+}
+
+int C_Font::Width(const std::string& text) const {
+    TextSize size;
+    if (GetTextureFont() == nullptr || FAILED(textureFont->MeasureText(text.c_str(), &size))) {
+        return 0;
+    }
+    return static_cast<int>(static_cast<float>(size.cx) * scale.x);
+}
+
+std::string C_Font::Fitted(const std::string& text, int width, bool keepEnd) const {
+    if (Width(text) <= width) {
+        return text;
+    }
+    constexpr const char* kMark = "...";
+    const auto cut = [&](std::size_t kept) {
+        return keepEnd ? kMark + text.substr(text.size() - kept) : text.substr(0, kept) + kMark;
+    };
+    // The most characters kept that still fit: a longer cut is never narrower.
+    std::size_t fits = 0;
+    std::size_t over = text.size();
+    while (over - fits > 1) {
+        const std::size_t middle = fits + (over - fits) / 2;
+        (Width(cut(middle)) <= width ? fits : over) = middle;
+    }
+    return Width(cut(fits)) <= width ? cut(fits) : std::string();
 }
 
 int C_Font::GetLineHeight() const {

@@ -31,6 +31,12 @@ public:
     uint32_t GetColour() const { return colour; }
     // For measuring text, its atlas built; null when it could not be made.
     C_TextureFont* GetTextureFont() const;
+    // How wide `text` is drawn, in pixels; 0 when the font cannot measure it.
+    int Width(const std::string& text) const;
+    // `text` as it fits in `width` pixels: whole when it fits, else cut and
+    // marked "..." at its end, or at its start with `keepEnd` (a line being
+    // typed, whose end matters); empty when not even the mark fits.
+    std::string Fitted(const std::string& text, int width, bool keepEnd = false) const;
 
 private:
     mutable std::unique_ptr<C_TextureFont> textureFont;
