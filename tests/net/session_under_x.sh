@@ -11,9 +11,7 @@ binary="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../support/xvfb.sh"
 require_x_tools
-# The game always uses its one port; something else holding it is no fault of ours.
-python3 -c 'import socket; socket.socket(socket.AF_INET, socket.SOCK_DGRAM).bind(("", 27420))' \
-    2>/dev/null || { echo "UDP port 27420 is taken"; exit 77; }
+require_game_port
 
 WORK="$(mktemp -d)"
 HOST_PID=""

@@ -13,8 +13,7 @@ binary="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../support/xvfb.sh"
 require_x_tools
-python3 -c 'import socket; socket.socket(socket.AF_INET, socket.SOCK_DGRAM).bind(("", 27420))' \
-    2>/dev/null || { echo "UDP port 27420 is taken"; exit 77; }
+require_game_port
 
 # Room for both windows (713 x 653) side by side: a capture of a window
 # another overlaps is not the window's.

@@ -13,6 +13,13 @@ require_x_tools() {
     done
 }
 
+# require_game_port: skips the test (77) while something else holds the game's
+# one UDP port, which is no fault of the game's.
+require_game_port() {
+    python3 -c 'import socket; socket.socket(socket.AF_INET, socket.SOCK_DGRAM).bind(("", 27420))' \
+        2>/dev/null || { echo "UDP port 27420 is taken"; exit 77; }
+}
+
 # seconds_left DEADLINE: true while the clock (whole seconds) is before DEADLINE.
 seconds_left() { [ "$(date +%s)" -lt "$1" ]; }
 
