@@ -23,6 +23,7 @@
 #include "net/net.h"
 #include "platform/prompt.h"
 #include "support/netplayer.h"
+#include "unattended.h"
 
 namespace {
 
@@ -42,12 +43,7 @@ struct Tally {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    int reports = 0;
-    platform::SetPromptHook([&reports](const std::string&, const std::string&) {
-        ++reports;
-        return false;
-    });
+    const int& reports = RunUnattended();
     const int seconds = argc > 1 ? std::max(atoi(argv[1]), 1) : 60;
     const auto level = static_cast<uint8_t>(argc > 2 ? std::clamp(atoi(argv[2]), 0, 9) : 9);
 

@@ -15,6 +15,7 @@
 #include "platform/prompt.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
+#include "unattended.h"
 #include "versus/opponent.h"
 
 namespace {
@@ -83,12 +84,7 @@ double Percentile(std::vector<double> values, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    int reports = 0;
-    platform::SetPromptHook([&reports](const std::string&, const std::string&) {
-        ++reports;
-        return false;
-    });
+    const int& reports = RunUnattended();
     const unsigned games = argc > 1 ? static_cast<unsigned>(std::max(atoi(argv[1]), 1)) : 20;
     // A second argument plays that strength alone (0 easy, 1 medium, 2 hard).
     const int only = argc > 2 ? atoi(argv[2]) : -1;

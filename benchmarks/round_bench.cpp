@@ -13,6 +13,7 @@
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "support/roundplayer.h"
+#include "unattended.h"
 
 namespace {
 
@@ -25,12 +26,7 @@ constexpr int kMaxFrames = 75 * 600;
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    int reports = 0;
-    platform::SetPromptHook([&reports](const std::string&, const std::string&) {
-        ++reports;
-        return false;
-    });
+    const int& reports = RunUnattended();
     const unsigned games = argc > 1 ? static_cast<unsigned>(std::max(atoi(argv[1]), 1)) : 200;
 
     long frames = 0;
