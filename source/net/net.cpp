@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
+#include "platform/machine.h"
 
 static_assert(C_MatchMessage::Length(C_MatchMessage::SNAPSHOT) <=
                   platform::Session::kMaxPacketBytes,
@@ -76,6 +77,7 @@ int C_Net::Host() {
         DXError("net", __LINE__, E_FAIL, "Failed to host game");
     } else if (peer && deviceAddress) {
         state = LinkState::Hosting;
+        hostedAt = platform::MachineAddress();
     }
     isHost = 1;
     return 1;

@@ -104,6 +104,9 @@ public:
     int GetMessageCount() const { return messages.load(); }
     // The port this side's host listens on; 0 when it hosts nothing.
     uint16_t GetHostPort() const;
+    // This machine's address and name as it began hosting, for the other
+    // player to type; empty when neither is known.
+    const std::string& GetHostedAt() const { return hostedAt; }
 
 private:
     // What the session's thread passes to the main thread.
@@ -140,6 +143,7 @@ private:
 
     platform::NameLookup lookup;
     std::string joinedName;
+    std::string hostedAt;
     LinkState state = LinkState::Idle;
     // The player the match is with, and the match.
     platform::SessionPeer linkPeer;

@@ -217,7 +217,10 @@ void C_VersusScreen::DrawStatus() {
             second = readyWhenOffered ? "Ready: the match starts when the host starts it." : "";
             break;
         case C_Net::LinkState::Hosting:
-            first = "Hosting on UDP port " + IntToString(g_pNet->GetHostPort()) + ".";
+            first = g_pNet->GetHostedAt().empty()
+                        ? "Hosting on UDP port " + IntToString(g_pNet->GetHostPort()) + "."
+                        : "Hosting at " + g_pNet->GetHostedAt() + ", UDP port " +
+                              IntToString(g_pNet->GetHostPort()) + ".";
             second = startWhenJoined ? "Level " + IntToString(versusLevel) +
                                            " starts when a player joins and is ready."
                                      : "Waiting for a player to join: Enter to be ready.";

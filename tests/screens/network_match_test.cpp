@@ -8,6 +8,7 @@
 
 #include "console/console.h"
 #include "net/net.h"
+#include "platform/machine.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "screens/matchscreen.h"
@@ -44,6 +45,8 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoe
     ASSERT_TRUE(Tap(SDL_SCANCODE_H));
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
     ASSERT_EQ(g_pNet->GetLinkState(), C_Net::LinkState::Hosting);
+    // What the host's screen gives the other player to type.
+    EXPECT_EQ(g_pNet->GetHostedAt(), platform::MachineAddress());
 
     other = std::make_unique<C_Net>(g_pNet->GetHostPort());
     other->Init();
