@@ -115,10 +115,15 @@ HRESULT C_Model::Init() {
     return S_OK;
 }
 
+bool C_Model::Held() const {
+    return g_pConsole != nullptr && g_pConsole->IsPaused() &&
+           (currentState == nullptr || currentState->Pausable());
+}
+
 HRESULT C_Model::Update() {
     g_pConsole->Update();
     timer->Update(static_cast<float>(targetFrameRate));
-    if (currentState && (!g_pConsole->IsPaused() || !currentState->Pausable())) {
+    if (currentState && !Held()) {
         currentState->Update();
     }
     if (nextState != 0) {

@@ -49,6 +49,9 @@ public:
     int GetFrameRate() const { return targetFrameRate; }
 
     C_GameState* GetState() const { return currentState.get(); }
+    // The console's pause holds the current screen and the game time: not a
+    // screen that says it is not pausable.
+    bool Held() const;
     C_Timer* GetTimer() const { return timer.get(); }
     // The frame-rate font, shared with the screens.
     C_Font* GetFont() const { return font.get(); }

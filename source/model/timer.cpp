@@ -5,7 +5,6 @@
 
 #include "console/console.h"
 #include "core/globals.h"
-#include "model/gamestate.h"
 #include "model/model.h"
 #include "platform/clock.h"
 
@@ -19,12 +18,10 @@ constexpr float kMinSpinMargin = 0.00001f;
 constexpr float kMaxSpinMargin = 0.002f;
 
 bool GamePaused() {
-    if (g_pConsole == nullptr || !g_pConsole->IsPaused()) {
-        return false;
+    if (g_pModel != nullptr) {
+        return g_pModel->Held();
     }
-    // A screen the pause must not hold keeps its time too.
-    const C_GameState* state = g_pModel != nullptr ? g_pModel->GetState() : nullptr;
-    return state == nullptr || state->Pausable();
+    return g_pConsole != nullptr && g_pConsole->IsPaused();
 }
 
 }  // namespace
