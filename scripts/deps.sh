@@ -1,5 +1,5 @@
 # Installs the Debian packages named in $@ that are missing (through sudo when
-# not root). Sourced by scripts/run and scripts/test.
+# not root). Sourced by scripts/run, scripts/test, scripts/package and CI.
 install_missing() {
     local missing=()
     local pkg
@@ -31,4 +31,11 @@ configure_and_build() {
     shift
     cmake -S "$ROOT" -B "$ROOT/$dir" "$@" >/dev/null
     cmake --build "$ROOT/$dir" -j "$(nproc)"
+}
+
+# The player's build, which scripts/run starts and CI builds the same way:
+# warnings are shown, never errors, so a newer compiler cannot stop a player.
+build_for_player() {
+    install_missing "${BUILD_PACKAGES[@]}"
+    configure_and_build build-run -DCMAKE_BUILD_TYPE=Release -DTUBRIX_TESTS=OFF -DTUBRIX_BENCHMARKS=OFF
 }

@@ -1,7 +1,5 @@
 #include "versus/wellmodel.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr int kBottomRow = kBoardRows - 1;
@@ -262,17 +260,16 @@ bool C_WellModel::FallGroup(int x, int y, bool (&moved)[kBoardColumns][kBoardRow
         }
     }
     // Lowest first, so no member lands on one not yet moved.
-    int order[kMaxGroup];
-    for (int k = 0; k < n; ++k) {
-        order[k] = k;
-    }
-    std::sort(order, order + n, [&gy](int a, int b) { return gy[a] > gy[b]; });
-    for (int k = 0; k < n; ++k) {
-        const int mx = gx[order[k]];
-        const int my = gy[order[k]];
-        cells[mx][my + 1] = cells[mx][my];
-        cells[mx][my] = ModelCell();
-        moved[mx][my + 1] = true;
+    for (int row = kBottomRow - 1; row >= 0; --row) {
+        for (int k = 0; k < n; ++k) {
+            if (gy[k] != row) {
+                continue;
+            }
+            const int mx = gx[k];
+            cells[mx][row + 1] = cells[mx][row];
+            cells[mx][row] = ModelCell();
+            moved[mx][row + 1] = true;
+        }
     }
     return true;
 }
