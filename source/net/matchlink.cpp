@@ -1,5 +1,6 @@
 #include "net/matchlink.h"
 
+#include <string>
 #include <utility>
 
 namespace {
@@ -19,6 +20,8 @@ const char* KindName(uint8_t kind) {
             return "an outlasted";
         case C_MatchMessage::SNAPSHOT:
             return "a snapshot";
+        case C_MatchMessage::NAME:
+            return "a name";
         default:
             return "an unknown";
     }
@@ -125,11 +128,26 @@ bool C_MatchLink::SendOutlasted(uint32_t gameTime) {
     return true;
 }
 
+bool C_MatchLink::SendName(const std::string& name) {
+    C_MatchMessage message;
+    message.kind = C_MatchMessage::NAME;
+    message.name = name;
+    if (phase != Phase::Lobby || message.Encode().empty()) {
+        return false;
+    }
+    Send(message, true);
+    return true;
+}
+
 bool C_MatchLink::Receive(const std::vector<uint8_t>& bytes, std::string& fault) {
     C_MatchMessage message;
     const C_MatchMessage::Fault decoded = C_MatchMessage::Decode(bytes, message);
     if (decoded != C_MatchMessage::NONE) {
         fault = std::string("a message ") + C_MatchMessage::Describe(decoded);
+        return false;
+    }
+    if (events.size() >= kMaxEvents) {
+        fault = "more messages than the game could read";
         return false;
     }
     const bool peerPlaying = phase == Phase::Started && !peerEnd;
@@ -155,8 +173,15 @@ bool C_MatchLink::Receive(const std::vector<uint8_t>& bytes, std::string& fault)
             if (!peerPlaying) {
                 break;
             }
-            if (message.sequence > attacksTaken) {
-                attacksTaken = message.sequence;
+            // Reliable and in order: any other number is not our peer's.
+            if (message.sequence != attacksTaken + 1) {
+                fault = "an attack numbered " + std::to_string(message.sequence) + " where " +
+                        std::to_string(attacksTaken + 1) + " was next";
+                return false;
+            }
+            attacksTaken = message.sequence;
+            // This side has ended: the rows could only be kept, never pushed in.
+            if (!ownEnd) {
                 Push(Event::ATTACK, message);
             }
             return true;
@@ -165,7 +190,12 @@ bool C_MatchLink::Receive(const std::vector<uint8_t>& bytes, std::string& fault)
                 break;
             }
             ++snapshotsReceived;
-            Push(Event::SNAPSHOT, message);
+            // Only the newest well is shown.
+            if (!events.empty() && events.back().kind == Event::SNAPSHOT) {
+                events.back().message = message;
+            } else {
+                Push(Event::SNAPSHOT, message);
+            }
             return true;
         case C_MatchMessage::LOSS:
             if (!peerPlaying) {
@@ -183,6 +213,13 @@ bool C_MatchLink::Receive(const std::vector<uint8_t>& bytes, std::string& fault)
             }
             peerEnd = true;
             TryDecide();
+            return true;
+        case C_MatchMessage::NAME:
+            if (phase != Phase::Lobby || named) {
+                break;
+            }
+            named = true;
+            peerName = message.name;
             return true;
     }
     fault =

@@ -21,14 +21,18 @@ MatchRole DecideWinner(std::optional<uint32_t> hostLoss, std::optional<uint32_t>
 // other side, phase by phase. In the lobby the host offers the seed and the
 // starting level (START) and the joiner answers when its player presses
 // Start (READY); the match has then started on both sides. Each side plays
-// its own well and sends attacks, snapshots and, at the end, its loss, or
-// that it outlasted the other's. Once both ends are known the match is over;
-// the host may offer the next. Anything else from the peer is a fault: the
-// caller drops the peer. Runs on one thread; sends through the sender it is
-// given.
+// its own well and sends attacks, numbered from 1 and taken only in that
+// order, snapshots and, at the end, its loss, or that it outlasted the
+// other's. Once both ends are known the match is over; the host may offer the
+// next. Each side may name its player once, in the lobby. Anything else from
+// the peer is a fault: the caller drops the peer. Runs on one thread; sends
+// through the sender it is given.
 class C_MatchLink {
 public:
     enum class Phase : uint8_t { Lobby, Started, Over };
+    // Events not yet taken beyond this mean nobody reads them: a fault
+    // rather than memory kept without end.
+    static constexpr std::size_t kMaxEvents = 256;
     // Hands one encoded message to the network, reliably or not.
     using Sender = std::function<void(const std::vector<uint8_t>& bytes, bool reliable)>;
 
@@ -38,9 +42,11 @@ public:
             OFFERED,
             // Both: the match starts, with `seed` and `level`.
             BEGAN,
-            // An attack arriving the first time (`message`).
+            // An attack for this side to take (`message`); none once this
+            // side has told its end.
             ATTACK,
-            // The peer's newest well (`message`).
+            // The peer's newest well (`message`); a newer one not yet taken
+            // replaces it.
             SNAPSHOT,
             // The peer topped out at `message.gameTime`: play on to that time,
             // then send OUTLASTED, unless this side tops out first.
@@ -69,10 +75,12 @@ public:
     bool SendLoss(uint32_t gameTime);
     // Only after the peer's loss, at or past its time.
     bool SendOutlasted(uint32_t gameTime);
+    // In the lobby; `name` as a player's (sanitised, maybe empty).
+    bool SendName(const std::string& name);
 
     // Untrusted bytes from the peer. False, with one line's worth of reason
-    // in `fault`, when they do not decode or do not belong in this phase.
-    // A repeated attack is no fault: it is ignored.
+    // in `fault`, when they do not decode or do not belong in this phase, an
+    // attack is not the next in number, or the events are not being taken.
     bool Receive(const std::vector<uint8_t>& bytes, std::string& fault);
     // The peer left or was dropped.
     void PeerGone();
@@ -87,6 +95,13 @@ public:
     bool Offered() const { return phase == Phase::Lobby && offered; }
     uint32_t GetSnapshotsReceived() const { return snapshotsReceived; }
     uint32_t GetAttacksSent() const { return attacksSent; }
+    // The peer's attacks of this match taken so far, whether or not this side
+    // still played.
+    uint32_t GetAttacksTaken() const { return attacksTaken; }
+    // In a match that the peer has not ended: its snapshots are due.
+    bool PeerPlaying() const { return phase == Phase::Started && !peerEnd; }
+    // The name the peer sent; empty before it came.
+    const std::string& GetPeerName() const { return peerName; }
 
 private:
     // False once this side has told its end.
@@ -103,8 +118,7 @@ private:
     uint64_t seed = 0;
     uint8_t level = 0;
     uint32_t attacksSent = 0;
-    // The highest attack number taken from the peer: the peer's attacks come
-    // in order, so anything at or below it is a repeat.
+    // The peer's attacks come in order: the next is numbered one more.
     uint32_t attacksTaken = 0;
     uint32_t snapshotsReceived = 0;
     // Each side's end: a loss at its time, or (no loss) outlasting the other.
@@ -112,5 +126,7 @@ private:
     bool peerEnd = false;
     std::optional<uint32_t> ownLoss;
     std::optional<uint32_t> peerLoss;
+    bool named = false;
+    std::string peerName;
     std::deque<Event> events;
 };

@@ -1,5 +1,9 @@
 #include "net/matchmessage.h"
 
+#include <algorithm>
+
+#include "store/playername.h"
+
 namespace {
 
 class Writer {
@@ -45,11 +49,34 @@ bool ValidRows(uint8_t rows) {
     return rows >= 1 && rows <= C_MatchMessage::kRows;
 }
 
+// Every number within its bound, for the message's kind.
+bool InRange(const C_MatchMessage& m) {
+    switch (m.kind) {
+        case C_MatchMessage::START:
+            return m.level < C_MatchMessage::kLevels;
+        case C_MatchMessage::ATTACK:
+            return ValidRows(m.rows) && m.sequence >= 1 &&
+                   m.sequence <= C_MatchMessage::kMaxSequence &&
+                   m.gameTime <= C_MatchMessage::kMaxGameTime;
+        case C_MatchMessage::LOSS:
+        case C_MatchMessage::OUTLASTED:
+            return m.gameTime <= C_MatchMessage::kMaxGameTime;
+        case C_MatchMessage::SNAPSHOT:
+            return m.gameTime <= C_MatchMessage::kMaxGameTime &&
+                   m.score <= C_MatchMessage::kMaxScore;
+        case C_MatchMessage::NAME:
+            return m.name.size() <= C_MatchMessage::kNameBytes;
+        case C_MatchMessage::READY:
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::vector<uint8_t> C_MatchMessage::Encode() const {
     std::vector<uint8_t> bytes;
-    if (Length(kind) == 0) {
+    if (Length(kind) == 0 || !InRange(*this)) {
         return bytes;
     }
     bytes.reserve(Length(kind));
@@ -64,9 +91,6 @@ std::vector<uint8_t> C_MatchMessage::Encode() const {
         case READY:
             break;
         case ATTACK:
-            if (!ValidRows(rows)) {
-                return {};
-            }
             out.U32(sequence);
             out.U8(rows);
             out.U32(gameTime);
@@ -85,6 +109,10 @@ std::vector<uint8_t> C_MatchMessage::Encode() const {
                 }
                 out.U8(static_cast<uint8_t>(cells[i] << 4 | cells[i + 1]));
             }
+            break;
+        case NAME:
+            bytes.insert(bytes.end(), name.begin(), name.end());
+            bytes.resize(Length(NAME), 0);
             break;
     }
     return bytes;
@@ -119,9 +147,6 @@ C_MatchMessage::Fault C_MatchMessage::Decode(const std::vector<uint8_t>& bytes,
             message.sequence = in.U32();
             message.rows = in.U8();
             message.gameTime = in.U32();
-            if (!ValidRows(message.rows)) {
-                return BAD_FIELD;
-            }
             break;
         case LOSS:
         case OUTLASTED:
@@ -137,6 +162,15 @@ C_MatchMessage::Fault C_MatchMessage::Decode(const std::vector<uint8_t>& bytes,
                 message.cells[i + 1] = static_cast<uint8_t>(pair & 0x0F);
             }
             break;
+        case NAME: {
+            // Up to the first NUL; what a player's name may not hold goes.
+            const auto from = bytes.begin() + kHeaderBytes;
+            message.name = SanitisePlayerName(std::string(from, std::find(from, bytes.end(), 0)));
+            break;
+        }
+    }
+    if (!InRange(message)) {
+        return BAD_FIELD;
     }
     out = message;
     return NONE;

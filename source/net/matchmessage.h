@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // One message of a network match. Every kind has one fixed length, and a
@@ -22,17 +23,30 @@ struct C_MatchMessage {
         OUTLASTED = 5,
         // The sender's well for the other's view; sent unreliably.
         SNAPSHOT = 6,
+        // The sender's player's name, once, in the lobby.
+        NAME = 7,
     };
     // Why bytes did not decode; each is reason enough to drop the peer.
     enum Fault : uint8_t { NONE, SHORT, LONG, UNKNOWN_KIND, WRONG_VERSION, BAD_FIELD };
 
-    static constexpr uint8_t kVersion = 1;
+    static constexpr uint8_t kVersion = 2;
     static constexpr int kColumns = 12;
     static constexpr int kRows = 24;
     static constexpr std::size_t kCells = kColumns * kRows;
     // Two cells a byte.
     static constexpr std::size_t kPackedCells = kCells / 2;
     static constexpr uint8_t kMaxCell = 15;
+    // A match starts at a level below this; far above it a shape would fall
+    // in no time at all.
+    static constexpr uint8_t kLevels = 10;
+    // Attack numbers stay within an int, as the junk rows' seeds take them.
+    static constexpr uint32_t kMaxSequence = 0x7FFFFFFF;
+    // No match lasts a day; a time beyond it is not a game's.
+    static constexpr uint32_t kMaxGameTime = 24u * 60 * 60 * 1000;
+    // A score the screen can show as an int.
+    static constexpr uint32_t kMaxScore = 0x7FFFFFFF;
+    // A name's bytes, NUL-padded: sixteen characters of up to four bytes.
+    static constexpr std::size_t kNameBytes = 64;
 
     Kind kind = START;
     // START.
@@ -48,6 +62,8 @@ struct C_MatchMessage {
     uint32_t score = 0;
     uint8_t incoming = 0;
     std::array<uint8_t, kCells> cells{};
+    // NAME: printable, at most a player name's length, maybe empty.
+    std::string name;
 
     // Version and kind.
     static constexpr std::size_t kHeaderBytes = 2;
@@ -65,15 +81,19 @@ struct C_MatchMessage {
                 return kHeaderBytes + 4;
             case SNAPSHOT:
                 return kHeaderBytes + 4 + 4 + 1 + kPackedCells;
+            case NAME:
+                return kHeaderBytes + kNameBytes;
             default:
                 return 0;
         }
     }
     // Empty when a field is out of its range (an attack of no rows or more
-    // than a well holds, a cell above kMaxCell).
+    // than a well holds, a cell above kMaxCell, a number beyond its bound,
+    // a name longer than its bytes).
     std::vector<uint8_t> Encode() const;
     // Reads untrusted bytes: NONE, with `out` set, only for exactly one
-    // well-formed message; otherwise why not, with `out` unchanged.
+    // well-formed message with every number within its bound; otherwise why
+    // not, with `out` unchanged. A name comes out sanitised as a player's.
     static Fault Decode(const std::vector<uint8_t>& bytes, C_MatchMessage& out);
     static const char* Describe(Fault fault);
 };

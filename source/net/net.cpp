@@ -6,11 +6,22 @@
 #include "console/console.h"
 #include "core/error.h"
 #include "core/globals.h"
+#include "platform/clock.h"
 #include "platform/machine.h"
+#include "store/playername.h"
 
 static_assert(C_MatchMessage::Length(C_MatchMessage::SNAPSHOT) <=
                   platform::Session::kMaxPacketBytes,
               "a snapshot must fit in one packet");
+
+namespace {
+
+double ClockSeconds() {
+    platform::ClockSource& clock = platform::Clock();
+    return static_cast<double>(clock.Counter()) / static_cast<double>(clock.Frequency());
+}
+
+}  // namespace
 
 C_Net::C_Net(uint16_t sessionPort, platform::NameLookup::Resolver resolver)
     : port(sessionPort), lookup(std::move(resolver)) {}
@@ -132,6 +143,18 @@ void C_Net::Update() {
     for (const Inbound& inbound : arrived) {
         Take(inbound);
     }
+    // After the news, so that a frame held up here reads what came meanwhile.
+    const bool due = link && state == LinkState::Connected && link->PeerPlaying();
+    if (due) {
+        const double now = ClockSeconds();
+        if (!snapshotsDue) {
+            lastSnapshot = now;
+        } else if (now - lastSnapshot > static_cast<double>(kPeerSilence.count())) {
+            DropPeer("no word from them in " + std::to_string(kPeerSilence.count()) +
+                     " seconds of the match");
+        }
+    }
+    snapshotsDue = due;
 }
 
 void C_Net::FinishLookup() {
@@ -160,6 +183,7 @@ void C_Net::Take(const Inbound& inbound) {
                               reliable ? platform::SessionDelivery::Reliable
                                        : platform::SessionDelivery::Unreliable);
             });
+        link->SendName(playerName.empty() ? DefaultPlayerName("") : playerName);
         state = LinkState::Connected;
         return;
     }
@@ -183,7 +207,7 @@ void C_Net::Take(const Inbound& inbound) {
             if (!link->Receive(inbound.bytes, fault)) {
                 DropPeer(fault);
             } else if (link->GetSnapshotsReceived() != snapshots) {
-                lastSnapshot = std::chrono::steady_clock::now();
+                lastSnapshot = ClockSeconds();
             }
             break;
         }
@@ -195,7 +219,8 @@ void C_Net::Take(const Inbound& inbound) {
 void C_Net::ForgetPeer() {
     link.reset();
     linkPeer = {};
-    lastSnapshot = {};
+    lastSnapshot = 0.0;
+    snapshotsDue = false;
 }
 
 void C_Net::DropPeer(const std::string& reason) {
@@ -215,11 +240,14 @@ std::chrono::milliseconds C_Net::RoundTrip() const {
                                                          : std::chrono::milliseconds(-1);
 }
 
-std::chrono::steady_clock::duration C_Net::SinceLastSnapshot() const {
-    return std::chrono::steady_clock::now() - lastSnapshot;
+std::chrono::duration<double> C_Net::SinceLastSnapshot() const {
+    return std::chrono::duration<double>(ClockSeconds() - lastSnapshot);
 }
 
 std::string C_Net::PeerName() const {
+    if (link && !link->GetPeerName().empty()) {
+        return link->GetPeerName();
+    }
     if (isHost == 0) {
         return joinedName;
     }

@@ -52,6 +52,10 @@ public:
     // Pending network events beyond this mean the frame has stopped reading
     // them: the peer is dropped rather than kept in memory without end.
     static constexpr std::size_t kMaxInbox = 1024;
+    // No snapshot for this long from a player still in a match: they are
+    // gone, as though the network had lost them. Once they have told their
+    // end they owe nothing more, so nothing else needs sending to stay.
+    static constexpr std::chrono::seconds kPeerSilence{5};
 
     // Tests pass a port of their own; 0 hosts on one the system picks. A
     // test may also pass the resolver that turns a joined name into an address.
@@ -77,25 +81,31 @@ public:
 
     // On the main thread, once a frame: connects once a joined name has
     // resolved, and hands the other player's messages to Match(). A message
-    // that does not belong drops the player, with one console line.
+    // that does not belong, or a match's silence past kPeerSilence on the
+    // platform clock, drops the player, with one console line.
     void Update();
     LinkState GetLinkState() const { return state; }
     // The match with the player here; null while there is none. Valid until
     // the next Init, Host, Join or Update.
     C_MatchLink* Match() { return link.get(); }
     // How slow the link to the other player is: the network layer's round
-    // trip (-1 without a player), and the time since their last snapshot.
+    // trip (-1 without a player), and the time since their last snapshot
+    // (or the match's start).
     std::chrono::milliseconds RoundTrip() const;
-    std::chrono::steady_clock::duration SinceLastSnapshot() const;
+    std::chrono::duration<double> SinceLastSnapshot() const;
 
     // Called once for every session event; prints the one line all events print.
     static HRESULT DirectPlayMessageHandler(void* userContext, uint32_t messageType,
                                             const void* message);
 
     bool IsHost() const { return isHost != 0; }
-    // Who the other player is, to show: the host's name as joined, or the
-    // joined player's address; empty before either.
+    // Who the other player is, to show: the name they sent; until it comes
+    // the host's name as joined, or the joined player's address; empty
+    // before either.
     std::string PeerName() const;
+    // The name this side's player goes by, sent to each player met; unset,
+    // the login name.
+    void SetPlayerName(const std::string& name) { playerName = name; }
     // Hosting, on the way to a host, or with another player: the game then
     // runs frames with its window in the background, so that neither side
     // holds up the other's joining, start or match.
@@ -148,7 +158,12 @@ private:
     // The player the match is with, and the match.
     platform::SessionPeer linkPeer;
     std::unique_ptr<C_MatchLink> link;
-    std::chrono::steady_clock::time_point lastSnapshot{};
+    std::string playerName;
+    // On the platform clock, in seconds: the last snapshot, or the start of
+    // the match awaiting its first.
+    double lastSnapshot = 0.0;
+    // The link awaited the other player's snapshots at the last update.
+    bool snapshotsDue = false;
     // Filled by the session's thread, emptied by Update.
     std::mutex inboxLock;
     std::vector<Inbound> inbox;

@@ -10,6 +10,8 @@
 #include "model/model.h"
 #include "net/net.h"
 #include "screens/button.h"
+#include "store/playername.h"
+#include "store/settings.h"
 #include "versus/opponent.h"
 #include "view/font.h"
 #include "view/sprite.h"
@@ -64,6 +66,8 @@ C_VersusScreen::C_VersusScreen() {
     moreButton = MakeButton(kMorePlace);
     levelFont = std::make_unique<C_Font>("Arial", kLevelHeight, kVersusLevelColour);
     statusFont = std::make_unique<C_Font>("Arial", kStatusHeight, kVersusNetColour);
+    // Who this player is to the other: the name last entered, as a score's.
+    g_pNet->SetPlayerName(DefaultPlayerName(g_pModel->GetSettings()->GetLastName()));
 }
 
 C_VersusScreen::~C_VersusScreen() = default;

@@ -50,12 +50,17 @@ void C_NetMatch::Update(float gameTime, C_MatchLink* link) {
 
 void C_NetMatch::Take(const C_MatchLink::Event& event, float gameTime) {
     switch (event.kind) {
-        case C_MatchLink::Event::ATTACK:
-            attacksTaken.push_back(event.message.sequence);
-            // Numbered from 1 on the link, from 0 in a match on one machine.
-            waiting.push_back({1 - SideOf(role), static_cast<int>(event.message.sequence) - 1,
-                               event.message.rows, 0, gameTime + kAttackWait});
+        case C_MatchLink::Event::ATTACK: {
+            const int rows = std::min(int{event.message.rows}, kMaxIncoming - Incoming());
+            if (ended || rows <= 0) {
+                break;
+            }
+            // Numbered from 1 on the link (and at most kMaxSequence), from 0
+            // in a match on one machine.
+            waiting.push_back({1 - SideOf(role), static_cast<int>(event.message.sequence) - 1, rows,
+                               0, gameTime + kAttackWait});
             break;
+        }
         case C_MatchLink::Event::SNAPSHOT:
             peerWell = event.message;
             break;
@@ -107,6 +112,12 @@ void C_NetMatch::Forfeit(C_MatchLink* link) {
     if (!Over() && !ended && link != nullptr) {
         ended = link->SendLoss(Millis());
     }
+}
+
+uint32_t C_NetMatch::Millis() const {
+    const double millis =
+        std::clamp(clock.Time() * 1000.0, 0.0, double{C_MatchMessage::kMaxGameTime});
+    return static_cast<uint32_t>(millis);
 }
 
 int C_NetMatch::Incoming() const {

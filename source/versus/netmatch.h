@@ -20,6 +20,9 @@ public:
     // Game seconds between snapshots of this side's well: enough for the
     // other's view to look live, a few hundred bytes a second.
     static constexpr float kSnapshotPeriod = 0.25f;
+    // Rows on their way to this side are kept up to a well's depth: more
+    // could only top it out, and one landing pushes in no more.
+    static constexpr int kMaxIncoming = C_MatchMessage::kRows;
 
     // The match the link has begun: its seed and level, this side's role.
     // `quiet` as MatchSettings'.
@@ -43,8 +46,9 @@ public:
     bool Over() const { return winner != kNoWinner; }
     // The other side has topped out and sends nothing more.
     bool PeerEnded() const { return peerLoss.has_value(); }
-    // Milliseconds of this side's game since the match began.
-    uint32_t Millis() const { return static_cast<uint32_t>(clock.Time() * 1000.0f); }
+    // Milliseconds of this side's game since the match began, up to the
+    // longest a message carries.
+    uint32_t Millis() const;
 
     uint64_t seed;
     MatchRole role;
@@ -52,8 +56,6 @@ public:
     int winner = kNoWinner;
     // The other side left or was dropped before the match was decided.
     bool peerGone = false;
-    // The attacks taken from the other side, by their numbers, in order.
-    std::vector<uint32_t> attacksTaken;
     int rowsSent = 0;
     // A test that runs the game faster than the clock sends fewer.
     float snapshotPeriod = kSnapshotPeriod;

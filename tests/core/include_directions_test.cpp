@@ -56,6 +56,7 @@ constexpr Direction kAllowed[] = {
     {"net", "core", "errors"},
     {"net", "platform", "the session layer"},
     {"net", "console", "every session event prints a line"},
+    {"net", "store", "a player's name, sent and received, as the score table keeps it"},
     {"puzzle", "core", "errors, globals"},
     {"puzzle", "model", "pieces, shapes and the board are game objects"},
     {"puzzle", "view", "pieces draw as sprites"},

@@ -86,23 +86,105 @@ TEST(MatchLinkTest, BothSidesBeginWithTheHostsSeedAndLevelOnlyOnceBothPressStart
     }
 }
 
-TEST(MatchLinkTest, AnAttackRepeatedArrivesOnce) {
+std::vector<uint8_t> AttackBytes(uint32_t sequence) {
+    C_MatchMessage attack;
+    attack.kind = C_MatchMessage::ATTACK;
+    attack.sequence = sequence;
+    attack.rows = 1;
+    return attack.Encode();
+}
+
+TEST(MatchLinkTest, AttacksAreTakenOnlyInTheirOrderAnyOtherNumberIsAFault) {
+    const struct {
+        std::vector<uint8_t> bytes;
+        const char* fault;
+    } hostile[] = {
+        {AttackBytes(2), "an attack numbered 2 where 3 was next"},  // a repeat
+        {AttackBytes(4), "an attack numbered 4 where 3 was next"},  // one skipped
+        {AttackBytes(1000000), "an attack numbered 1000000 where 3 was next"},
+        {[] {
+             auto b = AttackBytes(1);
+             b[2] = 0x80;  // 0x80000001
+             return b;
+         }(),
+         "a message with a field out of range"},
+    };
+    for (const auto& c : hostile) {
+        SCOPED_TRACE(c.fault);
+        Pair pair;
+        pair.Start(5, 3);
+        ASSERT_TRUE(pair.host.SendAttack(1, 100));
+        ASSERT_TRUE(pair.host.SendAttack(2, 200));
+        pair.Deliver();
+        std::string fault;
+        EXPECT_FALSE(pair.joiner.Receive(c.bytes, fault));
+        EXPECT_EQ(fault, c.fault);
+        std::vector<uint32_t> sequences;
+        for (const Event& e : Pair::Events(pair.joiner)) {
+            EXPECT_EQ(e.kind, Event::ATTACK);
+            EXPECT_EQ(e.message.rows, e.message.sequence);
+            sequences.push_back(e.message.sequence);
+        }
+        EXPECT_EQ(sequences, (std::vector<uint32_t>{1, 2}));
+    }
+}
+
+TEST(MatchLinkTest, WhatAPeerFloodsIsNotKeptWithoutBound) {
     Pair pair;
     pair.Start(5, 3);
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(pair.host.SendAttack(static_cast<uint8_t>(i + 1), 1000u * i));
-    }
-    // The second attack comes twice, the first once more after the third.
-    const auto sent = pair.toJoiner;
-    pair.toJoiner = {sent[0], sent[1], sent[1], sent[2], sent[0]};
+    // This side has ended: attacks are counted, so their order still holds,
+    // but none is kept for a well that takes no more; snapshots keep the newest.
+    ASSERT_TRUE(pair.host.SendLoss(1000));
     pair.Deliver();
-    std::vector<uint32_t> sequences;
-    for (const Event& e : Pair::Events(pair.joiner)) {
-        EXPECT_EQ(e.kind, Event::ATTACK);
-        EXPECT_EQ(e.message.rows, e.message.sequence);
-        sequences.push_back(e.message.sequence);
+    Pair::Events(pair.joiner);
+    C_MatchMessage snapshot;
+    for (uint32_t n = 1; n <= 2000; ++n) {
+        ASSERT_TRUE(pair.joiner.SendAttack(1, n));
+        snapshot.score = n;
+        ASSERT_TRUE(pair.joiner.SendSnapshot(snapshot));
     }
-    EXPECT_EQ(sequences, (std::vector<uint32_t>{1, 2, 3}));
+    pair.Deliver();
+    EXPECT_EQ(pair.host.GetAttacksTaken(), 2000u);
+    const auto kept = Pair::Events(pair.host);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].kind, Event::SNAPSHOT);
+    EXPECT_EQ(kept[0].message.score, 2000u);
+
+    // Still playing, with nobody taking the news: the link refuses more
+    // rather than keep it.
+    Pair unread;
+    unread.Start(5, 3);
+    std::string fault;
+    uint32_t refusedAt = 0;
+    for (uint32_t n = 1; n <= C_MatchLink::kMaxEvents + 1 && refusedAt == 0; ++n) {
+        if (!unread.host.Receive(AttackBytes(n), fault)) {
+            refusedAt = n;
+        }
+    }
+    EXPECT_EQ(refusedAt, C_MatchLink::kMaxEvents + 1);
+    EXPECT_EQ(fault, "more messages than the game could read");
+}
+
+TEST(MatchLinkTest, EachSideNamesItsPlayerOnceInTheLobby) {
+    Pair pair;
+    EXPECT_TRUE(pair.host.GetPeerName().empty());
+    ASSERT_TRUE(pair.joiner.SendName("Zo\xC3\xAB"));
+    ASSERT_TRUE(pair.host.SendName("Host"));
+    pair.Deliver();
+    EXPECT_EQ(pair.host.GetPeerName(), "Zo\xC3\xAB");
+    EXPECT_EQ(pair.joiner.GetPeerName(), "Host");
+    // A second name, and one in a match, are not a player's.
+    std::string fault;
+    C_MatchMessage name;
+    name.kind = C_MatchMessage::NAME;
+    name.name = "Mallory";
+    EXPECT_FALSE(pair.host.Receive(name.Encode(), fault));
+    EXPECT_EQ(fault, "a name message out of place in the lobby");
+    Pair playing;
+    playing.Start(1, 1);
+    EXPECT_FALSE(playing.joiner.SendName("Late"));
+    EXPECT_FALSE(playing.host.Receive(name.Encode(), fault));
+    EXPECT_EQ(playing.host.GetPeerName(), "");
 }
 
 TEST(MatchLinkTest, BothSidesAgreeOnTheWinnerWhenBothTopOutInTheSameSecond) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "puzzle/tetromino.h"
 #include "screens/matchscreen.h"
 #include "screens/versusscreen.h"
+#include "store/settings.h"
 #include "support/screentest.h"
 #include "support/sessionrecorder.h"
 #include "versus/netmatch.h"
@@ -42,6 +44,7 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoe
     delete g_pNet;
     g_pNet = new C_Net(0);
     versusLevel = 3;
+    g_pModel->GetSettings()->SetLastName("Host Player");
     ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
     ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
     // Enter before anyone is there: the offer goes when a player joins.
@@ -61,9 +64,13 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoe
         << at;
 
     other = std::make_unique<C_Net>(g_pNet->GetHostPort());
+    other->SetPlayerName("Zo\xC3\xAB");
     other->Init();
     other->Join("127.0.0.1");
     ASSERT_TRUE(Until([&] { return other->Match() != nullptr && other->Match()->Offered(); }));
+    // Each knows the other by the name from their settings, not the address.
+    EXPECT_TRUE(Until([&] { return g_pNet->PeerName() == "Zo\xC3\xAB"; })) << g_pNet->PeerName();
+    EXPECT_EQ(other->PeerName(), "Host Player");
     EXPECT_EQ(other->Match()->GetLevel(), 3);
     ASSERT_TRUE(other->Match()->Ready());
     C_MatchScreen* screen = nullptr;
@@ -77,6 +84,57 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoe
     const int row = screen->netMatch->Round().currentShape->GetRow();
     EXPECT_TRUE(Until([&] { return screen->netMatch->Round().currentShape->GetRow() > row; }));
     EXPECT_TRUE(Until([&] { return other->Match()->GetSnapshotsReceived() > 2; }));
+}
+
+TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScreenOrLeft) {
+    delete g_pNet;
+    g_pNet = new C_Net(0);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
+    for (const bool leaveFirst : {false, true}) {
+        SCOPED_TRACE(leaveFirst ? "left the match first" : "stayed on the match");
+        other.reset();
+        ASSERT_TRUE(Tap(SDL_SCANCODE_H));
+        ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+        other = std::make_unique<C_Net>(g_pNet->GetHostPort());
+        other->Init();
+        other->Join("127.0.0.1");
+        ASSERT_TRUE(Until([&] { return other->Match() != nullptr && other->Match()->Offered(); }));
+        ASSERT_TRUE(other->Match()->Ready());
+        C_MatchScreen* screen = nullptr;
+        ASSERT_TRUE(Until([&] { return (screen = Screen<C_MatchScreen>()) != nullptr; }));
+        ASSERT_TRUE(other->Match()->SendSnapshot(C_MatchMessage{}));
+        ASSERT_TRUE(Until([&] { return screen->netMatch->PeerWell().has_value(); }));
+        if (leaveFirst) {
+            // Leaving loses the match; the other side never answers it.
+            ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+            ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
+            screen = nullptr;
+        }
+
+        // Its game stops while its network still answers: `other` is no
+        // longer updated, and it sends nothing more.
+        clock.Advance(4.0);
+        ASSERT_TRUE(RunFrames(2));
+        EXPECT_EQ(g_pNet->GetLinkState(), C_Net::LinkState::Connected);
+        EXPECT_TRUE(screen == nullptr || !screen->netMatch->Over());
+        clock.Advance(1.5);
+        ASSERT_TRUE(WaitFor(
+            [&] { return RunFrames(1) && g_pNet->GetLinkState() == C_Net::LinkState::PeerLost; }));
+        const auto lines = g_pConsole->GetLines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                             "Dropped the other player: no word from them in 5 seconds of the "
+                             "match."),
+                  leaveFirst ? 2 : 1);
+        if (screen != nullptr) {
+            ASSERT_TRUE(RunFrames(1));
+            EXPECT_TRUE(screen->netMatch->peerGone);
+            EXPECT_EQ(screen->netMatch->winner, SIDE_PLAYER);
+            ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+            ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
+        }
+        // Out of the match, where hosting again can begin the next.
+        EXPECT_EQ(g_pNet->Match()->GetPhase(), C_MatchLink::Phase::Over);
+    }
 }
 
 }  // namespace

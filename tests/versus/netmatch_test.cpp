@@ -4,10 +4,11 @@
 
 #include <chrono>
 #include <memory>
-#include <numeric>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "net/matchlink.h"
 #include "net/net.h"
 #include "support/framework.h"
 #include "support/netplayer.h"
@@ -84,11 +85,10 @@ TEST_F(NetMatchTest, ComputersOverALossyRelayAgreeOnEveryWinnerAndEveryAttackArr
         EXPECT_NE(host.match->winner, joiner.match->winner) << "match " << n;
         hostWins += host.match->winner == SIDE_PLAYER ? 1 : 0;
         for (const auto& [to, from] : {std::pair{&joiner, &host}, std::pair{&host, &joiner}}) {
-            // Numbered 1, 2, 3 ... as sent: each once, none lost.
-            std::vector<uint32_t> sent(from->net->Match()->GetAttacksSent());
-            std::iota(sent.begin(), sent.end(), 1u);
-            EXPECT_EQ(to->match->attacksTaken, sent) << "match " << n;
-            attacks += static_cast<int>(sent.size());
+            // Taken only numbered 1, 2, 3 ... : each once, none lost.
+            const uint32_t sent = from->net->Match()->GetAttacksSent();
+            EXPECT_EQ(to->net->Match()->GetAttacksTaken(), sent) << "match " << n;
+            attacks += static_cast<int>(sent);
         }
     }
     // Matches that attack, and winners on both sides.
@@ -108,6 +108,39 @@ TEST_F(NetMatchTest, ComputersOverALossyRelayAgreeOnEveryWinnerAndEveryAttackArr
     EXPECT_EQ(host.match->winner, SIDE_PLAYER);
     EXPECT_GT(relay->Dropped(), 0u);
     EXPECT_TRUE(Prompts().reports.empty()) << Prompts().reports.front().text;
+}
+
+TEST(NetMatchRows, RowsOnTheirWayAreKeptToAWellsDepthAndNoneOnceThisSideHasEnded) {
+    C_MatchLink link(MatchRole::Host, nullptr);
+    ASSERT_TRUE(link.Offer(3, 0));
+    std::string fault;
+    C_MatchMessage message;
+    message.kind = C_MatchMessage::READY;
+    ASSERT_TRUE(link.Receive(message.Encode(), fault)) << fault;
+    C_NetMatch match(link, true);
+    message.kind = C_MatchMessage::ATTACK;
+    message.rows = C_MatchMessage::kRows;
+    // A flood of the largest attacks: 24,000 rows that one landing would push.
+    const auto flood = [&](uint32_t count, float at) {
+        for (uint32_t n = 0; n < count; ++n) {
+            message.sequence = link.GetAttacksTaken() + 1;
+            ASSERT_TRUE(link.Receive(message.Encode(), fault)) << fault;
+            match.Update(at, &link);
+            ASSERT_LE(match.Incoming(), C_NetMatch::kMaxIncoming);
+        }
+    };
+    flood(1000, 0.0f);
+    EXPECT_EQ(match.Incoming(), C_NetMatch::kMaxIncoming);
+    // Their wait over, the rows reach the round: still no more than a well.
+    match.Update(kAttackWait + 0.5f, &link);
+    EXPECT_EQ(match.Incoming(), C_NetMatch::kMaxIncoming);
+    EXPECT_LE(match.Round().incoming.size(), std::size_t{C_NetMatch::kMaxIncoming});
+
+    match.Forfeit(&link);
+    const int before = match.Incoming();
+    flood(2000, kAttackWait + 1.0f);
+    EXPECT_EQ(match.Incoming(), before);
+    EXPECT_EQ(link.GetAttacksTaken(), 3000u);
 }
 
 }  // namespace
