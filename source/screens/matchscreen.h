@@ -42,7 +42,7 @@ constexpr int kSmallWellLeft = 500;
 constexpr int kSmallWellTop = 326;
 constexpr int kSmallCell = 11;
 // The keys panel's lines, under its title in the picture.
-constexpr KeyPanelPlace kMatchKeysPlace = {{562, 156, 700, 262}, 634, 17};
+constexpr KeyPanelPlace kMatchKeysPlace = {{562, 156, 698, 250}, 634, 19};
 
 // A match against the computer: the player's well at full size with its
 // score lists, the next shape and the incoming meter; the computer's well at
