@@ -818,6 +818,7 @@ def settings_and_scores_images():
 
 
 WELL_BOX = (70, 84, 334, 612)
+PLAY_KEYS = (572, 442, 704, 590)
 HUD_BOXES = [("SCORE", 424, 56), ("ROWS", 432, 129), ("PIPED", 440, 205),
              ("BEST PIPE", 434, 279), ("BEST CYCLE", 432, 360)]
 
@@ -859,16 +860,9 @@ def play_screen():
     panel(art, (410, 442, 566, 596), 12)
     art.text(488, 458, "NEXT", 16, LABEL, anchor="mm", shadow=0.6)
     recess(art, (420, 472, 556, 590), 8, fill=(3, 8, 16, 230))
-    # key reminder
-    panel(art, (572, 442, 704, 590), 12)
+    # key reminder: the game writes the player's keys under the title
+    panel(art, PLAY_KEYS, 12)
     art.text(638, 456, "KEYS", 14, LABEL, anchor="mm", shadow=0.6)
-    keys = [("4 6 \u00b7 \u2190 \u2192", "move"), ("7 9 \u00b7 Z X", "rotate"), ("\u2191", "turn right"),
-            ("5 \u00b7 \u2193", "drop"), ("P", "pause"), ("Esc", "menu")]
-    y = 470
-    for k_, what in keys:
-        art.text(580, y, k_, 11, TEXT, shadow=0.5)
-        art.text(640, y, what, 11, TEXT_DIM, shadow=0.5)
-        y += 19
     # button tray
     recess(art, (414, 597, 654, 650), 10, fill=(3, 8, 16, 170))
     return art.final()
@@ -1316,15 +1310,9 @@ def match_screen(rival="CPU", panel_label="COMPUTER"):
     panel(art, MATCH_NEXT, 12)
     art.text((MATCH_NEXT[0] + MATCH_NEXT[2]) / 2, MATCH_NEXT[1] + 15, "NEXT", 16, LABEL, anchor="mm", shadow=0.6)
     recess(art, (MATCH_NEXT[0] + 10, MATCH_NEXT[1] + 28, MATCH_NEXT[2] - 10, MATCH_NEXT[3] - 10), 8, fill=(3, 8, 16, 230))
+    # the game writes the player's keys under the title
     panel(art, MATCH_KEYS, 12)
     art.text((MATCH_KEYS[0] + MATCH_KEYS[2]) / 2, MATCH_KEYS[1] + 14, "KEYS", 14, LABEL, anchor="mm", shadow=0.6)
-    keys = [("4 6 \u00b7 \u2190 \u2192", "move"), ("7 9 \u00b7 Z X", "rotate"), ("\u2191", "turn right"),
-            ("5 \u00b7 \u2193", "drop"), ("Esc", "menu")]
-    y = MATCH_KEYS[1] + 30
-    for k_, what in keys:
-        art.text(MATCH_KEYS[0] + 8, y, k_, 11, TEXT, shadow=0.5)
-        art.text(MATCH_KEYS[0] + 78, y, what, 11, TEXT_DIM, shadow=0.5)
-        y += 19
     # the opponent: its strength, its well at half size and its meter
     panel(art, MATCH_OPPONENT, 14)
     art.text(418, (MATCH_STRENGTH_WINDOW[1] + MATCH_STRENGTH_WINDOW[3]) / 2, panel_label, 18, LABEL, anchor="lm", shadow=0.6)
@@ -1334,6 +1322,10 @@ def match_screen(rival="CPU", panel_label="COMPUTER"):
     art.text(MATCH_OPPONENT[0] + 14, MATCH_SMALL_WELL[1] + 4, "rows", 12, TEXT_DIM, shadow=0.5)
     art.text(MATCH_OPPONENT[0] + 14, MATCH_SMALL_WELL[1] + 20, "coming", 12, TEXT_DIM, shadow=0.5)
     art.text(MATCH_OPPONENT[0] + 14, MATCH_SMALL_WELL[1] + 36, "\u2192", 14, TEXT_DIM, shadow=0.5)
+    # the player's own meter, labelled above its slot
+    mx = (MATCH_METERS[0][0] + MATCH_METERS[0][2]) / 2
+    art.text(mx, MATCH_METERS[0][1] - 36, "rows", 12, TEXT_DIM, anchor="ma", shadow=0.5)
+    art.text(mx, MATCH_METERS[0][1] - 21, "coming \u2193", 12, TEXT_DIM, anchor="ma", shadow=0.5)
     return art.final()
 
 
@@ -1677,6 +1669,49 @@ def sound_lost():
     return lowpass(left, 2500), lowpass(right, 2500)
 
 
+def sound_sent():
+    """A quick airy swoosh that rises away: rows leave for the other well."""
+    n = seconds(0.32)
+    rng = random.Random(47)
+    left, right = [0.0] * n, [0.0] * n
+    low = band = ph = 0.0
+    for i in range(n):
+        t = i / RATE
+        # noise through a state-variable band-pass whose centre sweeps up,
+        # with a soft tone beside it, panned from left to right
+        f = 2 * math.sin(math.pi * 500 * (5.0 ** min(1.0, t / 0.26)) / RATE)
+        high = rng.uniform(-1, 1) - low - 0.4 * band
+        band += f * high
+        low += f * band
+        ph += 2 * math.pi * 520 * (2.2 ** min(1.0, t / 0.2)) / RATE
+        env = min(1.0, t / 0.03) * math.exp(-t / 0.09)
+        v = env * (band + 0.35 * math.sin(ph))
+        pan = 0.3 + 0.4 * min(1.0, t / 0.25)
+        left[i] = v * (1 - pan)
+        right[i] = v * pan
+    return lowpass(left, 7000), lowpass(right, 7000)
+
+
+def sound_arrived():
+    """A low grinding heave of two knocks: junk rows push the well up."""
+    n = seconds(0.42)
+    rng = random.Random(53)
+    grit = lowpass(lowpass([rng.uniform(-1, 1) for _ in range(n)], 500), 500)
+    out, ph = [0.0] * n, 0.0
+    for i in range(n):
+        t = i / RATE
+        ph += 2 * math.pi * (70 + 40 * min(1.0, t / 0.3)) / RATE
+        env = min(1.0, t / 0.01) * math.exp(-t / 0.14)
+        out[i] = env * (math.sin(ph) + 0.25 * math.sin(3 * ph) + 2.2 * grit[i])
+    for at in (0.0, 0.11):
+        start = seconds(at)
+        for i in range(seconds(0.06)):
+            t = i / RATE
+            out[start + i] += 0.8 * math.sin(2 * math.pi * 160 * t) * math.exp(-t / 0.015)
+    out = lowpass(out, 1800)
+    return out, [v * 0.95 for v in out]
+
+
 def make_sounds(outdir):
     wavdir = os.path.join(outdir, "wavs")
     os.makedirs(wavdir, exist_ok=True)
@@ -1684,7 +1719,8 @@ def make_sounds(outdir):
                            ("pongbounce.wav", sound_pongbounce, -3.0), ("crowd.wav", sound_crowd, -3.0),
                            ("move.wav", sound_move, -16.0), ("turn.wav", sound_turn, -16.0),
                            ("land.wav", sound_land, -9.0), ("row.wav", sound_row, -9.0),
-                           ("lost.wav", sound_lost, -7.0)]:
+                           ("lost.wav", sound_lost, -7.0), ("sent.wav", sound_sent, -13.0),
+                           ("arrived.wav", sound_arrived, -10.0)]:
         left, right = fn()
         with open(os.path.join(wavdir, name), "wb") as f:
             f.write(wav_bytes(left, right, peak))

@@ -66,7 +66,8 @@ std::unique_ptr<C_GameState> BuildState(int id) {
 
 enum class Tune { None, Menu, Play };
 
-// The menu's tune goes on through the screens around it; Pong and the demos
+// The menu's tune goes on through the screens around it, the versus screen
+// among them; a game and a match play the play tune. Pong and the demos
 // have none (demo B plays its own).
 Tune TuneOf(int state) {
     switch (state) {
@@ -74,8 +75,10 @@ Tune TuneOf(int state) {
         case STATE_INSTRUCTIONS:
         case STATE_SETTINGS:
         case STATE_SCORES:
+        case STATE_VERSUS:
             return Tune::Menu;
         case STATE_PLAY:
+        case STATE_MATCH:
             return Tune::Play;
         default:
             return Tune::None;

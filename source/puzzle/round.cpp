@@ -345,6 +345,7 @@ bool C_Round::PushIncoming() {
         C_RandomDraw rowDraws(rowSeed);
         lost = board->PushRowUnder(rowDraws) || lost;
     }
+    rowsPushedIn += static_cast<int>(incoming.size());
     incoming.clear();
     return lost;
 }

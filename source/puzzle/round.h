@@ -129,6 +129,8 @@ public:
     C_RandomDraw draws;
     // The seeds of the rows received and not yet pushed in, oldest first.
     std::vector<uint64_t> incoming;
+    // Every received row pushed into the well so far.
+    int rowsPushedIn = 0;
     // The cascade under way, or the last one until the next spawn: one
     // number per spawned shape, the flows it ran (its chain) and the cycles
     // they closed.

@@ -140,3 +140,8 @@ void SteerWithBindings(std::vector<LatchedBinding>* keys,
         }
     }
 }
+
+bool KeyOrPadIs(int key, int padButton, int state) {
+    return g_pController->GetKeyboardKeyState(key) == state ||
+           g_pController->GetPadButtonState(padButton) == state;
+}

@@ -45,3 +45,7 @@ std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings);
 // player's keys goes through here, so they all honour the settings.
 void SteerWithBindings(std::vector<LatchedBinding>* keys,
                        const std::function<void(RoundCommand)>& give);
+
+// Whether the keyboard's key or the controller button reads `state`
+// (KEY_HELD ...): an action bound to both answers to either.
+bool KeyOrPadIs(int key, int padButton, int state);

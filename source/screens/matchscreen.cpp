@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/globals.h"
 #include "core/keycodes.h"
+#include "core/padbuttons.h"
 #include "input/controller.h"
 #include "model/model.h"
 #include "model/timer.h"
@@ -15,6 +16,10 @@
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "screens/button.h"
+#include "screens/gamekeys.h"
+#include "screens/gamesounds.h"
+#include "screens/keyhints.h"
+#include "store/settings.h"
 #include "versus/match.h"
 #include "versus/netmatch.h"
 #include "versus/opponent.h"
@@ -55,7 +60,14 @@ constexpr std::chrono::seconds kSnapshotGap{1};
 constexpr int kPieceColours = 8;
 // The note that the other player left: under the result, centred on the well.
 constexpr int kLeftNoteCentre = 202;
-constexpr int kLeftNoteTop = 398;
+constexpr int kLeftNoteTop = 422;
+// The result's keys, and the note that a network match cannot pause: under
+// the result, centred on the well, over a shadow.
+constexpr int kNoteTop = 398;
+constexpr int kNoteHeight = 16;
+constexpr uint32_t kNoteShadow = 0xC0000000;
+constexpr float kPauseNoteSeconds = 2.0f;
+constexpr const char* kNoPauseNote = "A network match cannot be paused.";
 constexpr int kWaitingFrame = 0;
 constexpr int kArrivedFrame = 1;
 
@@ -70,6 +82,13 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
 
 C_MatchScreen::C_MatchScreen()
     : timer(g_pModel->GetTimer()), moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
+    const C_Settings& chosen = *g_pModel->GetSettings();
+    startKey = chosen.GetKey(GameAction::Start);
+    startPad = chosen.GetPadButton(GameAction::Start);
+    pauseKey = chosen.GetKey(GameAction::Pause);
+    pausePad = chosen.GetPadButton(GameAction::Pause);
+    menuKey = chosen.GetKey(GameAction::Menu);
+    menuPad = chosen.GetPadButton(GameAction::Menu);
     MatchSettings settings;
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = versusLevel;
@@ -96,6 +115,10 @@ C_MatchScreen::C_MatchScreen()
     hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kMatchTextColour);
     strengthFont = std::make_unique<C_Font>("Arial", kStrengthHeight, kMatchTextColour);
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kListStartColour);
+    noteFont = std::make_unique<C_Font>("Arial", kNoteHeight, kResultColour);
+    pausedPicture = std::make_unique<C_Sprite>("paused.png");
+    sounds = std::make_unique<C_GameSounds>();
+    keyPanel = std::make_unique<C_KeyPanel>(KeyHints(chosen, netMatch == nullptr), kMatchKeysPlace);
     PlayerRound().textWidth = [this](const std::string& text) { return TextWidth(text); };
 }
 
@@ -130,21 +153,29 @@ int C_MatchScreen::Arrived(int side) const {
     return side == SIDE_PLAYER ? static_cast<int>(netMatch->Round().incoming.size()) : 0;
 }
 
+int C_MatchScreen::RowsSent() const {
+    return netMatch ? netMatch->rowsSent : match->rowsSent[SIDE_PLAYER];
+}
+
+float C_MatchScreen::MatchTime() const {
+    return timer->GetGameTime() - heldFor;
+}
+
+void C_MatchScreen::Give(RoundCommand command) {
+    sounds->Give(&PlayerRound(), command);
+}
+
 void C_MatchScreen::HandleInput() {
     if (!Over()) {
-        C_Round* round = &PlayerRound();
-        SteerWithBindings(&moveKeys, [round](RoundCommand command) { round->Command(command); });
+        HandlePause();
+        if (!paused) {
+            SteerWithBindings(&moveKeys, [this](RoundCommand command) { Give(command); });
+        }
     } else {
-        // Over the network the next match starts from the versus screen,
-        // where the host offers it.
-        if (yesButton->GetState() == BUTTON_CLICKED) {
-            g_pModel->SetNextState(netMatch ? STATE_VERSUS : STATE_MATCH);
-        }
-        if (noButton->GetState() == BUTTON_CLICKED) {
-            g_pModel->SetNextState(STATE_MENU);
-        }
+        AnswerResult();
     }
-    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
+    if (KeyOrPadIs(menuKey, menuPad, KEY_RELEASED) ||
+        (Over() && g_pController->GetPadButtonState(PAD_B) == KEY_RELEASED)) {
         if (netMatch) {
             // Leaving loses the match; the session stays for the next.
             netMatch->Forfeit(g_pNet->Match());
@@ -153,13 +184,69 @@ void C_MatchScreen::HandleInput() {
     }
 }
 
+void C_MatchScreen::HandlePause() {
+    if (KeyOrPadIs(pauseKey, pausePad, KEY_RELEASED)) {
+        if (netMatch) {
+            // The other machine plays on.
+            pauseNoteUntil = timer->GetGameTime() + kPauseNoteSeconds;
+        } else {
+            SetPaused(!paused);
+        }
+    } else if (paused && KeyOrPadIs(startKey, startPad, KEY_RELEASED)) {
+        SetPaused(false);
+    }
+}
+
+void C_MatchScreen::SetPaused(bool on) {
+    if (on == paused) {
+        return;
+    }
+    // The match's clock stands still while held: rows on their way wait on.
+    if (on) {
+        pausedAt = timer->GetGameTime();
+    } else {
+        heldFor += timer->GetGameTime() - pausedAt;
+    }
+    paused = on;
+}
+
+void C_MatchScreen::AnswerResult() {
+    const bool confirmHeld = g_pController->IsKeyHeld(DIK_RETURN) ||
+                             g_pController->IsKeyHeld(DIK_NUMPADENTER) ||
+                             g_pController->GetPadButtonState(PAD_A) == KEY_HELD ||
+                             g_pController->GetPadButtonState(PAD_START) == KEY_HELD;
+    const bool confirmed = g_pController->IsKeyReleased(DIK_RETURN) ||
+                           g_pController->IsKeyReleased(DIK_NUMPADENTER) ||
+                           g_pController->GetPadButtonState(PAD_A) == KEY_RELEASED ||
+                           g_pController->GetPadButtonState(PAD_START) == KEY_RELEASED;
+    // Over the network the next match starts from the versus screen, where
+    // the host offers it.
+    if (yesButton->GetState() == BUTTON_CLICKED || (answerArmed && confirmed)) {
+        g_pModel->SetNextState(netMatch ? STATE_VERSUS : STATE_MATCH);
+    }
+    if (noButton->GetState() == BUTTON_CLICKED) {
+        g_pModel->SetNextState(STATE_MENU);
+    }
+    answerArmed = answerArmed || (!confirmHeld && !confirmed);
+}
+
 void C_MatchScreen::Update() {
-    const float gameTime = timer->GetGameTime();
+    if (paused) {
+        return;
+    }
+    const float gameTime = MatchTime();
+    C_Round& player = PlayerRound();
+    const RoundGlance before = C_GameSounds::Glance(player);
+    const int sent = RowsSent();
     if (netMatch) {
         netMatch->Update(gameTime, g_pNet->Match());
     } else if (!match->Over()) {
         opponent->Play(&match->Round(SIDE_OPPONENT), gameTime, match->Incoming(SIDE_OPPONENT));
         match->Update(gameTime);
+    }
+    sounds->PlayChanges(before, player);
+    if (RowsSent() > sent) {
+        sounds->Play(GAME_SOUND_SENT);
     }
     if (Over()) {
         yesButton->Update();
@@ -168,6 +255,9 @@ void C_MatchScreen::Update() {
 }
 
 void C_MatchScreen::DrawStep() {
+    if (paused) {
+        return;
+    }
     if (netMatch) {
         netMatch->DrawStep();
     } else {
@@ -330,6 +420,11 @@ void C_MatchScreen::Render() {
     DrawSmallWell();
     DrawMeter(SIDE_PLAYER);
     DrawMeter(SIDE_OPPONENT);
+    keyPanel->Render();
+    if (paused) {
+        pausedPicture->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,
+                            {kPictureScale, kPictureScale}, kResultColour);
+    }
     if (Over()) {
         results[static_cast<size_t>(Winner())]->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,
                                                      {kPictureScale, kPictureScale}, kResultColour);
@@ -343,5 +438,25 @@ void C_MatchScreen::Render() {
                                    kLeftNoteTop, TEXT_FILTERED);
         }
     }
+    DrawNotes();
     g_pController->DrawMousePointer();
+}
+
+std::string C_MatchScreen::Note() const {
+    if (Over()) {
+        return "ENTER: play again   " + ShownKeyName(menuKey) + ": back";
+    }
+    return timer->GetGameTime() < pauseNoteUntil ? kNoPauseNote : "";
+}
+
+void C_MatchScreen::DrawNotes() {
+    const std::string note = Note();
+    if (note.empty()) {
+        return;
+    }
+    const int x = kLeftNoteCentre - noteFont->Width(note) / 2;
+    noteFont->SetColour(kNoteShadow);
+    noteFont->DrawText(note, x + 1, kNoteTop + 1, TEXT_FILTERED);
+    noteFont->SetColour(kResultColour);
+    noteFont->DrawText(note, x, kNoteTop, TEXT_FILTERED);
 }

@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "model/gamestate.h"
+#include "screens/keyhints.h"
 #include "screens/playscreen.h"
 #include "screens/versusscreen.h"
 
 class C_Button;
 class C_Font;
+class C_GameSounds;
+class C_KeyPanel;
 class C_Match;
 class C_NetMatch;
 class C_Piece;
@@ -38,14 +41,20 @@ constexpr MeterPlace kMatchMeters[2] = {{{40, 84, 58, 612}, 22}, {{480, 326, 491
 constexpr int kSmallWellLeft = 500;
 constexpr int kSmallWellTop = 326;
 constexpr int kSmallCell = 11;
+// The keys panel's lines, under its title in the picture.
+constexpr KeyPanelPlace kMatchKeysPlace = {{562, 156, 698, 250}, 634, 19};
 
 // A match against the computer: the player's well at full size with its
 // score lists, the next shape and the incoming meter; the computer's well at
 // half size, live, with its meter; both scores and the level. When a well
-// tops out the result shows, with play again (yes) or back to the menu (no).
-// Escape goes back to the menu at any time. Over the network the other
-// player's well, score and meter come from their snapshots, a word shows
-// while the link is slow, and leaving a match loses it.
+// tops out the result shows, with play again (yes, Enter, the pad's A or
+// Start) or back (no, the menu key, the pad's Back or B). The menu key goes
+// back to the menu at any time; the pause key holds a match against the
+// computer. The player's round sounds as a single game does, with a sound
+// for rows sent and rows pushed in; the opponent's is quiet. Over the
+// network the other player's well, score and meter come from their
+// snapshots, a word shows while the link is slow, leaving a match loses it,
+// and the pause key only says that the match cannot be paused.
 class C_MatchScreen : public C_GameState {
 public:
     C_MatchScreen();
@@ -61,6 +70,13 @@ public:
     std::unique_ptr<C_Opponent> opponent;
     // Instead of `match` and `opponent`, a match over the network.
     std::unique_ptr<C_NetMatch> netMatch;
+    std::unique_ptr<C_GameSounds> sounds;
+    std::unique_ptr<C_KeyPanel> keyPanel;
+    // A match against the computer held by the pause key.
+    bool paused = false;
+    // The line under the result (its keys), or that a network match cannot
+    // pause; empty when none shows.
+    std::string Note() const;
 
 private:
     C_Round& PlayerRound();
@@ -76,6 +92,19 @@ private:
     void DrawSmallWell();
     void DrawLines(const std::vector<ListLine>& lines);
     int TextWidth(const std::string& text) const;
+    // The rows the player has sent so far.
+    int RowsSent() const;
+    // Gives the player's round a command, with its sound.
+    void Give(RoundCommand command);
+    // The pause key: holds or frees a match against the computer, and over
+    // the network says that it cannot.
+    void HandlePause();
+    void SetPaused(bool on);
+    // Play again or back, from the keys and buttons, once the match is over.
+    void AnswerResult();
+    // The game time the match runs on: the timer's less the time held.
+    float MatchTime() const;
+    void DrawNotes();
 
     C_Timer* timer = nullptr;
     std::vector<LatchedBinding> moveKeys;
@@ -91,4 +120,21 @@ private:
     std::vector<std::unique_ptr<C_Piece>> viewPieces;
     // Over the network, who the other player is.
     std::string peerName;
+
+    int startKey = 0;
+    int startPad = 0;
+    int pauseKey = 0;
+    int pausePad = 0;
+    int menuKey = 0;
+    int menuPad = 0;
+    // Game seconds held by the pause, and when the pause began.
+    float heldFor = 0.0f;
+    float pausedAt = 0.0f;
+    // Until when the note that a network match cannot pause shows.
+    float pauseNoteUntil = -1.0f;
+    // A confirm key or button seen up since the result showed: one held as
+    // the match ended does not start the next.
+    bool answerArmed = false;
+    std::unique_ptr<C_Sprite> pausedPicture;
+    std::unique_ptr<C_Font> noteFont;
 };

@@ -1,6 +1,5 @@
 #include "screens/playscreen.h"
 
-#include <array>
 #include <ctime>
 
 #include "console/console.h"
@@ -15,6 +14,7 @@
 #include "puzzle/tetromino.h"
 #include "screens/button.h"
 #include "screens/gamesounds.h"
+#include "screens/keyhints.h"
 #include "store/highscores.h"
 #include "store/settings.h"
 #include "view/font.h"
@@ -64,17 +64,6 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
     return button;
 }
 
-// The 25 cells of a shape's box: a turn changes them, a move does not.
-std::array<const C_Piece*, kBoxSize * kBoxSize> BoxOf(const C_Tetromino& shape) {
-    std::array<const C_Piece*, kBoxSize * kBoxSize> cells{};
-    for (int i = 0; i < kBoxSize; ++i) {
-        for (int j = 0; j < kBoxSize; ++j) {
-            cells[static_cast<size_t>(i * kBoxSize + j)] = shape.PieceInBox(i, j);
-        }
-    }
-    return cells;
-}
-
 }  // namespace
 
 C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
@@ -106,6 +95,7 @@ C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
     hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kHudStartColour);
     hudFont->SetColour(kHudFirstColour);
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kHudStartColour);
+    keyPanel = std::make_unique<C_KeyPanel>(KeyHints(chosen, true), kPlayKeysPlace);
     round->textWidth = [this](const std::string& text) { return TextWidth(text); };
 }
 
@@ -129,7 +119,7 @@ void C_PlayScreen::HandleInput() {
             pauseButton->SetState(BUTTON_HELD);
             stopButton->SetState(BUTTON_CLICKED);
         }
-        if (mode != MODE_IDLE && EitherIs(pauseKey, pausePad, KEY_HELD)) {
+        if (mode != MODE_IDLE && KeyOrPadIs(pauseKey, pausePad, KEY_HELD)) {
             Give(COMMAND_PAUSE);
         }
         if (stopButton->GetState() == BUTTON_HELD) {
@@ -141,7 +131,7 @@ void C_PlayScreen::HandleInput() {
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape
     // and without the prompt.
-    if (mode != MODE_GAMEOVER && EitherIs(startKey, startPad, KEY_RELEASED)) {
+    if (mode != MODE_GAMEOVER && KeyOrPadIs(startKey, startPad, KEY_RELEASED)) {
         if (mode == MODE_IDLE) {
             infoFade = kOpaque;
         }
@@ -155,7 +145,7 @@ void C_PlayScreen::HandleInput() {
             EndGame(STATE_MENU);
         }
     }
-    if (EitherIs(menuKey, menuPad, KEY_RELEASED)) {
+    if (KeyOrPadIs(menuKey, menuPad, KEY_RELEASED)) {
         if (mode == MODE_GAMEOVER) {
             EndGame(STATE_MENU);
         } else {
@@ -164,29 +154,8 @@ void C_PlayScreen::HandleInput() {
     }
 }
 
-bool C_PlayScreen::EitherIs(int key, int padButton, int state) {
-    return g_pController->GetKeyboardKeyState(key) == state ||
-           g_pController->GetPadButtonState(padButton) == state;
-}
-
 void C_PlayScreen::Give(RoundCommand command) {
-    const C_Tetromino* shape = round->currentShape.get();
-    if (shape == nullptr) {
-        round->Command(command);
-        return;
-    }
-    const int column = shape->GetColumn();
-    const auto box = BoxOf(*shape);
-    round->Command(command);
-    if (round->currentShape.get() != shape) {
-        return;
-    }
-    if ((command == COMMAND_LEFT || command == COMMAND_RIGHT) && shape->GetColumn() != column) {
-        sounds->Play(GAME_SOUND_MOVE);
-    } else if ((command == COMMAND_TURN_CLOCKWISE || command == COMMAND_TURN_COUNTER_CLOCKWISE) &&
-               BoxOf(*shape) != box) {
-        sounds->Play(GAME_SOUND_TURN);
-    }
+    sounds->Give(round.get(), command);
 }
 
 void C_PlayScreen::EndGame(int next) {
@@ -212,22 +181,11 @@ void C_PlayScreen::Update() {
         pauseButton->Update();
         stopButton->Update();
     }
-    const C_Tetromino* falling = round->currentShape.get();
-    const int rows = round->board->rowsCleared;
-    const int modeBefore = round->mode;
+    const RoundGlance before = C_GameSounds::Glance(*round);
     if (round->Update(timer->GetGameTime())) {
         StepPictures();
     }
-    // Compared, never followed: the shape may be gone.
-    if (falling != nullptr && round->currentShape.get() != falling) {
-        sounds->Play(GAME_SOUND_LAND);
-    }
-    if (round->board->rowsCleared > rows) {
-        sounds->Play(GAME_SOUND_ROW);
-    }
-    if (modeBefore != MODE_GAMEOVER && round->mode == MODE_GAMEOVER) {
-        sounds->Play(GAME_SOUND_LOST);
-    }
+    sounds->PlayChanges(before, *round);
     if (round->mode == MODE_GAMEOVER) {
         yesButton->Update();
         noButton->Update();
@@ -316,6 +274,7 @@ void C_PlayScreen::Render() {
     if (round->nextShape) {
         round->nextShape->Render();
     }
+    keyPanel->Render();
     startButton->Render();
     pauseButton->Render();
     stopButton->Render();

@@ -10,12 +10,17 @@
 #include "puzzle/round.h"
 
 #include "screens/gamekeys.h"
+#include "screens/keyhints.h"
 
 class C_Button;
 class C_Font;
 class C_GameSounds;
+class C_KeyPanel;
 class C_Sprite;
 class C_Timer;
+
+// The play screen's keys panel, under its title in the picture.
+constexpr KeyPanelPlace kPlayKeysPlace = {{578, 468, 698, 566}, 648, 19};
 
 // One game of the puzzle on screen: it owns the round and drives it, turning
 // the player's keys and controller buttons (the settings', beside the
@@ -53,6 +58,7 @@ public:
     bool dropPreview = false;
     int startingLevel = 0;
     std::unique_ptr<C_GameSounds> sounds;
+    std::unique_ptr<C_KeyPanel> keyPanel;
     std::unique_ptr<C_Font> hudFont;
     std::unique_ptr<C_Font> listFont;
     std::unique_ptr<C_Sprite> background;
@@ -67,8 +73,6 @@ public:
     std::unique_ptr<C_Button> noButton;
 
 private:
-    // Whether the key or the controller button reads `state` (KEY_HELD ...).
-    static bool EitherIs(int key, int padButton, int state);
     // Gives the round a command, with the sound of a move or turn it made.
     void Give(RoundCommand command);
     // Leaves a finished game for `next`, by the name and the table if the

@@ -8,13 +8,16 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/console.h"
 #include "model/model.h"
 #include "platform/image.h"
 #include "pong/pong.h"
+#include "screens/keyhints.h"
 #include "screens/matchscreen.h"
+#include "screens/playscreen.h"
 #include "screens/scorescreen.h"
 #include "screens/settingsscreen.h"
 #include "screens/versusscreen.h"
@@ -176,7 +179,7 @@ TEST_F(AssetTest, EverySoundIsPcm16BitStereo44100WithTheFormatChunkFirst) {
         EXPECT_EQ(std::string(bytes.begin() + data, bytes.begin() + data + 4), "data");
         EXPECT_EQ(data + 8 + Le32(bytes, data + 4), bytes.size()) << "something after the data";
     }
-    EXPECT_EQ(sounds, 9);
+    EXPECT_EQ(sounds, 11);
 }
 
 TEST_F(AssetTest, TheMusicIsAnMp3Stream) {
@@ -293,6 +296,18 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
         {"images/match_net.png", kMatchStrengthWindow, kMatchTextColour},
         {"images/versus.png", kVersusLevelWindow, kVersusLevelColour},
     };
+    // The keys panels, where the code writes the player's keys.
+    for (const auto& [picture, box] :
+         {std::make_pair("images/bg3.png", kPlayKeysPlace.box),
+          std::make_pair("images/match.png", kMatchKeysPlace.box),
+          std::make_pair("images/match_net.png", kMatchKeysPlace.box)}) {
+        EXPECT_GE(Least(picture, box.left, box.top, box.right, box.bottom,
+                        [](uint32_t under) {
+                            return Contrast(Drawn(0xFFFFFFFF, kKeyHintWhatColour, under), under);
+                        }),
+                  kReadable)
+            << picture;
+    }
     // Inside the window's lit rim, where the text's ink lies.
     constexpr int kRim = 3;
     for (const auto& place : places) {

@@ -6,17 +6,9 @@
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "support/framework.h"
+#include "support/sdlinput.h"
 
 namespace {
-
-void PushPadButton(SDL_JoystickID pad, SDL_GameControllerButton button, bool down) {
-    SDL_Event event{};
-    event.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
-    event.cbutton.which = pad;
-    event.cbutton.button = static_cast<Uint8>(button);
-    event.cbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
-    SDL_PushEvent(&event);
-}
 
 void PushPadAxis(SDL_JoystickID pad, SDL_GameControllerAxis axis, int value) {
     SDL_Event event{};

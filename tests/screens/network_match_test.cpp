@@ -78,6 +78,10 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoe
     ASSERT_NE(screen->netMatch, nullptr);
     EXPECT_EQ(screen->netMatch->seed, other->Match()->GetSeed());
     EXPECT_EQ(screen->netMatch->Round().board->level, 3);
+    // The pause key cannot hold the other machine: it says so.
+    ASSERT_TRUE(Tap(SDL_SCANCODE_P));
+    EXPECT_FALSE(screen->paused);
+    EXPECT_EQ(screen->Note(), "A network match cannot be paused.");
 
     // The other machine plays on: the console's pause holds nothing here.
     g_pConsole->SetPaused(true);

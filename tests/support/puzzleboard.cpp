@@ -1,11 +1,15 @@
 #include "support/puzzleboard.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 #include "audio/wave.h"
 #include "console/console.h"
 #include "core/globals.h"
 #include "puzzle/randomdraw.h"
+#include "puzzle/round.h"
+#include "puzzle/tetromino.h"
 #include "support/promptrecorder.h"
 
 int DrawFor(int index, int n) {
@@ -137,4 +141,45 @@ bool BoardTest::Traced(const std::string& line) const {
         }
     }
     return false;
+}
+
+void Lay(C_GameBoard& board, const std::vector<std::string>& rows) {
+    int y = kBoardRows - static_cast<int>(rows.size());
+    for (const std::string& row : rows) {
+        std::istringstream cells(row);
+        std::string cell;
+        for (int x = 0; cells >> cell; ++x) {
+            if (cell == ".") {
+                continue;
+            }
+            const size_t slash = std::min(cell.find('/'), cell.size());
+            ForcedDraws draws(PipeDraws(cell.substr(0, slash)));
+            auto piece = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
+            piece->SetX(x);
+            piece->SetY(y);
+            for (const char link : cell.substr(std::min(slash + 1, cell.size()))) {
+                piece->shapeLinks[std::string("URDL").find(link)] = 1;
+            }
+            board.grid[x][y] = std::move(piece);
+        }
+        ++y;
+    }
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int row = 0; row < kBoardRows; ++row) {
+            if (C_Piece* piece = board.PieceAt(x, row)) {
+                board.UpdateConnections(piece);
+            }
+        }
+    }
+}
+
+void GiveFlatI(C_Round& round) {
+    std::vector<int> draws = {DrawFor(SHAPE_I, kShapeTypes)};
+    const std::vector<int> up = PipeDraws("U");
+    for (int cell = 0; cell < kShapeCells; ++cell) {
+        draws.insert(draws.end(), up.begin(), up.end());
+    }
+    ForcedDraws forced(draws);
+    round.currentShape = std::make_unique<C_Tetromino>(round.board.get());
+    PlaceAtSpawn(round.currentShape.get());
 }

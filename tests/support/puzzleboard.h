@@ -13,6 +13,8 @@
 #include "puzzle/randomdraw.h"
 #include "support/wavefiles.h"
 
+class C_Round;
+
 // The smallest draw that DrawToIndex turns into `index` out of `n`.
 int DrawFor(int index, int n);
 
@@ -37,6 +39,14 @@ private:
     C_RandomDraw& target;
     C_RandomDraw afterwards;
 };
+
+// Lays rows (top first, ending at the well's bottom) of cells: "." or a
+// piece's openings (URDL), then after "/" its shape links; joins the pipes.
+void Lay(C_GameBoard& board, const std::vector<std::string>& rows);
+
+// The falling shape becomes a flat I of end pipes open up (joining nothing
+// beneath) at the top of columns 4 to 7.
+void GiveFlatI(C_Round& round);
 
 // A board in a scratch directory that holds the two sounds it loads, and
 // helpers to lay pieces into it by hand.

@@ -13,6 +13,15 @@ inline void PushKey(SDL_Scancode scancode, bool down, bool repeat = false) {
     SDL_PushEvent(&event);
 }
 
+inline void PushPadButton(SDL_JoystickID pad, SDL_GameControllerButton button, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
+    event.cbutton.which = pad;
+    event.cbutton.button = static_cast<Uint8>(button);
+    event.cbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
 inline void PushMotion(int dx, int dy) {
     SDL_Event event{};
     event.type = SDL_MOUSEMOTION;

@@ -84,21 +84,38 @@ wait_for_window() {
 # start_game BINARY OUTPUT: starts the program on the virtual display in a
 # clean environment (the display and X11 as the only video driver, so that a
 # refused connection ends the program instead of SDL quietly taking a driver
-# without a window; a silent audio device; what the test run chose for the
+# without a window; a silent audio device, or with GAME_AUDIO_FILE set SDL's
+# disk driver writing the mixed output there; what the test run chose for the
 # renderer and the sanitizers; per-user folders beside OUTPUT, config/ and
 # data/, so that a test's settings and scores never reach the user's and a
 # program started again with the same OUTPUT folder finds them), its output
 # into OUTPUT.
 # Sets GAME_PID.
 start_game() {
-    local folders
+    local folders audio=(SDL_AUDIODRIVER=dummy)
     folders="$(dirname "$2")"
-    env -i DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy PATH="$PATH" HOME="${HOME:-/tmp}" \
+    [ -z "${GAME_AUDIO_FILE:-}" ] || audio=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$GAME_AUDIO_FILE")
+    env -i DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 "${audio[@]}" PATH="$PATH" HOME="${HOME:-/tmp}" \
         XDG_CONFIG_HOME="$folders/config" XDG_DATA_HOME="$folders/data" \
         SDL_RENDER_DRIVER="${SDL_RENDER_DRIVER:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
         ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
         "$1" </dev/null >"$2" 2>&1 &
     GAME_PID=$!
+}
+
+# file_size FILE: its size in bytes (0 while it does not exist).
+file_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
+
+# sounding_share FILE FROM: the percentage of samples that are not silent in
+# the raw output SDL's disk driver wrote to FILE (16-bit signed samples),
+# from byte FROM to its end.
+sounding_share() {
+    python3 -c '
+import array, sys
+with open(sys.argv[1], "rb") as f:
+    f.seek(int(sys.argv[2]) // 4 * 4)
+    samples = array.array("h", f.read())
+print(100 * sum(1 for s in samples if abs(s) > 4) // max(1, len(samples)))' "$1" "$2"
 }
 
 # focus_window ID: gives that window the keyboard focus, waiting until the

@@ -49,51 +49,6 @@ struct Played {
     float time = 0.0f;
 };
 
-// Lays rows (top first, ending at the well's bottom) of cells: "." or a
-// piece's openings (URDL), then after "/" its shape links; joins the pipes.
-void Lay(C_GameBoard& board, const std::vector<std::string>& rows) {
-    int y = kBoardRows - static_cast<int>(rows.size());
-    for (const std::string& row : rows) {
-        std::istringstream cells(row);
-        std::string cell;
-        for (int x = 0; cells >> cell; ++x) {
-            if (cell == ".") {
-                continue;
-            }
-            const size_t slash = std::min(cell.find('/'), cell.size());
-            ForcedDraws draws(PipeDraws(cell.substr(0, slash)));
-            auto piece = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
-            piece->SetX(x);
-            piece->SetY(y);
-            for (const char link : cell.substr(std::min(slash + 1, cell.size()))) {
-                piece->shapeLinks[std::string("URDL").find(link)] = 1;
-            }
-            board.grid[x][y] = std::move(piece);
-        }
-        ++y;
-    }
-    for (int x = 0; x < kBoardColumns; ++x) {
-        for (int row = 0; row < kBoardRows; ++row) {
-            if (C_Piece* piece = board.PieceAt(x, row)) {
-                board.UpdateConnections(piece);
-            }
-        }
-    }
-}
-
-// The falling shape becomes a flat I of end pipes open up (joining nothing
-// beneath) at the top of columns 4 to 7.
-void GiveFlatI(C_Round& round) {
-    std::vector<int> draws = {DrawFor(SHAPE_I, kShapeTypes)};
-    const std::vector<int> up = PipeDraws("U");
-    for (int cell = 0; cell < kShapeCells; ++cell) {
-        draws.insert(draws.end(), up.begin(), up.end());
-    }
-    ForcedDraws forced(draws);
-    round.currentShape = std::make_unique<C_Tetromino>(round.board.get());
-    PlaceAtSpawn(round.currentShape.get());
-}
-
 // Row 23 fills when the I lands on top: one flow, no cycle.
 const std::vector<std::string> kChainOne = {
     "RL RL RL RL RL RL RL RL RL RL RL RL",

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "screens/textbox.h"
+#include "store/settings.h"
+
+class C_Font;
+
+// One line of a keys panel: the keys, and what they do.
+struct KeyHint {
+    std::string keys;
+    std::string what;
+};
+
+// A key's name as a hint shows it: upper case, Escape as ESC.
+std::string ShownKeyName(int key);
+
+// The lines of a keys panel from the player's bindings: move, rotate, drop,
+// pause (where the screen can pause) and menu.
+std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause);
+
+// Where a keys panel's lines go: the box under its title, the left edge of
+// the second column and the line pitch, in screen pixels.
+struct KeyPanelPlace {
+    TextBox box;
+    int whatLeft;
+    int pitch;
+};
+
+// A keys panel's lines drawn by the code over the blank panel of the
+// screen's picture, so that they name the keys the player bound.
+class C_KeyPanel {
+public:
+    C_KeyPanel(std::vector<KeyHint> hints, const KeyPanelPlace& place);
+    ~C_KeyPanel();
+    C_KeyPanel(const C_KeyPanel&) = delete;
+    C_KeyPanel& operator=(const C_KeyPanel&) = delete;
+
+    void Render();
+    const std::vector<KeyHint>& Hints() const { return hints; }
+
+private:
+    std::vector<KeyHint> hints;
+    KeyPanelPlace place;
+    std::unique_ptr<C_Font> keysFont;
+    std::unique_ptr<C_Font> whatFont;
+};
+
+// The colours the panel's two columns are drawn in, for the picture's test.
+constexpr uint32_t kKeyHintColour = 0xFFEAF0F7;
+constexpr uint32_t kKeyHintWhatColour = 0xFF96B2C6;
