@@ -143,7 +143,8 @@ std::string C_ScoreScreen::GetPromptLine() const {
     if (nameCut) {
         return FullText();
     }
-    return place == 1 ? kFirstPlaceText : kPlaceText;
+    // A game that scored nothing may fill an empty place, but beats no one.
+    return place == 1 && finished.game.score > 0 ? kFirstPlaceText : kPlaceText;
 }
 
 std::string C_ScoreScreen::DamageLine(const C_StoreFile::Damage& damage) const {

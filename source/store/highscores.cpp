@@ -80,10 +80,6 @@ C_HighScores::C_HighScores(LineSink sink)
     : C_StoreFile(platform::UserFolder::Data, kFileName, kKind, kVersion, std::move(sink)) {}
 
 int C_HighScores::PlaceFor(int score) const {
-    // A game that scored nothing is no one's best, however empty the table.
-    if (score <= 0) {
-        return 0;
-    }
     // Below every entry scoring as much: the older stays above.
     const auto above =
         std::count_if(entries.begin(), entries.end(),

@@ -22,8 +22,7 @@ class C_HighScores : public C_StoreFile {
 public:
     explicit C_HighScores(LineSink sink);
 
-    // The place, 1 to kPlaces, a game with `score` would take; 0 for none,
-    // and for a game that scored nothing.
+    // The place, 1 to kPlaces, a game with `score` would take; 0 for none.
     int PlaceFor(int score) const;
     // Enters the game with its name sanitised (kNoName if nothing is left)
     // and returns its place, or 0 when it does not make the table; the game
