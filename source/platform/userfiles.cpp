@@ -1,14 +1,17 @@
 #include "platform/userfiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace platform {
@@ -16,6 +19,23 @@ namespace {
 
 constexpr const char* kAppFolder = "tubrix/";
 constexpr mode_t kFolderMode = 0700;
+constexpr const char* kNotRegular = "not a regular file";
+// mkostemp's pattern: six letters or digits take the X's place.
+constexpr const char* kTemporaryMark = "XXXXXX";
+// A save takes milliseconds; a temporary file this old was left by one
+// that was killed, and no other copy of the game is still writing it.
+constexpr time_t kStaleSeconds = 10 * 60;
+
+// `found` is `prefix` and a temporary file's six letters or digits.
+bool IsTemporaryName(const std::string& found, const std::string& prefix) {
+    const std::size_t marks = std::strlen(kTemporaryMark);
+    return found.size() == prefix.size() + marks && found.compare(0, prefix.size(), prefix) == 0 &&
+           std::all_of(found.begin() + static_cast<std::ptrdiff_t>(prefix.size()), found.end(),
+                       [](char c) {
+                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= '0' && c <= '9');
+                       });
+}
 
 std::string Reason(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -123,7 +143,23 @@ std::string UserFolderPath(UserFolder folder) {
 
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
                          std::string& reason) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bytes.clear();
+    // Looked at before it is opened: opening a pipe waits for a writer, and
+    // opening a device may do something. A link to a regular file is fine.
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return ReadStatus::Missing;
+        }
+        reason = Reason("cannot look at it");
+        return ReadStatus::Failed;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = kNotRegular;
+        return ReadStatus::Failed;
+    }
+    // Without blocking in case it was swapped for a pipe since.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             return ReadStatus::Missing;
@@ -131,15 +167,12 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
         reason = Reason("cannot open");
         return ReadStatus::Failed;
     }
-    struct stat info {};
     ReadStatus status = ReadStatus::Read;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = "not a regular file";
+        reason = kNotRegular;
         status = ReadStatus::Failed;
-    } else if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
-        status = ReadStatus::TooLarge;
     } else {
-        // One byte more than allowed: a file that grew since fstat shows.
+        // One byte more than allowed tells a file too large, whatever its size said.
         bytes.assign(maxBytes + 1, '\0');
         std::size_t got = 0;
         while (got < bytes.size()) {
@@ -157,13 +190,13 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
             }
             got += static_cast<std::size_t>(n);
         }
-        bytes.resize(got);
+        bytes.resize(std::min(got, maxBytes));
         if (status == ReadStatus::Read && got > maxBytes) {
             status = ReadStatus::TooLarge;
         }
     }
     close(fd);
-    if (status != ReadStatus::Read) {
+    if (status == ReadStatus::Failed) {
         bytes.clear();
     }
     return status;
@@ -180,7 +213,7 @@ bool WriteFileAtomically(const std::string& folder, const std::string& name,
     }
     // Hidden and unique: a second copy of the game saving at the same moment
     // writes its own temporary file, and the last rename wins whole.
-    std::string temporary = folder + "." + name + ".XXXXXX";
+    std::string temporary = folder + "." + name + "." + kTemporaryMark;
     const int fd = mkostemp(&temporary[0], O_CLOEXEC);
     if (fd < 0) {
         reason = Reason(("cannot create a file in " + folder).c_str());
@@ -208,6 +241,25 @@ bool WriteFileAtomically(const std::string& folder, const std::string& name,
     }
     SyncFolder(folder);
     return true;
+}
+
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const std::string prefix = "." + name + ".";
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string found = entry->d_name;
+        struct stat info {};
+        if (IsTemporaryName(found, prefix) &&
+            fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && now - info.st_mtime > kStaleSeconds) {
+            unlinkat(dirfd(dir), entry->d_name, 0);
+        }
+    }
+    closedir(dir);
 }
 
 bool MoveAside(const std::string& path, std::string& reason) {

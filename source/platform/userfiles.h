@@ -18,10 +18,12 @@ std::string AccountName();
 
 enum class ReadStatus { Read, Missing, TooLarge, Failed };
 
-// Reads the whole file into `bytes` if it holds at most `maxBytes`; the size
-// is checked before anything is allocated. Missing covers a path through
-// something that is not a folder, since nothing can be there either. On
-// Failed, `reason` says why.
+// Reads the whole file into `bytes` if it holds at most `maxBytes`; no more
+// than that is ever allocated. On TooLarge `bytes` holds the first `maxBytes`,
+// for what can be saved from them. Missing covers a path through something
+// that is not a folder, since nothing can be there either. Anything but a
+// regular file (a pipe, a device, a folder) is Failed without being opened,
+// so it can neither block nor be disturbed; on Failed, `reason` says why.
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
                          std::string& reason);
 
@@ -32,6 +34,11 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
 // the old file is untouched.
 bool WriteFileAtomically(const std::string& folder, const std::string& name,
                          const std::string& bytes, std::string& reason);
+
+// Removes what saves of `folder`/`name` killed midway left behind: regular
+// files named as WriteFileAtomically names its temporary ones, and only those
+// old enough that no save can still be writing them.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
 
 // Renames `path` to `path`.bad, replacing an older one, so a file the game
 // could not read is kept for its owner rather than overwritten.

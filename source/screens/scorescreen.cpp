@@ -1,5 +1,7 @@
 #include "screens/scorescreen.h"
 
+#include <string>
+
 #include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
@@ -24,9 +26,16 @@ constexpr char kLastPrintable = 126;
 // The columns' left edges, and the table's right edge.
 constexpr int kColumnEdges[C_ScoreScreen::kColumns + 1] = {36, 80, 290, 380, 440, 505, 570, 680};
 
-// The name as it is being typed, the caret after it.
+// The name as it is being typed, the caret after it; none after a name offered
+// whole, or one that is full.
 constexpr const char* kCaret = "_";
-constexpr const char* kAskText = "A new high score! Type your name, then press Enter.";
+constexpr const char* kFirstPlaceText = "New high score! Type your name, then press Enter.";
+constexpr const char* kPlaceText = "Your score is in the table! Type your name, then press Enter.";
+
+std::string FullText() {
+    return "A name holds " + std::to_string(kMaxPlayerNameCharacters) +
+           " characters: the rest was cut. Enter takes it.";
+}
 
 bool Finishing() {
     return g_pController->IsKeyReleased(DIK_RETURN) ||
@@ -75,6 +84,12 @@ C_ScoreScreen::C_ScoreScreen()
         askingName = true;
         nextState = finished.nextState;
         name = DefaultPlayerName(g_pModel->GetSettings()->GetLastName());
+        offered = true;
+        place = g_pModel->GetHighScores()->PlaceFor(finished.game.score);
+    }
+    C_StoreFile::Damage damage;
+    if (g_pModel->GetHighScores()->TakeDamage(damage)) {
+        damageLine = DamageLine(damage);
     }
     doneButton = std::make_unique<C_Button>(nextState == STATE_PLAY ? "play_button-3-1-3.png"
                                                                     : "main_button-3-1-3.png");
@@ -100,14 +115,52 @@ void C_ScoreScreen::HandleInput() {
 
 void C_ScoreScreen::Type(const std::string& typed) {
     for (const char c : typed) {
+        const bool printable = c >= kFirstPrintable && c <= kLastPrintable;
+        if (offered && (printable || c == kBackspace)) {
+            // The offer is taken as a whole or typed over, never added to.
+            name.clear();
+            offered = false;
+            if (c == kBackspace) {
+                continue;
+            }
+        }
         if (c == kBackspace) {
             RemoveLastCharacter(name);
-        } else if (c >= kFirstPrintable && c <= kLastPrintable &&
-                   CharacterCount(name) < kMaxPlayerNameCharacters) {
+            nameCut = false;
+        } else if (printable && CharacterCount(name) < kMaxPlayerNameCharacters) {
             // The table's font draws printable ASCII alone.
             name += c;
+        } else if (printable) {
+            nameCut = true;
         }
     }
+}
+
+std::string C_ScoreScreen::GetPromptLine() const {
+    if (!askingName) {
+        return damageLine;
+    }
+    if (nameCut) {
+        return FullText();
+    }
+    // A game that scored nothing may fill an empty place, but beats no one.
+    return place == 1 && finished.game.score > 0 ? kFirstPlaceText : kPlaceText;
+}
+
+std::string C_ScoreScreen::DamageLine(const C_StoreFile::Damage& damage) const {
+    std::string line = "Scores file damaged: ";
+    if (damage.kept == 0) {
+        line += "nothing could be read";
+    } else {
+        line += "kept " + std::to_string(damage.kept) + (damage.kept == 1 ? " entry" : " entries");
+    }
+    if (damage.original.empty()) {
+        return line + "; the file is left as it was";
+    }
+    line += "; the original is ";
+    // The path's end says the most: its folder's start is cut first.
+    const int room = kPromptBox.right - kPromptBox.left - 2 * kCellInset - font->Width(line);
+    return line + font->Fitted(damage.original, room, true);
 }
 
 void C_ScoreScreen::EnterName() {
@@ -115,9 +168,13 @@ void C_ScoreScreen::EnterName() {
     C_Settings* settings = g_pModel->GetSettings();
     C_HighScores* scores = g_pModel->GetHighScores();
     finished.game.name = name;
-    settings->SetLastName(name);
-    settings->Save();
     marked = scores->Insert(finished.game) - 1;
+    if (marked < 0) {
+        return;
+    }
+    // What the table holds, "Player" for an empty name, is offered next time.
+    settings->SetLastName(scores->GetEntries()[static_cast<std::size_t>(marked)].name);
+    settings->Save();
     scores->Save();
 }
 
@@ -152,10 +209,14 @@ void C_ScoreScreen::Render() {
         // The game in its place, its name as typed so far.
         highlighted = g_pModel->GetHighScores()->PlaceFor(finished.game.score) - 1;
         HighScore typing = finished.game;
-        typing.name = name + kCaret;
+        const bool full = CharacterCount(name) >= kMaxPlayerNameCharacters;
+        typing.name = offered || full ? name : name + kCaret;
         shown.insert(shown.begin() + highlighted, typing);
+    }
+    const std::string prompt = GetPromptLine();
+    if (!prompt.empty()) {
         font->SetColour(kMarkedColour);
-        font->DrawText(kAskText, kPromptBox.left + kCellInset, kPromptBox.top + kTextInsetY,
+        font->DrawText(prompt, kPromptBox.left + kCellInset, kPromptBox.top + kTextInsetY,
                        TEXT_FILTERED);
     }
     for (int line = 0; line < static_cast<int>(shown.size()) && line < C_HighScores::kPlaces;

@@ -16,8 +16,10 @@ class C_Sprite;
 
 // The score table. Opened from the menu it shows the ten best games; after
 // a game that makes the table it first asks the name (typed, at most 16
-// characters, offered as the last name entered), then shows the table with
-// the new line marked, and goes on to where the game-over prompt pointed.
+// characters; the last name entered is offered, and the first key typed
+// replaces it), then shows the table with the new line marked, and goes on
+// to where the game-over prompt pointed. A scores file found damaged is told
+// in one line the first time the table is shown.
 class C_ScoreScreen : public C_GameState {
 public:
     C_ScoreScreen();
@@ -29,6 +31,9 @@ public:
 
     bool IsAskingName() const { return askingName; }
     const std::string& GetTypedName() const { return name; }
+    // The line under the table: the greeting or a word on the name while it
+    // is asked, then what became of a damaged scores file, if anything.
+    std::string GetPromptLine() const;
     // The marked line's index in the table, -1 for none.
     int GetMarkedLine() const { return marked; }
 
@@ -48,6 +53,8 @@ private:
     // Takes the typed name into the table and saves it.
     void EnterName();
     void Type(const std::string& typed);
+    // What is said of a damaged scores file, cut to the prompt's width.
+    std::string DamageLine(const C_StoreFile::Damage& damage) const;
     void DrawLine(int line, const HighScore& game, uint32_t colour);
 
     std::unique_ptr<C_Sprite> background;
@@ -56,6 +63,13 @@ private:
     FinishedGame finished;
     bool askingName = false;
     std::string name;
+    // The name shown is the one offered, not yet typed over.
+    bool offered = false;
+    // A character was refused because the name was full.
+    bool nameCut = false;
+    // The game's place while its name is asked.
+    int place = 0;
+    std::string damageLine;
     int marked = -1;
     int nextState = STATE_MENU;
 };

@@ -73,11 +73,8 @@ bool C_RecordFile::Parse(const std::string& bytes, const std::string& kind, std:
         return false;
     }
     const std::vector<std::string> lines = SplitLines(bytes);
-    const std::string prefix = kind + " ";
-    if (lines.front().compare(0, prefix.size(), prefix) != 0 ||
-        !ParseVersion(lines.front().substr(prefix.size()), version)) {
+    if (!ParseHeader(lines.front(), kind)) {
         why = "no \"" + kind + "\" header";
-        version = 0;
         return false;
     }
     if (lines.size() < 2 || lines.back() != kEndLine) {
@@ -89,6 +86,38 @@ bool C_RecordFile::Parse(const std::string& bytes, const std::string& kind, std:
         ParseEntry(lines[i], static_cast<int>(i) + 1);
     }
     keys.clear();
+    return true;
+}
+
+void C_RecordFile::Salvage(const std::string& bytes, const std::string& kind) {
+    Clear();
+    // What Load would have read of a file too large.
+    const std::size_t lastNewline = bytes.rfind('\n', kMaxFileBytes - 1);
+    if (lastNewline == std::string::npos) {
+        return;
+    }
+    const std::vector<std::string> lines = SplitLines(bytes.substr(0, lastNewline + 1));
+    if (!ParseHeader(lines.front(), kind)) {
+        return;
+    }
+    for (std::size_t i = 1; i < lines.size() && lines[i] != kEndLine; ++i) {
+        const int line = static_cast<int>(i) + 1;
+        if (IsText(lines[i])) {
+            ParseEntry(lines[i], line);
+        } else {
+            skipped.push_back({line, "not text"});
+        }
+    }
+    keys.clear();
+}
+
+bool C_RecordFile::ParseHeader(const std::string& line, const std::string& kind) {
+    const std::string prefix = kind + " ";
+    if (line.compare(0, prefix.size(), prefix) != 0 ||
+        !ParseVersion(line.substr(prefix.size()), version)) {
+        version = 0;
+        return false;
+    }
     return true;
 }
 

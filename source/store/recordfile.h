@@ -35,6 +35,11 @@ public:
     // Reads `bytes` as a file of `kind`; false (and `why`) if it is not one
     // as a whole, and then nothing is kept.
     bool Parse(const std::string& bytes, const std::string& kind, std::string& why);
+    // Reads what it can of bytes Parse refused, so a damaged file loses only
+    // its damaged lines: after the kind's header, each whole line that is
+    // text and `key value`, up to "end"; a line cut short is dropped. Without
+    // the header nothing is taken: the bytes may not be a file of ours at all.
+    void Salvage(const std::string& bytes, const std::string& kind);
     // The whole file: the header with `version`, the entries in order, "end".
     std::string Write(const std::string& kind, int version) const;
 
@@ -61,6 +66,8 @@ public:
     static constexpr const char* kEndLine = "end";
 
 private:
+    // Takes the version from `line` if it is the kind's header.
+    bool ParseHeader(const std::string& line, const std::string& kind);
     void ParseEntry(const std::string& text, int line);
 
     int version = 0;

@@ -21,10 +21,12 @@ void C_StoreFile::Load() {
     document.Clear();
     newer = false;
     leaveAlone = false;
+    damage.reset();
     const std::string path = GetPath();
     if (path.empty()) {
         return;
     }
+    platform::RemoveStaleTemporaries(platform::UserFolderPath(folder), fileName);
     std::string bytes;
     std::string reason;
     switch (platform::ReadWholeFile(path, C_RecordFile::kMaxFileBytes, bytes, reason)) {
@@ -36,14 +38,14 @@ void C_StoreFile::Load() {
             leaveAlone = true;
             return;
         case platform::ReadStatus::TooLarge:
-            SetAside(path, "too large");
+            Recover(path, bytes, "too large");
             return;
         case platform::ReadStatus::Read:
             break;
     }
     std::string why;
     if (!document.Parse(bytes, fileKind, why)) {
-        SetAside(path, why);
+        Recover(path, bytes, why);
         return;
     }
     if (document.GetVersion() > fileVersion) {
@@ -52,38 +54,64 @@ void C_StoreFile::Load() {
         Report(path + " is from a newer version of the game: read for what this one knows, and " +
                "left as it is");
     }
-    TakeDocument();
+    TakeDocument(true);
 }
 
-void C_StoreFile::SetAside(const std::string& path, const std::string& why) {
+void C_StoreFile::Recover(const std::string& path, const std::string& bytes,
+                          const std::string& why) {
+    document.Salvage(bytes, fileKind);
+    // The one line below says the file is damaged; its lines are not listed.
+    const int kept = TakeDocument(false);
+    const std::string taken =
+        kept == 0 ? "using the defaults"
+                  : std::to_string(kept) + (kept == 1 ? " entry" : " entries") + " read from it";
+    damage = Damage{kept, ""};
     std::string reason;
-    if (platform::MoveAside(path, reason)) {
-        Report(path + " is not a whole " + fileKind + " file (" + why + "): kept as " + fileName +
-               ".bad; using the defaults");
-    } else {
-        Report(path + " is not a whole " + fileKind + " file (" + why + ") and " + reason +
-               ": using the defaults, and leaving it as it is");
+    if (!platform::MoveAside(path, reason)) {
+        Report(path + " is not a whole " + fileKind + " file (" + why + ") and " + reason + ": " +
+               taken + ", and leaving it as it is");
         leaveAlone = true;
+        return;
     }
+    Report(path + " is not a whole " + fileKind + " file (" + why + "): kept as " + fileName +
+           ".bad; " + taken);
+    damage->original = path + ".bad";
+    if (kept > 0) {
+        Save();
+    }
+}
+
+bool C_StoreFile::TakeDamage(Damage& out) {
+    if (!damage) {
+        return false;
+    }
+    out = *damage;
+    damage.reset();
+    return true;
 }
 
 bool C_StoreFile::LoadBytes(const std::string& bytes) {
     Reset();
+    newer = false;
     std::string why;
     if (!document.Parse(bytes, fileKind, why)) {
+        document.Salvage(bytes, fileKind);
+        TakeDocument(false);
         return false;
     }
     newer = document.GetVersion() > fileVersion;
-    TakeDocument();
+    TakeDocument(true);
     return true;
 }
 
-void C_StoreFile::TakeDocument() {
+int C_StoreFile::TakeDocument(bool listSkipped) {
     skipped = document.GetSkippedLines();
     // In file order: once the room is spent, every later unknown entry goes.
     std::size_t room = kMaxUnknownBytes;
-    document.Keep([this, &room](const C_RecordFile::Entry& entry) {
+    int known = 0;
+    document.Keep([this, &room, &known](const C_RecordFile::Entry& entry) {
         if (Knows(entry.key)) {
+            ++known;
             return true;
         }
         const std::size_t bytes = entry.key.size() + entry.value.size() + 2;
@@ -95,8 +123,15 @@ void C_StoreFile::TakeDocument() {
         Skip(entry, "no room for \"" + entry.key + "\", unknown to this version");
         return false;
     });
+    const std::size_t before = skipped.size();
     Take(document);
-    ReportSkipped();
+    const int taken = known - static_cast<int>(skipped.size() - before);
+    if (listSkipped) {
+        ReportSkipped();
+    } else {
+        skipped.clear();
+    }
+    return taken;
 }
 
 std::string C_StoreFile::SaveBytes() const {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ using LineSink = std::function<void(const std::string&)>;
 // the player anything: every trouble is one line to the sink and the table
 // goes on with what it holds (its defaults when the file could not be read).
 // The file is never lost unreported: one that is not ours as a whole is moved
-// aside to NAME.bad, and one from a newer version, or one that could not be
-// read, is left as it is for the rest of the run.
+// aside to NAME.bad, the entries still whole in it are taken and written back,
+// and one from a newer version, or one that could not be read, is left as it
+// is for the rest of the run.
 class C_StoreFile {
 public:
     C_StoreFile(platform::UserFolder where, std::string name, std::string kind, int version,
@@ -34,9 +36,19 @@ public:
 
     // What Load and Save do with the file's bytes alone, for tests and the
     // fuzz targets. LoadBytes is false when the bytes are not ours as a whole
-    // (the table then holds its defaults); skipped lines are reported.
+    // (the table then holds what Load would save of them); skipped lines of a
+    // whole file are reported.
     bool LoadBytes(const std::string& bytes);
     std::string SaveBytes() const;
+
+    // What Load saved of a damaged file, for the player to be told once.
+    struct Damage {
+        int kept = 0;
+        // Where the damaged file is kept now; empty when it could not be moved.
+        std::string original;
+    };
+    // The damage the last Load found; false when none, or when taken already.
+    bool TakeDamage(Damage& out);
 
     bool IsFromNewerVersion() const { return newer; }
     const std::string& GetName() const { return fileName; }
@@ -62,9 +74,12 @@ protected:
 private:
     void Report(const std::string& line) const;
     void ReportSkipped();
-    void SetAside(const std::string& path, const std::string& why);
-    // Takes the parsed document into the table and reports what was skipped.
-    void TakeDocument();
+    // Takes what is whole of a damaged file, moves the file aside and writes
+    // the entries taken back.
+    void Recover(const std::string& path, const std::string& bytes, const std::string& why);
+    // Takes the document into the table, reporting what was skipped if
+    // `listSkipped`; returns how many of the table's own entries it took.
+    int TakeDocument(bool listSkipped);
 
     platform::UserFolder folder;
     std::string fileName;
@@ -79,4 +94,5 @@ private:
     // The file must not be replaced this run; Load said why.
     bool leaveAlone = false;
     bool reportedWriteTrouble = false;
+    std::optional<Damage> damage;
 };

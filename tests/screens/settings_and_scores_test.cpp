@@ -1,6 +1,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <tuple>
@@ -40,6 +42,29 @@ protected:
         event.type = SDL_CONTROLLERBUTTONUP;
         SDL_PushEvent(&event);
         return ran && RunFrames(after);
+    }
+
+    // Typed text, as the keyboard sends it, in parts SDL can carry.
+    void Type(const std::string& text) {
+        SDL_Event typed{};
+        typed.type = SDL_TEXTINPUT;
+        for (size_t at = 0; at < text.size(); at += 20) {
+            const std::string part = text.substr(at, 20);
+            std::copy(part.begin(), part.end(), typed.text.text);
+            typed.text.text[part.size()] = '\0';
+            SDL_PushEvent(&typed);
+        }
+        EXPECT_TRUE(RunFrames(1));
+    }
+
+    // The table as a finished game with `score` opens it.
+    C_ScoreScreen* OpenTableAfter(int score) {
+        FinishedGame finished;
+        finished.game = {"", score, 0, 1, 2, "2024-06-01"};
+        g_pModel->SetFinishedGame(finished);
+        g_pModel->SetNextState(STATE_SCORES);
+        EXPECT_TRUE(RunFrames(1));
+        return Screen<C_ScoreScreen>();
     }
 
     C_SettingsScreen* OpenSettings() {
@@ -166,18 +191,9 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     EXPECT_TRUE(table->IsAskingName());
     EXPECT_EQ(table->GetTypedName(), DefaultPlayerName(""));
     // Backspace to nothing, then a name too long for the table.
-    SDL_Event typed{};
-    typed.type = SDL_TEXTINPUT;
-    std::string text(40, '\b');
-    text += "Sixteen letters+cut";
-    for (size_t at = 0; at < text.size(); at += 20) {
-        const std::string part = text.substr(at, 20);
-        std::copy(part.begin(), part.end(), typed.text.text);
-        typed.text.text[part.size()] = '\0';
-        SDL_PushEvent(&typed);
-    }
-    ASSERT_TRUE(RunFrames(1));
+    Type(std::string(40, '\b') + "Sixteen letters+cut");
     EXPECT_EQ(table->GetTypedName(), "Sixteen letters+");
+    EXPECT_NE(table->GetPromptLine().find("the rest was cut"), std::string::npos);
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
     EXPECT_FALSE(table->IsAskingName());
     EXPECT_EQ(table->GetMarkedLine(), 1);
@@ -205,6 +221,66 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     EXPECT_EQ(table->GetMarkedLine(), -1);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     EXPECT_NE(Screen<C_Menu>(), nullptr);
+}
+
+// The first key typed replaces the name offered, which is the name the table
+// last took; only a first place that scored is greeted as a new high score.
+TEST_F(SettingsAndScoresTest, TheOfferedNameIsTypedOverAndTheGreetingFitsThePlace) {
+    struct Entry {
+        int score;
+        const char* typed;
+        const char* offered;
+        const char* entered;
+        const char* greeting;
+    };
+    Settings().SetLastName("Ada");
+    const Entry entries[] = {
+        // Nothing scored is no high score, even alone in the table.
+        {0, "Bo", "Ada", "Bo", "Your score is in the table!"},
+        {300, "\b", "Bo", C_HighScores::kNoName, "New high score!"},
+        {200, "", C_HighScores::kNoName, C_HighScores::kNoName, "Your score is in the table!"},
+        {400, "\bX\bCy", C_HighScores::kNoName, "Cy", "New high score!"},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.score);
+        C_ScoreScreen* table = OpenTableAfter(entry.score);
+        ASSERT_TRUE(table != nullptr && table->IsAskingName());
+        EXPECT_EQ(table->GetTypedName(), entry.offered);
+        EXPECT_EQ(table->GetPromptLine().rfind(entry.greeting, 0), 0u) << table->GetPromptLine();
+        Type(entry.typed);
+        ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+        const auto& games = g_pModel->GetHighScores()->GetEntries();
+        ASSERT_GE(table->GetMarkedLine(), 0);
+        EXPECT_EQ(games[static_cast<size_t>(table->GetMarkedLine())].name, entry.entered);
+        ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    }
+}
+
+// A scores file found damaged is told once, in one line under the table that
+// fits it, however deep the data folder.
+TEST_F(SettingsAndScoresTest, ADamagedScoresFileIsToldOnceUnderTheTable) {
+    const std::filesystem::path deep = folders->root / std::string(120, 'd');
+    setenv("XDG_DATA_HOME", deep.c_str(), 1);
+    const std::filesystem::path path = deep / "tubrix" / "scores.txt";
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << "tubrix-scores 1\nplace.1 90 0 1 2 2024-01-01 Ann\n"
+                           "place.2 80 0 1 2 2024-01-02 Bob\nplace.3 70";
+    g_pModel->GetHighScores()->Load();
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F8));
+    C_ScoreScreen* table = Screen<C_ScoreScreen>();
+    ASSERT_NE(table, nullptr);
+    const std::string line = table->GetPromptLine();
+    const std::string said = "Scores file damaged: kept 2 entries; the original is ...";
+    EXPECT_EQ(line.rfind(said, 0), 0u) << line;
+    const std::string end = "/tubrix/scores.txt.bad";
+    EXPECT_EQ(line.substr(line.size() - end.size()), end) << line;
+    EXPECT_LT(line.size(), said.size() + path.string().size()) << "not cut to fit";
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F8));
+    table = Screen<C_ScoreScreen>();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->GetPromptLine(), "");
+    EXPECT_EQ(g_pModel->GetHighScores()->GetEntries().size(), 2u);
 }
 
 // At volume 0 the effects and tunes are silent; at 1 heard again.
