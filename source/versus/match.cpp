@@ -30,11 +30,12 @@ uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row) {
     return Mix(value ^ static_cast<uint64_t>(row));
 }
 
-std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet) {
+std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet, RoundRecord* record) {
     RoundSettings settings;
     settings.seed = seed;
     settings.level = level;
     settings.quiet = quiet;
+    settings.record = record;
     auto round = std::make_unique<C_Round>(settings);
     round->Command(COMMAND_START);
     return round;
@@ -43,7 +44,8 @@ std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet) {
 C_Match::C_Match(const MatchSettings& settings) : seed(settings.seed) {
     for (int side = 0; side < kMatchSides; ++side) {
         rounds[static_cast<size_t>(side)] =
-            StartedRound(settings.seed, settings.level, side == SIDE_OPPONENT || settings.quiet);
+            StartedRound(settings.seed, settings.level, side == SIDE_OPPONENT || settings.quiet,
+                         settings.records[static_cast<size_t>(side)]);
     }
 }
 

@@ -54,7 +54,8 @@ void DeliverDue(std::vector<Attack>* attacks, uint64_t matchSeed, float gameTime
                 const std::function<C_Round&(int receiver)>& roundOf);
 
 // A round of a match, started: the same seed and level on every side.
-std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet);
+std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet,
+                                      RoundRecord* record = nullptr);
 
 // A match's own time: game seconds since its first update.
 class C_MatchClock {
@@ -93,6 +94,8 @@ struct MatchSettings {
     int level = 0;
     // The player's round as quiet as the opponent's (a test, a headless run).
     bool quiet = false;
+    // Where each side's round keeps its seed, level and inputs, if given.
+    std::array<RoundRecord*, kMatchSides> records{};
 };
 
 // Two rounds from one seed, so both draw the same shapes in the same order,
