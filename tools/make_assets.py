@@ -666,6 +666,18 @@ def menu_footer(art):
     art.text(357, 624.5, MENU_FOOTER, size, TEXT_DIM, anchor="mm", path=BOLD_COND, shadow=0.6)
 
 
+# The instructions' controls: one row a key, the cells of the keys the player
+# sets first (screens/instructions.h has the same numbers).
+INSTRUCTION_KEYS_TOP, INSTRUCTION_KEY_STEP, INSTRUCTION_KEY_H = 124, 26, 22
+INSTRUCTION_KEY_X = (462, 561)
+INSTRUCTION_WHAT_X = 566
+
+
+def key_cap(art, b):
+    """A key's cap: the fixed keys' name is drawn on it, the others' the game writes."""
+    recess(art, b, 5, fill=(20, 48, 66, 255), edge=(150, 220, 240, 120))
+
+
 def instruction_screen():
     art = Art(1019, 933, SCREEN_UNIT)
     night_backdrop(art, 13)
@@ -694,29 +706,31 @@ def instruction_screen():
             y += 20
         y += 8
     versus_rule(art, 34, 408)
-    # controls column
+    # controls column: the game writes the player's keys into the wide cells
+    # (screens/instructions.h); the keys no setting changes are drawn here
     panel(art, (446, 86, 696, 502), 12)
     art.text(462, 100, "CONTROLS", 17, LABEL, shadow=0.5)
-    # keypad keys, and their stand-ins for keyboards without a keypad
-    keys = [("4  6", "\u2190 \u2192", "move left / right"), ("7  9", "Z  X", "rotate left / right"),
-            ("5", "\u2193", "drop faster"), ("", "\u2191", "rotate right"),
-            ("P", "", "pause"), ("Space", "", "start / resume"), ("Esc", "", "menu (in a game)"),
-            ("Esc", "", "quit (from here)"),
-            ("TAB", "", "console"), ("F4", "", "quick start"), ("F11", "", "fullscreen")]
-    y = 126
-    for key, other, what in keys:
-        x = 462
-        for k_ in (key, other):
-            if not k_:
-                continue
+    bound = ["move left / right", "rotate left / right", "drop faster", "pause", "start / resume",
+             "menu (in a game)"]
+    fixed = [(("4  6", "7  9", "5"), "keypad"), (("\u2191",), "rotate right"), (("ESC",), "quit (from here)"),
+             (("TAB",), "console"), (("F4",), "quick start"), (("F11",), "fullscreen")]
+    x0, x1 = INSTRUCTION_KEY_X
+    for row, what in enumerate(bound):
+        y = INSTRUCTION_KEYS_TOP + INSTRUCTION_KEY_STEP * row
+        key_cap(art, (x0, y, x1, y + INSTRUCTION_KEY_H))
+        art.text(INSTRUCTION_WHAT_X, y + INSTRUCTION_KEY_H / 2, what, 12, TEXT, anchor="lm", shadow=0.6)
+    for row, (caps, what) in enumerate(fixed, len(bound)):
+        y = INSTRUCTION_KEYS_TOP + INSTRUCTION_KEY_STEP * row
+        x = x0
+        for k_ in caps:
             kw = max(30, art.text_width(k_, 14) + 12)
-            recess(art, (x, y - 2, x + kw, y + 20), 5, fill=(20, 48, 66, 255), edge=(150, 220, 240, 120))
-            art.text(x + kw / 2, y + 9, k_, 14, TEXT, anchor="mm", shadow=0.4)
+            key_cap(art, (x, y, x + kw, y + INSTRUCTION_KEY_H))
+            art.text(x + kw / 2, y + INSTRUCTION_KEY_H / 2, k_, 14, TEXT, anchor="mm", shadow=0.4)
             x += kw + 5
-        art.text(462 + 96, y + 9, what, 13, TEXT, anchor="lm", shadow=0.6)
-        y += 29
-    art.text(462, y + 4, "Keypad, or arrows and Z / X:", 13, TEXT_DIM, shadow=0.5)
-    art.text(462, y + 22, "both work the same way.", 13, TEXT_DIM, shadow=0.5)
+        art.text(max(INSTRUCTION_WHAT_X, x + 1), y + INSTRUCTION_KEY_H / 2, what, 12, TEXT, anchor="lm", shadow=0.6)
+    y = INSTRUCTION_KEYS_TOP + INSTRUCTION_KEY_STEP * (len(bound) + len(fixed))
+    art.text(462, y + 2, "The keys in wide boxes are", 13, TEXT_DIM, shadow=0.5)
+    art.text(462, y + 19, "the ones set in the settings.", 13, TEXT_DIM, shadow=0.5)
     # scoring strip
     panel(art, (18, 514, 560, 640), 12)
     art.text(34, 527, "SCORING", 17, LABEL, shadow=0.5)

@@ -5,6 +5,9 @@
 #include "input/controller.h"
 #include "model/model.h"
 #include "screens/button.h"
+#include "screens/keyhints.h"
+#include "store/settings.h"
+#include "view/font.h"
 #include "view/sprite.h"
 
 namespace {
@@ -12,13 +15,25 @@ namespace {
 constexpr float kScale = 0.7f;
 constexpr uint32_t kButtonColour = 0xC8FFFFFF;
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
+// Between a cap's rounded rim and its text.
+constexpr int kKeyInset = 4;
 
 }  // namespace
 
 C_Instructions::C_Instructions()
     : background(std::make_unique<C_Sprite>("instruction.png")),
       mainButton(std::make_unique<C_Button>("main_button-3-1-3.png")),
-      playButton(std::make_unique<C_Button>("play_button-3-1-3.png")) {
+      playButton(std::make_unique<C_Button>("play_button-3-1-3.png")),
+      keyFont(std::make_unique<C_Font>("Arial", kKeyHintHeight, kKeyHintColour)) {
+    const C_Settings& chosen = *g_pModel->GetSettings();
+    boundKeys = {
+        BoundKeys(chosen, {GameAction::MoveLeft, GameAction::MoveRight}),
+        BoundKeys(chosen, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
+        BoundKeys(chosen, {GameAction::Drop}),
+        BoundKeys(chosen, {GameAction::Pause}),
+        BoundKeys(chosen, {GameAction::Start}),
+        BoundKeys(chosen, {GameAction::Menu}),
+    };
     mainButton->SetPosition(580, 590);
     mainButton->SetColour(kButtonColour);
     mainButton->SetScale(kScale, kScale);
@@ -51,6 +66,12 @@ void C_Instructions::Update() {
 
 void C_Instructions::Render() {
     background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kScale, kScale}, kOpaqueWhite);
+    for (int row = 0; row < kInstructionKeyRows; ++row) {
+        const TextBox cell = InstructionKeyCell(row);
+        const std::string& keys = boundKeys[static_cast<size_t>(row)];
+        keyFont->DrawText(keyFont->Fitted(keys, cell.right - cell.left - 2 * kKeyInset),
+                          cell.CentreX(), cell.CentreY(), TEXT_CENTERED | TEXT_FILTERED);
+    }
     mainButton->Render();
     playButton->Render();
     g_pController->DrawMousePointer();

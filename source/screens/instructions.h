@@ -1,14 +1,28 @@
 #pragma once
 
+#include <array>
 #include <memory>
+#include <string>
 
 #include "model/gamestate.h"
+#include "screens/textbox.h"
 
 class C_Button;
+class C_Font;
 class C_Sprite;
 
-// How to play: a picture, a button back to the menu and one into a game at
-// the last chosen level. Escape quits, F4 plays.
+// The rows of the picture's controls whose keys the player sets: move,
+// rotate, drop, pause, start and menu.
+constexpr int kInstructionKeyRows = 6;
+
+// The blank key cap of such a row, where the screen writes its keys.
+constexpr TextBox InstructionKeyCell(int row) {
+    return {462, 124 + 26 * row, 561, 146 + 26 * row};
+}
+
+// How to play: a picture, with the keys the player bound written into its
+// controls, a button back to the menu and one into a game at the last
+// chosen level. Escape quits, F4 plays.
 class C_Instructions : public C_GameState {
 public:
     C_Instructions();
@@ -20,9 +34,13 @@ public:
 
     C_Button* GetMainButton() const { return mainButton.get(); }
     C_Button* GetPlayButton() const { return playButton.get(); }
+    // What each bound row's cap shows, top down.
+    const std::array<std::string, kInstructionKeyRows>& GetBoundKeys() const { return boundKeys; }
 
 private:
     std::unique_ptr<C_Sprite> background;
     std::unique_ptr<C_Button> mainButton;
     std::unique_ptr<C_Button> playButton;
+    std::unique_ptr<C_Font> keyFont;
+    std::array<std::string, kInstructionKeyRows> boundKeys;
 };

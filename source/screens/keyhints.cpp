@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kHintHeight = 11;
 constexpr int kColumnGap = 4;
 
 }  // namespace
@@ -25,26 +24,33 @@ std::string ShownKeyName(int key) {
     return name;
 }
 
+std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions) {
+    std::string keys;
+    for (const GameAction action : actions) {
+        keys += (keys.empty() ? "" : " ") + ShownKeyName(settings.GetKey(action));
+    }
+    return keys;
+}
+
 std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause) {
-    auto key = [&settings](GameAction action) { return ShownKeyName(settings.GetKey(action)); };
     std::vector<KeyHint> hints = {
-        {key(GameAction::MoveLeft) + " " + key(GameAction::MoveRight), "move"},
-        {key(GameAction::RotateCounterClockwise) + " " + key(GameAction::RotateClockwise),
+        {BoundKeys(settings, {GameAction::MoveLeft, GameAction::MoveRight}), "move"},
+        {BoundKeys(settings, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
          "rotate"},
-        {key(GameAction::Drop), "drop"},
+        {BoundKeys(settings, {GameAction::Drop}), "drop"},
     };
     if (withPause) {
-        hints.push_back({key(GameAction::Pause), "pause"});
+        hints.push_back({BoundKeys(settings, {GameAction::Pause}), "pause"});
     }
-    hints.push_back({key(GameAction::Menu), "menu"});
+    hints.push_back({BoundKeys(settings, {GameAction::Menu}), "menu"});
     return hints;
 }
 
 C_KeyPanel::C_KeyPanel(std::vector<KeyHint> hintsIn, const KeyPanelPlace& placeIn)
     : hints(std::move(hintsIn)),
       place(placeIn),
-      keysFont(std::make_unique<C_Font>("Arial", kHintHeight, kKeyHintColour)),
-      whatFont(std::make_unique<C_Font>("Arial", kHintHeight, kKeyHintWhatColour)) {}
+      keysFont(std::make_unique<C_Font>("Arial", kKeyHintHeight, kKeyHintColour)),
+      whatFont(std::make_unique<C_Font>("Arial", kKeyHintHeight, kKeyHintWhatColour)) {}
 
 C_KeyPanel::~C_KeyPanel() = default;
 

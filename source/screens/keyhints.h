@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct KeyHint {
 
 // A key's name as a hint shows it: upper case, Escape as ESC.
 std::string ShownKeyName(int key);
+
+// The keys bound to `actions`, as hints show them, one space apart: "Z X".
+std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions);
 
 // The lines of a keys panel from the player's bindings: move, rotate, drop,
 // pause (where the screen can pause) and menu.
@@ -49,6 +53,9 @@ private:
     std::unique_ptr<C_Font> keysFont;
     std::unique_ptr<C_Font> whatFont;
 };
+
+// The height of the keys' font wherever the code writes them over a picture.
+constexpr int kKeyHintHeight = 11;
 
 // The colours the panel's two columns are drawn in, for the picture's test.
 constexpr uint32_t kKeyHintColour = 0xFFEAF0F7;

@@ -15,6 +15,7 @@
 #include "model/model.h"
 #include "platform/image.h"
 #include "pong/pong.h"
+#include "screens/instructions.h"
 #include "screens/keyhints.h"
 #include "screens/matchscreen.h"
 #include "screens/playscreen.h"
@@ -296,11 +297,18 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
         {"images/match_net.png", kMatchStrengthWindow, kMatchTextColour},
         {"images/versus.png", kVersusLevelWindow, kVersusLevelColour},
     };
-    // The keys panels, where the code writes the player's keys.
-    for (const auto& [picture, box] :
-         {std::make_pair("images/bg3.png", kPlayKeysPlace.box),
-          std::make_pair("images/match.png", kMatchKeysPlace.box),
-          std::make_pair("images/match_net.png", kMatchKeysPlace.box)}) {
+    // The keys panels and the instructions' key caps, where the code writes
+    // the player's keys.
+    std::vector<std::pair<const char*, TextBox>> keyPlaces = {
+        {"images/bg3.png", kPlayKeysPlace.box},
+        {"images/match.png", kMatchKeysPlace.box},
+        {"images/match_net.png", kMatchKeysPlace.box}};
+    for (int row = 0; row < kInstructionKeyRows; ++row) {
+        const TextBox cap = InstructionKeyCell(row);
+        keyPlaces.emplace_back("images/instruction.png",
+                               TextBox{cap.left + 3, cap.top + 3, cap.right - 3, cap.bottom - 3});
+    }
+    for (const auto& [picture, box] : keyPlaces) {
         EXPECT_GE(Least(picture, box.left, box.top, box.right, box.bottom,
                         [](uint32_t under) {
                             return Contrast(Drawn(0xFFFFFFFF, kKeyHintWhatColour, under), under);

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "console/console.h"
+#include "core/keycodes.h"
 #include "model/quitstate.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/piece.h"
@@ -17,6 +19,7 @@
 #include "screens/menu.h"
 #include "screens/playscreen.h"
 #include "store/highscores.h"
+#include "store/settings.h"
 #include "support/puzzleboard.h"
 #include "support/screentest.h"
 
@@ -165,6 +168,18 @@ TEST_F(GameFlowTest, TheInstructionsPlayButtonStartsTheLastChosenLevel) {
     ClickAt(kInstructionsCentre.x, kInstructionsCentre.y);
     ClickAt(640, 615);  // main button: (580, 590)
     EXPECT_NE(Screen<C_Menu>(), nullptr);
+}
+
+TEST_F(GameFlowTest, TheInstructionsNameTheKeysAsBound) {
+    g_pModel->GetSettings()->SetKey(GameAction::RotateClockwise, DIK_C);
+    g_pModel->GetSettings()->SetKey(GameAction::Pause, DIK_O);
+    ClickAt(kInstructionsCentre.x, kInstructionsCentre.y);
+    const C_Instructions* instructions = Screen<C_Instructions>();
+    ASSERT_NE(instructions, nullptr);
+    // Move, rotate, drop, pause, start and menu, top down.
+    const std::array<std::string, kInstructionKeyRows> shown = {"LEFT RIGHT", "Z C",   "DOWN",
+                                                                "O",          "SPACE", "ESC"};
+    EXPECT_EQ(instructions->GetBoundKeys(), shown);
 }
 
 class PlayTest : public GameFlowTest {
