@@ -14,8 +14,17 @@ constexpr int kColumnGap = 4;
 }  // namespace
 
 std::string ShownKeyName(int key) {
-    if (key == DIK_ESCAPE) {
-        return "ESC";
+    // Short enough that the usual pairs fit a panel's column, as the arrows
+    // the font cannot draw would.
+    switch (key) {
+        case DIK_ESCAPE:
+            return "ESC";
+        case DIK_LEFT:
+            return "<-";
+        case DIK_RIGHT:
+            return "->";
+        default:
+            break;
     }
     std::string name = KeyName(key);
     for (char& c : name) {
@@ -54,15 +63,26 @@ C_KeyPanel::C_KeyPanel(std::vector<KeyHint> hintsIn, const KeyPanelPlace& placeI
 
 C_KeyPanel::~C_KeyPanel() = default;
 
-void C_KeyPanel::Render() {
+std::vector<KeyHint> C_KeyPanel::Shown() const {
     const int keysWidth = place.whatLeft - place.box.left - kColumnGap;
     const int whatWidth = place.box.right - place.whatLeft;
-    int y = place.box.top;
+    std::vector<KeyHint> lines;
     for (const KeyHint& hint : hints) {
-        keysFont->DrawText(keysFont->Fitted(hint.keys, keysWidth), place.box.left, y,
-                           TEXT_FILTERED);
-        whatFont->DrawText(whatFont->Fitted(hint.what, whatWidth), place.whatLeft, y,
-                           TEXT_FILTERED);
+        lines.push_back(
+            {keysFont->Fitted(hint.keys, keysWidth), whatFont->Fitted(hint.what, whatWidth)});
+    }
+    return lines;
+}
+
+void C_KeyPanel::Render() {
+    // The bindings hold while a screen is up: cut once, at the first draw.
+    if (shown.empty()) {
+        shown = Shown();
+    }
+    int y = place.box.top;
+    for (const KeyHint& hint : shown) {
+        keysFont->DrawText(hint.keys, place.box.left, y, TEXT_FILTERED);
+        whatFont->DrawText(hint.what, place.whatLeft, y, TEXT_FILTERED);
         y += place.pitch;
     }
 }

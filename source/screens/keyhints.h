@@ -17,7 +17,8 @@ struct KeyHint {
     std::string what;
 };
 
-// A key's name as a hint shows it: upper case, Escape as ESC.
+// A key's name as a hint shows it: upper case, Escape as ESC, the left and
+// right arrows as "<-" and "->".
 std::string ShownKeyName(int key);
 
 // The keys bound to `actions`, as hints show them, one space apart: "Z X".
@@ -46,10 +47,13 @@ public:
 
     void Render();
     const std::vector<KeyHint>& Hints() const { return hints; }
+    // The lines as drawn: each column cut to its width where it runs over.
+    std::vector<KeyHint> Shown() const;
 
 private:
     std::vector<KeyHint> hints;
     KeyPanelPlace place;
+    std::vector<KeyHint> shown;
     std::unique_ptr<C_Font> keysFont;
     std::unique_ptr<C_Font> whatFont;
 };

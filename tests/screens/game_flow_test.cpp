@@ -177,7 +177,7 @@ TEST_F(GameFlowTest, TheInstructionsNameTheKeysAsBound) {
     const C_Instructions* instructions = Screen<C_Instructions>();
     ASSERT_NE(instructions, nullptr);
     // Move, rotate, drop, pause, start and menu, top down.
-    const std::array<std::string, kInstructionKeyRows> shown = {"LEFT RIGHT", "Z C",   "DOWN",
+    const std::array<std::string, kInstructionKeyRows> shown = {"<- ->", "Z C",   "DOWN",
                                                                 "O",          "SPACE", "ESC"};
     EXPECT_EQ(instructions->GetBoundKeys(), shown);
 }

@@ -195,4 +195,21 @@ TEST_F(MatchScreenTest, TheKeysPanelsNameTheKeysAsBound) {
     EXPECT_TRUE(has(*play->keyPanel, pause));
 }
 
+TEST_F(MatchScreenTest, TheDefaultKeysFitTheirPanelsUncut) {
+    auto uncut = [](const C_KeyPanel& panel) {
+        const std::vector<KeyHint> shown = panel.Shown();
+        for (size_t line = 0; line < shown.size(); ++line) {
+            EXPECT_EQ(shown[line].keys, panel.Hints()[line].keys);
+            EXPECT_EQ(shown[line].what, panel.Hints()[line].what);
+        }
+    };
+    C_MatchScreen* match = StartMatch();
+    ASSERT_NE(match, nullptr);
+    uncut(*match->keyPanel);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F4));
+    const C_PlayScreen* play = Screen<C_PlayScreen>();
+    ASSERT_NE(play, nullptr);
+    uncut(*play->keyPanel);
+}
+
 }  // namespace
