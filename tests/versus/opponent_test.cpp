@@ -8,6 +8,7 @@
 
 #include "puzzle/gameboard.h"
 #include "puzzle/piece.h"
+#include "puzzle/randomdraw.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 
@@ -78,7 +79,10 @@ TEST(Opponent, GivesOnlyMoveCommandsAndNoneWhilePaused) {
 
 // The bottom row full but for a gap any shape can fill (not at a wall: an S or
 // Z fills a one-cell gap from one side only): the next landing completes it.
+// The row's pipes come from draws of the test's own, so the wells are the same
+// whatever ran before in the process.
 TEST(Opponent, FillsTheGapThatCompletesARow) {
+    C_RandomDraw rowDraws;
     // Seeds that bring each shape first, twice.
     std::multiset<int> shapesSeen;
     for (uint64_t seed = 1; seed <= 100; ++seed) {
@@ -94,7 +98,7 @@ TEST(Opponent, FillsTheGapThatCompletesARow) {
                 if (x == gap || (wide && x == gap + 1)) {
                     continue;
                 }
-                auto piece = std::make_unique<C_Piece>(SHAPE_J, 0, 0, 0, 0);
+                auto piece = std::make_unique<C_Piece>(SHAPE_J, 0, 0, 0, 0, rowDraws);
                 piece->SetX(x);
                 piece->SetY(kBoardRows - 1);
                 round.board->grid[x][kBoardRows - 1] = std::move(piece);
