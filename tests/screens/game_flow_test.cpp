@@ -178,7 +178,7 @@ TEST_F(GameFlowTest, TheInstructionsNameTheKeysAsBound) {
     ASSERT_NE(instructions, nullptr);
     // Move, rotate, drop, pause, start and menu, top down.
     const std::array<std::string, kInstructionKeyRows> shown = {"<- ->", "Z C",   "DOWN",
-                                                                "O",          "SPACE", "ESC"};
+                                                                "O",     "SPACE", "ESC"};
     EXPECT_EQ(instructions->GetBoundKeys(), shown);
 }
 
