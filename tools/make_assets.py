@@ -892,8 +892,11 @@ def overlay_panel(title, lines, title_size=46):
     art.text(200, 62, title, title_size, TEXT, anchor="mm", glow=rgba(CYAN, 150))
     y = 116
     for s, size, col, path in lines:
-        size = fit_size(art, s, size, 370, 12.5, 0.7, path)
-        art.text(200, y, s, size, col, anchor="mm", shadow=0.7, path=path)
+        # A line naming keys the player can rebind is left blank: the game
+        # writes it there in this face (screens/overlaylines.h).
+        if s:
+            size = fit_size(art, s, size, 370, 12.5, 0.7, path)
+            art.text(200, y, s, size, col, anchor="mm", shadow=0.7, path=path)
         y += size * 1.45
     return art.final()
 
@@ -1200,9 +1203,9 @@ def make_images(outdir):
     save("instruction.png", instruction_screen())
     save("bg3.png", play_screen())
     keys_line = ("keypad 4 6 move  \u00b7  7 9 rotate  \u00b7  5 drop", 18, TEXT_DIM, BOLD_COND)
-    save("game_info.png", overlay_panel("READY?", [("Press START or SPACE", 27, TEXT, BOLD), keys_line], 50))
-    save("paused.png", overlay_panel("PAUSED", [("START or SPACE to resume", 26, TEXT, BOLD),
-                                                ("Esc leaves the game", 19, TEXT_DIM, BOLD)], 54))
+    # "Press START or SPACE"; "START or SPACE to resume", "Esc leaves the game"
+    save("game_info.png", overlay_panel("READY?", [("", 27, TEXT, BOLD), keys_line], 50))
+    save("paused.png", overlay_panel("PAUSED", [("", 26, TEXT, BOLD), ("", 19, TEXT_DIM, BOLD)], 54))
     save("juice.png", juice_panel())
     save("game_over.png", game_over_panel())
     make_versus_images(save)
@@ -2208,6 +2211,17 @@ def sheet_width(s, size, path=SHEET_FONT_BOLD):
     return font(size, path).getlength(s)
 
 
+# The overlay lines the play screen writes with the default keys, centred in
+# their boxes (screens/overlaylines.h).
+OVERLAY_LINE_CENTRES = [(201, 321), (201, 348)]
+
+
+def sheet_overlay_lines(screen, lines):
+    d = ImageDraw.Draw(screen)
+    for (x, y), (s, size, colour) in zip(OVERLAY_LINE_CENTRES, lines):
+        d.text((x, y), s, font=font(size, BOLD), fill=colour, anchor="mm")
+
+
 def blank_screen():
     return Image.new("RGBA", (713, 653), (255, 255, 255, 255))
 
@@ -2329,8 +2343,11 @@ def sheet_play(im, mode):
         blit(sc, im["juice.png"], 61, 240, 0.7, 230)
     elif mode == "idle":
         blit(sc, im["game_info.png"], 61, 240, 0.7, 0xE6)
+        sheet_overlay_lines(sc, [("Press START or SPACE", 19, SHEET_TEXT)])
     elif mode == "paused":
         blit(sc, im["paused.png"], 61, 240, 0.7, 0xE6)
+        sheet_overlay_lines(sc, [("START or SPACE to resume", 17, SHEET_TEXT),
+                                 ("ESC leaves the game", 13, (150, 178, 198, 255))])
     elif mode == "gameover":
         blit(sc, im["game_over.png"], 61, 240, 0.7, 0xE6)
         blit(sc, frame_of(im["yes_button-3-1-3.png"], 3, 1, 3, 1), 130, 332, 0.5)

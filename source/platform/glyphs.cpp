@@ -34,19 +34,28 @@ const char* AsText(const FcChar8* text) {
     return reinterpret_cast<const char*>(text);
 }
 
-// Asks fontconfig for the best face of that name, normal weight, upright. It
-// always answers with some installed face, so unknown names get a substitute.
+// Asks fontconfig for the best face of that name, upright, of normal weight
+// or bold for a name ending " Bold" ("DejaVu Sans Bold"). It always answers
+// with some installed face, so unknown names get a substitute.
 // Fontconfig is brought up and down around the one question, so it holds no
 // memory while no font is being made.
 bool FindFace(const std::string& name, FaceFile* file) {
     if (FcInit() == FcFalse) {
         return false;
     }
+    const std::string kBold = " Bold";
+    std::string asked = name;
+    int weight = FC_WEIGHT_REGULAR;
+    if (asked.size() > kBold.size() &&
+        asked.compare(asked.size() - kBold.size(), kBold.size(), kBold) == 0) {
+        asked.resize(asked.size() - kBold.size());
+        weight = FC_WEIGHT_BOLD;
+    }
     bool found = false;
     FcPattern* pattern = FcPatternCreate();
     if (pattern != nullptr) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(asked.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, weight);
         FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
         FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);

@@ -19,6 +19,7 @@
 #include "screens/gamekeys.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
+#include "screens/overlaylines.h"
 #include "store/settings.h"
 #include "versus/match.h"
 #include "versus/netmatch.h"
@@ -117,6 +118,7 @@ C_MatchScreen::C_MatchScreen()
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kListStartColour);
     noteFont = std::make_unique<C_Font>("Arial", kNoteHeight, kResultColour);
     pausedPicture = std::make_unique<C_Sprite>("paused.png");
+    pausedLines = std::make_unique<C_OverlayLines>(PausedLines(chosen));
     sounds = std::make_unique<C_GameSounds>();
     keyPanel = std::make_unique<C_KeyPanel>(KeyHints(chosen, netMatch == nullptr), kMatchKeysPlace);
     PlayerRound().textWidth = [this](const std::string& text) { return TextWidth(text); };
@@ -424,6 +426,7 @@ void C_MatchScreen::Render() {
     if (paused) {
         pausedPicture->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,
                             {kPictureScale, kPictureScale}, kResultColour);
+        pausedLines->Render(kResultColour);
     }
     if (Over()) {
         results[static_cast<size_t>(Winner())]->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,

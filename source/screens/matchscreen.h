@@ -15,6 +15,7 @@ class C_Button;
 class C_Font;
 class C_GameSounds;
 class C_KeyPanel;
+class C_OverlayLines;
 class C_Match;
 class C_NetMatch;
 class C_Piece;
@@ -74,6 +75,8 @@ public:
     std::unique_ptr<C_KeyPanel> keyPanel;
     // A match against the computer held by the pause key.
     bool paused = false;
+    // The paused picture's lines that name the bound keys.
+    std::unique_ptr<C_OverlayLines> pausedLines;
     // The line under the result (its keys), or that a network match cannot
     // pause; empty when none shows.
     std::string Note() const;

@@ -15,6 +15,7 @@
 #include "screens/button.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
+#include "screens/overlaylines.h"
 #include "store/highscores.h"
 #include "store/settings.h"
 #include "view/font.h"
@@ -96,6 +97,8 @@ C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
     hudFont->SetColour(kHudFirstColour);
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kHudStartColour);
     keyPanel = std::make_unique<C_KeyPanel>(KeyHints(chosen, true), kPlayKeysPlace);
+    readyLines = std::make_unique<C_OverlayLines>(ReadyLines(chosen));
+    pausedLines = std::make_unique<C_OverlayLines>(PausedLines(chosen));
     round->textWidth = [this](const std::string& text) { return TextWidth(text); };
 }
 
@@ -217,9 +220,12 @@ void C_PlayScreen::StepPictures() {
     }
 }
 
-void C_PlayScreen::DrawPicture(C_Sprite* picture, uint32_t colour) {
+void C_PlayScreen::DrawPicture(C_Sprite* picture, uint32_t colour, C_OverlayLines* lines) {
     picture->Draw({kPictureX, kPictureY}, {0.0f, 0.0f}, 0.0f, {kPictureScale, kPictureScale},
                   colour);
+    if (lines != nullptr) {
+        lines->Render(colour);
+    }
 }
 
 void C_PlayScreen::DrawHud() {
@@ -279,16 +285,17 @@ void C_PlayScreen::Render() {
     pauseButton->Render();
     stopButton->Render();
     if (mode == MODE_PAUSED) {
-        DrawPicture(pausedPicture.get(), kPictureColour);
+        DrawPicture(pausedPicture.get(), kPictureColour, pausedLines.get());
     } else if (mode == MODE_IDLE) {
-        DrawPicture(infoPicture.get(), kPictureColour);
+        DrawPicture(infoPicture.get(), kPictureColour, readyLines.get());
     } else if (mode == MODE_RUNNING) {
         if (infoShown >= 0) {
-            DrawPicture(infoPicture.get(), FadeColour(static_cast<float>(infoShown), kWhiteRgb));
+            DrawPicture(infoPicture.get(), FadeColour(static_cast<float>(infoShown), kWhiteRgb),
+                        readyLines.get());
         }
         if (pausedShown >= 0) {
-            DrawPicture(pausedPicture.get(),
-                        FadeColour(static_cast<float>(pausedShown), kWhiteRgb));
+            DrawPicture(pausedPicture.get(), FadeColour(static_cast<float>(pausedShown), kWhiteRgb),
+                        pausedLines.get());
         }
     } else if (mode == MODE_GAMEOVER) {
         DrawPicture(gameOverPicture.get(), kPictureColour);

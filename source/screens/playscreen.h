@@ -16,6 +16,7 @@ class C_Button;
 class C_Font;
 class C_GameSounds;
 class C_KeyPanel;
+class C_OverlayLines;
 class C_Sprite;
 class C_Timer;
 
@@ -59,6 +60,9 @@ public:
     int startingLevel = 0;
     std::unique_ptr<C_GameSounds> sounds;
     std::unique_ptr<C_KeyPanel> keyPanel;
+    // The ready and paused pictures' lines that name the bound keys.
+    std::unique_ptr<C_OverlayLines> readyLines;
+    std::unique_ptr<C_OverlayLines> pausedLines;
     std::unique_ptr<C_Font> hudFont;
     std::unique_ptr<C_Font> listFont;
     std::unique_ptr<C_Sprite> background;
@@ -80,7 +84,7 @@ private:
     void EndGame(int next);
     // The info and paused pictures' fades, once per drawn frame.
     void StepPictures();
-    void DrawPicture(C_Sprite* picture, uint32_t colour);
+    void DrawPicture(C_Sprite* picture, uint32_t colour, C_OverlayLines* lines = nullptr);
     void DrawHud();
     void DrawLines(const std::vector<ListLine>& lines);
     int TextWidth(const std::string& text) const;

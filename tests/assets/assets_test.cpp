@@ -18,6 +18,7 @@
 #include "screens/instructions.h"
 #include "screens/keyhints.h"
 #include "screens/matchscreen.h"
+#include "screens/overlaylines.h"
 #include "screens/playscreen.h"
 #include "screens/scorescreen.h"
 #include "screens/settingsscreen.h"
@@ -326,6 +327,33 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
                         }),
                   kReadable)
             << place.picture << " at " << w.x0 << ", " << w.y0;
+    }
+}
+
+// The ready and paused pictures under the lines the code writes over them,
+// the pictures drawn translucent (the play screen's alpha, the lower one) at
+// (61, 240) over the dark well or over a light piece.
+TEST_F(AssetTest, TheOverlayLinesReadOverTheirPictures) {
+    const struct {
+        const char* picture;
+        TextBox box;
+        uint32_t colour;
+    } places[] = {{"images/game_info.png", kOverlayFirstLine, kOverlayColour},
+                  {"images/paused.png", kOverlayFirstLine, kOverlayColour},
+                  {"images/paused.png", kOverlaySecondLine, kOverlayDimColour}};
+    constexpr int kLeft = 61;
+    constexpr int kTop = 240;
+    constexpr uint32_t kTint = 0xE6FFFFFF;
+    for (const auto& place : places) {
+        const TextBox& b = place.box;
+        EXPECT_GE(
+            Least(place.picture, b.left - kLeft, b.top - kTop, b.right - kLeft, b.bottom - kTop,
+                  [&](uint32_t pixel) {
+                      return std::min(Contrast(place.colour, Drawn(pixel, kTint, 0xFF000000)),
+                                      Contrast(place.colour, Drawn(pixel, kTint, 0xFFFFFFFF)));
+                  }),
+            kReadable)
+            << place.picture << " at " << b.left << ", " << b.top;
     }
 }
 

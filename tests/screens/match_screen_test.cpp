@@ -18,6 +18,7 @@
 #include "screens/keyhints.h"
 #include "screens/matchscreen.h"
 #include "screens/menu.h"
+#include "screens/overlaylines.h"
 #include "screens/playscreen.h"
 #include "screens/versusscreen.h"
 #include "store/settings.h"
@@ -193,6 +194,31 @@ TEST_F(MatchScreenTest, TheKeysPanelsNameTheKeysAsBound) {
     ASSERT_NE(play, nullptr);
     EXPECT_TRUE(has(*play->keyPanel, rotate));
     EXPECT_TRUE(has(*play->keyPanel, pause));
+}
+
+// The ready and paused pictures' lines and the result's line name the start
+// and menu keys as bound, in a match and in a single game.
+TEST_F(MatchScreenTest, TheOverlaysAndTheResultNameTheKeysAsBound) {
+    g_pModel->GetSettings()->SetKey(GameAction::Start, DIK_S);
+    g_pModel->GetSettings()->SetKey(GameAction::Menu, DIK_Q);
+    auto texts = [](const C_OverlayLines& lines) {
+        std::vector<std::string> shown;
+        for (const OverlayLine& line : lines.Lines()) {
+            shown.push_back(line.text);
+        }
+        return shown;
+    };
+    const std::vector<std::string> paused = {"START or S to resume", "Q leaves the game"};
+    C_MatchScreen* match = StartMatch();
+    ASSERT_NE(match, nullptr);
+    EXPECT_EQ(texts(*match->pausedLines), paused);
+    ASSERT_TRUE(ToTheResult(match));
+    EXPECT_EQ(match->Note(), "ENTER: play again   Q: back");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_Q) && Tap(SDL_SCANCODE_F4));
+    const C_PlayScreen* play = Screen<C_PlayScreen>();
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(texts(*play->readyLines), std::vector<std::string>{"Press START or S"});
+    EXPECT_EQ(texts(*play->pausedLines), paused);
 }
 
 TEST_F(MatchScreenTest, TheDefaultKeysFitTheirPanelsUncut) {
