@@ -24,6 +24,7 @@
 #include "support/puzzleboard.h"
 #include "support/screentest.h"
 #include "versus/match.h"
+#include "versus/matchagainstcomputer.h"
 
 namespace {
 
@@ -51,6 +52,11 @@ protected:
         return done();
     }
 
+    // The match the computer plays in.
+    static C_Match& Game(C_MatchScreen* screen) {
+        return dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match;
+    }
+
     static int Plays(const C_MatchScreen& screen, GameSound sound) {
         return screen.sounds->GetWave(sound)->GetBuffer()->PlayCount();
     }
@@ -59,10 +65,10 @@ protected:
     // fill its well, pushed in at its next landing.
     bool ToTheResult(C_MatchScreen* screen) {
         for (int row = 0; row < kBoardRows; ++row) {
-            screen->match->Round(SIDE_OPPONENT).Receive(static_cast<uint64_t>(row) + 1);
+            Game(screen).Round(SIDE_OPPONENT).Receive(static_cast<uint64_t>(row) + 1);
         }
         // A frame more: the result's keys are read from the frame after it.
-        return Until([&] { return screen->match->Over(); }) && RunFrames(1);
+        return Until([&] { return Game(screen).Over(); }) && RunFrames(1);
     }
 };
 
@@ -70,8 +76,8 @@ TEST_F(MatchScreenTest, ThePlayersRoundSoundsAsAGameDoesAndTheComputersIsQuiet) 
     C_MatchScreen* screen = StartMatch();
     ASSERT_NE(screen, nullptr);
     EXPECT_TRUE(g_pModel->GetPlayTune()->GetMusic()->IsPlaying());
-    C_Round& player = screen->match->Round(SIDE_PLAYER);
-    C_Round& computer = screen->match->Round(SIDE_OPPONENT);
+    C_Round& player = Game(screen).Round(SIDE_PLAYER);
+    C_Round& computer = Game(screen).Round(SIDE_OPPONENT);
     const GameSound heard[] = {GAME_SOUND_MOVE, GAME_SOUND_TURN, GAME_SOUND_LAND, GAME_SOUND_SENT,
                                GAME_SOUND_ARRIVED};
     std::vector<int> before;
@@ -98,7 +104,7 @@ TEST_F(MatchScreenTest, ThePlayersRoundSoundsAsAGameDoesAndTheComputersIsQuiet) 
 
     // A cascade of two flows sends a row, and a row received is pushed in at
     // the next landing: each with its sound.
-    ASSERT_EQ(screen->match->Incoming(SIDE_PLAYER), 0);
+    ASSERT_EQ(Game(screen).Incoming(SIDE_PLAYER), 0);
     Lay(*player.board, {
                            "RL .  .  .  .  .  .  .  .  .  .  .",
                            ".  RL RL RL RL RL RL RL RL RL RL RL",
@@ -106,7 +112,7 @@ TEST_F(MatchScreenTest, ThePlayersRoundSoundsAsAGameDoesAndTheComputersIsQuiet) 
                        });
     GiveFlatI(player);
     PushKey(SDL_SCANCODE_DOWN, true);
-    ASSERT_TRUE(Until([&] { return screen->match->rowsSent[SIDE_PLAYER] > 0; }));
+    ASSERT_TRUE(Until([&] { return Game(screen).rowsSent[SIDE_PLAYER] > 0; }));
     EXPECT_EQ(Plays(*screen, GAME_SOUND_SENT), before[3] + 1);
     EXPECT_EQ(Plays(*screen, GAME_SOUND_ARRIVED), before[4]);
     player.Receive(7);
@@ -133,7 +139,7 @@ TEST_F(MatchScreenTest, EnterOrThePadsConfirmPlaysAgainAndEscOrThePadsBackGoesBa
         C_MatchScreen* screen = StartMatch();
         ASSERT_NE(screen, nullptr);
         ASSERT_TRUE(ToTheResult(screen));
-        EXPECT_EQ(screen->match->winner, SIDE_PLAYER);
+        EXPECT_EQ(Game(screen).winner, SIDE_PLAYER);
         EXPECT_EQ(screen->Note(), "ENTER: play again   ESC: back");
         c.press(true);
         ASSERT_TRUE(RunFrames(1));
@@ -152,23 +158,23 @@ TEST_F(MatchScreenTest, EnterOrThePadsConfirmPlaysAgainAndEscOrThePadsBackGoesBa
 TEST_F(MatchScreenTest, ThePauseKeyHoldsBothWellsAndTheMatchClockUntilPressedAgain) {
     C_MatchScreen* screen = StartMatch();
     ASSERT_NE(screen, nullptr);
-    ASSERT_TRUE(Until([&] { return screen->match->Time() > 1.0f; }));
+    ASSERT_TRUE(Until([&] { return Game(screen).Time() > 1.0f; }));
     ASSERT_TRUE(Tap(SDL_SCANCODE_P));
     ASSERT_TRUE(screen->paused);
-    const float time = screen->match->Time();
-    const int rows[] = {screen->match->Round(SIDE_PLAYER).currentShape->GetRow(),
-                        screen->match->Round(SIDE_OPPONENT).cascadeNumber};
+    const float time = Game(screen).Time();
+    const int rows[] = {Game(screen).Round(SIDE_PLAYER).currentShape->GetRow(),
+                        Game(screen).Round(SIDE_OPPONENT).cascadeNumber};
     ASSERT_TRUE(RunFrames(300));
-    EXPECT_EQ(screen->match->Time(), time);
-    EXPECT_EQ(screen->match->Round(SIDE_PLAYER).currentShape->GetRow(), rows[0]);
-    EXPECT_EQ(screen->match->Round(SIDE_OPPONENT).cascadeNumber, rows[1]);
+    EXPECT_EQ(Game(screen).Time(), time);
+    EXPECT_EQ(Game(screen).Round(SIDE_PLAYER).currentShape->GetRow(), rows[0]);
+    EXPECT_EQ(Game(screen).Round(SIDE_OPPONENT).cascadeNumber, rows[1]);
 
     ASSERT_TRUE(Tap(SDL_SCANCODE_P));
     EXPECT_FALSE(screen->paused);
     EXPECT_TRUE(
-        Until([&] { return screen->match->Round(SIDE_PLAYER).currentShape->GetRow() > rows[0]; }));
+        Until([&] { return Game(screen).Round(SIDE_PLAYER).currentShape->GetRow() > rows[0]; }));
     // Held time is no match time: the clock goes on from where it stood.
-    EXPECT_LT(screen->match->Time(), time + 1.0f);
+    EXPECT_LT(Game(screen).Time(), time + 1.0f);
 }
 
 TEST_F(MatchScreenTest, TheKeysPanelsNameTheKeysAsBound) {
