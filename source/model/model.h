@@ -7,6 +7,7 @@
 #include "model/stateids.h"
 #include "model/timer.h"
 #include "store/highscores.h"
+#include "versus/matchsetup.h"
 #include "view/font.h"
 
 class C_Mp3;
@@ -45,6 +46,13 @@ public:
     // Requests a switch at the end of the current or next Update; the last
     // request before then wins.
     void SetNextState(int id) { nextState = id; }
+    // As SetNextState, handing the next screen the match it is to start or
+    // offer; the screens that start matches are built from the last one.
+    void SetNextState(int id, const MatchSetup& setup) {
+        nextState = id;
+        matchSetup = setup;
+    }
+    const MatchSetup& GetMatchSetup() const { return matchSetup; }
     void SetFrameRate(int fps);
     int GetFrameRate() const { return targetFrameRate; }
 
@@ -87,6 +95,7 @@ private:
     std::unique_ptr<C_Mp3> menuTune;
     std::unique_ptr<C_Mp3> playTune;
     FinishedGame finishedGame;
+    MatchSetup matchSetup;
     bool gameWaiting = false;
     int nextState = STATE_MENU;
     int initialised = 0;

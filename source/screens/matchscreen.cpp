@@ -70,8 +70,10 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
 
 }  // namespace
 
-C_MatchScreen::C_MatchScreen()
-    : timer(g_pModel->GetTimer()), moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
+C_MatchScreen::C_MatchScreen(const MatchSetup& chosenSetup)
+    : setup(chosenSetup),
+      timer(g_pModel->GetTimer()),
+      moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
     const C_Settings& chosen = *g_pModel->GetSettings();
     startKey = chosen.GetKey(GameAction::Start);
     startPad = chosen.GetPadButton(GameAction::Start);
@@ -79,12 +81,7 @@ C_MatchScreen::C_MatchScreen()
     pausePad = chosen.GetPadButton(GameAction::Pause);
     menuKey = chosen.GetKey(GameAction::Menu);
     menuPad = chosen.GetPadButton(GameAction::Menu);
-    MatchSetup setup;
-    setup.level = versusLevel;
-    setup.strength = static_cast<OpponentStrength>(versusStrength);
-    setup.network = versusNetwork;
     match = C_MatchKind::Start(setup, g_pNet);
-    versusNetwork = false;
     background = std::make_unique<C_Sprite>(match->Picture());
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
     results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
@@ -167,7 +164,13 @@ void C_MatchScreen::AnswerResult() {
                            g_pController->GetPadButtonState(PAD_A) == KEY_RELEASED ||
                            g_pController->GetPadButtonState(PAD_START) == KEY_RELEASED;
     if (yesButton->GetState() == BUTTON_CLICKED || (answerArmed && confirmed)) {
-        g_pModel->SetNextState(match->StartsFromLobby() ? STATE_VERSUS : STATE_MATCH);
+        if (match->StartsFromLobby()) {
+            g_pModel->SetNextState(STATE_VERSUS);
+        } else {
+            MatchSetup again = setup;
+            again.network = false;
+            g_pModel->SetNextState(STATE_MATCH, again);
+        }
     }
     if (noButton->GetState() == BUTTON_CLICKED) {
         g_pModel->SetNextState(STATE_MENU);

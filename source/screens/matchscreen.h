@@ -51,7 +51,8 @@ constexpr KeyPanelPlace kMatchKeysPlace = {{562, 156, 698, 250}, 634, 19};
 // rows sent and rows pushed in; the other side is quiet.
 class C_MatchScreen : public C_GameState {
 public:
-    C_MatchScreen();
+    // Starts the match `setup` asks for.
+    explicit C_MatchScreen(const MatchSetup& setup);
     ~C_MatchScreen() override;
 
     void HandleInput() override;
@@ -88,6 +89,8 @@ private:
     float MatchTime() const;
     void DrawNotes();
 
+    // What the match started with: play again starts the same.
+    MatchSetup setup;
     C_Timer* timer = nullptr;
     std::vector<LatchedBinding> moveKeys;
     std::unique_ptr<C_Font> hudFont;

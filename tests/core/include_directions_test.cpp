@@ -38,6 +38,7 @@ constexpr Direction kAllowed[] = {
     {"model", "demos", "builds each state by id"},
     {"model", "store", "keeps the settings and the score table for the run"},
     {"model", "audio", "the tunes that go on across screens, the volumes"},
+    {"model", "versus", "hands a match's setup from the screen that chose it to the next"},
     {"view", "core", "errors, globals"},
     {"view", "platform", "window, textures, glyphs"},
     {"view", "model", "draws the current state; sprites are placed by vectors"},

@@ -49,10 +49,10 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoe
     // The game's own port is left to the tests of the whole program.
     delete g_pNet;
     g_pNet = new C_Net(0);
-    versusLevel = 3;
     g_pModel->GetSettings()->SetLastName("Host Player");
     ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
     ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT));
     // Enter before anyone is there: the offer goes when a player joins.
     ASSERT_TRUE(Tap(SDL_SCANCODE_H));
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
