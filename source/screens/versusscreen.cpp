@@ -150,7 +150,8 @@ void C_VersusScreen::HandleInput() {
         StartNetworkMatch();
     }
     if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
-        g_pModel->SetNextState(STATE_MENU);
+        // The level and strength chosen stay for the next visit.
+        g_pModel->SetNextState(STATE_MENU, chosen);
     }
     if (g_pController->IsKeyReleased(DIK_LEFT) || lessButton->GetState() == BUTTON_CLICKED) {
         StepLevel(-1);

@@ -120,6 +120,26 @@ TEST_F(MatchScreenTest, ThePauseKeyHoldsBothWellsAndTheMatchClockUntilPressedAga
     EXPECT_LT(Game(screen).Time(), time + 1.0f);
 }
 
+TEST_F(MatchScreenTest, TheLevelAndStrengthChosenLastTheRunAndPlayAgainKeepsThem) {
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F7) && Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F7) && Tap(SDL_SCANCODE_3));
+    C_MatchScreen* screen = Screen<C_MatchScreen>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->match->PlayerRound().board->level, 2);
+    EXPECT_EQ(screen->match->OtherLabel(), "HARD");
+    ASSERT_TRUE(ToTheResult(screen));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+    screen = Screen<C_MatchScreen>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->match->PlayerRound().board->level, 2);
+    EXPECT_EQ(screen->match->OtherLabel(), "HARD");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F7) && Tap(SDL_SCANCODE_1));
+    screen = Screen<C_MatchScreen>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->match->PlayerRound().board->level, 2);
+    EXPECT_EQ(screen->match->OtherLabel(), "EASY");
+}
+
 TEST_F(MatchScreenTest, TheKeysPanelsNameTheKeysAsBound) {
     g_pModel->GetSettings()->SetKey(GameAction::RotateClockwise, DIK_C);
     g_pModel->GetSettings()->SetKey(GameAction::Pause, DIK_O);
