@@ -46,13 +46,12 @@ public:
     // Requests a switch at the end of the current or next Update; the last
     // request before then wins.
     void SetNextState(int id) { nextState = id; }
-    // As SetNextState, handing the next screen the match it is to start or
-    // offer; the screens that start matches are built from the last one.
+    // As SetNextState, handing over the match chosen: the versus and match
+    // screens are built from the last one handed over.
     void SetNextState(int id, const MatchSetup& setup) {
         nextState = id;
         matchSetup = setup;
     }
-    const MatchSetup& GetMatchSetup() const { return matchSetup; }
     void SetFrameRate(int fps);
     int GetFrameRate() const { return targetFrameRate; }
 
