@@ -31,7 +31,7 @@ constexpr uint32_t kOffTarget = 0xFFFF0000;
 constexpr int kFpsLeft = 5;
 constexpr int kFpsBottom = 600;
 
-std::unique_ptr<C_GameState> BuildState(int id) {
+std::unique_ptr<C_GameState> BuildState(int id, const MatchSetup& setup) {
     switch (id) {
         case STATE_MENU:
             return std::make_unique<C_Menu>();
@@ -52,9 +52,9 @@ std::unique_ptr<C_GameState> BuildState(int id) {
         case STATE_INSTRUCTIONS:
             return std::make_unique<C_Instructions>();
         case STATE_VERSUS:
-            return std::make_unique<C_VersusScreen>();
+            return std::make_unique<C_VersusScreen>(setup);
         case STATE_MATCH:
-            return std::make_unique<C_MatchScreen>();
+            return std::make_unique<C_MatchScreen>(setup);
         case STATE_SETTINGS:
             return std::make_unique<C_SettingsScreen>();
         case STATE_SCORES:
@@ -170,7 +170,7 @@ void C_Model::SetFrameRate(int fps) {
 
 void C_Model::ChangeState() {
     const int state = nextState;
-    currentState = BuildState(state);
+    currentState = BuildState(state, matchSetup);
     nextState = 0;
     if (!currentState) {
         DXError("model", __LINE__, 0, "C_Model tried to change to an unknown state");

@@ -7,6 +7,7 @@
 #include "model/stateids.h"
 #include "model/timer.h"
 #include "store/highscores.h"
+#include "versus/matchsetup.h"
 #include "view/font.h"
 
 class C_Mp3;
@@ -45,6 +46,12 @@ public:
     // Requests a switch at the end of the current or next Update; the last
     // request before then wins.
     void SetNextState(int id) { nextState = id; }
+    // As SetNextState, handing over the match chosen: the versus and match
+    // screens are built from the last one handed over.
+    void SetNextState(int id, const MatchSetup& setup) {
+        nextState = id;
+        matchSetup = setup;
+    }
     void SetFrameRate(int fps);
     int GetFrameRate() const { return targetFrameRate; }
 
@@ -87,6 +94,7 @@ private:
     std::unique_ptr<C_Mp3> menuTune;
     std::unique_ptr<C_Mp3> playTune;
     FinishedGame finishedGame;
+    MatchSetup matchSetup;
     bool gameWaiting = false;
     int nextState = STATE_MENU;
     int initialised = 0;

@@ -1,8 +1,6 @@
 #include "screens/matchscreen.h"
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 
 #include "core/error.h"
 #include "core/globals.h"
@@ -11,7 +9,6 @@
 #include "input/controller.h"
 #include "model/model.h"
 #include "model/timer.h"
-#include "net/net.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
@@ -21,9 +18,7 @@
 #include "screens/keyhints.h"
 #include "screens/overlaylines.h"
 #include "store/settings.h"
-#include "versus/match.h"
-#include "versus/netmatch.h"
-#include "versus/opponent.h"
+#include "versus/matchkind.h"
 #include "view/font.h"
 #include "view/sprite.h"
 
@@ -53,16 +48,11 @@ constexpr ButtonPlace kNoPlace = {"no_button-3-1-3.png", 225, 332, 0.5f};
 // The player's next shape, centred in the preview window.
 constexpr TextWindow kNextWindow = {414, 156, 538, 256};
 
-constexpr const char* kStrengthNames[kStrengths] = {"EASY", "MEDIUM", "HARD"};
 constexpr int kMeterFrameSize = 24;
-// Beyond these the link is called slow on the screen.
-constexpr std::chrono::milliseconds kSlowRoundTrip{400};
-constexpr std::chrono::seconds kSnapshotGap{1};
-constexpr int kPieceColours = 8;
 // The note that the other player left: under the result, centred on the well.
 constexpr int kLeftNoteCentre = 202;
 constexpr int kLeftNoteTop = 422;
-// The result's keys, and the note that a network match cannot pause: under
+// The result's keys, and the note that the match cannot pause: under
 // the result, centred on the well, over a shadow.
 constexpr int kNoteTop = 398;
 constexpr int kNoteHeight = 16;
@@ -81,8 +71,10 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
 
 }  // namespace
 
-C_MatchScreen::C_MatchScreen()
-    : timer(g_pModel->GetTimer()), moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
+C_MatchScreen::C_MatchScreen(const MatchSetup& chosenSetup)
+    : setup(chosenSetup),
+      timer(g_pModel->GetTimer()),
+      moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
     const C_Settings& chosen = *g_pModel->GetSettings();
     startKey = chosen.GetKey(GameAction::Start);
     startPad = chosen.GetPadButton(GameAction::Start);
@@ -90,23 +82,8 @@ C_MatchScreen::C_MatchScreen()
     pausePad = chosen.GetPadButton(GameAction::Pause);
     menuKey = chosen.GetKey(GameAction::Menu);
     menuPad = chosen.GetPadButton(GameAction::Menu);
-    MatchSettings settings;
-    settings.seed = static_cast<uint64_t>(std::time(nullptr));
-    settings.level = versusLevel;
-    C_MatchLink* link = g_pNet->Match();
-    if (versusNetwork && link != nullptr && link->GetPhase() == C_MatchLink::Phase::Started) {
-        netMatch = std::make_unique<C_NetMatch>(*link, false);
-        // Kept: the name goes with the player, and the screen still shows it.
-        peerName = g_pNet->PeerName();
-    } else {
-        match = std::make_unique<C_Match>(settings);
-        opponent = std::make_unique<C_Opponent>(static_cast<OpponentStrength>(versusStrength));
-    }
-    versusNetwork = false;
-    for (int colour = 0; colour < kPieceColours; ++colour) {
-        viewPieces.push_back(std::make_unique<C_Piece>(colour, 0, 0, 0, 0));
-    }
-    background = std::make_unique<C_Sprite>(netMatch ? "match_net.png" : "match.png");
+    match = C_MatchKind::Start(setup, g_pNet);
+    background = std::make_unique<C_Sprite>(match->Picture());
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
     results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
     results[SIDE_OPPONENT] = std::make_unique<C_Sprite>("versus_lost.png");
@@ -120,43 +97,14 @@ C_MatchScreen::C_MatchScreen()
     pausedPicture = std::make_unique<C_Sprite>("paused.png");
     pausedLines = std::make_unique<C_OverlayLines>(PausedLines(chosen));
     sounds = std::make_unique<C_GameSounds>();
-    keyPanel = std::make_unique<C_KeyPanel>(KeyHints(chosen, netMatch == nullptr), kMatchKeysPlace);
-    PlayerRound().textWidth = [this](const std::string& text) { return TextWidth(text); };
+    keyPanel = std::make_unique<C_KeyPanel>(KeyHints(chosen, match->CanPause()), kMatchKeysPlace);
+    match->PlayerRound().textWidth = [this](const std::string& text) { return TextWidth(text); };
 }
 
 C_MatchScreen::~C_MatchScreen() = default;
 
-C_Round& C_MatchScreen::PlayerRound() {
-    return netMatch ? netMatch->Round() : match->Round(SIDE_PLAYER);
-}
-
-bool C_MatchScreen::Over() const {
-    return netMatch ? netMatch->Over() : match->Over();
-}
-
-int C_MatchScreen::Winner() const {
-    return netMatch ? netMatch->winner : match->winner;
-}
-
-int C_MatchScreen::Incoming(int side) const {
-    if (!netMatch) {
-        return match->Incoming(side);
-    }
-    if (side == SIDE_PLAYER) {
-        return netMatch->Incoming();
-    }
-    return netMatch->PeerWell() ? netMatch->PeerWell()->incoming : 0;
-}
-
-int C_MatchScreen::Arrived(int side) const {
-    if (!netMatch) {
-        return static_cast<int>(match->Round(side).incoming.size());
-    }
-    return side == SIDE_PLAYER ? static_cast<int>(netMatch->Round().incoming.size()) : 0;
-}
-
-int C_MatchScreen::RowsSent() const {
-    return netMatch ? netMatch->rowsSent : match->rowsSent[SIDE_PLAYER];
+bool C_MatchScreen::Pausable() const {
+    return match->CanPause();
 }
 
 float C_MatchScreen::MatchTime() const {
@@ -164,11 +112,11 @@ float C_MatchScreen::MatchTime() const {
 }
 
 void C_MatchScreen::Give(RoundCommand command) {
-    sounds->Give(&PlayerRound(), command);
+    sounds->Give(&match->PlayerRound(), command);
 }
 
 void C_MatchScreen::HandleInput() {
-    if (!Over()) {
+    if (!match->Over()) {
         HandlePause();
         if (!paused) {
             SteerWithBindings(&moveKeys, [this](RoundCommand command) { Give(command); });
@@ -177,22 +125,18 @@ void C_MatchScreen::HandleInput() {
         AnswerResult();
     }
     if (KeyOrPadIs(menuKey, menuPad, KEY_RELEASED) ||
-        (Over() && g_pController->GetPadButtonState(PAD_B) == KEY_RELEASED)) {
-        if (netMatch) {
-            // Leaving loses the match; the session stays for the next.
-            netMatch->Forfeit(g_pNet->Match());
-        }
-        g_pModel->SetNextState(netMatch ? STATE_VERSUS : STATE_MENU);
+        (match->Over() && g_pController->GetPadButtonState(PAD_B) == KEY_RELEASED)) {
+        match->Leave();
+        g_pModel->SetNextState(match->StartsFromLobby() ? STATE_VERSUS : STATE_MENU);
     }
 }
 
 void C_MatchScreen::HandlePause() {
     if (KeyOrPadIs(pauseKey, pausePad, KEY_RELEASED)) {
-        if (netMatch) {
-            // The other machine plays on.
-            pauseNoteUntil = timer->GetGameTime() + kPauseNoteSeconds;
-        } else {
+        if (match->CanPause()) {
             SetPaused(!paused);
+        } else {
+            pauseNoteUntil = timer->GetGameTime() + kPauseNoteSeconds;
         }
     } else if (paused && KeyOrPadIs(startKey, startPad, KEY_RELEASED)) {
         SetPaused(false);
@@ -221,10 +165,14 @@ void C_MatchScreen::AnswerResult() {
                            g_pController->IsKeyReleased(DIK_NUMPADENTER) ||
                            g_pController->GetPadButtonState(PAD_A) == KEY_RELEASED ||
                            g_pController->GetPadButtonState(PAD_START) == KEY_RELEASED;
-    // Over the network the next match starts from the versus screen, where
-    // the host offers it.
     if (yesButton->GetState() == BUTTON_CLICKED || (answerArmed && confirmed)) {
-        g_pModel->SetNextState(netMatch ? STATE_VERSUS : STATE_MATCH);
+        if (match->StartsFromLobby()) {
+            g_pModel->SetNextState(STATE_VERSUS);
+        } else {
+            MatchSetup again = setup;
+            again.network = false;
+            g_pModel->SetNextState(STATE_MATCH, again);
+        }
     }
     if (noButton->GetState() == BUTTON_CLICKED) {
         g_pModel->SetNextState(STATE_MENU);
@@ -236,21 +184,15 @@ void C_MatchScreen::Update() {
     if (paused) {
         return;
     }
-    const float gameTime = MatchTime();
-    C_Round& player = PlayerRound();
+    C_Round& player = match->PlayerRound();
     const RoundGlance before = C_GameSounds::Glance(player);
-    const int sent = RowsSent();
-    if (netMatch) {
-        netMatch->Update(gameTime, g_pNet->Match());
-    } else if (!match->Over()) {
-        opponent->Play(&match->Round(SIDE_OPPONENT), gameTime, match->Incoming(SIDE_OPPONENT));
-        match->Update(gameTime);
-    }
+    const int sent = match->RowsSent();
+    match->Update(MatchTime());
     sounds->PlayChanges(before, player);
-    if (RowsSent() > sent) {
+    if (match->RowsSent() > sent) {
         sounds->Play(GAME_SOUND_SENT);
     }
-    if (Over()) {
+    if (match->Over()) {
         yesButton->Update();
         noButton->Update();
     }
@@ -260,11 +202,7 @@ void C_MatchScreen::DrawStep() {
     if (paused) {
         return;
     }
-    if (netMatch) {
-        netMatch->DrawStep();
-    } else {
-        match->DrawStep();
-    }
+    match->DrawStep();
 }
 
 int C_MatchScreen::TextWidth(const std::string& text) const {
@@ -280,29 +218,16 @@ void C_MatchScreen::DrawLines(const std::vector<ListLine>& lines) {
 
 void C_MatchScreen::DrawNumbers() {
     hudFont->SetColour(kMatchTextColour);
-    hudFont->DrawText(IntToString(PlayerRound().board->level), kMatchLevelWindow.x0 + 9,
+    hudFont->DrawText(IntToString(match->PlayerRound().board->level), kMatchLevelWindow.x0 + 9,
                       kMatchLevelWindow.y0 + kTextInset, TEXT_FILTERED);
     for (int side = 0; side < kMatchSides; ++side) {
-        int score = 0;
-        if (!netMatch) {
-            score = match->Round(side).board->score;
-        } else if (side == SIDE_PLAYER) {
-            score = netMatch->Round().board->score;
-        } else if (netMatch->PeerWell()) {
-            score = static_cast<int>(netMatch->PeerWell()->score);
-        }
+        const int score =
+            side == SIDE_PLAYER ? match->PlayerRound().board->score : match->OtherScore();
         const TextWindow& window = kMatchScoreWindows[side];
         hudFont->DrawText(IntToString(score), window.x0 + 10, window.y0 + kTextInset,
                           TEXT_FILTERED);
     }
-    std::string name = kStrengthNames[std::clamp(versusStrength, 0, kStrengths - 1)];
-    if (netMatch) {
-        // Who is playing; a slow link says so instead, the game going on.
-        const bool slow =
-            !netMatch->Over() && !netMatch->PeerEnded() &&
-            (g_pNet->RoundTrip() > kSlowRoundTrip || g_pNet->SinceLastSnapshot() > kSnapshotGap);
-        name = slow ? "SLOW LINK" : peerName;
-    }
+    const std::string name = match->OtherLabel();
     strengthFont->SetColour(kMatchTextColour);
     constexpr int kNameWidth = kMatchStrengthWindow.x1 - kMatchStrengthWindow.x0 - 16;
     strengthFont->DrawText(strengthFont->Fitted(name, kNameWidth), kMatchStrengthWindow.x0 + 8,
@@ -313,8 +238,8 @@ void C_MatchScreen::DrawMeter(int side) {
     const MeterPlace& place = kMatchMeters[side];
     const TextWindow& slot = place.slot;
     const int rows = (slot.y1 - slot.y0) / place.rowHeight;
-    const int arrived = Arrived(side);
-    const int shown = std::min(rows, Incoming(side));
+    const int arrived = match->Arrived(side);
+    const int shown = std::min(rows, match->Incoming(side));
     const float scaleX = static_cast<float>(slot.x1 - slot.x0) / kMeterFrameSize;
     const float scaleY = static_cast<float>(place.rowHeight) / kMeterFrameSize;
     for (int n = 0; n < shown; ++n) {
@@ -326,7 +251,7 @@ void C_MatchScreen::DrawMeter(int side) {
 }
 
 void C_MatchScreen::DrawNext() {
-    const C_Tetromino* next = PlayerRound().nextShape.get();
+    const C_Tetromino* next = match->PlayerRound().nextShape.get();
     if (next == nullptr) {
         return;
     }
@@ -356,52 +281,11 @@ void C_MatchScreen::DrawNext() {
     }
 }
 
-void C_MatchScreen::DrawPeerWell() {
-    if (!netMatch->PeerWell()) {
-        return;
-    }
-    const auto cell = static_cast<float>(kSmallCell);
-    const C_MatchMessage& well = *netMatch->PeerWell();
-    for (int x = 0; x < kBoardColumns; ++x) {
-        for (int y = 0; y < kBoardRows; ++y) {
-            const int value = well.cells[static_cast<size_t>(y * kBoardColumns + x)];
-            if (value > 0 && value <= kPieceColours) {
-                viewPieces[static_cast<size_t>(value - 1)]->DrawSmall(
-                    kSmallWellLeft + cell * x, kSmallWellTop + cell * y, cell, 255);
-            }
-        }
-    }
-}
-
 void C_MatchScreen::DrawSmallWell() {
-    if (netMatch) {
-        DrawPeerWell();
-        return;
-    }
-    const C_Round& round = match->Round(SIDE_OPPONENT);
-    const C_GameBoard& board = *round.board;
     const auto cell = static_cast<float>(kSmallCell);
-    for (int x = 0; x < kBoardColumns; ++x) {
-        for (int y = 0; y < kBoardRows; ++y) {
-            if (C_Piece* piece = board.PieceAt(x, y)) {
-                piece->DrawSmall(kSmallWellLeft + cell * x, kSmallWellTop + cell * y, cell,
-                                 board.boardAlpha);
-            }
-        }
-    }
-    const C_Tetromino* shape = round.currentShape.get();
-    if (shape == nullptr) {
-        return;
-    }
-    for (int i = 0; i < kBoxSize; ++i) {
-        for (int j = 0; j < kBoxSize; ++j) {
-            C_Piece* piece = shape->PieceInBox(i, j);
-            const int row = shape->GetRow() + j;
-            if (piece != nullptr && row >= 0) {
-                piece->DrawSmall(kSmallWellLeft + cell * (shape->GetColumn() + i),
-                                 kSmallWellTop + cell * row, cell, 255);
-            }
-        }
+    for (const SeenCell& seen : match->OtherWell()) {
+        seen.piece->DrawSmall(kSmallWellLeft + cell * seen.column, kSmallWellTop + cell * seen.row,
+                              cell, seen.alpha);
     }
 }
 
@@ -409,7 +293,7 @@ void C_MatchScreen::Render() {
     background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kPictureScale, kPictureScale},
                      kOpaqueWhite);
     DrawNumbers();
-    C_Round& player = PlayerRound();
+    C_Round& player = match->PlayerRound();
     player.board->Render();
     if (player.mode == MODE_RUNNING) {
         DrawLines(player.cycleLines);
@@ -428,12 +312,13 @@ void C_MatchScreen::Render() {
                             {kPictureScale, kPictureScale}, kResultColour);
         pausedLines->Render(kResultColour);
     }
-    if (Over()) {
-        results[static_cast<size_t>(Winner())]->Draw({kResultX, kResultY}, {0.0f, 0.0f}, 0.0f,
-                                                     {kPictureScale, kPictureScale}, kResultColour);
+    if (match->Over()) {
+        results[static_cast<size_t>(match->Winner())]->Draw({kResultX, kResultY}, {0.0f, 0.0f},
+                                                            0.0f, {kPictureScale, kPictureScale},
+                                                            kResultColour);
         yesButton->Render();
         noButton->Render();
-        if (netMatch && netMatch->peerGone) {
+        if (match->OtherLeft()) {
             // Under the result, across the well.
             constexpr const char* kLeft = "The other player left.";
             strengthFont->SetColour(kResultColour);
@@ -446,7 +331,7 @@ void C_MatchScreen::Render() {
 }
 
 std::string C_MatchScreen::Note() const {
-    if (Over()) {
+    if (match->Over()) {
         return "ENTER: play again   " + ShownKeyName(menuKey) + ": back";
     }
     return timer->GetGameTime() < pauseNoteUntil ? kNoPauseNote : "";

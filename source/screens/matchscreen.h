@@ -15,11 +15,8 @@ class C_Button;
 class C_Font;
 class C_GameSounds;
 class C_KeyPanel;
+class C_MatchKind;
 class C_OverlayLines;
-class C_Match;
-class C_NetMatch;
-class C_Piece;
-class C_Opponent;
 class C_Round;
 class C_Sprite;
 class C_Timer;
@@ -45,62 +42,48 @@ constexpr int kSmallCell = 11;
 // The keys panel's lines, under its title in the picture.
 constexpr KeyPanelPlace kMatchKeysPlace = {{562, 156, 698, 250}, 634, 19};
 
-// A match against the computer: the player's well at full size with its
-// score lists, the next shape and the incoming meter; the computer's well at
-// half size, live, with its meter; both scores and the level. When a well
-// tops out the result shows, with play again (yes, Enter, the pad's A or
-// Start) or back (no, the menu key, the pad's Back or B). The menu key goes
-// back to the menu at any time; the pause key holds a match against the
-// computer. The player's round sounds as a single game does, with a sound
-// for rows sent and rows pushed in; the opponent's is quiet. Over the
-// network the other player's well, score and meter come from their
-// snapshots, a word shows while the link is slow, leaving a match loses it,
-// and the pause key only says that the match cannot be paused.
+// A match, whoever plays the other side: the player's well at full size with
+// its score lists, the next shape and the incoming meter; the other's well at
+// half size with its meter; both scores and the level. When the match ends
+// the result shows, with play again (yes, Enter, the pad's A or Start) or
+// back (no, the menu key, the pad's Back or B). The menu key leaves at any
+// time; the pause key holds a match that can pause, and says so of one that
+// cannot. The player's round sounds as a single game does, with a sound for
+// rows sent and rows pushed in; the other side is quiet.
 class C_MatchScreen : public C_GameState {
 public:
-    C_MatchScreen();
+    // Starts the match `setup` asks for.
+    explicit C_MatchScreen(const MatchSetup& setup);
     ~C_MatchScreen() override;
 
     void HandleInput() override;
     void Update() override;
     void DrawStep() override;
-    bool Pausable() const override { return netMatch == nullptr; }
+    bool Pausable() const override;
     void Render() override;
 
-    std::unique_ptr<C_Match> match;
-    std::unique_ptr<C_Opponent> opponent;
-    // Instead of `match` and `opponent`, a match over the network.
-    std::unique_ptr<C_NetMatch> netMatch;
+    std::unique_ptr<C_MatchKind> match;
     std::unique_ptr<C_GameSounds> sounds;
     std::unique_ptr<C_KeyPanel> keyPanel;
-    // A match against the computer held by the pause key.
+    // A match held by the pause key.
     bool paused = false;
     // The paused picture's lines that name the bound keys.
     std::unique_ptr<C_OverlayLines> pausedLines;
-    // The line under the result (its keys), or that a network match cannot
-    // pause; empty when none shows.
+    // The line under the result (its keys), or that the match cannot pause;
+    // empty when none shows.
     std::string Note() const;
 
 private:
-    C_Round& PlayerRound();
-    bool Over() const;
-    // SIDE_PLAYER, SIDE_OPPONENT or kDraw.
-    int Winner() const;
-    int Incoming(int side) const;
-    int Arrived(int side) const;
-    void DrawPeerWell();
     void DrawNumbers();
     void DrawMeter(int side);
     void DrawNext();
     void DrawSmallWell();
     void DrawLines(const std::vector<ListLine>& lines);
     int TextWidth(const std::string& text) const;
-    // The rows the player has sent so far.
-    int RowsSent() const;
     // Gives the player's round a command, with its sound.
     void Give(RoundCommand command);
-    // The pause key: holds or frees a match against the computer, and over
-    // the network says that it cannot.
+    // The pause key: holds or frees a match that can pause, and says that
+    // one that cannot, cannot.
     void HandlePause();
     void SetPaused(bool on);
     // Play again or back, from the keys and buttons, once the match is over.
@@ -109,6 +92,8 @@ private:
     float MatchTime() const;
     void DrawNotes();
 
+    // What the match started with: play again starts the same.
+    MatchSetup setup;
     C_Timer* timer = nullptr;
     std::vector<LatchedBinding> moveKeys;
     std::unique_ptr<C_Font> hudFont;
@@ -119,10 +104,6 @@ private:
     std::array<std::unique_ptr<C_Sprite>, 3> results;
     std::unique_ptr<C_Button> yesButton;
     std::unique_ptr<C_Button> noButton;
-    // One piece of each colour, to draw the other player's snapshot with.
-    std::vector<std::unique_ptr<C_Piece>> viewPieces;
-    // Over the network, who the other player is.
-    std::string peerName;
 
     int startKey = 0;
     int startPad = 0;
@@ -133,7 +114,7 @@ private:
     // Game seconds held by the pause, and when the pause began.
     float heldFor = 0.0f;
     float pausedAt = 0.0f;
-    // Until when the note that a network match cannot pause shows.
+    // Until when the note that the match cannot pause shows.
     float pauseNoteUntil = -1.0f;
     // A confirm key or button seen up since the result showed: one held as
     // the match ended does not start the next.

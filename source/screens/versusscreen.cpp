@@ -16,10 +16,6 @@
 #include "view/font.h"
 #include "view/sprite.h"
 
-int versusStrength = STRENGTH_MEDIUM;
-int versusLevel = 0;
-bool versusNetwork = false;
-
 namespace {
 
 constexpr float kPictureScale = 0.7f;
@@ -57,7 +53,8 @@ std::unique_ptr<C_Button> MakeButton(const Place& place) {
 
 }  // namespace
 
-C_VersusScreen::C_VersusScreen() {
+C_VersusScreen::C_VersusScreen(const MatchSetup& last) : chosen(last) {
+    chosen.network = false;
     background = std::make_unique<C_Sprite>("versus.png");
     for (int n = 0; n < kStrengths; ++n) {
         strengthButtons[static_cast<size_t>(n)] = MakeButton(kStrengthPlaces[n]);
@@ -73,12 +70,12 @@ C_VersusScreen::C_VersusScreen() {
 C_VersusScreen::~C_VersusScreen() = default;
 
 void C_VersusScreen::Play(int strength) {
-    versusStrength = strength;
-    g_pModel->SetNextState(STATE_MATCH);
+    chosen.strength = static_cast<OpponentStrength>(strength);
+    g_pModel->SetNextState(STATE_MATCH, chosen);
 }
 
 void C_VersusScreen::StepLevel(int step) {
-    versusLevel = (versusLevel + step + kLevels) % kLevels;
+    chosen.level = (chosen.level + step + kLevels) % kLevels;
 }
 
 bool C_VersusScreen::Type(const std::string& typed) {
@@ -128,7 +125,7 @@ void C_VersusScreen::MoveLobby() {
     if (startWhenJoined && link->GetRole() == MatchRole::Host) {
         const auto seed = static_cast<uint64_t>(
             std::chrono::steady_clock::now().time_since_epoch().count() ^ std::time(nullptr));
-        if (link->Offer(seed, static_cast<uint8_t>(versusLevel))) {
+        if (link->Offer(seed, static_cast<uint8_t>(chosen.level))) {
             startWhenJoined = false;
         }
     }
@@ -153,7 +150,8 @@ void C_VersusScreen::HandleInput() {
         StartNetworkMatch();
     }
     if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
-        g_pModel->SetNextState(STATE_MENU);
+        // The level and strength chosen stay for the next visit.
+        g_pModel->SetNextState(STATE_MENU, chosen);
     }
     if (g_pController->IsKeyReleased(DIK_LEFT) || lessButton->GetState() == BUTTON_CLICKED) {
         StepLevel(-1);
@@ -175,8 +173,9 @@ void C_VersusScreen::Update() {
     C_MatchLink* link = g_pNet->Match();
     for (C_MatchLink::Event event; link != nullptr && link->Poll(event);) {
         if (event.kind == C_MatchLink::Event::BEGAN) {
-            versusNetwork = true;
-            g_pModel->SetNextState(STATE_MATCH);
+            MatchSetup network = chosen;
+            network.network = true;
+            g_pModel->SetNextState(STATE_MATCH, network);
             break;
         }
     }
@@ -195,7 +194,7 @@ void C_VersusScreen::Render() {
     }
     lessButton->Render();
     moreButton->Render();
-    const std::string level = IntToString(versusLevel);
+    const std::string level = IntToString(chosen.level);
     levelFont->DrawText(
         level, (kVersusLevelWindow.x0 + kVersusLevelWindow.x1 - levelFont->Width(level)) / 2,
         kVersusLevelWindow.y0 + 7, TEXT_FILTERED);
@@ -225,7 +224,7 @@ void C_VersusScreen::DrawStatus() {
                         ? "Hosting on UDP port " + IntToString(g_pNet->GetHostPort()) + "."
                         : "Hosting at " + g_pNet->GetHostedAt() + ", UDP port " +
                               IntToString(g_pNet->GetHostPort()) + ".";
-            second = startWhenJoined ? "Level " + IntToString(versusLevel) +
+            second = startWhenJoined ? "Level " + IntToString(chosen.level) +
                                            " starts when a player joins and is ready."
                                      : "Waiting for a player to join: Enter to be ready.";
             break;
@@ -237,7 +236,7 @@ void C_VersusScreen::DrawStatus() {
                 second = offered
                              ? "Level " + IntToString(link->GetLevel()) +
                                    ": waiting for the other player's Enter ..."
-                             : "Enter starts the match at level " + IntToString(versusLevel) + ".";
+                             : "Enter starts the match at level " + IntToString(chosen.level) + ".";
             } else if (offered) {
                 second = readyWhenOffered
                              ? "Ready ..."

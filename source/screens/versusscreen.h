@@ -6,17 +6,11 @@
 #include <string>
 
 #include "model/gamestate.h"
+#include "versus/matchsetup.h"
 
 class C_Button;
 class C_Font;
 class C_Sprite;
-
-// The choices a match starts with, kept for the run like outerLevel: the
-// computer's strength (an OpponentStrength) and the starting level.
-extern int versusStrength;
-extern int versusLevel;
-// The match screen's next match is the network's, begun on the versus screen.
-extern bool versusNetwork;
 
 constexpr int kStrengths = 3;
 
@@ -40,10 +34,12 @@ constexpr uint32_t kVersusNetColour = 0xFFE6F0FF;
 // (Enter connects; the name resolves while the frame goes on), and Enter
 // starts: the host's offer at its level, the joiner's ready, each sent as
 // soon as the other player is there to take it. The console's startnet, host and join lead here
-// too. Escape goes back to the menu, or stops the typing.
+// too. Escape goes back to the menu, or stops the typing. It starts from the
+// level and strength of the last match handed over, and hands the match
+// screen what it chose.
 class C_VersusScreen : public C_GameState {
 public:
-    C_VersusScreen();
+    explicit C_VersusScreen(const MatchSetup& last);
     ~C_VersusScreen() override;
 
     void HandleInput() override;
@@ -64,6 +60,8 @@ private:
     void MoveLobby();
     void DrawStatus();
 
+    // The level and strength chosen; a match handed over as its setup.
+    MatchSetup chosen;
     bool typing = false;
     std::string hostName;
     // Enter came before it could act: the host's offer goes as soon as a

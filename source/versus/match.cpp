@@ -151,7 +151,17 @@ int C_Match::Waiting(int side) const {
 }
 
 int C_Match::Incoming(int side) const {
-    return Waiting(side) + static_cast<int>(Round(side).incoming.size());
+    return IncomingRows(attacks, side, Round(side));
+}
+
+int IncomingRows(const std::vector<Attack>& attacks, int receiver, const C_Round& round) {
+    int rows = static_cast<int>(round.incoming.size());
+    for (const Attack& attack : attacks) {
+        if (attack.sender != receiver) {
+            rows += attack.rows - attack.cancelled;
+        }
+    }
+    return rows;
 }
 
 std::vector<Attack> C_Match::WaitingFor(int side) const {

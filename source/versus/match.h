@@ -48,6 +48,10 @@ struct Attack {
 // (they are kept in the order sent, which is the order they arrive in), and
 // forgets those wholly cancelled; returns the rows left to send.
 int CancelWaiting(std::vector<Attack>* attacks, int receiver, int rows);
+// Rows on their way to `receiver`: those of the attacks waiting for it not
+// cancelled, and those arrived in its `round` but not yet pushed in. The one
+// count of a meter, whoever keeps the attacks.
+int IncomingRows(const std::vector<Attack>& attacks, int receiver, const C_Round& round);
 // Pushes the junk rows of every attack due by `gameTime` into the round of
 // the side it is for (`roundOf`), and forgets those attacks.
 void DeliverDue(std::vector<Attack>* attacks, uint64_t matchSeed, float gameTime,

@@ -121,11 +121,7 @@ uint32_t C_NetMatch::Millis() const {
 }
 
 int C_NetMatch::Incoming() const {
-    int rows = static_cast<int>(round->incoming.size());
-    for (const Attack& attack : waiting) {
-        rows += attack.rows - attack.cancelled;
-    }
-    return rows;
+    return IncomingRows(waiting, SideOf(role), *round);
 }
 
 C_MatchMessage C_NetMatch::Snapshot(const C_Round& round, int incoming, uint32_t millis) {

@@ -4,12 +4,11 @@
 
 #include "puzzle/randomdraw.h"
 #include "puzzle/round.h"
+#include "versus/matchsetup.h"
 #include "versus/wellmodel.h"
 
 class C_Piece;
 class C_Tetromino;
-
-enum OpponentStrength { STRENGTH_EASY, STRENGTH_MEDIUM, STRENGTH_HARD };
 
 // A computer player of one round. It sees what a player sees (the well, the
 // falling and the next shape, its incoming meter), chooses where each shape

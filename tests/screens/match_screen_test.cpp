@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/mp3.h"
 #include "audio/wave.h"
+#include "console/console.h"
 #include "core/keycodes.h"
 #include "model/model.h"
+#include "net/net.h"
 #include "platform/audio.h"
+#include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "screens/gamesounds.h"
@@ -24,7 +28,9 @@
 #include "store/settings.h"
 #include "support/puzzleboard.h"
 #include "support/screentest.h"
+#include "support/sessionrecorder.h"
 #include "versus/match.h"
+#include "versus/matchagainstcomputer.h"
 
 namespace {
 
@@ -52,6 +58,11 @@ protected:
         return done();
     }
 
+    // The match the computer plays in.
+    static C_Match& Game(C_MatchScreen* screen) {
+        return dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match;
+    }
+
     static int Plays(const C_MatchScreen& screen, GameSound sound) {
         return screen.sounds->GetWave(sound)->GetBuffer()->PlayCount();
     }
@@ -60,19 +71,19 @@ protected:
     // fill its well, pushed in at its next landing.
     bool ToTheResult(C_MatchScreen* screen) {
         for (int row = 0; row < kBoardRows; ++row) {
-            screen->match->Round(SIDE_OPPONENT).Receive(static_cast<uint64_t>(row) + 1);
+            Game(screen).Round(SIDE_OPPONENT).Receive(static_cast<uint64_t>(row) + 1);
         }
         // A frame more: the result's keys are read from the frame after it.
-        return Until([&] { return screen->match->Over(); }) && RunFrames(1);
+        return Until([&] { return Game(screen).Over(); }) && RunFrames(1);
     }
 };
 
-TEST_F(MatchScreenTest, ThePlayersRoundSoundsAsAGameDoesAndTheComputersIsQuiet) {
+TEST_F(MatchScreenTest, TheComputersRoundIsQuiet) {
     C_MatchScreen* screen = StartMatch();
     ASSERT_NE(screen, nullptr);
     EXPECT_TRUE(g_pModel->GetPlayTune()->GetMusic()->IsPlaying());
-    C_Round& player = screen->match->Round(SIDE_PLAYER);
-    C_Round& computer = screen->match->Round(SIDE_OPPONENT);
+    C_Round& player = Game(screen).Round(SIDE_PLAYER);
+    C_Round& computer = Game(screen).Round(SIDE_OPPONENT);
     const GameSound heard[] = {GAME_SOUND_MOVE, GAME_SOUND_TURN, GAME_SOUND_LAND, GAME_SOUND_SENT,
                                GAME_SOUND_ARRIVED};
     std::vector<int> before;
@@ -86,90 +97,48 @@ TEST_F(MatchScreenTest, ThePlayersRoundSoundsAsAGameDoesAndTheComputersIsQuiet) 
     for (size_t n = 0; n < before.size(); ++n) {
         EXPECT_EQ(Plays(*screen, heard[n]), before[n]) << "sound " << n;
     }
-
-    // The player's move, turn and landing.
-    computer.Command(COMMAND_PAUSE);
-    player.Command(COMMAND_START);
-    EXPECT_TRUE(Tap(SDL_SCANCODE_LEFT) && RunFrames(1));
-    EXPECT_TRUE(Tap(SDL_SCANCODE_X) && RunFrames(1));
-    ASSERT_TRUE(Until([&] { return player.cascadeNumber > 1; }));
-    EXPECT_GT(Plays(*screen, GAME_SOUND_MOVE), before[0]);
-    EXPECT_GT(Plays(*screen, GAME_SOUND_TURN), before[1]);
-    EXPECT_GT(Plays(*screen, GAME_SOUND_LAND), before[2]);
-
-    // A cascade of two flows sends a row, and a row received is pushed in at
-    // the next landing: each with its sound.
-    ASSERT_EQ(screen->match->Incoming(SIDE_PLAYER), 0);
-    Lay(*player.board, {
-                           "RL .  .  .  .  .  .  .  .  .  .  .",
-                           ".  RL RL RL RL RL RL RL RL RL RL RL",
-                           "RL RL RL RL RL RL RL RL RL RL RL RL",
-                       });
-    GiveFlatI(player);
-    PushKey(SDL_SCANCODE_DOWN, true);
-    ASSERT_TRUE(Until([&] { return screen->match->rowsSent[SIDE_PLAYER] > 0; }));
-    EXPECT_EQ(Plays(*screen, GAME_SOUND_SENT), before[3] + 1);
-    EXPECT_EQ(Plays(*screen, GAME_SOUND_ARRIVED), before[4]);
-    player.Receive(7);
-    ASSERT_TRUE(Until([&] { return player.rowsPushedIn > 0; }));
-    PushKey(SDL_SCANCODE_DOWN, false);
-    EXPECT_EQ(Plays(*screen, GAME_SOUND_ARRIVED), before[4] + 1);
-}
-
-TEST_F(MatchScreenTest, EnterOrThePadsConfirmPlaysAgainAndEscOrThePadsBackGoesBack) {
-    struct Case {
-        const char* name;
-        std::function<void(bool down)> press;
-        bool again;
-    };
-    const Case cases[] = {
-        {"Enter", [](bool down) { PushKey(SDL_SCANCODE_RETURN, down); }, true},
-        {"pad A", [](bool down) { PushPadButton(1, SDL_CONTROLLER_BUTTON_A, down); }, true},
-        {"Esc", [](bool down) { PushKey(SDL_SCANCODE_ESCAPE, down); }, false},
-        {"pad Back", [](bool down) { PushPadButton(1, SDL_CONTROLLER_BUTTON_BACK, down); }, false},
-        {"pad B", [](bool down) { PushPadButton(1, SDL_CONTROLLER_BUTTON_B, down); }, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        C_MatchScreen* screen = StartMatch();
-        ASSERT_NE(screen, nullptr);
-        ASSERT_TRUE(ToTheResult(screen));
-        EXPECT_EQ(screen->match->winner, SIDE_PLAYER);
-        EXPECT_EQ(screen->Note(), "ENTER: play again   ESC: back");
-        c.press(true);
-        ASSERT_TRUE(RunFrames(1));
-        c.press(false);
-        ASSERT_TRUE(RunFrames(2));
-        if (c.again) {
-            C_MatchScreen* next = Screen<C_MatchScreen>();
-            ASSERT_NE(next, nullptr);
-            EXPECT_FALSE(next->match->Over());
-            ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
-        }
-        ASSERT_NE(Screen<C_Menu>(), nullptr);
-    }
 }
 
 TEST_F(MatchScreenTest, ThePauseKeyHoldsBothWellsAndTheMatchClockUntilPressedAgain) {
     C_MatchScreen* screen = StartMatch();
     ASSERT_NE(screen, nullptr);
-    ASSERT_TRUE(Until([&] { return screen->match->Time() > 1.0f; }));
+    ASSERT_TRUE(Until([&] { return Game(screen).Time() > 1.0f; }));
     ASSERT_TRUE(Tap(SDL_SCANCODE_P));
     ASSERT_TRUE(screen->paused);
-    const float time = screen->match->Time();
-    const int rows[] = {screen->match->Round(SIDE_PLAYER).currentShape->GetRow(),
-                        screen->match->Round(SIDE_OPPONENT).cascadeNumber};
+    const float time = Game(screen).Time();
+    const int rows[] = {Game(screen).Round(SIDE_PLAYER).currentShape->GetRow(),
+                        Game(screen).Round(SIDE_OPPONENT).cascadeNumber};
     ASSERT_TRUE(RunFrames(300));
-    EXPECT_EQ(screen->match->Time(), time);
-    EXPECT_EQ(screen->match->Round(SIDE_PLAYER).currentShape->GetRow(), rows[0]);
-    EXPECT_EQ(screen->match->Round(SIDE_OPPONENT).cascadeNumber, rows[1]);
+    EXPECT_EQ(Game(screen).Time(), time);
+    EXPECT_EQ(Game(screen).Round(SIDE_PLAYER).currentShape->GetRow(), rows[0]);
+    EXPECT_EQ(Game(screen).Round(SIDE_OPPONENT).cascadeNumber, rows[1]);
 
     ASSERT_TRUE(Tap(SDL_SCANCODE_P));
     EXPECT_FALSE(screen->paused);
     EXPECT_TRUE(
-        Until([&] { return screen->match->Round(SIDE_PLAYER).currentShape->GetRow() > rows[0]; }));
+        Until([&] { return Game(screen).Round(SIDE_PLAYER).currentShape->GetRow() > rows[0]; }));
     // Held time is no match time: the clock goes on from where it stood.
-    EXPECT_LT(screen->match->Time(), time + 1.0f);
+    EXPECT_LT(Game(screen).Time(), time + 1.0f);
+}
+
+TEST_F(MatchScreenTest, TheLevelAndStrengthChosenLastTheRunAndPlayAgainKeepsThem) {
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F7) && Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F7) && Tap(SDL_SCANCODE_3));
+    C_MatchScreen* screen = Screen<C_MatchScreen>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->match->PlayerRound().board->level, 2);
+    EXPECT_EQ(screen->match->OtherLabel(), "HARD");
+    ASSERT_TRUE(ToTheResult(screen));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+    screen = Screen<C_MatchScreen>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->match->PlayerRound().board->level, 2);
+    EXPECT_EQ(screen->match->OtherLabel(), "HARD");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F7) && Tap(SDL_SCANCODE_1));
+    screen = Screen<C_MatchScreen>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->match->PlayerRound().board->level, 2);
+    EXPECT_EQ(screen->match->OtherLabel(), "EASY");
 }
 
 TEST_F(MatchScreenTest, TheKeysPanelsNameTheKeysAsBound) {
@@ -236,6 +205,248 @@ TEST_F(MatchScreenTest, TheDefaultKeysFitTheirPanelsUncut) {
     const C_PlayScreen* play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
     uncut(*play->keyPanel);
+}
+
+// The cases every kind of match shares, run against the computer and over
+// the network against a second network in this process.
+class EveryMatchTest : public ScreenTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        if (Network()) {
+            // The game's own port is left to the tests of the whole program.
+            delete g_pNet;
+            g_pNet = new C_Net(0);
+        }
+    }
+
+    static bool Network() { return GetParam(); }
+
+    // Runs the game's frames and the other side's network until `done`; the
+    // other machine's well goes in a snapshot each frame, as a live game's
+    // would, so the link never finds it mute.
+    bool Until(const std::function<bool()>& done) {
+        return WaitFor([&] {
+            if (other) {
+                other->Update();
+                if (other->Match() != nullptr) {
+                    other->Match()->SendSnapshot(otherWell);
+                }
+            }
+            return RunFrames(1) && done();
+        });
+    }
+
+    // From the menu or the versus screen, a match: against the medium
+    // computer, or hosted and joined by the other network.
+    C_MatchScreen* Start() {
+        if (Screen<C_VersusScreen>() == nullptr) {
+            EXPECT_TRUE(Tap(SDL_SCANCODE_F7));
+        }
+        if (!Network()) {
+            EXPECT_TRUE(Tap(SDL_SCANCODE_2));
+            return Screen<C_MatchScreen>();
+        }
+        other.reset();
+        EXPECT_TRUE(Tap(SDL_SCANCODE_H) && Tap(SDL_SCANCODE_RETURN));
+        other = std::make_unique<C_Net>(g_pNet->GetHostPort());
+        other->Init();
+        other->Join("127.0.0.1");
+        EXPECT_TRUE(Until([&] { return other->Match() != nullptr && other->Match()->Offered(); }));
+        EXPECT_TRUE(other->Match() != nullptr && other->Match()->Ready());
+        C_MatchScreen* screen = nullptr;
+        EXPECT_TRUE(Until([&] {
+            return (screen = Screen<C_MatchScreen>()) != nullptr &&
+                   other->Match()->GetPhase() == C_MatchLink::Phase::Started;
+        }));
+        return screen;
+    }
+
+    // The other side stops playing: the computer's round is held, the other
+    // network sends nothing unless told.
+    static void HoldTheOther(C_MatchScreen* screen) {
+        if (!Network()) {
+            dynamic_cast<C_MatchAgainstComputer&>(*screen->match)
+                .match.Round(SIDE_OPPONENT)
+                .Command(COMMAND_PAUSE);
+        }
+    }
+
+    // The other side tops out; true once the result's keys are read.
+    bool OtherLoses(C_MatchScreen* screen) {
+        if (Network()) {
+            EXPECT_TRUE(other->Match()->SendLoss(0));
+        } else {
+            C_Round& computer =
+                dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match.Round(SIDE_OPPONENT);
+            for (int row = 0; row < kBoardRows; ++row) {
+                computer.Receive(static_cast<uint64_t>(row) + 1);
+            }
+        }
+        // A frame more: the result's keys are read from the frame after it.
+        return Until([&] { return screen->match->Over(); }) && RunFrames(1);
+    }
+
+    static int Plays(const C_MatchScreen& screen, GameSound sound) {
+        return screen.sounds->GetWave(sound)->GetBuffer()->PlayCount();
+    }
+
+    std::unique_ptr<C_Net> other;
+    // What the other machine shows of its well.
+    C_MatchMessage otherWell;
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EveryMatchTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& kind) {
+                             return kind.param ? "OverTheNetwork" : "AgainstTheComputer";
+                         });
+
+TEST_P(EveryMatchTest, EnterOrThePadsConfirmPlaysAgainAndEscOrThePadsBackGoesBack) {
+    struct Case {
+        const char* name;
+        std::function<void(bool down)> press;
+        bool again;
+    };
+    const Case cases[] = {
+        {"Enter", [](bool down) { PushKey(SDL_SCANCODE_RETURN, down); }, true},
+        {"pad A", [](bool down) { PushPadButton(1, SDL_CONTROLLER_BUTTON_A, down); }, true},
+        {"Esc", [](bool down) { PushKey(SDL_SCANCODE_ESCAPE, down); }, false},
+        {"pad Back", [](bool down) { PushPadButton(1, SDL_CONTROLLER_BUTTON_BACK, down); }, false},
+        {"pad B", [](bool down) { PushPadButton(1, SDL_CONTROLLER_BUTTON_B, down); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        C_MatchScreen* screen = Start();
+        ASSERT_NE(screen, nullptr);
+        ASSERT_TRUE(OtherLoses(screen));
+        EXPECT_EQ(screen->match->Winner(), SIDE_PLAYER);
+        EXPECT_FALSE(screen->match->OtherLeft());
+        EXPECT_EQ(screen->Note(), "ENTER: play again   ESC: back");
+        c.press(true);
+        ASSERT_TRUE(RunFrames(1));
+        c.press(false);
+        ASSERT_TRUE(RunFrames(2));
+        if (Network()) {
+            // The next match is offered from the lobby, either way.
+            ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
+            EXPECT_EQ(g_pNet->Match()->GetPhase(), C_MatchLink::Phase::Over);
+            continue;
+        }
+        if (c.again) {
+            C_MatchScreen* next = Screen<C_MatchScreen>();
+            ASSERT_NE(next, nullptr);
+            EXPECT_FALSE(next->match->Over());
+            ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+        }
+        ASSERT_NE(Screen<C_Menu>(), nullptr);
+    }
+}
+
+TEST_P(EveryMatchTest, ThePauseKeyHoldsAMatchThatCanPauseAndSaysSoOfOneThatCannot) {
+    C_MatchScreen* screen = Start();
+    ASSERT_NE(screen, nullptr);
+    const C_Round& player = screen->match->PlayerRound();
+    ASSERT_TRUE(Tap(SDL_SCANCODE_P));
+    EXPECT_EQ(screen->paused, !Network());
+    EXPECT_EQ(screen->Note(), Network() ? "A network match cannot be paused." : "");
+    int row = player.currentShape->GetRow();
+    if (Network()) {
+        EXPECT_TRUE(Until([&] { return player.currentShape->GetRow() > row; }));
+    } else {
+        ASSERT_TRUE(RunFrames(300));
+        EXPECT_EQ(player.currentShape->GetRow(), row);
+        ASSERT_TRUE(Tap(SDL_SCANCODE_P));
+        EXPECT_FALSE(screen->paused);
+    }
+    // The console's pause holds a match that can pause, and not another: the
+    // other machine plays on.
+    g_pConsole->SetPaused(true);
+    row = player.currentShape->GetRow();
+    if (Network()) {
+        EXPECT_TRUE(Until([&] { return player.currentShape->GetRow() > row; }));
+    } else {
+        ASSERT_TRUE(RunFrames(300));
+        EXPECT_EQ(player.currentShape->GetRow(), row);
+    }
+}
+
+TEST_P(EveryMatchTest, ThePlayersRoundSoundsAsAGameDoesWithRowsSentAndPushedIn) {
+    C_MatchScreen* screen = Start();
+    ASSERT_NE(screen, nullptr);
+    HoldTheOther(screen);
+    C_Round& player = screen->match->PlayerRound();
+    const GameSound heard[] = {GAME_SOUND_MOVE, GAME_SOUND_TURN, GAME_SOUND_LAND, GAME_SOUND_SENT,
+                               GAME_SOUND_ARRIVED};
+    std::vector<int> before;
+    for (const GameSound sound : heard) {
+        before.push_back(Plays(*screen, sound));
+    }
+    EXPECT_TRUE(Tap(SDL_SCANCODE_LEFT) && RunFrames(1));
+    EXPECT_TRUE(Tap(SDL_SCANCODE_X) && RunFrames(1));
+    ASSERT_TRUE(Until([&] { return player.cascadeNumber > 1; }));
+    EXPECT_GT(Plays(*screen, GAME_SOUND_MOVE), before[0]);
+    EXPECT_GT(Plays(*screen, GAME_SOUND_TURN), before[1]);
+    EXPECT_GT(Plays(*screen, GAME_SOUND_LAND), before[2]);
+
+    // A cascade of two flows sends a row, and a row received is pushed in at
+    // the next landing: each with its sound.
+    ASSERT_EQ(screen->match->Incoming(SIDE_PLAYER), 0);
+    Lay(*player.board, {
+                           "RL .  .  .  .  .  .  .  .  .  .  .",
+                           ".  RL RL RL RL RL RL RL RL RL RL RL",
+                           "RL RL RL RL RL RL RL RL RL RL RL RL",
+                       });
+    GiveFlatI(player);
+    PushKey(SDL_SCANCODE_DOWN, true);
+    ASSERT_TRUE(Until([&] { return screen->match->RowsSent() > 0; }));
+    EXPECT_EQ(Plays(*screen, GAME_SOUND_SENT), before[3] + 1);
+    EXPECT_EQ(Plays(*screen, GAME_SOUND_ARRIVED), before[4]);
+    player.Receive(7);
+    EXPECT_EQ(screen->match->Arrived(SIDE_PLAYER), 1);
+    ASSERT_TRUE(Until([&] { return player.rowsPushedIn > 0; }));
+    PushKey(SDL_SCANCODE_DOWN, false);
+    EXPECT_EQ(Plays(*screen, GAME_SOUND_ARRIVED), before[4] + 1);
+}
+
+TEST_P(EveryMatchTest, TheOtherWellIsDrawnAtHalfSizeAsItsSideSeesIt) {
+    C_MatchScreen* screen = Start();
+    ASSERT_NE(screen, nullptr);
+    const int bottom = kBoardRows - 1;
+    auto pixel = [&](int column) {
+        return PixelAt(kSmallWellLeft + kSmallCell * column + kSmallCell / 2,
+                       kSmallWellTop + kSmallCell * bottom + kSmallCell / 2);
+    };
+    std::vector<uint32_t> empty;
+    for (int column = 0; column < kBoardColumns; ++column) {
+        empty.push_back(pixel(column));
+    }
+    // The bottom row of the other's well filled: by the computer's landings,
+    // or in a snapshot from the other machine.
+    std::vector<int> filled;
+    if (Network()) {
+        for (int column = 0; column < kBoardColumns; column += 2) {
+            otherWell.cells[static_cast<size_t>(bottom * kBoardColumns + column)] = 3;
+            filled.push_back(column);
+        }
+        ASSERT_TRUE(Until([&] { return !screen->match->OtherWell().empty(); }));
+    } else {
+        const C_GameBoard& board =
+            *dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match.Round(SIDE_OPPONENT).board;
+        ASSERT_TRUE(Until([&] {
+            filled.clear();
+            for (int column = 0; column < kBoardColumns; ++column) {
+                if (board.PieceAt(column, bottom) != nullptr) {
+                    filled.push_back(column);
+                }
+            }
+            return filled.size() >= 2;
+        }));
+        HoldTheOther(screen);
+    }
+    ASSERT_TRUE(RunFrames(1));
+    for (const int column : filled) {
+        EXPECT_NE(pixel(column), empty[static_cast<size_t>(column)]) << "column " << column;
+    }
 }
 
 }  // namespace

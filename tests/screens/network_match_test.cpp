@@ -20,6 +20,7 @@
 #include "store/settings.h"
 #include "support/screentest.h"
 #include "support/sessionrecorder.h"
+#include "versus/matchovernetwork.h"
 #include "versus/netmatch.h"
 
 namespace {
@@ -36,17 +37,22 @@ protected:
         });
     }
 
+    // The match over the network on `screen`.
+    static C_NetMatch& Game(C_MatchScreen* screen) {
+        return dynamic_cast<C_MatchOverNetwork&>(*screen->match).match;
+    }
+
     std::unique_ptr<C_Net> other;
 };
 
-TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoesNotHoldIt) {
+TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchAtTheChosenLevelWhenAPlayerJoins) {
     // The game's own port is left to the tests of the whole program.
     delete g_pNet;
     g_pNet = new C_Net(0);
-    versusLevel = 3;
     g_pModel->GetSettings()->SetLastName("Host Player");
     ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
     ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT));
     // Enter before anyone is there: the offer goes when a player joins.
     ASSERT_TRUE(Tap(SDL_SCANCODE_H));
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
@@ -75,18 +81,11 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchWhenAPlayerJoinsAndThePauseDoe
     ASSERT_TRUE(other->Match()->Ready());
     C_MatchScreen* screen = nullptr;
     ASSERT_TRUE(Until([&] { return (screen = Screen<C_MatchScreen>()) != nullptr; }));
-    ASSERT_NE(screen->netMatch, nullptr);
-    EXPECT_EQ(screen->netMatch->seed, other->Match()->GetSeed());
-    EXPECT_EQ(screen->netMatch->Round().board->level, 3);
-    // The pause key cannot hold the other machine: it says so.
-    ASSERT_TRUE(Tap(SDL_SCANCODE_P));
-    EXPECT_FALSE(screen->paused);
-    EXPECT_EQ(screen->Note(), "A network match cannot be paused.");
-
-    // The other machine plays on: the console's pause holds nothing here.
-    g_pConsole->SetPaused(true);
-    const int row = screen->netMatch->Round().currentShape->GetRow();
-    EXPECT_TRUE(Until([&] { return screen->netMatch->Round().currentShape->GetRow() > row; }));
+    ASSERT_NE(dynamic_cast<C_MatchOverNetwork*>(screen->match.get()), nullptr);
+    EXPECT_EQ(Game(screen).seed, other->Match()->GetSeed());
+    EXPECT_EQ(Game(screen).Round().board->level, 3);
+    const int row = Game(screen).Round().currentShape->GetRow();
+    EXPECT_TRUE(Until([&] { return Game(screen).Round().currentShape->GetRow() > row; }));
     EXPECT_TRUE(Until([&] { return other->Match()->GetSnapshotsReceived() > 2; }));
 }
 
@@ -107,7 +106,7 @@ TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScree
         C_MatchScreen* screen = nullptr;
         ASSERT_TRUE(Until([&] { return (screen = Screen<C_MatchScreen>()) != nullptr; }));
         ASSERT_TRUE(other->Match()->SendSnapshot(C_MatchMessage{}));
-        ASSERT_TRUE(Until([&] { return screen->netMatch->PeerWell().has_value(); }));
+        ASSERT_TRUE(Until([&] { return Game(screen).PeerWell().has_value(); }));
         if (leaveFirst) {
             // Leaving loses the match; the other side never answers it.
             ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
@@ -120,7 +119,7 @@ TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScree
         clock.Advance(4.0);
         ASSERT_TRUE(RunFrames(2));
         EXPECT_EQ(g_pNet->GetLinkState(), C_Net::LinkState::Connected);
-        EXPECT_TRUE(screen == nullptr || !screen->netMatch->Over());
+        EXPECT_TRUE(screen == nullptr || !Game(screen).Over());
         clock.Advance(1.5);
         ASSERT_TRUE(WaitFor(
             [&] { return RunFrames(1) && g_pNet->GetLinkState() == C_Net::LinkState::PeerLost; }));
@@ -131,8 +130,8 @@ TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScree
                   leaveFirst ? 2 : 1);
         if (screen != nullptr) {
             ASSERT_TRUE(RunFrames(1));
-            EXPECT_TRUE(screen->netMatch->peerGone);
-            EXPECT_EQ(screen->netMatch->winner, SIDE_PLAYER);
+            EXPECT_TRUE(Game(screen).peerGone);
+            EXPECT_EQ(Game(screen).winner, SIDE_PLAYER);
             ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
             ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
         }

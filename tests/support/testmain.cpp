@@ -8,7 +8,6 @@
 #include "platform/prompt.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/randomdraw.h"
-#include "screens/versusscreen.h"
 #include "support/promptrecorder.h"
 
 PromptRecorder& Prompts() {
@@ -60,9 +59,6 @@ public:
         platform::SetClock(nullptr);
         LooseDraws() = C_RandomDraw();
         outerLevel = level;
-        versusStrength = strength;
-        versusLevel = matchLevel;
-        versusNetwork = network;
         Prompts().Install();
     }
 
@@ -72,9 +68,6 @@ private:
     const int effectsVolume = GetEffectsVolume();
     const int musicVolume = GetMusicVolume();
     const int level = outerLevel;
-    const int strength = versusStrength;
-    const int matchLevel = versusLevel;
-    const bool network = versusNetwork;
 };
 
 }  // namespace

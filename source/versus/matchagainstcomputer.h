@@ -1,0 +1,31 @@
+#pragma once
+
+#include "versus/matchkind.h"
+#include "versus/opponent.h"
+
+// A match against the computer on this machine: both rounds live, the
+// computer's played by an opponent of the chosen strength.
+class C_MatchAgainstComputer : public C_MatchKind {
+public:
+    C_MatchAgainstComputer(const MatchSettings& settings, OpponentStrength strength);
+
+    void Update(float gameTime) override;
+    void DrawStep() override { match.DrawStep(); }
+    C_Round& PlayerRound() override { return match.Round(SIDE_PLAYER); }
+    std::vector<SeenCell> OtherWell() override;
+    int OtherScore() const override { return match.Round(SIDE_OPPONENT).board->score; }
+    int Incoming(int side) const override { return match.Incoming(side); }
+    int Arrived(int side) const override;
+    int RowsSent() const override { return match.rowsSent[SIDE_PLAYER]; }
+    int Winner() const override { return match.winner; }
+    bool OtherLeft() const override { return false; }
+    bool CanPause() const override { return true; }
+    bool StartsFromLobby() const override { return false; }
+    std::string OtherLabel() const override;
+    const char* Picture() const override { return "match.png"; }
+    void Leave() override {}
+
+    C_Match match;
+    C_Opponent opponent;
+    OpponentStrength strength;
+};

@@ -1,0 +1,18 @@
+#include "versus/matchkind.h"
+
+#include <ctime>
+
+#include "net/net.h"
+#include "versus/matchagainstcomputer.h"
+#include "versus/matchovernetwork.h"
+
+std::unique_ptr<C_MatchKind> C_MatchKind::Start(const MatchSetup& setup, C_Net* net) {
+    C_MatchLink* link = net != nullptr ? net->Match() : nullptr;
+    if (setup.network && link != nullptr && link->GetPhase() == C_MatchLink::Phase::Started) {
+        return std::make_unique<C_MatchOverNetwork>(*net);
+    }
+    MatchSettings settings;
+    settings.seed = static_cast<uint64_t>(std::time(nullptr));
+    settings.level = setup.level;
+    return std::make_unique<C_MatchAgainstComputer>(settings, setup.strength);
+}
