@@ -145,3 +145,10 @@ bool KeyOrPadIs(int key, int padButton, int state) {
     return g_pController->GetKeyboardKeyState(key) == state ||
            g_pController->GetPadButtonState(padButton) == state;
 }
+
+ScreenBindings ScreenBindingsOf(const C_Settings& settings) {
+    auto of = [&settings](GameAction action) {
+        return ActionBinding{settings.GetKey(action), settings.GetPadButton(action)};
+    };
+    return {of(GameAction::Start), of(GameAction::Pause), of(GameAction::Menu)};
+}

@@ -49,3 +49,18 @@ void SteerWithBindings(std::vector<LatchedBinding>* keys,
 // Whether the keyboard's key or the controller button reads `state`
 // (KEY_HELD ...): an action bound to both answers to either.
 bool KeyOrPadIs(int key, int padButton, int state);
+
+// The key and controller button of one action; it answers to either.
+struct ActionBinding {
+    int key = 0;
+    int pad = 0;
+    bool Is(int state) const { return KeyOrPadIs(key, pad, state); }
+};
+
+// Start, pause and menu, as a screen that runs a round reads them.
+struct ScreenBindings {
+    ActionBinding start;
+    ActionBinding pause;
+    ActionBinding menu;
+};
+ScreenBindings ScreenBindingsOf(const C_Settings& settings);

@@ -76,12 +76,7 @@ C_MatchScreen::C_MatchScreen(const MatchSetup& chosenSetup)
       timer(g_pModel->GetTimer()),
       moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
     const C_Settings& chosen = *g_pModel->GetSettings();
-    startKey = chosen.GetKey(GameAction::Start);
-    startPad = chosen.GetPadButton(GameAction::Start);
-    pauseKey = chosen.GetKey(GameAction::Pause);
-    pausePad = chosen.GetPadButton(GameAction::Pause);
-    menuKey = chosen.GetKey(GameAction::Menu);
-    menuPad = chosen.GetPadButton(GameAction::Menu);
+    actions = ScreenBindingsOf(chosen);
     match = C_MatchKind::Start(setup, g_pNet);
     background = std::make_unique<C_Sprite>(match->Picture());
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
@@ -124,7 +119,7 @@ void C_MatchScreen::HandleInput() {
     } else {
         AnswerResult();
     }
-    if (KeyOrPadIs(menuKey, menuPad, KEY_RELEASED) ||
+    if (actions.menu.Is(KEY_RELEASED) ||
         (match->Over() && g_pController->GetPadButtonState(PAD_B) == KEY_RELEASED)) {
         match->Leave();
         g_pModel->SetNextState(match->StartsFromLobby() ? STATE_VERSUS : STATE_MENU);
@@ -132,13 +127,13 @@ void C_MatchScreen::HandleInput() {
 }
 
 void C_MatchScreen::HandlePause() {
-    if (KeyOrPadIs(pauseKey, pausePad, KEY_RELEASED)) {
+    if (actions.pause.Is(KEY_RELEASED)) {
         if (match->CanPause()) {
             SetPaused(!paused);
         } else {
             pauseNoteUntil = timer->GetGameTime() + kPauseNoteSeconds;
         }
-    } else if (paused && KeyOrPadIs(startKey, startPad, KEY_RELEASED)) {
+    } else if (paused && actions.start.Is(KEY_RELEASED)) {
         SetPaused(false);
     }
 }
@@ -332,7 +327,7 @@ void C_MatchScreen::Render() {
 
 std::string C_MatchScreen::Note() const {
     if (match->Over()) {
-        return "ENTER: play again   " + ShownKeyName(menuKey) + ": back";
+        return "ENTER: play again   " + ShownKeyName(actions.menu.key) + ": back";
     }
     return timer->GetGameTime() < pauseNoteUntil ? kNoPauseNote : "";
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/gamestate.h"
+#include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/playscreen.h"
 #include "screens/versusscreen.h"
@@ -105,12 +106,8 @@ private:
     std::unique_ptr<C_Button> yesButton;
     std::unique_ptr<C_Button> noButton;
 
-    int startKey = 0;
-    int startPad = 0;
-    int pauseKey = 0;
-    int pausePad = 0;
-    int menuKey = 0;
-    int menuPad = 0;
+    // Start, pause and menu: a key and a controller button each.
+    ScreenBindings actions;
     // Game seconds held by the pause, and when the pause began.
     float heldFor = 0.0f;
     float pausedAt = 0.0f;

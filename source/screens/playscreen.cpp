@@ -70,12 +70,7 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
 C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
     const C_Settings& chosen = *g_pModel->GetSettings();
     moveKeys = LatchedBindings(chosen);
-    startKey = chosen.GetKey(GameAction::Start);
-    startPad = chosen.GetPadButton(GameAction::Start);
-    pauseKey = chosen.GetKey(GameAction::Pause);
-    pausePad = chosen.GetPadButton(GameAction::Pause);
-    menuKey = chosen.GetKey(GameAction::Menu);
-    menuPad = chosen.GetPadButton(GameAction::Menu);
+    actions = ScreenBindingsOf(chosen);
     dropPreview = chosen.IsDropPreviewOn();
     startingLevel = outerLevel;
     RoundSettings settings;
@@ -122,7 +117,7 @@ void C_PlayScreen::HandleInput() {
             pauseButton->SetState(BUTTON_HELD);
             stopButton->SetState(BUTTON_CLICKED);
         }
-        if (mode != MODE_IDLE && KeyOrPadIs(pauseKey, pausePad, KEY_HELD)) {
+        if (mode != MODE_IDLE && actions.pause.Is(KEY_HELD)) {
             Give(COMMAND_PAUSE);
         }
         if (stopButton->GetState() == BUTTON_HELD) {
@@ -134,7 +129,7 @@ void C_PlayScreen::HandleInput() {
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape
     // and without the prompt.
-    if (mode != MODE_GAMEOVER && KeyOrPadIs(startKey, startPad, KEY_RELEASED)) {
+    if (mode != MODE_GAMEOVER && actions.start.Is(KEY_RELEASED)) {
         if (mode == MODE_IDLE) {
             infoFade = kOpaque;
         }
@@ -148,7 +143,7 @@ void C_PlayScreen::HandleInput() {
             EndGame(STATE_MENU);
         }
     }
-    if (KeyOrPadIs(menuKey, menuPad, KEY_RELEASED)) {
+    if (actions.menu.Is(KEY_RELEASED)) {
         if (mode == MODE_GAMEOVER) {
             EndGame(STATE_MENU);
         } else {

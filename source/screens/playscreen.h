@@ -50,12 +50,7 @@ public:
     int pausedShown = -1;
     std::vector<LatchedBinding> moveKeys;
     // Start, pause and menu: a key and a controller button each.
-    int startKey = 0;
-    int startPad = 0;
-    int pauseKey = 0;
-    int pausePad = 0;
-    int menuKey = 0;
-    int menuPad = 0;
+    ScreenBindings actions;
     bool dropPreview = false;
     int startingLevel = 0;
     std::unique_ptr<C_GameSounds> sounds;
