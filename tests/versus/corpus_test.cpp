@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -39,35 +40,11 @@ constexpr int kMatchFrames = 75 * 600;
 // A frame whose update the console's pause held: only its draw step ran.
 constexpr char kHeld = 'H';
 
-struct CommandLetter {
-    RoundCommand command;
-    char letter;
-};
-constexpr CommandLetter kLetters[] = {
-    {COMMAND_LEFT, 'L'},           {COMMAND_RIGHT, 'R'},
-    {COMMAND_TURN_CLOCKWISE, 'C'}, {COMMAND_TURN_COUNTER_CLOCKWISE, 'A'},
-    {COMMAND_DROP_STEP, 'D'},      {COMMAND_START, 'S'},
-    {COMMAND_PAUSE, 'P'},
-};
+// Each command's letter, in the order of RoundCommand.
+constexpr char kLetters[] = "LRCADSP";
 
 char LetterOf(RoundCommand command) {
-    for (const CommandLetter& entry : kLetters) {
-        if (entry.command == command) {
-            return entry.letter;
-        }
-    }
-    ADD_FAILURE() << "a command without a letter: " << int{command};
-    return '?';
-}
-
-bool CommandOf(char letter, RoundCommand* command) {
-    for (const CommandLetter& entry : kLetters) {
-        if (entry.letter == letter) {
-            *command = entry.command;
-            return true;
-        }
-    }
-    return false;
+    return kLetters[command];
 }
 
 // The letters of each frame, in order.
@@ -193,11 +170,11 @@ private:
 bool Give(C_Round* round, const std::string& frame) {
     bool held = false;
     for (char letter : frame) {
-        RoundCommand command{};
+        const char* found = std::strchr(kLetters, letter);
         if (letter == kHeld) {
             held = true;
-        } else if (CommandOf(letter, &command)) {
-            round->Command(command);
+        } else if (letter != '\0' && found != nullptr) {
+            round->Command(static_cast<RoundCommand>(found - kLetters));
         } else {
             ADD_FAILURE() << "not a command: " << letter;
         }
@@ -338,39 +315,17 @@ std::string Hex(uint64_t value) {
     return out.str();
 }
 
-std::vector<GameEntry> ReadGames(std::istream& in) {
-    std::vector<GameEntry> games;
-    std::string word;
-    while (in >> word) {
-        if (word == "#") {
-            std::getline(in, word);
-            continue;
+// A corpus file's entries of `kind`, each the rest of its line.
+std::vector<std::string> EntryLines(const char* path, const std::string& kind) {
+    std::ifstream in(path);
+    EXPECT_TRUE(in.good()) << path << " (run from the repository root)";
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(kind + ' ', 0) == 0) {
+            lines.push_back(line.substr(kind.size() + 1));
         }
-        GameEntry entry;
-        EXPECT_EQ(word, "game");
-        in >> entry.seed >> entry.level >> entry.frames >> entry.score >> std::hex >> entry.hash >>
-            std::dec >> entry.commands;
-        games.push_back(entry);
     }
-    return games;
-}
-
-std::vector<MatchEntry> ReadMatches(std::istream& in) {
-    std::vector<MatchEntry> matches;
-    std::string word;
-    while (in >> word) {
-        if (word == "#") {
-            std::getline(in, word);
-            continue;
-        }
-        MatchEntry entry;
-        EXPECT_EQ(word, "match");
-        in >> entry.seed >> entry.level >> entry.frames >> entry.winner >> entry.scores[0] >>
-            entry.scores[1] >> std::hex >> entry.hashes[0] >> entry.hashes[1] >> std::dec >>
-            entry.commands[0] >> entry.commands[1];
-        matches.push_back(entry);
-    }
-    return matches;
+    return lines;
 }
 
 TEST(Corpus, EveryRecordedGamePlaysBackToItsEnd) {
@@ -384,12 +339,13 @@ TEST(Corpus, EveryRecordedGamePlaysBackToItsEnd) {
         }
         ASSERT_TRUE(out.good()) << kGamesFile;
     }
-    std::ifstream in(kGamesFile);
-    ASSERT_TRUE(in.good()) << kGamesFile << " (run from the repository root)";
-    const std::vector<GameEntry> games = ReadGames(in);
+    const std::vector<std::string> games = EntryLines(kGamesFile, "game");
     ASSERT_EQ(games.size(), size_t{kGames});
     int scored = 0;
-    for (const GameEntry& recorded : games) {
+    for (const std::string& line : games) {
+        GameEntry recorded;
+        std::istringstream(line) >> recorded.seed >> recorded.level >> recorded.frames >>
+            recorded.score >> std::hex >> recorded.hash >> std::dec >> recorded.commands;
         const GameEntry played = PlayGame(recorded.seed, recorded.level, Decode(recorded.commands));
         EXPECT_EQ(played.frames, recorded.frames) << "seed " << recorded.seed;
         EXPECT_EQ(played.score, recorded.score) << "seed " << recorded.seed;
@@ -414,11 +370,14 @@ TEST(Corpus, EveryRecordedComputerMatchPlaysBackToItsEnd) {
         }
         ASSERT_TRUE(out.good()) << kMatchesFile;
     }
-    std::ifstream in(kMatchesFile);
-    ASSERT_TRUE(in.good()) << kMatchesFile << " (run from the repository root)";
-    const std::vector<MatchEntry> matches = ReadMatches(in);
+    const std::vector<std::string> matches = EntryLines(kMatchesFile, "match");
     ASSERT_EQ(matches.size(), size_t{kMatches});
-    for (const MatchEntry& recorded : matches) {
+    for (const std::string& line : matches) {
+        MatchEntry recorded;
+        std::istringstream(line) >> recorded.seed >> recorded.level >> recorded.frames >>
+            recorded.winner >> recorded.scores[0] >> recorded.scores[1] >> std::hex >>
+            recorded.hashes[0] >> recorded.hashes[1] >> std::dec >> recorded.commands[0] >>
+            recorded.commands[1];
         const std::array<Frames, kMatchSides> frames = {Decode(recorded.commands[0]),
                                                         Decode(recorded.commands[1])};
         ASSERT_EQ(frames[0].size(), frames[1].size()) << "seed " << recorded.seed;
