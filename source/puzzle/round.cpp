@@ -1,5 +1,7 @@
 #include "puzzle/round.h"
 
+#include <algorithm>
+
 #include "audio/wave.h"
 #include "console/console.h"
 #include "core/error.h"
@@ -20,7 +22,6 @@ constexpr float kFullFade = 0.7f;
 constexpr int kOpaque = 255;
 constexpr float kListStart = 255.0f;
 constexpr float kListFadeStep = 0.4f;
-constexpr int kSoundVolume = 100;
 
 // Points per block: a pipe's, and a cycle's, which counts a simple cycle's
 // blocks twice and pays eight times over for its chain.
@@ -117,6 +118,16 @@ void AddChain(int shownChain, int n, int chainX, int bonusX, float fade,
     lines->push_back({"Bonus", bonusX, ListY(n + 1), marker});
 }
 
+// The round's lines on the console.
+class C_ConsoleLines : public C_RoundEvents {
+public:
+    void Line(const std::string& line) override {
+        if (g_pConsole != nullptr) {
+            g_pConsole->AddLine(line);
+        }
+    }
+};
+
 }  // namespace
 
 uint32_t FadeColour(float fade, uint32_t rgb) {
@@ -138,11 +149,16 @@ void PlaceInPreview(C_Tetromino* shape) {
     shape->SetGridPosition(cell.column, cell.row, 0);
 }
 
-C_Round::C_Round(const RoundSettings& settings)
-    : draws(settings.seed),
-      quiet(settings.quiet),
-      observer(settings.observer),
-      record(settings.record) {
+C_Round::C_Round(const RoundSettings& settings) : draws(settings.seed), record(settings.record) {
+    if (!settings.quiet) {
+        consoleLines = std::make_unique<C_ConsoleLines>();
+        boardSounds = std::make_unique<C_BoardSounds>();
+        Listen(consoleLines.get());
+        Listen(boardSounds.get());
+    }
+    if (settings.observer != nullptr) {
+        Listen(settings.observer);
+    }
     if (record != nullptr) {
         record->seed = settings.seed;
         record->level = settings.level;
@@ -173,24 +189,41 @@ void C_Round::Record(RoundInput::Kind kind, RoundCommand command, float gameTime
 void C_Round::Receive(uint64_t rowSeed) {
     Record(RoundInput::RECEIVE, COMMAND_START, 0.0f, rowSeed);
     incoming.push_back(rowSeed);
+    Tell(EVENT_ROW_RECEIVED);
+}
+
+void C_Round::Listen(C_RoundEvents* listener) {
+    if (std::find(listeners.begin(), listeners.end(), listener) == listeners.end()) {
+        listeners.push_back(listener);
+    }
+}
+
+void C_Round::StopListening(C_RoundEvents* listener) {
+    listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
 }
 
 void C_Round::Line(const std::string& line) {
-    if (observer != nullptr) {
-        observer->Line(line);
-    }
-    if (!quiet && g_pConsole != nullptr) {
-        g_pConsole->AddLine(line);
+    for (C_RoundEvents* listener : listeners) {
+        if (listener->Listening()) {
+            listener->Line(line);
+        }
     }
 }
 
-void C_Round::Sound(RoundSound sound) {
-    if (observer != nullptr) {
-        observer->Sound(sound);
+void C_Round::Happened(RoundEvent event) {
+    for (C_RoundEvents* listener : listeners) {
+        listener->Happened(event);
     }
-    if (!quiet) {
-        (sound == SOUND_GHOST ? board->ghostSound : board->bonusSound)->Play(kSoundVolume);
-    }
+}
+
+bool C_Round::Listening() const {
+    return std::any_of(listeners.begin(), listeners.end(),
+                       [](const C_RoundEvents* listener) { return listener->Listening(); });
+}
+
+void C_Round::Lose() {
+    mode = MODE_GAMEOVER;
+    Tell(EVENT_LOST);
 }
 
 void C_Round::Command(RoundCommand command) {
@@ -212,6 +245,8 @@ void C_Round::Command(RoundCommand command) {
     if (mode != MODE_RUNNING || !currentShape) {
         return;
     }
+    const int column = currentShape->GetColumn();
+    const int rotation = currentShape->Shape().cells[0].rotation;
     switch (command) {
         case COMMAND_LEFT:
             currentShape->MoveLeft();
@@ -227,7 +262,12 @@ void C_Round::Command(RoundCommand command) {
             break;
         default:
             currentShape->StepDown();
-            break;
+            return;
+    }
+    if (currentShape->GetColumn() != column) {
+        Tell(EVENT_SHAPE_MOVED);
+    } else if (currentShape->Shape().cells[0].rotation != rotation) {
+        Tell(EVENT_SHAPE_TURNED);
     }
 }
 
@@ -265,7 +305,7 @@ bool C_Round::UpdateRunning() {
         return true;
     }
     chain += 1;
-    if (SpawnAfterRows(board->ClearFullRows())) {
+    if (SpawnAfterRows(ClearFullRows())) {
         FallStep();
     }
     return true;
@@ -304,16 +344,26 @@ void C_Round::FallStep() {
         return;
     }
     currentShape->LockIntoBoard();
-    const bool toppedOut = board->ClearFullRows();
+    Tell(EVENT_SHAPE_LANDED);
+    const bool toppedOut = ClearFullRows();
     currentShape.reset();
     if (SpawnAfterRows(toppedOut)) {
         clock.Reset();
     }
 }
 
+bool C_Round::ClearFullRows() {
+    const int rowsBefore = board->rowsCleared;
+    const bool toppedOut = board->ClearFullRows();
+    if (board->rowsCleared > rowsBefore) {
+        Tell(EVENT_ROWS_FULL);
+    }
+    return toppedOut;
+}
+
 bool C_Round::SpawnAfterRows(bool toppedOut) {
     if (toppedOut) {
-        mode = MODE_GAMEOVER;
+        Lose();
         return false;
     }
     if (board->piping != 0) {
@@ -323,7 +373,7 @@ bool C_Round::SpawnAfterRows(bool toppedOut) {
         return false;
     }
     if (!incoming.empty() && PushIncoming()) {
-        mode = MODE_GAMEOVER;
+        Lose();
         return false;
     }
     Spawn();
@@ -347,6 +397,7 @@ bool C_Round::PushIncoming() {
     }
     rowsPushedIn += static_cast<int>(incoming.size());
     incoming.clear();
+    Tell(EVENT_ROWS_PUSHED_IN);
     return lost;
 }
 

@@ -10,6 +10,7 @@
 #include "puzzle/roundclock.h"
 #include "puzzle/roundevents.h"
 
+class C_BoardSounds;
 class C_GameBoard;
 class C_Tetromino;
 
@@ -65,9 +66,10 @@ struct RoundRecord {
 struct RoundSettings {
     uint64_t seed = 0;
     int level = 0;
-    // No console line and no sound, as for a computer opponent's well.
+    // Nobody listens from the start: no console line and no flow sound, as
+    // for a computer opponent's well.
     bool quiet = false;
-    // Hears every line and sound, quiet or not.
+    // Hears every line and event, quiet or not.
     C_RoundEvents* observer = nullptr;
     // Takes the seed, the level and every input, if given.
     RoundRecord* record = nullptr;
@@ -77,14 +79,20 @@ struct RoundSettings {
 // cascade's chain and the two score lists, paced by a clock and fed by a
 // generator of its own. It takes commands, an update per frame with the
 // frame's game time and a step per drawn frame; the same seed and inputs
-// give the same round, bit for bit, anywhere. Its fields are open, as the
-// board's are.
+// give the same round, bit for bit, anywhere. What happens in it goes to its
+// listeners: unless quiet, the console and the board's flow sounds from the
+// start, and whoever else asks. Its fields are open, as the board's are.
 class C_Round : private C_RoundEvents {
 public:
     explicit C_Round(const RoundSettings& settings);
     ~C_Round() override;
     C_Round(const C_Round&) = delete;
     C_Round& operator=(const C_Round&) = delete;
+
+    // `listener` hears the round's lines and events from now on, until the
+    // round ends; it must outlive the round or stop listening first.
+    void Listen(C_RoundEvents* listener);
+    void StopListening(C_RoundEvents* listener);
 
     // Moves act only while the round runs and a shape falls.
     void Command(RoundCommand command);
@@ -139,16 +147,20 @@ public:
     int cascadeCycles = 0;
 
 private:
+    // The board's lines and events, passed on to every listener.
     void Line(const std::string& line) override;
-    void Sound(RoundSound sound) override;
-    bool Listening() const override { return !quiet || observer != nullptr; }
-    bool Audible() const override { return !quiet; }
+    void Happened(RoundEvent event) override;
+    bool Listening() const override;
+    void Tell(RoundEvent event) { Happened(event); }
+    void Lose();
 
     // The running phases, the first that applies; true as Update.
     bool UpdateRunning();
     // One tick of the flowed pieces' fade; true when the update goes on.
     bool FadeFlowed();
     void FallStep();
+    // The board's full rows, told when there were any; true when topped out.
+    bool ClearFullRows();
     // After the rows were looked for: the game ends, the next flow begins,
     // or the next shape comes (true).
     bool SpawnAfterRows(bool toppedOut);
@@ -162,8 +174,9 @@ private:
     void Record(RoundInput::Kind kind, RoundCommand command, float gameTime, uint64_t rowSeed = 0);
     int Width(const std::string& text) const { return textWidth ? textWidth(text) : 0; }
 
-    bool quiet;
-    C_RoundEvents* observer;
+    std::vector<C_RoundEvents*> listeners;
+    std::unique_ptr<C_RoundEvents> consoleLines;
+    std::unique_ptr<C_BoardSounds> boardSounds;
     RoundRecord* record;
 };
 

@@ -3,9 +3,8 @@
 #include <array>
 #include <memory>
 
-#include "puzzle/round.h"
+#include "puzzle/roundevents.h"
 
-class C_Tetromino;
 class C_Wave;
 
 // The short sounds of a game beside the board's own flow and cycle sounds:
@@ -23,34 +22,24 @@ enum GameSound {
 };
 constexpr int kGameSounds = 7;
 
-// What of a round is heard when it changes, taken before an update.
-struct RoundGlance {
-    // Compared, never followed: the shape may be gone after the update.
-    const C_Tetromino* falling = nullptr;
-    int rowsCleared = 0;
-    int mode = MODE_IDLE;
-    int rowsPushedIn = 0;
-};
-
-// Every screen that shows the player's own round sounds it through here, so
-// a game and a match are heard alike.
-class C_GameSounds {
+// Every screen that shows the player's own round listens to it with one of
+// these, so a game and a match are heard alike; a round nobody listens to
+// makes no sound.
+class C_GameSounds : public C_RoundEvents {
 public:
     // Loads every sound, reporting one that fails.
     C_GameSounds();
-    ~C_GameSounds();
+    ~C_GameSounds() override;
     C_GameSounds(const C_GameSounds&) = delete;
     C_GameSounds& operator=(const C_GameSounds&) = delete;
 
     void Play(GameSound sound);
     C_Wave* GetWave(GameSound sound) const { return waves[static_cast<size_t>(sound)].get(); }
 
-    // Gives `round` the command, with the sound of a move or turn it made.
-    void Give(C_Round* round, RoundCommand command);
-    static RoundGlance Glance(const C_Round& round);
-    // The sounds of what changed since `before`: a landing, rows completed,
-    // the game lost, junk rows pushed in.
-    void PlayChanges(const RoundGlance& before, const C_Round& round);
+    // A move or turn made, a landing, rows completed, the game lost, junk
+    // rows pushed in: each with its sound.
+    void Happened(RoundEvent event) override;
+    bool Listening() const override { return false; }
 
 private:
     std::array<std::unique_ptr<C_Wave>, kGameSounds> waves;

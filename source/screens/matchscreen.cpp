@@ -92,6 +92,7 @@ C_MatchScreen::C_MatchScreen(const MatchSetup& chosenSetup)
     pausedPicture = std::make_unique<C_Sprite>("paused.png");
     pausedLines = std::make_unique<C_OverlayLines>(PausedLines(chosen));
     sounds = std::make_unique<C_GameSounds>();
+    match->PlayerRound().Listen(sounds.get());
     keyPanel = std::make_unique<C_KeyPanel>(KeyHints(chosen, match->CanPause()), kMatchKeysPlace);
     match->PlayerRound().textWidth = [this](const std::string& text) { return TextWidth(text); };
 }
@@ -107,7 +108,7 @@ float C_MatchScreen::MatchTime() const {
 }
 
 void C_MatchScreen::Give(RoundCommand command) {
-    sounds->Give(&match->PlayerRound(), command);
+    match->PlayerRound().Command(command);
 }
 
 void C_MatchScreen::HandleInput() {
@@ -179,11 +180,8 @@ void C_MatchScreen::Update() {
     if (paused) {
         return;
     }
-    C_Round& player = match->PlayerRound();
-    const RoundGlance before = C_GameSounds::Glance(player);
     const int sent = match->RowsSent();
     match->Update(MatchTime());
-    sounds->PlayChanges(before, player);
     if (match->RowsSent() > sent) {
         sounds->Play(GAME_SOUND_SENT);
     }
@@ -268,9 +266,9 @@ void C_MatchScreen::DrawNext() {
     const int y0 = (kNextWindow.y0 + kNextWindow.y1 - kCellPitch * (bottom - top + 1)) / 2;
     for (int i = left; i <= right; ++i) {
         for (int j = top; j <= bottom; ++j) {
-            if (C_Piece* piece = next->PieceInBox(i, j)) {
-                piece->DrawAt(x0 + kCellPitch * (i - left), y0 + kCellPitch * (j - top),
-                              kPictureScale, 255);
+            if (const WellCell* piece = next->PieceInBox(i, j)) {
+                painter.DrawAt(*piece, 0.0f, 0.0f, x0 + kCellPitch * (i - left),
+                               y0 + kCellPitch * (j - top), kPictureScale, 255);
             }
         }
     }
@@ -278,9 +276,15 @@ void C_MatchScreen::DrawNext() {
 
 void C_MatchScreen::DrawSmallWell() {
     const auto cell = static_cast<float>(kSmallCell);
-    for (const SeenCell& seen : match->OtherWell()) {
-        seen.piece->DrawSmall(kSmallWellLeft + cell * seen.column, kSmallWellTop + cell * seen.row,
-                              cell, seen.alpha);
+    const C_Well& well = match->OtherWell();
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            if (well.cells[x][y].Taken()) {
+                painter.DrawSmall(well.cells[x][y], kSmallWellLeft + cell * static_cast<float>(x),
+                                  kSmallWellTop + cell * static_cast<float>(y), cell,
+                                  well.boardAlpha);
+            }
+        }
     }
 }
 

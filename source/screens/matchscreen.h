@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/gamestate.h"
+#include "puzzle/piece.h"
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/playscreen.h"
@@ -118,4 +119,5 @@ private:
     bool answerArmed = false;
     std::unique_ptr<C_Sprite> pausedPicture;
     std::unique_ptr<C_Font> noteFont;
+    C_PiecePainter painter;
 };

@@ -78,6 +78,7 @@ C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
     settings.level = outerLevel;
     round = std::make_unique<C_Round>(settings);
     sounds = std::make_unique<C_GameSounds>();
+    round->Listen(sounds.get());
     background = std::make_unique<C_Sprite>("bg3.png");
     gameOverPicture = std::make_unique<C_Sprite>("game_over.png");
     pausedPicture = std::make_unique<C_Sprite>("paused.png");
@@ -153,7 +154,7 @@ void C_PlayScreen::HandleInput() {
 }
 
 void C_PlayScreen::Give(RoundCommand command) {
-    sounds->Give(round.get(), command);
+    round->Command(command);
 }
 
 void C_PlayScreen::EndGame(int next) {
@@ -179,11 +180,9 @@ void C_PlayScreen::Update() {
         pauseButton->Update();
         stopButton->Update();
     }
-    const RoundGlance before = C_GameSounds::Glance(*round);
     if (round->Update(timer->GetGameTime())) {
         StepPictures();
     }
-    sounds->PlayChanges(before, *round);
     if (round->mode == MODE_GAMEOVER) {
         yesButton->Update();
         noButton->Update();

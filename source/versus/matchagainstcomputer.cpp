@@ -8,7 +8,6 @@
 namespace {
 
 constexpr const char* kStrengthNames[] = {"EASY", "MEDIUM", "HARD"};
-constexpr int kOpaque = 255;
 
 }  // namespace
 
@@ -33,28 +32,24 @@ std::string C_MatchAgainstComputer::OtherLabel() const {
     return kStrengthNames[std::clamp(static_cast<int>(strength), 0, kNames - 1)];
 }
 
-std::vector<SeenCell> C_MatchAgainstComputer::OtherWell() {
-    std::vector<SeenCell> cells;
+int C_MatchAgainstComputer::OtherScore() const {
+    return match.Round(SIDE_OPPONENT).board->score;
+}
+
+const C_Well& C_MatchAgainstComputer::OtherWell() {
     const C_Round& round = match.Round(SIDE_OPPONENT);
-    const C_GameBoard& board = *round.board;
-    for (int x = 0; x < kBoardColumns; ++x) {
-        for (int y = 0; y < kBoardRows; ++y) {
-            if (C_Piece* piece = board.PieceAt(x, y)) {
-                cells.push_back({x, y, piece, board.boardAlpha});
-            }
-        }
-    }
+    seen = round.board->Rules();
     // The falling shape over the well, its cells above the top left out.
     if (const C_Tetromino* shape = round.currentShape.get()) {
-        for (int i = 0; i < kBoxSize; ++i) {
-            for (int j = 0; j < kBoxSize; ++j) {
-                C_Piece* piece = shape->PieceInBox(i, j);
+        for (int i = 0; i < shape->GetBoxSize(); ++i) {
+            for (int j = 0; j < shape->GetBoxSize(); ++j) {
+                const WellCell* piece = shape->PieceInBox(i, j);
                 const int row = shape->GetRow() + j;
                 if (piece != nullptr && row >= 0) {
-                    cells.push_back({shape->GetColumn() + i, row, piece, kOpaque});
+                    seen.cells[shape->GetColumn() + i][row] = *piece;
                 }
             }
         }
     }
-    return cells;
+    return seen;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "puzzle/well.h"
 #include "versus/matchkind.h"
 #include "versus/opponent.h"
 
@@ -12,8 +13,8 @@ public:
     void Update(float gameTime) override;
     void DrawStep() override { match.DrawStep(); }
     C_Round& PlayerRound() override { return match.Round(SIDE_PLAYER); }
-    std::vector<SeenCell> OtherWell() override;
-    int OtherScore() const override { return match.Round(SIDE_OPPONENT).board->score; }
+    const C_Well& OtherWell() override;
+    int OtherScore() const override;
     int Incoming(int side) const override { return match.Incoming(side); }
     int Arrived(int side) const override;
     int RowsSent() const override { return match.rowsSent[SIDE_PLAYER]; }
@@ -28,4 +29,7 @@ public:
     C_Match match;
     C_Opponent opponent;
     OpponentStrength strength;
+
+private:
+    C_Well seen;
 };

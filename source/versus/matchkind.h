@@ -8,16 +8,7 @@
 #include "versus/matchsetup.h"
 
 class C_Net;
-class C_Piece;
-
-// One cell of the other side's well as this side sees it: the piece to draw
-// there, and how opaque its flowed look is.
-struct SeenCell {
-    int column;
-    int row;
-    C_Piece* piece;
-    int alpha;
-};
+class C_Well;
 
 // A match as its screen drives it, whoever plays the other side: the
 // player's round, what is seen of the other's, the rows on their way to each
@@ -38,8 +29,10 @@ public:
     virtual void DrawStep() = 0;
     // The round this machine's player plays: it takes the player's commands.
     virtual C_Round& PlayerRound() = 0;
-    // The other side's well, its cells in the order to draw them.
-    virtual std::vector<SeenCell> OtherWell() = 0;
+    // The other side's well as this side sees it: its grid with the falling
+    // shape's cells laid in, or the grid a snapshot tells; its `boardAlpha`
+    // is how opaque its flowed pieces are.
+    virtual const C_Well& OtherWell() = 0;
     virtual int OtherScore() const = 0;
     // Rows on their way to `side` (SIDE_PLAYER or SIDE_OPPONENT), and of
     // those the rows arrived and waiting for its next landing.

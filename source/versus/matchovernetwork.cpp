@@ -4,7 +4,7 @@
 
 #include "net/net.h"
 #include "puzzle/gameboard.h"
-#include "puzzle/piece.h"
+#include "puzzle/randomdraw.h"
 
 namespace {
 
@@ -12,14 +12,13 @@ namespace {
 constexpr std::chrono::milliseconds kSlowRoundTrip{400};
 constexpr std::chrono::seconds kSnapshotGap{1};
 constexpr int kPieceColours = 8;
-constexpr int kOpaque = 255;
 
 }  // namespace
 
 C_MatchOverNetwork::C_MatchOverNetwork(C_Net& network)
     : net(network), match(*network.Match(), false), peerName(network.PeerName()) {
     for (int colour = 0; colour < kPieceColours; ++colour) {
-        pieces.push_back(std::make_unique<C_Piece>(colour, 0, 0, 0, 0));
+        pieces.push_back(DrawnPiece(colour, 0, LooseDraws()));
     }
 }
 
@@ -57,19 +56,14 @@ std::string C_MatchOverNetwork::OtherLabel() const {
     return slow ? "SLOW LINK" : peerName;
 }
 
-std::vector<SeenCell> C_MatchOverNetwork::OtherWell() {
-    std::vector<SeenCell> cells;
-    if (!match.PeerWell()) {
-        return cells;
-    }
-    const C_MatchMessage& well = *match.PeerWell();
+const C_Well& C_MatchOverNetwork::OtherWell() {
+    const C_MatchMessage* well = match.PeerWell() ? &*match.PeerWell() : nullptr;
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
-            const int value = well.cells[static_cast<size_t>(y * kBoardColumns + x)];
-            if (value > 0 && value <= kPieceColours) {
-                cells.push_back({x, y, pieces[static_cast<size_t>(value - 1)].get(), kOpaque});
-            }
+            const int value = well != nullptr ? well->cells[static_cast<size_t>(y * kBoardColumns + x)] : 0;
+            const bool known = value > 0 && value <= kPieceColours;
+            seen.cells[x][y] = known ? pieces[static_cast<size_t>(value - 1)] : WellCell();
         }
     }
-    return cells;
+    return seen;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "puzzle/well.h"
 #include "versus/matchkind.h"
 #include "versus/netmatch.h"
 
@@ -20,7 +21,7 @@ public:
     void Update(float gameTime) override;
     void DrawStep() override { match.DrawStep(); }
     C_Round& PlayerRound() override { return match.Round(); }
-    std::vector<SeenCell> OtherWell() override;
+    const C_Well& OtherWell() override;
     int OtherScore() const override;
     int Incoming(int side) const override;
     int Arrived(int side) const override;
@@ -41,5 +42,7 @@ private:
     // Kept: the name goes with the player, and the screen still shows it.
     std::string peerName;
     // One piece of each colour, to draw the snapshot's cells with.
-    std::vector<std::unique_ptr<C_Piece>> pieces;
+    // One piece per colour, as a snapshot tells colours only.
+    std::vector<WellCell> pieces;
+    C_Well seen;
 };

@@ -12,7 +12,7 @@ static_assert(C_MatchMessage::kColumns == kBoardColumns && C_MatchMessage::kRows
               "a snapshot holds the whole well");
 
 // A piece's cell in a snapshot: its colour, counted from 1 (0 is empty).
-uint8_t CellOf(const C_Piece& piece) {
+uint8_t CellOf(const WellCell& piece) {
     return static_cast<uint8_t>(
         std::clamp(piece.colourIndex + 1, 1, int{C_MatchMessage::kMaxCell}));
 }
@@ -135,7 +135,7 @@ C_MatchMessage C_NetMatch::Snapshot(const C_Round& round, int incoming, uint32_t
     };
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
-            if (const C_Piece* piece = round.board->PieceAt(x, y)) {
+            if (const WellCell* piece = round.board->PieceAt(x, y)) {
                 at(x, y) = CellOf(*piece);
             }
         }
@@ -144,7 +144,7 @@ C_MatchMessage C_NetMatch::Snapshot(const C_Round& round, int incoming, uint32_t
     if (const C_Tetromino* shape = round.currentShape.get()) {
         for (int i = 0; i < kBoxSize; ++i) {
             for (int j = 0; j < kBoxSize; ++j) {
-                const C_Piece* piece = shape->PieceInBox(i, j);
+                const WellCell* piece = shape->PieceInBox(i, j);
                 const int x = shape->GetColumn() + i;
                 const int y = shape->GetRow() + j;
                 if (piece != nullptr && x >= 0 && x < kBoardColumns && y >= 0 && y < kBoardRows) {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "puzzle/gameboard.h"
-#include "puzzle/piece.h"
 #include "puzzle/tetromino.h"
 
 namespace {
@@ -65,7 +64,7 @@ double FlowValue(const LockOutcome& outcome) {
            kWeights.cycles * outcome.cycles;
 }
 
-double WellValue(const C_WellModel& well, int incomingRows) {
+double WellValue(const C_Well& well, int incomingRows) {
     int heights[kBoardColumns];
     int holes = 0;
     int joins = 0;
@@ -73,8 +72,8 @@ double WellValue(const C_WellModel& well, int incomingRows) {
     for (int x = 0; x < kBoardColumns; ++x) {
         heights[x] = 0;
         for (int y = 0; y < kBoardRows; ++y) {
-            const ModelCell& cell = well.At(x, y);
-            if (!cell.taken) {
+            const WellCell& cell = well.cells[x][y];
+            if (!cell.Taken()) {
                 holes += heights[x] > 0 ? 1 : 0;
                 continue;
             }
@@ -82,7 +81,7 @@ double WellValue(const C_WellModel& well, int incomingRows) {
                 heights[x] = kBoardRows - y;
             }
             for (int d = DIR_RIGHT; d < kDirections; ++d) {
-                if ((cell.openings & (1u << d)) == 0) {
+                if (!Has(cell.openings, d)) {
                     continue;
                 }
                 const int nx = x + kDeltaX[d];
@@ -91,11 +90,11 @@ double WellValue(const C_WellModel& well, int incomingRows) {
                     deadEnds += 1;
                     continue;
                 }
-                const ModelCell& other = well.At(nx, ny);
-                if (!other.taken) {
+                const WellCell& other = well.cells[nx][ny];
+                if (!other.Taken()) {
                     continue;
                 }
-                if ((other.openings & (1u << Opposite(d))) == 0) {
+                if (!Has(other.openings, Opposite(d))) {
                     deadEnds += 1;
                 } else if (d == DIR_RIGHT || d == DIR_DOWN) {
                     joins += 1;
@@ -120,20 +119,20 @@ double WellValue(const C_WellModel& well, int incomingRows) {
 }
 
 // The best a shape can do on `well` from above it, in any column and turn.
-double BestNext(const C_WellModel& well, const ModelShape& next, int incomingRows) {
+double BestNext(const C_Well& well, const WellShape& next, int incomingRows) {
     double best = kWeights.toppedOut * 2;
-    ModelShape turned = next;
-    for (int turns = 0; turns < kTurnChoices; ++turns, turned = turned.Turned(true)) {
+    WellShape turned = next;
+    for (int turns = 0; turns < kTurnChoices; ++turns, turned = Turned(turned, true)) {
         for (int column = kLeftmostBox; column < kBoardColumns; ++column) {
-            ModelShape shape = turned;
+            WellShape shape = turned;
             shape.column = column;
             shape.row = kAboveWell;
-            if (!well.Fits(shape)) {
+            if (!well.Fits(shape, 0, 0)) {
                 continue;
             }
-            well.Drop(&shape);
-            C_WellModel after = well;
-            const LockOutcome outcome = after.Lock(shape);
+            shape.row += well.RowsToLanding(shape);
+            C_Well after = well;
+            const LockOutcome outcome = LockAndSettle(&after, shape);
             best = std::max(best, FlowValue(outcome) + WellValue(after, incomingRows));
         }
     }
@@ -145,8 +144,8 @@ double BestNext(const C_WellModel& well, const ModelShape& next, int incomingRow
 // it falls a row each `fallPeriod`; false when a command would be blocked or
 // come after the shape has landed. The fall is counted as early as it may
 // come, so a way found here is rarely cut short in the round.
-bool SteerModel(const C_WellModel& well, int turns, int column, float commandPeriod,
-                float fallPeriod, ModelShape* shape) {
+bool SteerModel(const C_Well& well, int turns, int column, float commandPeriod,
+                float fallPeriod, WellShape* shape) {
     const bool clockwise = turns != kTurnChoices - 1;
     const int turnCommands = clockwise ? turns : 1;
     const int commands = turnCommands + std::abs(column - shape->column);
@@ -155,34 +154,24 @@ bool SteerModel(const C_WellModel& well, int turns, int column, float commandPer
     for (int k = 0; k < commands; ++k) {
         const int fallen = k == 0 ? 0 : static_cast<int>(k * commandPeriod / period) + 1;
         while (shape->row < startRow + fallen) {
-            shape->row += 1;
-            if (!well.Fits(*shape)) {
+            if (!well.StepDown(shape)) {
                 // Landed: it locks at the next fall, before this command.
                 return false;
             }
         }
-        if (k < turnCommands) {
-            *shape = shape->Turned(clockwise);
-        } else {
-            shape->column += column > shape->column ? 1 : -1;
-        }
-        if (!well.Fits(*shape)) {
+        const bool moved = k < turnCommands ? well.Turn(shape, clockwise)
+                                            : well.Shift(shape, column > shape->column ? 1 : -1);
+        if (!moved) {
             return false;
         }
     }
-    well.Drop(shape);
+    shape->row += well.RowsToLanding(*shape);
     return true;
 }
 
-const C_Piece* FirstPiece(const C_Tetromino& shape) {
-    for (int i = 0; i < shape.GetBoxSize(); ++i) {
-        for (int j = 0; j < shape.GetBoxSize(); ++j) {
-            if (const C_Piece* piece = shape.PieceInBox(i, j)) {
-                return piece;
-            }
-        }
-    }
-    return nullptr;
+// A shape's turn, told by its first piece's: all of them turn together.
+int RotationOf(const WellShape& shape) {
+    return shape.cells[0].rotation;
 }
 
 bool IsTurn(int command) {
@@ -195,20 +184,49 @@ bool IsShift(int command) {
 
 }  // namespace
 
+LockOutcome LockAndSettle(C_Well* well, const WellShape& shape) {
+    LockOutcome outcome;
+    const int rowsBefore = well->rowsCleared;
+    well->Lock(shape);
+    outcome.toppedOut = well->ClearFullRows();
+    while (!outcome.toppedOut && well->piping != 0) {
+        outcome.chain += 1;
+        while (well->FlowStep()) {
+        }
+        for (const auto& column : well->cells) {
+            for (const WellCell& cell : column) {
+                outcome.flowed += cell.Taken() && cell.marked ? 1 : 0;
+            }
+        }
+        for (const int size : well->cycleSizes) {
+            outcome.cycles += size > 0 ? 1 : 0;
+        }
+        well->RemoveMarked();
+        well->destroying = 0;
+        well->moving = 1;
+        // Each step lowers a group a row, so the well settles within its height.
+        for (int step = 0; step < kBoardRows * kBoardRows && !well->GravityStep(); ++step) {
+        }
+        outcome.toppedOut = well->ClearFullRows();
+    }
+    outcome.rows = well->rowsCleared - rowsBefore;
+    return outcome;
+}
+
 C_Opponent::C_Opponent(OpponentStrength strength)
     : profile(kProfiles[strength]), draws(kSeedBase + static_cast<uint64_t>(strength)) {}
 
-int C_Opponent::Rank(const C_WellModel& well, const ModelShape& start, const ModelShape* next,
+int C_Opponent::Rank(const C_Well& well, const WellShape& start, const WellShape* next,
                      float fallPeriod, int incomingRows, Choice* choices) const {
     int count = 0;
     for (int turns = 0; turns < kTurnChoices; ++turns) {
         for (int column = kLeftmostBox; column < kBoardColumns; ++column) {
-            ModelShape landed = start;
+            WellShape landed = start;
             if (!SteerModel(well, turns, column, profile.commandPeriod, fallPeriod, &landed)) {
                 continue;
             }
-            C_WellModel after = well;
-            const LockOutcome outcome = after.Lock(landed);
+            C_Well after = well;
+            const LockOutcome outcome = LockAndSettle(&after, landed);
             choices[count++] = {turns, column, FlowValue(outcome) + WellValue(after, incomingRows),
                                 landed};
         }
@@ -223,8 +241,8 @@ int C_Opponent::Rank(const C_WellModel& well, const ModelShape& start, const Mod
     // not checked and a flow now is surer than one later.
     const int looked = std::min(count, profile.lookahead);
     for (int c = 0; c < looked; ++c) {
-        C_WellModel after = well;
-        const LockOutcome outcome = after.Lock(choices[c].landed);
+        C_Well after = well;
+        const LockOutcome outcome = LockAndSettle(&after, choices[c].landed);
         if (!outcome.toppedOut) {
             const double gain =
                 BestNext(after, *next, incomingRows) - WellValue(after, incomingRows);
@@ -238,11 +256,11 @@ int C_Opponent::Rank(const C_WellModel& well, const ModelShape& start, const Mod
 
 void C_Opponent::Decide(const C_Round& round, int incomingRows) {
     decisions += 1;
-    const C_WellModel well(*round.board);
-    const ModelShape shape = ModelShape::Of(*round.currentShape);
-    ModelShape next;
+    const C_Well well = round.board->Rules();
+    const WellShape shape = round.currentShape->Shape();
+    WellShape next;
     if (round.nextShape) {
-        next = ModelShape::Of(*round.nextShape);
+        next = round.nextShape->Shape();
     }
     Choice choices[kMaxChoices];
     const int count = Rank(well, shape, round.nextShape ? &next : nullptr,
@@ -252,13 +270,13 @@ void C_Opponent::Decide(const C_Round& round, int incomingRows) {
         pick = draws.Index(std::min(count, kSloppyChoices));
     }
     const Choice chosen = count > 0 ? choices[pick] : Choice{0, shape.column, 0.0, shape};
-    targetRotation = (reference->rotation + chosen.turns) % kRotations;
+    targetRotation = (RotationOf(shape) + chosen.turns) % kRotations;
     targetColumn = chosen.column;
 }
 
 void C_Opponent::Steer(C_Round* round, int incomingRows) {
     const C_Tetromino& shape = *round->currentShape;
-    const int rotation = reference->rotation;
+    const int rotation = RotationOf(shape.Shape());
     const int column = shape.GetColumn();
     const bool blocked = (IsTurn(lastCommand) && rotation == rotationBefore) ||
                          (IsShift(lastCommand) && column == columnBefore);
@@ -298,14 +316,10 @@ void C_Opponent::Play(C_Round* round, float gameTime, int incomingRows) {
     if (shape != steered || round->nextShape.get() != previewSeen) {
         steered = shape;
         previewSeen = round->nextShape.get();
-        reference = FirstPiece(*shape);
         decided = false;
         replans = 0;
         lastCommand = -1;
         decideAt = gameTime + profile.thinkDelay;
-    }
-    if (reference == nullptr) {
-        return;
     }
     if (!decided) {
         if (gameTime < decideAt) {

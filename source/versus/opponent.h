@@ -5,10 +5,25 @@
 #include "puzzle/randomdraw.h"
 #include "puzzle/round.h"
 #include "versus/matchsetup.h"
-#include "versus/wellmodel.h"
+#include "puzzle/well.h"
 
-class C_Piece;
 class C_Tetromino;
+
+// What locking a shape into a copy of a well led to, over the whole cascade.
+struct LockOutcome {
+    bool toppedOut = false;
+    int rows = 0;
+    // Pieces the flows took away, those of the full rows included.
+    int flowed = 0;
+    // Cycles the flows closed, as the round counts them.
+    int cycles = 0;
+    // How many flows ran one after the other.
+    int chain = 0;
+};
+
+// Locks `shape` into `well` and plays the cascade that follows to its end:
+// full rows, each flow to its last step, the removal and the falls, again.
+LockOutcome LockAndSettle(C_Well* well, const WellShape& shape);
 
 // A computer player of one round. It sees what a player sees (the well, the
 // falling and the next shape, its incoming meter), chooses where each shape
@@ -52,7 +67,7 @@ private:
         int turns;
         int column;
         double value;
-        ModelShape landed;
+        WellShape landed;
     };
 
     void Decide(const C_Round& round, int incomingRows);
@@ -60,15 +75,13 @@ private:
     void Steer(C_Round* round, int incomingRows);
     // The places the shape can reach from where it is while it falls a row
     // each `fallPeriod`, best first; how many.
-    int Rank(const C_WellModel& well, const ModelShape& shape, const ModelShape* next,
+    int Rank(const C_Well& well, const WellShape& shape, const WellShape* next,
              float fallPeriod, int incomingRows, Choice* choices) const;
 
     Profile profile;
     C_RandomDraw draws;
     const C_Tetromino* steered = nullptr;
     const C_Tetromino* previewSeen = nullptr;
-    // The first piece of the steered shape: its turn tells the shape's.
-    const C_Piece* reference = nullptr;
     bool decided = false;
     int targetRotation = 0;
     int targetColumn = 0;
