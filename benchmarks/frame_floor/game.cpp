@@ -17,6 +17,7 @@
 #include "puzzle/gameboard.h"
 #include "screens/playscreen.h"
 #include "shell/game.h"
+#include "puzzle/randomdraw.h"
 #include "sides.h"
 
 namespace floor_bench {
@@ -24,18 +25,16 @@ namespace {
 
 void LayBoard(C_PlayScreen* screen) {
     C_GameBoard& board = *screen->round->board;
-    for (auto& column : board.grid) {
+    for (auto& column : board.cells) {
         for (auto& cell : column) {
-            cell.reset();
+            cell = WellCell();
         }
     }
     for (const BoardPiece& piece : PlayBoard()) {
-        auto made = std::make_unique<C_Piece>(piece.colour, 0, 0, 0, 0);
-        made->pipeShape = piece.shape;
-        made->rotation = piece.rotation;
-        made->SetX(piece.column);
-        made->SetY(piece.row);
-        board.grid[piece.column][piece.row] = std::move(made);
+        WellCell made = DrawnPiece(piece.colour, 0, LooseDraws());
+        made.pipeShape = static_cast<uint8_t>(piece.shape);
+        made.rotation = static_cast<uint8_t>(piece.rotation);
+        board.cells[piece.column][piece.row] = made;
     }
     const PlayNumbers n;
     board.cycleSizes = n.cycleSizes;

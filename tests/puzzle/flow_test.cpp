@@ -11,18 +11,17 @@ namespace {
 using FlowTest = BoardTest;
 
 TEST_F(FlowTest, AFullRowPieceAndThePieceAboveItFormNetworkZero) {
-    C_Piece* row = Put(5, 23, "UD");
-    C_Piece* above = Put(5, 22, "D");
+    WellCell* row = Put(5, 23, "UD");
+    WellCell* above = Put(5, 22, "D");
     FillRow(23);
     ConnectAll();
     EXPECT_FALSE(board->ClearFullRows());
     EXPECT_EQ(board->pipeSizes, std::vector<int>{2});
-    EXPECT_EQ(board->flowFrontier, (std::vector<C_Piece*>{row, above}));
+    EXPECT_EQ(board->flowFrontier, (std::vector<int16_t>{EntryOf(row), EntryOf(above)}));
     EXPECT_EQ(row->pipeID, 0);
     EXPECT_EQ(above->pipeID, 0);
-    EXPECT_EQ(row->linked[DIR_UP], 1);
-    EXPECT_EQ(row->p_Links[DIR_UP], above);
-    EXPECT_EQ(above->p_Links[DIR_DOWN], row);
+    EXPECT_EQ(Has(row->linked, DIR_UP), 1);
+    EXPECT_EQ(Has(above->linked, DIR_DOWN), 1);
     EXPECT_EQ(board->PieceAt(4, 23)->pipeID, -1);  // the fillers join nothing
     EXPECT_EQ(board->PieceAt(4, 23)->marked, 1);
     EXPECT_TRUE(Traced("pipeIDs 1"));
@@ -39,29 +38,29 @@ TEST_F(FlowTest, MeetingNetworksMergeIntoTheSmallerIdFromEitherSide) {
             NewBoard();
             // A line R - P - N - Q in direction d: P (expanded) meets N.
             const std::string pipe = d % 2 == 0 ? "UD" : "RL";
-            C_Piece* r = Put(5 - dx[d], 10 - dy[d], pipe);
-            C_Piece* p = Put(5, 10, pipe);
-            C_Piece* n = Put(5 + dx[d], 10 + dy[d], pipe);
-            C_Piece* q = Put(5 + 2 * dx[d], 10 + 2 * dy[d], pipe);
+            WellCell* r = Put(5 - dx[d], 10 - dy[d], pipe);
+            WellCell* p = Put(5, 10, pipe);
+            WellCell* n = Put(5 + dx[d], 10 + dy[d], pipe);
+            WellCell* q = Put(5 + 2 * dx[d], 10 + 2 * dy[d], pipe);
             ConnectAll();
-            for (C_Piece* piece : {r, p, n, q}) {
-                piece->flowed = 1;
-                piece->pipeID = piece == r || piece == p ? expandedId : otherId;
+            for (WellCell* piece : {r, p, n, q}) {
+                piece->flowed = true;
+                piece->pipeID = static_cast<int16_t>(piece == r || piece == p ? expandedId : otherId);
             }
-            board->LinkPieces(r, d);
-            board->LinkPieces(n, d);
+            board->LinkPieces(SpotOf(r), d);
+            board->LinkPieces(SpotOf(n), d);
             board->pipeSizes = {2, 2};
             board->pipeIDs = 2;
-            board->flowFrontier = {p};
+            board->flowFrontier = {EntryOf(p)};
             board->piping = 1;
 
             EXPECT_FALSE(board->FlowStep());
-            for (const C_Piece* piece : {r, p, n, q}) {
+            for (const WellCell* piece : {r, p, n, q}) {
                 EXPECT_EQ(piece->pipeID, 0) << "direction " << d << " expanded " << expandedId;
             }
             EXPECT_EQ(board->pipeSizes, (std::vector<int>{4, -1})) << d << " " << expandedId;
-            EXPECT_EQ(p->p_Links[d], n);
-            EXPECT_EQ(n->p_Links[Opposite(d)], p);
+            EXPECT_EQ(Has(p->linked, d), 1);
+            EXPECT_EQ(Has(n->linked, Opposite(d)), 1);
             EXPECT_TRUE(Traced("pipe ID 1 becomes 0"));
             EXPECT_EQ(board->cycleIDs, 0);  // different networks meeting close no loop
         }
@@ -69,15 +68,15 @@ TEST_F(FlowTest, MeetingNetworksMergeIntoTheSmallerIdFromEitherSide) {
 }
 
 TEST_F(FlowTest, ARingOfFourCornersClosesOneCycleInTheFirstStep) {
-    C_Piece* topLeft = Put(0, 22, "RD");
-    C_Piece* topRight = Put(1, 22, "DL");
-    C_Piece* bottomLeft = Put(0, 23, "UR");
-    C_Piece* bottomRight = Put(1, 23, "UL");
+    WellCell* topLeft = Put(0, 22, "RD");
+    WellCell* topRight = Put(1, 22, "DL");
+    WellCell* bottomLeft = Put(0, 23, "UR");
+    WellCell* bottomRight = Put(1, 23, "UL");
     FillRow(23);
     ConnectAll();
     ASSERT_FALSE(board->ClearFullRows());
     EXPECT_FALSE(board->FlowStep());  // nothing left to reach: the flow ends too
-    for (const C_Piece* piece : {topLeft, topRight, bottomLeft, bottomRight}) {
+    for (const WellCell* piece : {topLeft, topRight, bottomLeft, bottomRight}) {
         EXPECT_EQ(piece->onCycle, 1);
         EXPECT_EQ(piece->cycleID, 0);
         EXPECT_EQ(piece->marked, 1);
@@ -95,7 +94,7 @@ TEST_F(FlowTest, ARingOfFourCornersClosesOneCycleInTheFirstStep) {
 
 TEST_F(FlowTest, ALoopTouchingAnEarlierCycleMergesIntoAMultiCycle) {
     // Two rings, one above the other, joined down the left side.
-    std::vector<C_Piece*> all = {
+    std::vector<WellCell*> all = {
         Put(0, 20, "RD"),  Put(1, 20, "DL"), Put(0, 21, "URD"), Put(1, 21, "UL"),
         Put(0, 22, "URD"), Put(1, 22, "DL"), Put(0, 23, "UR"),  Put(1, 23, "UL"),
     };
@@ -106,7 +105,7 @@ TEST_F(FlowTest, ALoopTouchingAnEarlierCycleMergesIntoAMultiCycle) {
     EXPECT_EQ(board->cycleSizes, std::vector<int>{4});
     EXPECT_TRUE(board->FlowStep());  // the upper ring closes and touches it
     EXPECT_FALSE(board->FlowStep());
-    for (const C_Piece* piece : all) {
+    for (const WellCell* piece : all) {
         EXPECT_EQ(piece->onCycle, 1);
         EXPECT_EQ(piece->cycleID, 0);
     }
@@ -121,18 +120,18 @@ TEST_F(FlowTest, ALoopTouchingAnEarlierCycleMergesIntoAMultiCycle) {
 TEST_F(FlowTest, TheFrontierIsLastInFirstOut) {
     // P alone in the frontier reaches U above and R to the right; each joins
     // nothing else.
-    C_Piece* p = Put(5, 10, "UR");
-    C_Piece* u = Put(5, 9, "D");
-    C_Piece* r = Put(6, 10, "L");
+    WellCell* p = Put(5, 10, "UR");
+    WellCell* u = Put(5, 9, "D");
+    WellCell* r = Put(6, 10, "L");
     ConnectAll();
-    StartFlowAt(p);
+    StartFlowAt(SpotOf(p));
     EXPECT_TRUE(board->FlowStep());
-    EXPECT_EQ(board->flowFrontier, (std::vector<C_Piece*>{u, r}));  // R appended last
+    EXPECT_EQ(board->flowFrontier, (std::vector<int16_t>{EntryOf(u), EntryOf(r)}));  // R appended last
     EXPECT_EQ(board->pipeSizes, std::vector<int>{3});
     EXPECT_EQ(u->marked, 0);
     EXPECT_FALSE(board->FlowStep());  // the last pieces reach nothing new
     EXPECT_TRUE(board->flowFrontier.empty());
-    for (const C_Piece* piece : {p, u, r}) {
+    for (const WellCell* piece : {p, u, r}) {
         EXPECT_EQ(piece->marked, 1);
     }
     EXPECT_EQ(board->piping, 0);
@@ -145,22 +144,22 @@ TEST_F(FlowTest, PiecesAppendedDuringAStepAreExpandedBeforeOlderOnes) {
     // (appended last), R reaches X, and X, appended during this step, is
     // taken next: it finds U already reached and closes the loop, while U
     // waits for the third step.
-    C_Piece* p = Put(5, 10, "UR");
-    C_Piece* u = Put(5, 9, "RD");
-    C_Piece* r = Put(6, 10, "UL");
-    C_Piece* x = Put(6, 9, "DL");
+    WellCell* p = Put(5, 10, "UR");
+    WellCell* u = Put(5, 9, "RD");
+    WellCell* r = Put(6, 10, "UL");
+    WellCell* x = Put(6, 9, "DL");
     ConnectAll();
-    StartFlowAt(p);
+    StartFlowAt(SpotOf(p));
     EXPECT_TRUE(board->FlowStep());
     EXPECT_TRUE(board->FlowStep());
     EXPECT_TRUE(Traced("cycle called by 3 at 6, 9"));
-    EXPECT_EQ(x->p_cyp, nullptr);  // X is the root of the search
-    EXPECT_NE(u->p_cyp, nullptr);
-    for (const C_Piece* piece : {p, u, r, x}) {
+    EXPECT_EQ(x->parent, -1);  // X is the root of the search
+    EXPECT_NE(u->parent, -1);
+    for (const WellCell* piece : {p, u, r, x}) {
         EXPECT_EQ(piece->onCycle, 1);
     }
     EXPECT_EQ(board->cycleSizes, std::vector<int>{4});
-    EXPECT_EQ(board->flowFrontier, std::vector<C_Piece*>{u});
+    EXPECT_EQ(board->flowFrontier, std::vector<int16_t>{EntryOf(u)});
     EXPECT_FALSE(board->FlowStep());
 }
 
@@ -179,7 +178,7 @@ TEST_F(FlowTest, AnUnconnectedFullRowStaysMarkedAndGoesWithTheNextFlow) {
 
     Put(3, 22, "U");
     Put(3, 21, "D");
-    C_Piece* untouched = Put(8, 21, "U");
+    const int untouched = Put(8, 21, "U")->GetFrame();
     FillRow(22);
     ConnectAll();
     EXPECT_FALSE(board->ClearFullRows());
@@ -193,25 +192,26 @@ TEST_F(FlowTest, AnUnconnectedFullRowStaysMarkedAndGoesWithTheNextFlow) {
         EXPECT_EQ(board->PieceAt(x, 22), nullptr) << x;
     }
     EXPECT_EQ(board->PieceAt(3, 21), nullptr);
-    EXPECT_EQ(board->PieceAt(8, 21), untouched);
+    ASSERT_NE(board->PieceAt(8, 21), nullptr);
+    EXPECT_EQ(board->PieceAt(8, 21)->GetFrame(), untouched);
 }
 
 TEST_F(FlowTest, AConnectionTowardAnEmptyCellJoinsNothing) {
     // Left over in row 0 after gravity: flags pointing at cells since emptied.
-    C_Piece* row = Put(4, 23, "U");
+    WellCell* row = Put(4, 23, "U");
     FillRow(23);
-    row->connected[DIR_UP] = 1;
+    SetBit(row->connected, DIR_UP, true);
     EXPECT_FALSE(board->ClearFullRows());
     EXPECT_EQ(board->piping, 0);
     EXPECT_EQ(row->pipeID, -1);
 
-    C_Piece* lone = Put(6, 0, "URDL");
-    lone->connected[DIR_DOWN] = 1;
-    lone->connected[DIR_LEFT] = 1;
-    StartFlowAt(lone);
+    WellCell* lone = Put(6, 0, "URDL");
+    SetBit(lone->connected, DIR_DOWN, true);
+    SetBit(lone->connected, DIR_LEFT, true);
+    StartFlowAt(SpotOf(lone));
     EXPECT_FALSE(board->FlowStep());
     EXPECT_EQ(board->pipeSizes, std::vector<int>{1});
-    EXPECT_EQ(lone->linked[DIR_DOWN], 0);
+    EXPECT_EQ(Has(lone->linked, DIR_DOWN), 0);
 }
 
 }  // namespace

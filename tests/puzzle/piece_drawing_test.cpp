@@ -64,12 +64,10 @@ protected:
         ImageTest::TearDown();
     }
 
-    C_Piece* Put(int x, int y, const std::string& openings) {
+    WellCell* Put(int x, int y, const std::string& openings) {
         ForcedDraws draws(PipeDraws(openings));
-        board->grid[x][y] = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
-        board->grid[x][y]->SetX(x);
-        board->grid[x][y]->SetY(y);
-        return board->grid[x][y].get();
+        board->cells[x][y] = DrawnPiece(0, 0, LooseDraws());
+        return &board->cells[x][y];
     }
 
     void ExpectPixel(int x, int y, uint32_t colour, const char* what) {
@@ -84,14 +82,13 @@ protected:
 
 TEST_F(PieceDrawingTest, TheBoardDrawsEachOfTheFourLooksInItsCell) {
     Put(0, 0, "RD");                        // corner, rotation 1: frame 8
-    C_Piece* marked = Put(2, 0, "UD");      // straight, rotation 0: frame 1
-    C_Piece* flowed = Put(4, 0, "URL");     // T, rotation 0: frame 2
-    C_Piece* cycling = Put(7, 0, "L");      // end, rotation 3: frame 19
-    C_Piece* lowest = Put(11, 23, "URDL");  // cross: frame 0 or 5, 10, 15
-    marked->marked = 1;
-    flowed->flowed = 1;
-    flowed->pulse = 2.0f;
-    cycling->onCycle = 1;
+    WellCell* marked = Put(2, 0, "UD");      // straight, rotation 0: frame 1
+    WellCell* flowed = Put(4, 0, "URL");     // T, rotation 0: frame 2
+    WellCell* cycling = Put(7, 0, "L");      // end, rotation 3: frame 19
+    WellCell* lowest = Put(11, 23, "URDL");  // cross: frame 0 or 5, 10, 15
+    marked->marked = true;
+    flowed->flowed = true;
+    cycling->onCycle = true;
     board->fade = 0.35f;
     board->boardAlpha = 128;
     ClearFrame();
@@ -105,21 +102,21 @@ TEST_F(PieceDrawingTest, TheBoardDrawsEachOfTheFourLooksInItsCell) {
     // Flowed: 11.2 pixels square about the middle of its cell (163.6..174.8).
     ExpectPixel(169, 95, OverWhite(CycleColour(2), 128), "flowed piece");
     ExpectPixel(160, 87, 0xFFFFFFFF, "corner of the flowed piece's cell");
-    EXPECT_EQ(flowed->pulse, 0.0f);
     // On a cycle at pulse 0: 1.2 x 0.7 about the middle (216..254.4 across),
     // alpha (int)(cos 0.1 x 100) + 126.
     const int beat = static_cast<int>(std::cos(0.1f) * 100) + 126;
     ExpectPixel(224 + 11, 95, OverWhite(CycleColour(19), beat), "cycle piece");
     ExpectPixel(224 + 22 + 5, 95, OverWhite(CycleColour(19), beat), "cycle piece stretched wide");
     ExpectPixel(224 + 11, 84 + 24, 0xFFFFFFFF, "below the cycle piece");
-    EXPECT_FLOAT_EQ(cycling->pulse, 0.1f);
     ExpectPixel(70 + 22 * 11 + 11, 84 + 22 * 23 + 11, NormalColour(lowest->GetFrame()),
                 "bottom-right cell");
 
     ClearFrame();
     board->DrawStep();
     board->Render();
-    EXPECT_FLOAT_EQ(cycling->pulse, 0.2f);  // the pulse moves at every draw
+    // The pulse moves at every draw.
+    const int nextBeat = static_cast<int>(std::cos(0.2f) * 100) + 126;
+    ExpectPixel(224 + 11, 95, OverWhite(CycleColour(19), nextBeat), "cycle piece, a beat on");
     ExpectPixel(81, 95, NormalColour(8), "plain piece again");
     EXPECT_TRUE(Prompts().reports.empty());
 }
@@ -131,7 +128,7 @@ TEST_F(PieceDrawingTest, AShapeDrawsItsCellsAtTheBoardsPitchAboveTheWellToo) {
     ClearFrame();
     ASSERT_EQ(shape.Render(), S_OK);
     for (int column = 4; column <= 7; ++column) {
-        const C_Piece* piece = shape.PieceInBox(column - 3, 2);
+        const WellCell* piece = shape.PieceInBox(column - 3, 2);
         ExpectPixel(70 + 22 * column + 11, 84 + 11, NormalColour(piece->GetFrame()), "bar");
     }
     ExpectPixel(70 + 22 * 3 + 11, 84 + 11, 0xFFFFFFFF, "left of the bar");
@@ -156,16 +153,14 @@ TEST_F(PieceDrawingTest, MissingSheetsAreReportedAtTheFirstDrawAndNothingIsDrawn
 }
 
 // Pieces share one sprite per sheet, each showing its own frame, and the
-// sheets leave the texture cache with the last piece.
+// sheets leave the texture cache with the board that drew them.
 TEST_F(PieceDrawingTest, PiecesShareTheirSheetsOnlyWhileAnyIsAlive) {
-    C_Piece* straight = Put(0, 0, "UD");
-    C_Piece* corner = Put(1, 0, "UR");
+    WellCell* straight = Put(0, 0, "UD");
+    WellCell* corner = Put(1, 0, "UR");
     ClearFrame();
     board->Render();
     ExpectPixel(81, 95, NormalColour(straight->GetFrame()), "straight");
     ExpectPixel(81 + 22, 95, NormalColour(corner->GetFrame()), "corner");
-    EXPECT_EQ(straight->sprite, corner->sprite);
-    EXPECT_EQ(straight->cycleSprite, corner->cycleSprite);
     ASSERT_EQ(g_textureCache.count("piece_0-20-5-4.png"), 1u);
     EXPECT_EQ(g_textureCache.at("piece_0-20-5-4.png")->referenceCount, 1);
     board.reset();

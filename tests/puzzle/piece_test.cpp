@@ -66,11 +66,11 @@ TEST(Piece, FormAndRotationGiveTheOpeningsAndTheFrame) {
         // The form is drawn first, then the rotation.
         ForcedDraws draws({DrawFor(c.shape, kPipeShapes), DrawFor(c.rotation, kRotations)});
         C_Piece piece(2, 0, 0, 0, 0);
-        ASSERT_EQ(piece.pipeShape, c.shape);
-        ASSERT_EQ(piece.rotation, c.rotation);
+        ASSERT_EQ(piece.cell.pipeShape, c.shape);
+        ASSERT_EQ(piece.cell.rotation, c.rotation);
         const int expected[kDirections] = {c.up, c.right, c.down, c.left};
         for (int d = 0; d < kDirections; ++d) {
-            EXPECT_EQ(piece.openings[d], expected[d])
+            EXPECT_EQ(Has(piece.cell.openings, d), expected[d])
                 << "form " << c.shape << " rotation " << c.rotation << " direction " << d;
         }
         EXPECT_EQ(piece.GetFrame(), c.frame);
@@ -81,26 +81,25 @@ TEST(Piece, ANewPieceStartsOutsideEveryNetworkWithItsShapeLinksUnturned) {
     ForcedDraws draws({DrawFor(PIPE_T, kPipeShapes), DrawFor(2, kRotations)});
     C_Piece piece(4, 1, 0, 0, 1);
     EXPECT_EQ(piece.GetType(), OBJECT_PIECE);
-    EXPECT_EQ(piece.colourIndex, 4);
-    EXPECT_EQ(piece.pipeID, -1);
-    EXPECT_EQ(piece.cycleID, -1);
-    EXPECT_EQ(piece.p_cyp, nullptr);
+    EXPECT_EQ(piece.cell.colourIndex, 4);
+    EXPECT_EQ(piece.cell.pipeID, -1);
+    EXPECT_EQ(piece.cell.cycleID, -1);
+    EXPECT_EQ(piece.cell.parent, -1);
     const int links[kDirections] = {1, 0, 0, 1};
     for (int d = 0; d < kDirections; ++d) {
-        EXPECT_EQ(piece.shapeLinks[d], links[d]) << d;  // not turned by the rotation
-        EXPECT_EQ(piece.connected[d], 0);
-        EXPECT_EQ(piece.linked[d], 0);
-        EXPECT_EQ(piece.p_Links[d], nullptr);
+        EXPECT_EQ(Has(piece.cell.shapeLinks, d), links[d]) << d;  // not turned by the rotation
+        EXPECT_EQ(Has(piece.cell.connected, d), 0);
+        EXPECT_EQ(Has(piece.cell.linked, d), 0);
     }
 }
 
 TEST(Piece, TheTopDrawGivesAnEndPipeTurnedThreeTimes) {
     ForcedDraws draws({kDrawMax, kDrawMax});
     C_Piece piece(0, 0, 0, 0, 0);
-    EXPECT_EQ(piece.pipeShape, PIPE_END);
-    EXPECT_EQ(piece.rotation, 3);
+    EXPECT_EQ(piece.cell.pipeShape, PIPE_END);
+    EXPECT_EQ(piece.cell.rotation, 3);
     EXPECT_EQ(piece.GetFrame(), 19);  // the last frame of the 20
-    EXPECT_EQ(piece.openings[DIR_LEFT], 1);
+    EXPECT_EQ(Has(piece.cell.openings, DIR_LEFT), 1);
 }
 
 TEST(Piece, TurningTurnsOpeningsAndShapeLinksTogether) {
@@ -108,38 +107,40 @@ TEST(Piece, TurningTurnsOpeningsAndShapeLinksTogether) {
         for (int rotation = 0; rotation < kRotations; ++rotation) {
             ForcedDraws draws({DrawFor(shape, kPipeShapes), DrawFor(rotation, kRotations)});
             C_Piece piece(1, 1, 1, 0, 0);
-            int openings[kDirections];
-            std::copy(piece.openings, piece.openings + kDirections, openings);
+            bool openings[kDirections];
+            for (int d = 0; d < kDirections; ++d) {
+                openings[d] = Has(piece.cell.openings, d);
+            }
 
             piece.RotateClockwise();
-            EXPECT_EQ(piece.rotation, (rotation + 1) % kRotations);
-            EXPECT_EQ(piece.GetFrame(), piece.rotation * kPipeShapes + shape);
+            EXPECT_EQ(piece.cell.rotation, (rotation + 1) % kRotations);
+            EXPECT_EQ(piece.GetFrame(), piece.cell.rotation * kPipeShapes + shape);
             for (int d = 0; d < kDirections; ++d) {
                 // What was open up is now open right.
-                EXPECT_EQ(piece.openings[(d + 1) % kDirections], openings[d]);
+                EXPECT_EQ(Has(piece.cell.openings, (d + 1) % kDirections), openings[d]);
             }
-            EXPECT_EQ(piece.shapeLinks[DIR_RIGHT], 1);  // up turned right
-            EXPECT_EQ(piece.shapeLinks[DIR_DOWN], 1);   // right turned down
-            EXPECT_EQ(piece.shapeLinks[DIR_UP], 0);
+            EXPECT_EQ(Has(piece.cell.shapeLinks, DIR_RIGHT), 1);  // up turned right
+            EXPECT_EQ(Has(piece.cell.shapeLinks, DIR_DOWN), 1);   // right turned down
+            EXPECT_EQ(Has(piece.cell.shapeLinks, DIR_UP), 0);
 
             piece.RotateCounterClockwise();
             piece.RotateCounterClockwise();
-            EXPECT_EQ(piece.rotation, (rotation + 3) % kRotations);
+            EXPECT_EQ(piece.cell.rotation, (rotation + 3) % kRotations);
             for (int d = 0; d < kDirections; ++d) {
-                EXPECT_EQ(piece.openings[(d + 3) % kDirections], openings[d]);
+                EXPECT_EQ(Has(piece.cell.openings, (d + 3) % kDirections), openings[d]);
             }
-            EXPECT_EQ(piece.shapeLinks[DIR_LEFT], 1);
-            EXPECT_EQ(piece.shapeLinks[DIR_UP], 1);
+            EXPECT_EQ(Has(piece.cell.shapeLinks, DIR_LEFT), 1);
+            EXPECT_EQ(Has(piece.cell.shapeLinks, DIR_UP), 1);
 
             // Four turns one way come back to the start.
             piece.RotateClockwise();
             for (int turn = 0; turn < 4; ++turn) {
                 piece.RotateClockwise();
             }
-            EXPECT_EQ(piece.rotation, rotation);
+            EXPECT_EQ(piece.cell.rotation, rotation);
             for (int d = 0; d < kDirections; ++d) {
-                EXPECT_EQ(piece.openings[d], openings[d]);
-                EXPECT_EQ(piece.shapeLinks[d], d == DIR_UP || d == DIR_RIGHT ? 1 : 0);
+                EXPECT_EQ(Has(piece.cell.openings, d), openings[d]);
+                EXPECT_EQ(Has(piece.cell.shapeLinks, d), d == DIR_UP || d == DIR_RIGHT ? 1 : 0);
             }
         }
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -29,32 +30,26 @@ std::string Say(const Parts&... parts) {
     return out.str();
 }
 
-// The pieces in the well, in address order.
-std::vector<const C_Piece*> PiecesIn(const C_GameBoard& board) {
-    std::vector<const C_Piece*> seen;
-    for (const auto& column : board.grid) {
-        for (const auto& cell : column) {
-            if (cell != nullptr) {
-                seen.push_back(cell.get());
-            }
-        }
-    }
-    std::sort(seen.begin(), seen.end());
-    return seen;
+// A piece as the rules keep it apart from others: its colour and its pipe.
+// Pieces in the well never turn, so a frame cannot change one into another.
+int Signature(const WellCell& piece) {
+    return piece.colourIndex * kPipeShapes * kRotations + piece.GetFrame();
 }
 
 // What a frame may change in the well: pieces come only from the falling
-// shape and go only when they were marked.
+// shape and go only when they were marked. Counted by signature.
 struct Before {
-    std::set<const C_Piece*> pieces;
-    std::set<const C_Piece*> shape;
-    std::set<const C_Piece*> marked;
+    std::map<int, int> pieces;
+    std::map<int, int> shape;
+    std::map<int, int> unmarked;
 
     explicit Before(const C_Round& round) {
-        for (const C_Piece* piece : PiecesIn(*round.board)) {
-            pieces.insert(piece);
-            if (piece->marked != 0) {
-                marked.insert(piece);
+        for (const auto& column : round.board->cells) {
+            for (const WellCell& piece : column) {
+                if (piece.Taken()) {
+                    ++pieces[Signature(piece)];
+                    unmarked[Signature(piece)] += piece.marked ? 0 : 1;
+                }
             }
         }
         if (round.currentShape) {
@@ -65,8 +60,8 @@ struct Before {
     void AddShape(const C_Tetromino& falling) {
         for (int i = 0; i < falling.GetBoxSize(); ++i) {
             for (int j = 0; j < falling.GetBoxSize(); ++j) {
-                if (const C_Piece* piece = falling.PieceInBox(i, j)) {
-                    shape.insert(piece);
+                if (const WellCell* piece = falling.PieceInBox(i, j)) {
+                    ++shape[Signature(*piece)];
                 }
             }
         }
@@ -75,51 +70,47 @@ struct Before {
 
 // The first broken rule found on the board after a frame, or "".
 std::string BrokenRule(const C_GameBoard& board, const Before& before) {
-    std::vector<const C_Piece*> seen;
-    seen.reserve(kBoardColumns * kBoardRows);
-    for (int x = 0; x < kBoardColumns; ++x) {
-        for (int y = 0; y < kBoardRows; ++y) {
-            const C_Piece* piece = board.PieceAt(x, y);
-            if (piece == nullptr) {
-                continue;
-            }
-            if (piece->x != x || piece->y != y) {
-                return Say("piece in ", x, ",", y, " thinks it is at ", piece->x, ",", piece->y);
-            }
-            if (before.pieces.count(piece) == 0 && before.shape.count(piece) == 0) {
-                return Say("a piece from nowhere at ", x, ",", y);
-            }
-            seen.push_back(piece);
+    std::map<int, int> after;
+    for (const auto& column : board.cells) {
+        for (const WellCell& piece : column) {
+            after[piece.Taken() ? Signature(piece) : -1] += 1;
         }
     }
-    std::sort(seen.begin(), seen.end());
-    if (std::adjacent_find(seen.begin(), seen.end()) != seen.end()) {
-        return "a piece is in two cells";
+    for (const auto& [signature, count] : after) {
+        const auto counted = [signature](const std::map<int, int>& counts) {
+            const auto found = counts.find(signature);
+            return found != counts.end() ? found->second : 0;
+        };
+        if (signature >= 0 && count > counted(before.pieces) + counted(before.shape)) {
+            return Say("a piece from nowhere, kind ", signature);
+        }
     }
-    for (const C_Piece* piece : before.pieces) {
-        if (!std::binary_search(seen.begin(), seen.end(), piece) &&
-            before.marked.count(piece) == 0) {
-            return "an unmarked piece left the well";
+    for (const auto& [signature, count] : before.unmarked) {
+        if (count > after[signature]) {
+            return Say("an unmarked piece left the well, kind ", signature);
         }
     }
     const bool falling = board.moving != 0;
-    for (const C_Piece* piece : seen) {
-        for (int d = 0; d < kDirections; ++d) {
-            const int nx = piece->x + kDx[d];
-            const int ny = piece->y + kDy[d];
-            const C_Piece* neighbour = board.PieceAt(nx, ny);
-            // Pieces on their way down keep their old flags until gravity settles.
-            if (!falling && !InsideWell(nx, ny) && piece->connected[d] != 0) {
-                return Say("connected out of the well at ", piece->x, ",", piece->y);
-            }
-            if (!falling && neighbour != nullptr &&
-                piece->connected[d] != neighbour->connected[Opposite(d)]) {
-                return Say("connection flags disagree at ", piece->x, ",", piece->y, " dir ", d);
-            }
-            // A marked piece keeps its own links; its neighbours let go of it.
-            if (piece->marked == 0 && piece->shapeLinks[d] != 0 &&
-                (neighbour == nullptr || neighbour->shapeLinks[Opposite(d)] == 0)) {
-                return Say("shape link to nothing at ", piece->x, ",", piece->y, " dir ", d);
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            const WellCell* piece = board.PieceAt(x, y);
+            for (int d = 0; piece != nullptr && d < kDirections; ++d) {
+                const int nx = x + kDx[d];
+                const int ny = y + kDy[d];
+                const WellCell* neighbour = board.PieceAt(nx, ny);
+                // Pieces on their way down keep their old flags until gravity settles.
+                if (!falling && !InsideWell(nx, ny) && Has(piece->connected, d)) {
+                    return Say("connected out of the well at ", x, ",", y);
+                }
+                if (!falling && neighbour != nullptr &&
+                    Has(piece->connected, d) != Has(neighbour->connected, Opposite(d))) {
+                    return Say("connection flags disagree at ", x, ",", y, " dir ", d);
+                }
+                // A marked piece keeps its own links; its neighbours let go of it.
+                if (!piece->marked && Has(piece->shapeLinks, d) &&
+                    (neighbour == nullptr || !Has(neighbour->shapeLinks, Opposite(d)))) {
+                    return Say("shape link to nothing at ", x, ",", y, " dir ", d);
+                }
             }
         }
     }
@@ -130,7 +121,12 @@ std::string BrokenRule(const C_GameBoard& board, const Before& before) {
     }
     std::vector<int> pipeCounts(board.pipeSizes.size());
     std::vector<int> cycleCounts(board.cycleSizes.size());
-    for (const C_Piece* piece : seen) {
+    for (const auto& column : board.cells) {
+        for (const WellCell& cell : column) {
+        const WellCell* piece = cell.Taken() ? &cell : nullptr;
+        if (piece == nullptr) {
+            continue;
+        }
         if (piece->pipeID >= static_cast<int>(pipeCounts.size()) ||
             piece->cycleID >= static_cast<int>(cycleCounts.size())) {
             return "a piece carries an ID beyond the size lists";
@@ -140,6 +136,7 @@ std::string BrokenRule(const C_GameBoard& board, const Before& before) {
         }
         if (piece->cycleID >= 0) {
             ++cycleCounts[static_cast<size_t>(piece->cycleID)];
+        }
         }
     }
     for (size_t k = 0; k < pipeCounts.size(); ++k) {
@@ -266,9 +263,7 @@ INSTANTIATE_TEST_SUITE_P(Shards, PuzzlePropertyTest, ::testing::Values(0u, 1u, 2
 class Transcript : public C_RoundEvents {
 public:
     void Line(const std::string& line) override { text += line + "\n"; }
-    void Sound(RoundSound sound) override {
-        text += sound == SOUND_GHOST ? "*ghost\n" : "*bonus\n";
-    }
+    void Happened(RoundEvent event) override { text += "*" + std::to_string(event) + "\n"; }
 
     std::string Of(const C_Round& round) const {
         std::ostringstream out;
@@ -279,9 +274,9 @@ public:
             << round.pipeFade << " " << round.cycleFade << " " << round.clock.Time() << "\n";
         for (int x = 0; x < kBoardColumns; ++x) {
             for (int y = 0; y < kBoardRows; ++y) {
-                if (const C_Piece* p = b.PieceAt(x, y)) {
-                    out << x << "," << y << ":" << p->colourIndex << p->pipeShape << p->rotation
-                        << p->marked << p->onCycle << p->pulse << " ";
+                if (const WellCell* p = b.PieceAt(x, y)) {
+                    out << x << "," << y << ":" << int{p->colourIndex} << p->GetFrame()
+                        << p->marked << p->onCycle << " ";
                 }
             }
         }

@@ -39,20 +39,6 @@ Cells Covered(const C_Tetromino& shape) {
     return cells;
 }
 
-// The cells the shape's pieces believe they are in (set by moves and turns,
-// not by SetGridPosition).
-Cells PiecesAt(const C_Tetromino& shape) {
-    Cells cells;
-    for (int i = 0; i < shape.GetBoxSize(); ++i) {
-        for (int j = 0; j < shape.GetBoxSize(); ++j) {
-            if (const C_Piece* piece = shape.PieceInBox(i, j)) {
-                cells.insert({piece->x, piece->y});
-            }
-        }
-    }
-    return cells;
-}
-
 // Every shape link inside the box points at a piece of the box that links back.
 void ExpectLinksAgree(const C_Tetromino& shape) {
     const int dx[kDirections] = {0, 1, 0, -1};
@@ -60,19 +46,19 @@ void ExpectLinksAgree(const C_Tetromino& shape) {
     const int n = shape.GetBoxSize();
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            const C_Piece* piece = shape.PieceInBox(i, j);
+            const WellCell* piece = shape.PieceInBox(i, j);
             if (piece == nullptr) {
                 continue;
             }
             for (int d = 0; d < kDirections; ++d) {
                 const int ni = i + dx[d];
                 const int nj = j + dy[d];
-                const C_Piece* other =
+                const WellCell* other =
                     ni >= 0 && nj >= 0 && ni < n && nj < n ? shape.PieceInBox(ni, nj) : nullptr;
-                EXPECT_EQ(piece->shapeLinks[d], other != nullptr ? 1 : 0)
+                EXPECT_EQ(Has(piece->shapeLinks, d), other != nullptr ? 1 : 0)
                     << "type " << shape.GetShapeType() << " box " << i << "," << j << " dir " << d;
                 if (other != nullptr) {
-                    EXPECT_EQ(other->shapeLinks[Opposite(d)], 1);
+                    EXPECT_EQ(Has(other->shapeLinks, Opposite(d)), 1);
                 }
             }
         }
@@ -107,7 +93,7 @@ TEST_F(TetrominoTest, EachTypeBuildsItsFormWithLinkedPiecesOfItsColour) {
         Cells inBox;
         for (int i = 0; i < kBoxSize; ++i) {
             for (int j = 0; j < kBoxSize; ++j) {
-                if (const C_Piece* piece = shape.PieceInBox(i, j)) {
+                if (const WellCell* piece = shape.PieceInBox(i, j)) {
                     inBox.insert({i, j});
                     EXPECT_EQ(piece->colourIndex, c.type);
                 }
@@ -157,7 +143,6 @@ TEST_F(TetrominoTest, TheIShapeTurnsIntoBoxColumnTwoButNotIntoTheRightWall) {
     shape.RotateClockwise();
     EXPECT_TRUE(Traced("Ccheck was: 0"));
     EXPECT_EQ(Covered(shape), (Cells{{6, 0}, {6, 1}, {6, 2}, {6, 3}}));  // box column 2, rows 1-4
-    EXPECT_EQ(PiecesAt(shape), Covered(shape));
     for (int j = 1; j <= 4; ++j) {
         ASSERT_NE(shape.PieceInBox(2, j), nullptr);
     }
@@ -171,14 +156,13 @@ TEST_F(TetrominoTest, TheIShapeTurnsIntoBoxColumnTwoButNotIntoTheRightWall) {
     shape.RotateClockwise();  // would reach columns 9 to 12
     EXPECT_TRUE(Traced("Ccheck was: 1"));
     EXPECT_EQ(Covered(shape), before);
-    EXPECT_EQ(PiecesAt(shape), before);
     EXPECT_EQ(shape.PieceInBox(2, 1)->rotation, (rotation + 1) % 4);
 }
 
 TEST_F(TetrominoTest, TheOShapeTurnsInPlaceMovingItsPiecesRound) {
     ForcedDraws draws(ShapeDraws(SHAPE_O));
     C_Tetromino shape(board.get());
-    C_Piece* topLeft = shape.PieceInBox(1, 1);
+    const WellCell* topLeft = shape.PieceInBox(1, 1);
     const Cells cells = Covered(shape);
     shape.RotateClockwise();
     EXPECT_EQ(Covered(shape), cells);
@@ -194,7 +178,6 @@ TEST_F(TetrominoTest, MovesAndStepsStopAtWallsFloorAndPieces) {
     shape.SetGridPosition(3, 19, 0);  // bar in row 21, columns 4 to 7
     EXPECT_EQ(shape.StepDown(), 1);
     EXPECT_EQ(Covered(shape), (Cells{{4, 22}, {5, 22}, {6, 22}, {7, 22}}));
-    EXPECT_EQ(PiecesAt(shape), Covered(shape));
     EXPECT_EQ(shape.StepDown(), 1);
     EXPECT_EQ(shape.StepDown(), 0);  // resting on row 23
     EXPECT_EQ(shape.GetRow(), 21);
@@ -217,7 +200,6 @@ TEST_F(TetrominoTest, MovesAndStepsStopAtWallsFloorAndPieces) {
     shape.SetGridPosition(-1, 0, 0);  // bar in columns 0 to 3
     shape.MoveLeft();                 // blocked at the left wall, but the pieces follow the box
     EXPECT_EQ(shape.GetColumn(), -1);
-    EXPECT_EQ(PiecesAt(shape), (Cells{{0, 2}, {1, 2}, {2, 2}, {3, 2}}));
 }
 
 TEST_F(TetrominoTest, CellsAboveTheWellBlockNothingAndReadNothing) {
@@ -244,7 +226,6 @@ TEST_F(TetrominoTest, CellsAboveTheWellBlockNothingAndReadNothing) {
     EXPECT_EQ(Covered(shape), (Cells{{4, -1}, {5, -1}, {6, -1}, {7, -1}}));
     EXPECT_EQ(shape.StepDown(), 1);
     EXPECT_EQ(shape.StepDown(), 1);
-    EXPECT_EQ(PiecesAt(shape), (Cells{{4, 1}, {5, 1}, {6, 1}, {7, 1}}));
 }
 
 TEST_F(TetrominoTest, AShapeLockedWithCellsAboveTheWellTopsTheBoardOut) {
@@ -262,20 +243,20 @@ TEST_F(TetrominoTest, AShapeLockedWithCellsAboveTheWellTopsTheBoardOut) {
     EXPECT_EQ(pieces, 2);  // the two above the well were freed, nothing written elsewhere
     ASSERT_NE(board->PieceAt(5, 0), nullptr);
     ASSERT_NE(board->PieceAt(6, 0), nullptr);
-    EXPECT_EQ(board->PieceAt(5, 0)->shapeLinks[DIR_UP], 0);  // its partner is gone
-    EXPECT_EQ(board->PieceAt(5, 0)->shapeLinks[DIR_RIGHT], 1);
+    EXPECT_EQ(Has(board->PieceAt(5, 0)->shapeLinks, DIR_UP), 0);  // its partner is gone
+    EXPECT_EQ(Has(board->PieceAt(5, 0)->shapeLinks, DIR_RIGHT), 1);
     EXPECT_EQ(board->toppedOut, 1);
     EXPECT_TRUE(board->ClearFullRows());  // although row 1 is empty
 }
 
 TEST_F(TetrominoTest, ALockOntoATakenCellKeepsTheBoardsPieceAndTopsOut) {
-    C_Piece* resident = Put(5, 10, "U");
+    Put(5, 10, "U");
     ForcedDraws draws(ShapeDraws(SHAPE_O));
     auto shape = std::make_unique<C_Tetromino>(board.get());
     shape->SetGridPosition(4, 9, 0);  // covers (5, 10)
     shape->LockIntoBoard();
     shape.reset();
-    EXPECT_EQ(board->PieceAt(5, 10), resident);
+    EXPECT_EQ(board->PieceAt(5, 10)->colourIndex, 0) << "the board's piece stays";
     EXPECT_NE(board->PieceAt(6, 10), nullptr);
     EXPECT_EQ(board->toppedOut, 1);
 }
@@ -292,22 +273,20 @@ TEST_F(TetrominoTest, ALockedFlatStraightIJoinsItsOwnPipesLeftToRightOnly) {
     shape->LockIntoBoard();
     shape.reset();
     for (int x = 5; x <= 8; ++x) {
-        const C_Piece* piece = board->PieceAt(x, 23);
+        const WellCell* piece = board->PieceAt(x, 23);
         ASSERT_NE(piece, nullptr);
-        EXPECT_EQ(piece->x, x);
-        EXPECT_EQ(piece->y, 23);
-        EXPECT_EQ(piece->connected[DIR_LEFT], x > 5 ? 1 : 0) << x;
-        EXPECT_EQ(piece->connected[DIR_RIGHT], x < 8 ? 1 : 0) << x;
-        EXPECT_EQ(piece->connected[DIR_UP], 0);
-        EXPECT_EQ(piece->connected[DIR_DOWN], 0);
+        EXPECT_EQ(Has(piece->connected, DIR_LEFT), x > 5 ? 1 : 0) << x;
+        EXPECT_EQ(Has(piece->connected, DIR_RIGHT), x < 8 ? 1 : 0) << x;
+        EXPECT_EQ(Has(piece->connected, DIR_UP), 0);
+        EXPECT_EQ(Has(piece->connected, DIR_DOWN), 0);
     }
-    EXPECT_EQ(board->PieceAt(4, 22)->connected[DIR_DOWN], 0);
+    EXPECT_EQ(Has(board->PieceAt(4, 22)->connected, DIR_DOWN), 0);
 }
 
 TEST_F(TetrominoTest, ALockJoinsPipesThatFaceEachOtherAcrossTheShapesEdge) {
-    C_Piece* left = Put(0, 23, "R");
-    C_Piece* above = Put(1, 21, "D");
-    C_Piece* closed = Put(3, 23, "U");
+    const WellCell* left = Put(0, 23, "R");
+    const WellCell* above = Put(1, 21, "D");
+    const WellCell* closed = Put(3, 23, "U");
     // O shape over (1,22) (2,22) (1,23) (2,23): pieces in table order
     // (1,1) (2,1) (1,2) (2,2) of its box.
     ForcedDraws draws(ShapeDraws(SHAPE_O, {"U", "D", "L", "URDL"}));
@@ -315,15 +294,15 @@ TEST_F(TetrominoTest, ALockJoinsPipesThatFaceEachOtherAcrossTheShapesEdge) {
     shape->SetGridPosition(0, 21, 0);
     shape->LockIntoBoard();
     shape.reset();
-    EXPECT_EQ(left->connected[DIR_RIGHT], 1);
-    EXPECT_EQ(board->PieceAt(1, 23)->connected[DIR_LEFT], 1);
-    EXPECT_EQ(above->connected[DIR_DOWN], 1);
-    EXPECT_EQ(board->PieceAt(1, 22)->connected[DIR_UP], 1);
-    EXPECT_EQ(board->PieceAt(2, 22)->connected[DIR_DOWN], 1);  // own pipes join too
-    EXPECT_EQ(board->PieceAt(2, 23)->connected[DIR_UP], 1);
-    EXPECT_EQ(board->PieceAt(2, 23)->connected[DIR_RIGHT], 0);  // (3, 23) is closed that way
-    EXPECT_EQ(closed->connected[DIR_LEFT], 0);
-    EXPECT_EQ(board->PieceAt(1, 22)->connected[DIR_RIGHT], 0);
+    EXPECT_EQ(Has(left->connected, DIR_RIGHT), 1);
+    EXPECT_EQ(Has(board->PieceAt(1, 23)->connected, DIR_LEFT), 1);
+    EXPECT_EQ(Has(above->connected, DIR_DOWN), 1);
+    EXPECT_EQ(Has(board->PieceAt(1, 22)->connected, DIR_UP), 1);
+    EXPECT_EQ(Has(board->PieceAt(2, 22)->connected, DIR_DOWN), 1);  // own pipes join too
+    EXPECT_EQ(Has(board->PieceAt(2, 23)->connected, DIR_UP), 1);
+    EXPECT_EQ(Has(board->PieceAt(2, 23)->connected, DIR_RIGHT), 0);  // (3, 23) is closed that way
+    EXPECT_EQ(Has(closed->connected, DIR_LEFT), 0);
+    EXPECT_EQ(Has(board->PieceAt(1, 22)->connected, DIR_RIGHT), 0);
 }
 
 }  // namespace

@@ -200,12 +200,12 @@ protected:
     }
 
     // Each piece's pipe turn.
-    std::map<const C_Piece*, int> Turns() const {
-        std::map<const C_Piece*, int> turns;
+    std::map<const WellCell*, int> Turns() const {
+        std::map<const WellCell*, int> turns;
         C_Tetromino* shape = play->round->currentShape.get();
         for (int i = 0; i < shape->GetBoxSize(); ++i) {
             for (int j = 0; j < shape->GetBoxSize(); ++j) {
-                if (C_Piece* piece = shape->PieceInBox(i, j)) {
+                if (const WellCell* piece = shape->PieceInBox(i, j)) {
                     turns[piece] = piece->rotation;
                 }
             }
@@ -268,14 +268,14 @@ TEST_F(PlayTest, TurnKeysTurnEveryPieceOnceAfterTheRelease) {
         {SDL_SCANCODE_Z, 3},    {SDL_SCANCODE_UP, 1},
     };
     for (const Case& c : cases) {
-        const std::map<const C_Piece*, int> before = Turns();
+        const std::map<const WellCell*, int> before = Turns();
         PushKey(c.key, true);
         ASSERT_TRUE(RunFrames(3));
         PushKey(c.key, false);
         ASSERT_TRUE(RunFrames(1));
         EXPECT_EQ(Turns(), before) << c.key;
         ASSERT_TRUE(RunFrames(1));
-        const std::map<const C_Piece*, int> after = Turns();
+        const std::map<const WellCell*, int> after = Turns();
         ASSERT_EQ(after.size(), 4u);
         for (const auto& [piece, turn] : before) {
             EXPECT_EQ(after.at(piece), (turn + c.turn) % 4) << c.key;
@@ -347,7 +347,7 @@ TEST_F(PlayTest, PauseAndResumeWithKeysAndButtons) {
 
 TEST_F(PlayTest, WordsTypedIntoTheConsoleNeitherPauseNorTurnTheShape) {
     StartAndHoldTheFall();
-    const std::map<const C_Piece*, int> before = Turns();
+    const std::map<const WellCell*, int> before = Turns();
     ASSERT_TRUE(Tap(SDL_SCANCODE_TAB));
     ASSERT_TRUE(TypeLine("pause"));
     EXPECT_EQ(play->round->mode, MODE_RUNNING);
@@ -436,16 +436,14 @@ TEST_F(PlayTest, AFullRowRunsFlowDestroyAndGravityBeforeTheNextShape) {
     // piece above it, as a landing would leave them.
     auto put = [board](int x, int y) {
         ForcedDraws draws(PipeDraws("RL"));
-        board->grid[x][y] = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
-        board->grid[x][y]->SetX(x);
-        board->grid[x][y]->SetY(y);
+        board->cells[x][y] = DrawnPiece(0, 0, LooseDraws());
     };
     for (int x = 0; x < kBoardColumns; ++x) {
         put(x, kBoardRows - 1);
     }
     put(0, kBoardRows - 3);
     for (int x = 0; x < kBoardColumns; ++x) {
-        board->UpdateConnections(board->PieceAt(x, kBoardRows - 1));
+        board->UpdateConnections({x, kBoardRows - 1});
     }
     play->round->currentShape.reset();
     play->round->chain = 1;

@@ -84,12 +84,12 @@ protected:
     }
 
     // Each piece's pipe turn in the falling shape.
-    static std::map<const C_Piece*, int> Turns(const C_PlayScreen& play) {
-        std::map<const C_Piece*, int> turns;
+    static std::map<const WellCell*, int> Turns(const C_PlayScreen& play) {
+        std::map<const WellCell*, int> turns;
         const C_Tetromino& shape = *play.round->currentShape;
         for (int i = 0; i < shape.GetBoxSize(); ++i) {
             for (int j = 0; j < shape.GetBoxSize(); ++j) {
-                if (const C_Piece* piece = shape.PieceInBox(i, j)) {
+                if (const WellCell* piece = shape.PieceInBox(i, j)) {
                     turns[piece] = piece->rotation;
                 }
             }
@@ -309,8 +309,8 @@ TEST_F(SettingsAndScoresTest, AtVolumeZeroNothingPlays) {
         for (const SDL_Scancode key : {SDL_SCANCODE_LEFT, SDL_SCANCODE_X, SDL_SCANCODE_RIGHT}) {
             EXPECT_TRUE(Tap(key) && RunFrames(1));
         }
-        for (int frame = 0; frame < 2000 && play->round->board->grid[5][23] == nullptr &&
-                            play->round->board->grid[4][23] == nullptr;
+        for (int frame = 0; frame < 2000 && !play->round->board->cells[5][23].Taken() &&
+                            !play->round->board->cells[4][23].Taken();
              ++frame) {
             EXPECT_TRUE(RunFrames(1));
         }

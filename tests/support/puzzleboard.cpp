@@ -88,18 +88,24 @@ void BoardTest::NewBoard(int level) {
     board = std::make_unique<C_GameBoard>();
 }
 
-C_Piece* BoardTest::Put(int x, int y, const std::string& openings) {
+WellCell* BoardTest::Put(int x, int y, const std::string& openings) {
     ForcedDraws draws(PipeDraws(openings));
-    board->grid[x][y] = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
-    C_Piece* piece = board->grid[x][y].get();
-    piece->SetX(x);
-    piece->SetY(y);
-    return piece;
+    board->cells[x][y] = DrawnPiece(0, 0, LooseDraws());
+    return &board->cells[x][y];
+}
+
+CellSpot BoardTest::SpotOf(const WellCell* piece) const {
+    const auto index = static_cast<int>(piece - &board->cells[0][0]);
+    return {index / kBoardRows, index % kBoardRows};
+}
+
+int16_t BoardTest::EntryOf(const WellCell* piece) const {
+    return static_cast<int16_t>(piece - &board->cells[0][0]);
 }
 
 void BoardTest::FillRow(int y) {
     for (int x = 0; x < kBoardColumns; ++x) {
-        if (board->grid[x][y] == nullptr) {
+        if (!board->cells[x][y].Taken()) {
             Put(x, y, "D");
         }
     }
@@ -108,19 +114,20 @@ void BoardTest::FillRow(int y) {
 void BoardTest::ConnectAll() {
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
-            if (C_Piece* piece = board->PieceAt(x, y)) {
-                board->UpdateConnections(piece);
+            if (board->PieceAt(x, y) != nullptr) {
+                board->UpdateConnections({x, y});
             }
         }
     }
 }
 
-void BoardTest::StartFlowAt(C_Piece* start) {
-    start->flowed = 1;
-    start->pipeID = 0;
+void BoardTest::StartFlowAt(CellSpot start) {
+    WellCell& piece = board->cells[start.x][start.y];
+    piece.flowed = true;
+    piece.pipeID = 0;
     board->pipeSizes = {1};
     board->pipeIDs = 1;
-    board->flowFrontier = {start};
+    board->flowFrontier = {static_cast<int16_t>(start.x * kBoardRows + start.y)};
     board->piping = 1;
 }
 
@@ -154,20 +161,18 @@ void Lay(C_GameBoard& board, const std::vector<std::string>& rows) {
             }
             const size_t slash = std::min(cell.find('/'), cell.size());
             ForcedDraws draws(PipeDraws(cell.substr(0, slash)));
-            auto piece = std::make_unique<C_Piece>(0, 0, 0, 0, 0);
-            piece->SetX(x);
-            piece->SetY(y);
+            WellCell piece = DrawnPiece(0, 0, LooseDraws());
             for (const char link : cell.substr(std::min(slash + 1, cell.size()))) {
-                piece->shapeLinks[std::string("URDL").find(link)] = 1;
+                SetBit(piece.shapeLinks, static_cast<int>(std::string("URDL").find(link)), true);
             }
-            board.grid[x][y] = std::move(piece);
+            board.cells[x][y] = piece;
         }
         ++y;
     }
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int row = 0; row < kBoardRows; ++row) {
-            if (C_Piece* piece = board.PieceAt(x, row)) {
-                board.UpdateConnections(piece);
+            if (board.PieceAt(x, row) != nullptr) {
+                board.UpdateConnections({x, row});
             }
         }
     }

@@ -58,7 +58,10 @@ protected:
     // A new board at `level`, replacing the previous one.
     void NewBoard(int level = 0);
     // A piece opening toward `openings` put in cell (x, y) of the board.
-    C_Piece* Put(int x, int y, const std::string& openings);
+    WellCell* Put(int x, int y, const std::string& openings);
+    // Where `piece`, a cell of the board, lies; and as a frontier entry.
+    CellSpot SpotOf(const WellCell* piece) const;
+    int16_t EntryOf(const WellCell* piece) const;
     // Fills the empty cells of row y with end pipes open down, which join
     // nothing sideways.
     void FillRow(int y);
@@ -66,7 +69,7 @@ protected:
     void ConnectAll();
     // A flow under way whose only reached piece is `start`, network 0 of size
     // 1, waiting in the frontier.
-    void StartFlowAt(C_Piece* start);
+    void StartFlowAt(CellSpot start);
     // How many times each board sound has played.
     int GhostPlays() const;
     int BonusPlays() const;

@@ -105,7 +105,7 @@ private:
         for (int x = 0; x < kBoardColumns; ++x) {
             top[x] = kBoardRows;
             for (int y = kBoardRows - 1; y >= 0; --y) {
-                if (board.grid[x][y] != nullptr) {
+                if (board.cells[x][y].Taken()) {
                     top[x] = y;
                     filled[y] += 1;
                 }

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "puzzle/gameboard.h"
-#include "puzzle/piece.h"
+#include "puzzle/well.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "support/roundplayer.h"
@@ -117,7 +117,7 @@ public:
         const C_GameBoard& board = *round.board;
         for (int x = 0; x < kBoardColumns; ++x) {
             for (int y = 0; y < kBoardRows; ++y) {
-                const C_Piece* piece = board.PieceAt(x, y);
+                const WellCell* piece = board.PieceAt(x, y);
                 Add(piece != nullptr);
                 if (piece != nullptr) {
                     AddPiece(*piece);
@@ -132,7 +132,7 @@ public:
             Add(shape->GetRow());
             for (int i = 0; i < shape->GetBoxSize(); ++i) {
                 for (int j = 0; j < shape->GetBoxSize(); ++j) {
-                    const C_Piece* piece = shape->PieceInBox(i, j);
+                    const WellCell* piece = shape->PieceInBox(i, j);
                     Add(piece != nullptr);
                     if (piece != nullptr) {
                         AddPiece(*piece);
@@ -144,7 +144,7 @@ public:
     uint64_t Value() const { return value; }
 
 private:
-    void AddPiece(const C_Piece& piece) {
+    void AddPiece(const WellCell& piece) {
         Add(piece.colourIndex);
         Add(piece.pipeShape);
         Add(piece.rotation);
@@ -152,7 +152,7 @@ private:
         Add(piece.marked);
         Add(piece.onCycle);
         for (int d = 0; d < kDirections; ++d) {
-            Add(piece.connected[d]);
+            Add(Has(piece.connected, d) ? 1 : 0);
         }
     }
     void Add(int number) {

@@ -94,7 +94,7 @@ TEST(Match, BothRoundsDrawTheSameShapesWhateverIsPlayedOrReceived) {
                     std::string cells = std::to_string(round.currentShape->GetShapeType());
                     for (int i = 0; i < kBoxSize; ++i) {
                         for (int j = 0; j < kBoxSize; ++j) {
-                            if (const C_Piece* p = round.currentShape->PieceInBox(i, j)) {
+                            if (const WellCell* p = round.currentShape->PieceInBox(i, j)) {
                                 cells += " " + std::to_string(p->GetFrame());
                             }
                         }
@@ -153,7 +153,7 @@ int JunkRows(const C_GameBoard& board) {
     for (int y = 0; y < kBoardRows; ++y) {
         bool junk = false;
         for (int x = 0; x < kBoardColumns; ++x) {
-            const C_Piece* piece = board.PieceAt(x, y);
+            const WellCell* piece = board.PieceAt(x, y);
             junk = junk || (piece != nullptr && piece->colourIndex == kJunkColour);
         }
         rows += junk;
@@ -166,8 +166,13 @@ TEST(Match, SentRowsWaitThenLiftTheReceiversWellAtItsNextLandingEachWithItsGap) 
     C_Round& opponent = played.Opponent();
     opponent.Command(COMMAND_PAUSE);
     Lay(*opponent.board, {"U", "U"});
-    const C_Piece* lower = opponent.board->PieceAt(0, kBottom);
-    const C_Piece* upper = opponent.board->PieceAt(0, kBottom - 1);
+    // The pieces as they are: pushed up, they are the same pieces higher.
+    const int lower = opponent.board->PieceAt(0, kBottom)->GetFrame();
+    const int upper = opponent.board->PieceAt(0, kBottom - 1)->GetFrame();
+    const auto frameAt = [&opponent](int y) {
+        const WellCell* piece = opponent.board->PieceAt(0, y);
+        return piece != nullptr ? piece->GetFrame() : -1;
+    };
     Lay(*played.Player().board, kChainThreeWithACycle);
     GiveFlatI(played.Player());
 
@@ -189,14 +194,15 @@ TEST(Match, SentRowsWaitThenLiftTheReceiversWellAtItsNextLandingEachWithItsGap) 
         EXPECT_GE(arrived[n] - sent[n], kAttackWait - kFrame / 2) << n;
         EXPECT_LT(arrived[n] - sent[n], kAttackWait + kFrame) << n;
     }
-    EXPECT_EQ(opponent.board->PieceAt(0, kBottom), lower) << "arrived rows wait for a landing";
+    EXPECT_EQ(frameAt(kBottom), lower) << "arrived rows wait for a landing";
+    EXPECT_EQ(frameAt(kBottom - 2), -1);
 
     opponent.Command(COMMAND_START);
     GiveFlatI(opponent);
     ASSERT_TRUE(played.Until([&] { return opponent.incoming.empty(); }, 1000,
                              [&] { opponent.Command(COMMAND_DROP_STEP); }));
-    EXPECT_EQ(opponent.board->PieceAt(0, kBottom - 3), lower);
-    EXPECT_EQ(opponent.board->PieceAt(0, kBottom - 4), upper);
+    EXPECT_EQ(frameAt(kBottom - 3), lower);
+    EXPECT_EQ(frameAt(kBottom - 4), upper);
     // The first row sent is pushed in first and ends highest.
     for (int n = 0; n < 3; ++n) {
         SCOPED_TRACE(n);
@@ -204,19 +210,18 @@ TEST(Match, SentRowsWaitThenLiftTheReceiversWellAtItsNextLandingEachWithItsGap) 
         const int gap =
             C_RandomDraw(JunkRowSeed(played.match.seed, SIDE_PLAYER, n, 0)).Index(kBoardColumns);
         for (int x = 0; x < kBoardColumns; ++x) {
-            const C_Piece* piece = opponent.board->PieceAt(x, y);
+            const WellCell* piece = opponent.board->PieceAt(x, y);
             if (x == gap) {
                 EXPECT_EQ(piece, nullptr) << "the gap is filled";
                 continue;
             }
             ASSERT_NE(piece, nullptr) << x;
             EXPECT_EQ(piece->colourIndex, kJunkColour);
-            EXPECT_EQ(piece->y, y);
             for (int d = 0; d < kDirections; ++d) {
-                const C_Piece* next = opponent.board->Neighbour(piece, d);
-                const int joined =
-                    next != nullptr && piece->openings[d] != 0 && next->openings[Opposite(d)] != 0;
-                EXPECT_EQ(piece->connected[d], joined) << x << " toward " << d;
+                const WellCell* next = opponent.board->PieceAt(x + kDeltaX[d], y + kDeltaY[d]);
+                const bool joined = next != nullptr && Has(piece->openings, d) &&
+                                    Has(next->openings, Opposite(d));
+                EXPECT_EQ(Has(piece->connected, d), joined) << x << " toward " << d;
             }
         }
     }

@@ -98,14 +98,11 @@ TEST(Opponent, FillsTheGapThatCompletesARow) {
                 if (x == gap || (wide && x == gap + 1)) {
                     continue;
                 }
-                auto piece = std::make_unique<C_Piece>(SHAPE_J, 0, 0, 0, 0, rowDraws);
-                piece->SetX(x);
-                piece->SetY(kBoardRows - 1);
-                round.board->grid[x][kBoardRows - 1] = std::move(piece);
+                round.board->cells[x][kBoardRows - 1] = DrawnPiece(SHAPE_J, 0, rowDraws);
             }
             for (int x = 0; x < kBoardColumns; ++x) {
-                if (C_Piece* piece = round.board->PieceAt(x, kBoardRows - 1)) {
-                    round.board->UpdateConnections(piece);
+                if (round.board->PieceAt(x, kBoardRows - 1) != nullptr) {
+                    round.board->UpdateConnections({x, kBoardRows - 1});
                 }
             }
             C_Opponent opponent(STRENGTH_HARD);
