@@ -30,10 +30,10 @@ std::string Say(const Parts&... parts) {
     return out.str();
 }
 
-// A piece as the rules keep it apart from others: its colour and its pipe.
-// Pieces in the well never turn, so a frame cannot change one into another.
+// A piece as the rules keep it apart from others: its colour and its pipe's
+// form (a falling shape's pieces may turn in the frame they land).
 int Signature(const WellCell& piece) {
-    return piece.colourIndex * kPipeShapes * kRotations + piece.GetFrame();
+    return piece.colourIndex * kPipeShapes + piece.pipeShape;
 }
 
 // What a frame may change in the well: pieces come only from the falling
