@@ -18,9 +18,10 @@ enum class MatchRole : uint8_t { Host, Joiner };
 // its own well and sends attacks, numbered from 1 and taken only in that
 // order, snapshots and, at the end, its loss, or that it outlasted the
 // other's. Once both ends are known the match is over, both machines knowing
-// the same losses to decide it by; the host may offer the next. Each side may name its player once,
-// in the lobby. Anything else from the peer is a fault: the caller drops the peer. Runs on one
-// thread; sends through the sender it is given.
+// the same losses to decide it by; the host may offer the next. Each side may
+// name its player once, in the lobby. Anything else from the peer is a fault:
+// the caller drops the peer. Runs on one thread; sends through the sender it
+// is given.
 class C_MatchLink {
 public:
     enum class Phase : uint8_t { Lobby, Started, Over };
