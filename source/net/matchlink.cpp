@@ -41,13 +41,6 @@ const char* PhaseName(C_MatchLink::Phase phase) {
 
 }  // namespace
 
-MatchRole DecideWinner(std::optional<uint32_t> hostLoss, std::optional<uint32_t> joinerLoss) {
-    if (hostLoss && joinerLoss) {
-        return *hostLoss < *joinerLoss ? MatchRole::Joiner : MatchRole::Host;
-    }
-    return hostLoss ? MatchRole::Joiner : MatchRole::Host;
-}
-
 C_MatchLink::C_MatchLink(MatchRole side, Sender send) : role(side), sender(std::move(send)) {}
 
 bool C_MatchLink::Offer(uint64_t matchSeed, uint8_t startLevel) {
@@ -228,13 +221,10 @@ bool C_MatchLink::Receive(const std::vector<uint8_t>& bytes, std::string& fault)
 }
 
 void C_MatchLink::PeerGone() {
-    Event gone;
-    gone.kind = Event::PEER_GONE;
-    gone.winner = role;
     if (phase == Phase::Started) {
         phase = Phase::Over;
     }
-    events.push_back(gone);
+    Push(Event::PEER_GONE);
 }
 
 bool C_MatchLink::Poll(Event& out) {
@@ -271,11 +261,7 @@ void C_MatchLink::TryDecide() {
         return;
     }
     phase = Phase::Over;
-    Event decided;
-    decided.kind = Event::DECIDED;
-    decided.winner =
-        role == MatchRole::Host ? DecideWinner(ownLoss, peerLoss) : DecideWinner(peerLoss, ownLoss);
-    events.push_back(decided);
+    Push(Event::DECIDED);
 }
 
 void C_MatchLink::Push(Event::Kind kind, const C_MatchMessage& message) {

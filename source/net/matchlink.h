@@ -11,22 +11,17 @@
 
 enum class MatchRole : uint8_t { Host, Joiner };
 
-// Who wins once a loss is known: with both sides topped out, the one that
-// did so earlier in its own game time loses and the host wins a tie; with
-// one, the other wins. Both machines run it on the same two times, so they
-// cannot disagree. Neither given: the host.
-MatchRole DecideWinner(std::optional<uint32_t> hostLoss, std::optional<uint32_t> joinerLoss);
-
 // One side of a network match: what it may send and what it accepts from the
 // other side, phase by phase. In the lobby the host offers the seed and the
 // starting level (START) and the joiner answers when its player presses
 // Start (READY); the match has then started on both sides. Each side plays
 // its own well and sends attacks, numbered from 1 and taken only in that
 // order, snapshots and, at the end, its loss, or that it outlasted the
-// other's. Once both ends are known the match is over; the host may offer the
-// next. Each side may name its player once, in the lobby. Anything else from
-// the peer is a fault: the caller drops the peer. Runs on one thread; sends
-// through the sender it is given.
+// other's. Once both ends are known the match is over, both machines knowing
+// the same losses to decide it by; the host may offer the next. Each side may
+// name its player once, in the lobby. Anything else from the peer is a fault:
+// the caller drops the peer. Runs on one thread; sends through the sender it
+// is given.
 class C_MatchLink {
 public:
     enum class Phase : uint8_t { Lobby, Started, Over };
@@ -51,14 +46,14 @@ public:
             // The peer topped out at `message.gameTime`: play on to that time,
             // then send OUTLASTED, unless this side tops out first.
             PEER_LOSS,
-            // Both ends are known: `winner`.
+            // Both ends are known: this side's loss, if it sent one, and
+            // the peer's, if PEER_LOSS told one.
             DECIDED,
-            // The peer is gone; mid-match, `winner` is this side.
+            // The peer is gone.
             PEER_GONE,
         };
         Kind kind = OFFERED;
         C_MatchMessage message;
-        MatchRole winner = MatchRole::Host;
     };
 
     C_MatchLink(MatchRole role, Sender sender);

@@ -76,15 +76,13 @@ void C_Match::Update(float gameTime) {
         }
     }
     DeliverDue(&attacks, seed, gameTime, [this](int side) -> C_Round& { return Round(side); });
-    const bool playerLost = Round(SIDE_PLAYER).mode == MODE_GAMEOVER;
-    const bool opponentLost = Round(SIDE_OPPONENT).mode == MODE_GAMEOVER;
-    if (playerLost && opponentLost) {
-        winner = kDraw;
-    } else if (playerLost) {
-        winner = SIDE_OPPONENT;
-    } else if (opponentLost) {
-        winner = SIDE_PLAYER;
+    MatchEnd end;
+    for (int side = 0; side < kMatchSides; ++side) {
+        if (Round(side).mode == MODE_GAMEOVER) {
+            end.losses[static_cast<size_t>(side)] = matchTime;
+        }
     }
+    winner = end.Winner();
 }
 
 void C_Match::DrawStep() {
@@ -132,7 +130,7 @@ void DeliverDue(std::vector<Attack>* attacks, uint64_t matchSeed, float gameTime
         if (attack.arrival > gameTime) {
             continue;
         }
-        C_Round& receiver = roundOf(kMatchSides - 1 - attack.sender);
+        C_Round& receiver = roundOf(OtherSide(attack.sender));
         for (int row = attack.cancelled; row < attack.rows; ++row) {
             receiver.Receive(JunkRowSeed(matchSeed, attack.sender, attack.sequence, row));
         }

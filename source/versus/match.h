@@ -7,13 +7,7 @@
 #include <vector>
 
 #include "puzzle/round.h"
-
-enum MatchSide { SIDE_PLAYER = 0, SIDE_OPPONENT = 1 };
-constexpr int kMatchSides = 2;
-// What `winner` holds while the match goes on, and when both wells topped
-// out in one frame.
-constexpr int kNoWinner = -1;
-constexpr int kDraw = 2;
+#include "versus/matchend.h"
 
 // How long sent rows wait in the receiver's meter, in game seconds.
 constexpr float kAttackWait = 3.0f;
@@ -28,13 +22,15 @@ constexpr float kRampPeriod = 30.0f;
 // ended, within 7 minutes.
 int AttackRows(int flows, int cycles, float matchTime);
 
-// The seed of one row of an attack: from the match's seed, the sender, the
-// attack's sequence number among the sender's and the row's place in it.
-// Both machines of a match can make the same row from it.
+// The seed of one row of an attack: from the match's seed, the side that
+// sent it (the host's is SIDE_PLAYER over the network), the attack's number
+// among the sender's, counted from 0, and the row's place in it. Both
+// machines of a match can make the same row from it.
 uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row);
 
 // Rows on their way to one side, cancellable until they arrive.
 struct Attack {
+    // The sender and the attack's number as JunkRowSeed takes them.
     int sender;
     int sequence;
     int rows;

@@ -17,9 +17,18 @@ uint8_t CellOf(const WellCell& piece) {
         std::clamp(piece.colourIndex + 1, 1, int{C_MatchMessage::kMaxCell}));
 }
 
-// The side the host plays in a match on one machine.
+// A role's side in the numbers junk rows are seeded by.
 int SideOf(MatchRole role) {
     return role == MatchRole::Host ? SIDE_PLAYER : SIDE_OPPONENT;
+}
+
+MatchRole PeerOf(MatchRole role) {
+    return role == MatchRole::Host ? MatchRole::Joiner : MatchRole::Host;
+}
+
+// The link numbers a side's attacks from 1.
+Attack ReceivedAttack(MatchRole sender, uint32_t linkSequence, int rows, float arrival) {
+    return {SideOf(sender), static_cast<int>(linkSequence) - 1, rows, 0, arrival};
 }
 
 }  // namespace
@@ -27,7 +36,9 @@ int SideOf(MatchRole role) {
 C_NetMatch::C_NetMatch(const C_MatchLink& link, bool quiet)
     : seed(link.GetSeed()),
       role(link.GetRole()),
-      round(StartedRound(seed, link.GetLevel(), quiet)) {}
+      round(StartedRound(seed, link.GetLevel(), quiet)) {
+    end.tie = role == MatchRole::Host ? SIDE_PLAYER : SIDE_OPPONENT;
+}
 
 void C_NetMatch::Update(float gameTime, C_MatchLink* link) {
     if (Over()) {
@@ -35,8 +46,7 @@ void C_NetMatch::Update(float gameTime, C_MatchLink* link) {
     }
     clock.Advance(gameTime);
     if (link == nullptr || link->GetPhase() == C_MatchLink::Phase::Lobby) {
-        peerGone = true;
-        winner = SIDE_PLAYER;
+        PeerLeft();
         return;
     }
     // Up to the decision; what follows it (the next offer) is the lobby's.
@@ -55,28 +65,21 @@ void C_NetMatch::Take(const C_MatchLink::Event& event, float gameTime) {
             if (ended || rows <= 0) {
                 break;
             }
-            // Numbered from 1 on the link (and at most kMaxSequence), from 0
-            // in a match on one machine.
-            waiting.push_back({1 - SideOf(role), static_cast<int>(event.message.sequence) - 1, rows,
-                               0, gameTime + kAttackWait});
+            waiting.push_back(
+                ReceivedAttack(PeerOf(role), event.message.sequence, rows, gameTime + kAttackWait));
             break;
         }
         case C_MatchLink::Event::SNAPSHOT:
             peerWell = event.message;
             break;
         case C_MatchLink::Event::PEER_LOSS:
-            peerLoss = event.message.gameTime;
+            end.losses[SIDE_OPPONENT] = event.message.gameTime;
             break;
         case C_MatchLink::Event::DECIDED:
-            if (!Over()) {
-                winner = event.winner == role ? SIDE_PLAYER : SIDE_OPPONENT;
-            }
+            winner = end.Winner();
             break;
         case C_MatchLink::Event::PEER_GONE:
-            if (!Over()) {
-                peerGone = true;
-                winner = SIDE_PLAYER;
-            }
+            PeerLeft();
             break;
         case C_MatchLink::Event::OFFERED:
         case C_MatchLink::Event::BEGAN:
@@ -101,8 +104,9 @@ void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
         nextSnapshot = clock.Time() + snapshotPeriod;
         link->SendSnapshot(Snapshot(*round, Incoming(), Millis()));
     }
+    const std::optional<double> peerLoss = end.losses[SIDE_OPPONENT];
     if (lost) {
-        ended = link->SendLoss(Millis());
+        Lose(link);
     } else if (peerLoss && Millis() >= *peerLoss) {
         ended = link->SendOutlasted(Millis());
     }
@@ -110,8 +114,22 @@ void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
 
 void C_NetMatch::Forfeit(C_MatchLink* link) {
     if (!Over() && !ended && link != nullptr) {
-        ended = link->SendLoss(Millis());
+        Lose(link);
     }
+}
+
+void C_NetMatch::Lose(C_MatchLink* link) {
+    const uint32_t millis = Millis();
+    ended = link->SendLoss(millis);
+    if (ended) {
+        end.losses[SIDE_PLAYER] = millis;
+    }
+}
+
+void C_NetMatch::PeerLeft() {
+    peerGone = true;
+    end.left[SIDE_OPPONENT] = true;
+    winner = end.Winner();
 }
 
 uint32_t C_NetMatch::Millis() const {

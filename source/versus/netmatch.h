@@ -13,8 +13,8 @@
 // side's cascades earn cancel the rows waiting for it first, as in a match on
 // one machine, and the rest travel as attacks; an attack that comes waits in
 // the meter and then pushes in the same junk rows a match on one machine
-// would, the host playing the first side. The winner is what the link
-// decides, so both machines agree on it.
+// would, the host playing the first side. The match is decided when the link
+// has both sides' ends, by the losses both machines heard, so they agree.
 class C_NetMatch {
 public:
     // Game seconds between snapshots of this side's well: enough for the
@@ -45,7 +45,7 @@ public:
     const std::optional<C_MatchMessage>& PeerWell() const { return peerWell; }
     bool Over() const { return winner != kNoWinner; }
     // The other side has topped out and sends nothing more.
-    bool PeerEnded() const { return peerLoss.has_value(); }
+    bool PeerEnded() const { return end.losses[SIDE_OPPONENT].has_value(); }
     // Milliseconds of this side's game since the match began, up to the
     // longest a message carries.
     uint32_t Millis() const;
@@ -66,15 +66,17 @@ public:
 private:
     void Take(const C_MatchLink::Event& event, float gameTime);
     void Play(float gameTime, C_MatchLink* link);
+    void Lose(C_MatchLink* link);
+    void PeerLeft();
 
     std::unique_ptr<C_Round> round;
-    // Attacks from the other side; `sender` is its side in a match on one
-    // machine.
+    // Attacks from the other side.
     std::vector<Attack> waiting;
     CascadeCredit credit;
     std::optional<C_MatchMessage> peerWell;
-    // The other side's loss, at its game time.
-    std::optional<uint32_t> peerLoss;
+    // Each side's loss in milliseconds of its game, whether the other left,
+    // and the host's side winning a tie.
+    MatchEnd end;
     // This side has sent its loss or that it outlasted the other.
     bool ended = false;
     C_MatchClock clock;
