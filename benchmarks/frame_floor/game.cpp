@@ -15,9 +15,9 @@
 #include "model/model.h"
 #include "platform/prompt.h"
 #include "puzzle/gameboard.h"
+#include "puzzle/randomdraw.h"
 #include "screens/playscreen.h"
 #include "shell/game.h"
-#include "puzzle/randomdraw.h"
 #include "sides.h"
 
 namespace floor_bench {

@@ -87,8 +87,7 @@ void C_PiecePainter::DrawAt(const WellCell& cell, float pulse, float shownPulse,
     }
 }
 
-void C_PiecePainter::DrawSmall(const WellCell& cell, float left, float top, float size,
-                               int alpha) {
+void C_PiecePainter::DrawSmall(const WellCell& cell, float left, float top, float size, int alpha) {
     const float drawScale = size / kFramePixels;
     const bool lit = cell.onCycle || cell.flowed;
     C_Sprite& sheet = Sheet(lit ? kCycleColour : cell.colourIndex);

@@ -160,7 +160,8 @@ WellShape Turned(const WellShape& shape, bool clockwise) {
 }
 
 C_Well::C_Well(int startLevel)
-    : level(startLevel), fallInterval(static_cast<float>(kIntervalAtLevel0 - startLevel * kIntervalStep)) {}
+    : level(startLevel),
+      fallInterval(static_cast<float>(kIntervalAtLevel0 - startLevel * kIntervalStep)) {}
 
 void C_Well::Trace(const std::string& line) const {
     if (Tracing()) {

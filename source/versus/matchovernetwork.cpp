@@ -60,7 +60,8 @@ const C_Well& C_MatchOverNetwork::OtherWell() {
     const C_MatchMessage* well = match.PeerWell() ? &*match.PeerWell() : nullptr;
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
-            const int value = well != nullptr ? well->cells[static_cast<size_t>(y * kBoardColumns + x)] : 0;
+            const int value =
+                well != nullptr ? well->cells[static_cast<size_t>(y * kBoardColumns + x)] : 0;
             const bool known = value > 0 && value <= kPieceColours;
             seen.cells[x][y] = known ? pieces[static_cast<size_t>(value - 1)] : WellCell();
         }

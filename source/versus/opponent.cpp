@@ -144,8 +144,8 @@ double BestNext(const C_Well& well, const WellShape& next, int incomingRows) {
 // it falls a row each `fallPeriod`; false when a command would be blocked or
 // come after the shape has landed. The fall is counted as early as it may
 // come, so a way found here is rarely cut short in the round.
-bool SteerModel(const C_Well& well, int turns, int column, float commandPeriod,
-                float fallPeriod, WellShape* shape) {
+bool SteerModel(const C_Well& well, int turns, int column, float commandPeriod, float fallPeriod,
+                WellShape* shape) {
     const bool clockwise = turns != kTurnChoices - 1;
     const int turnCommands = clockwise ? turns : 1;
     const int commands = turnCommands + std::abs(column - shape->column);

@@ -4,8 +4,8 @@
 
 #include "puzzle/randomdraw.h"
 #include "puzzle/round.h"
-#include "versus/matchsetup.h"
 #include "puzzle/well.h"
+#include "versus/matchsetup.h"
 
 class C_Tetromino;
 
@@ -75,8 +75,8 @@ private:
     void Steer(C_Round* round, int incomingRows);
     // The places the shape can reach from where it is while it falls a row
     // each `fallPeriod`, best first; how many.
-    int Rank(const C_Well& well, const WellShape& shape, const WellShape* next,
-             float fallPeriod, int incomingRows, Choice* choices) const;
+    int Rank(const C_Well& well, const WellShape& shape, const WellShape* next, float fallPeriod,
+             int incomingRows, Choice* choices) const;
 
     Profile profile;
     C_RandomDraw draws;

@@ -45,7 +45,8 @@ TEST_F(FlowTest, MeetingNetworksMergeIntoTheSmallerIdFromEitherSide) {
             ConnectAll();
             for (WellCell* piece : {r, p, n, q}) {
                 piece->flowed = true;
-                piece->pipeID = static_cast<int16_t>(piece == r || piece == p ? expandedId : otherId);
+                piece->pipeID =
+                    static_cast<int16_t>(piece == r || piece == p ? expandedId : otherId);
             }
             board->LinkPieces(SpotOf(r), d);
             board->LinkPieces(SpotOf(n), d);
@@ -126,7 +127,8 @@ TEST_F(FlowTest, TheFrontierIsLastInFirstOut) {
     ConnectAll();
     StartFlowAt(SpotOf(p));
     EXPECT_TRUE(board->FlowStep());
-    EXPECT_EQ(board->flowFrontier, (std::vector<int16_t>{EntryOf(u), EntryOf(r)}));  // R appended last
+    EXPECT_EQ(board->flowFrontier,
+              (std::vector<int16_t>{EntryOf(u), EntryOf(r)}));  // R appended last
     EXPECT_EQ(board->pipeSizes, std::vector<int>{3});
     EXPECT_EQ(u->marked, 0);
     EXPECT_FALSE(board->FlowStep());  // the last pieces reach nothing new

@@ -149,9 +149,8 @@ TEST_F(GameBoardTest, TwoFullRowsAreBothScoredAndSeedTheFlowWithoutShifting) {
     EXPECT_EQ(board->rowsCleared, 2);
     EXPECT_EQ(board->pipeIDs, 2);
     EXPECT_EQ(board->pipeSizes, (std::vector<int>{2, 2}));
-    EXPECT_EQ(board->flowFrontier,
-              (std::vector<int16_t>{EntryOf(low), EntryOf(lowAbove), EntryOf(high),
-                                    EntryOf(highAbove)}));
+    EXPECT_EQ(board->flowFrontier, (std::vector<int16_t>{EntryOf(low), EntryOf(lowAbove),
+                                                         EntryOf(high), EntryOf(highAbove)}));
     EXPECT_EQ(low->pipeID, 0);
     EXPECT_EQ(high->pipeID, 1);
     EXPECT_EQ(TagAt(2, 23), 3);  // nothing shifted

@@ -81,7 +81,7 @@ protected:
 };
 
 TEST_F(PieceDrawingTest, TheBoardDrawsEachOfTheFourLooksInItsCell) {
-    Put(0, 0, "RD");                        // corner, rotation 1: frame 8
+    Put(0, 0, "RD");                         // corner, rotation 1: frame 8
     WellCell* marked = Put(2, 0, "UD");      // straight, rotation 0: frame 1
     WellCell* flowed = Put(4, 0, "URL");     // T, rotation 0: frame 2
     WellCell* cycling = Put(7, 0, "L");      // end, rotation 3: frame 19

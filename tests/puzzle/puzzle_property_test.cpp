@@ -123,20 +123,20 @@ std::string BrokenRule(const C_GameBoard& board, const Before& before) {
     std::vector<int> cycleCounts(board.cycleSizes.size());
     for (const auto& column : board.cells) {
         for (const WellCell& cell : column) {
-        const WellCell* piece = cell.Taken() ? &cell : nullptr;
-        if (piece == nullptr) {
-            continue;
-        }
-        if (piece->pipeID >= static_cast<int>(pipeCounts.size()) ||
-            piece->cycleID >= static_cast<int>(cycleCounts.size())) {
-            return "a piece carries an ID beyond the size lists";
-        }
-        if (piece->pipeID >= 0) {
-            ++pipeCounts[static_cast<size_t>(piece->pipeID)];
-        }
-        if (piece->cycleID >= 0) {
-            ++cycleCounts[static_cast<size_t>(piece->cycleID)];
-        }
+            const WellCell* piece = cell.Taken() ? &cell : nullptr;
+            if (piece == nullptr) {
+                continue;
+            }
+            if (piece->pipeID >= static_cast<int>(pipeCounts.size()) ||
+                piece->cycleID >= static_cast<int>(cycleCounts.size())) {
+                return "a piece carries an ID beyond the size lists";
+            }
+            if (piece->pipeID >= 0) {
+                ++pipeCounts[static_cast<size_t>(piece->pipeID)];
+            }
+            if (piece->cycleID >= 0) {
+                ++cycleCounts[static_cast<size_t>(piece->cycleID)];
+            }
         }
     }
     for (size_t k = 0; k < pipeCounts.size(); ++k) {
@@ -275,8 +275,8 @@ public:
         for (int x = 0; x < kBoardColumns; ++x) {
             for (int y = 0; y < kBoardRows; ++y) {
                 if (const WellCell* p = b.PieceAt(x, y)) {
-                    out << x << "," << y << ":" << int{p->colourIndex} << p->GetFrame()
-                        << p->marked << p->onCycle << " ";
+                    out << x << "," << y << ":" << int{p->colourIndex} << p->GetFrame() << p->marked
+                        << p->onCycle << " ";
                 }
             }
         }

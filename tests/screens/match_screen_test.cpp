@@ -404,9 +404,8 @@ TEST_P(EveryMatchTest, TheOtherWellIsDrawnAtHalfSizeAsItsSideSeesIt) {
             otherWell.cells[static_cast<size_t>(bottom * kBoardColumns + column)] = 3;
             filled.push_back(column);
         }
-        ASSERT_TRUE(Until([&] {
-            return screen->match->OtherWell().PieceAt(filled.front(), bottom) != nullptr;
-        }));
+        ASSERT_TRUE(Until(
+            [&] { return screen->match->OtherWell().PieceAt(filled.front(), bottom) != nullptr; }));
     } else {
         const C_GameBoard& board =
             *dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match.Round(SIDE_OPPONENT).board;

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "puzzle/gameboard.h"
-#include "puzzle/well.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
+#include "puzzle/well.h"
 #include "support/roundplayer.h"
 #include "versus/match.h"
 #include "versus/opponent.h"

@@ -219,8 +219,8 @@ TEST(Match, SentRowsWaitThenLiftTheReceiversWellAtItsNextLandingEachWithItsGap) 
             EXPECT_EQ(piece->colourIndex, kJunkColour);
             for (int d = 0; d < kDirections; ++d) {
                 const WellCell* next = opponent.board->PieceAt(x + kDeltaX[d], y + kDeltaY[d]);
-                const bool joined = next != nullptr && Has(piece->openings, d) &&
-                                    Has(next->openings, Opposite(d));
+                const bool joined =
+                    next != nullptr && Has(piece->openings, d) && Has(next->openings, Opposite(d));
                 EXPECT_EQ(Has(piece->connected, d), joined) << x << " toward " << d;
             }
         }
