@@ -64,20 +64,33 @@ C_Well C_GameBoard::Rules() const {
 }
 
 void C_GameBoard::DrawStep() {
+    bool any = false;
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
             const WellCell& cell = cells[x][y];
-            if (cell.Taken() && cell.onCycle) {
+            if (!cell.Taken() || !(cell.onCycle || cell.flowed)) {
+                continue;
+            }
+            any = true;
+            if (cell.onCycle) {
                 shownPulse[x][y] = pulse[x][y];
                 pulse[x][y] += kPulseStep;
             } else {
-                // A piece comes on a cycle only after it flowed, with its
-                // pulse at rest; an empty cell keeps none for the next piece.
+                pulse[x][y] = 0.0f;
+            }
+        }
+    }
+    // Once the flowed pieces are gone, their cells keep no pulse for the
+    // pieces that come there: a piece comes on a cycle with its pulse at rest.
+    if (!any && pulsing) {
+        for (int x = 0; x < kBoardColumns; ++x) {
+            for (int y = 0; y < kBoardRows; ++y) {
                 pulse[x][y] = 0.0f;
                 shownPulse[x][y] = 0.0f;
             }
         }
     }
+    pulsing = any;
 }
 
 HRESULT C_GameBoard::Render() {

@@ -78,5 +78,7 @@ private:
     // Each cell's pulse, and the one its last draw step passed (drawn).
     float pulse[kBoardColumns][kBoardRows] = {};
     float shownPulse[kBoardColumns][kBoardRows] = {};
+    // Some cell's pulse may be set.
+    bool pulsing = false;
     C_PiecePainter painter;
 };

@@ -92,10 +92,13 @@ constexpr Direction kAllowed[] = {
     {"versus", "net", "a network match travels as the link's messages"},
 };
 
-// Directions the layout rules out whatever rows are added: the rules of a
-// match and its kinds know nothing of the screens that show them or of the
-// system below the framework.
+// Directions the layout rules out whatever rows are added: the puzzle's rules
+// and a match with its kinds know nothing of the screens that show them or of
+// the system below the framework, and the rules nothing of the network.
 constexpr std::pair<const char*, const char*> kRuledOut[] = {
+    {"puzzle", "screens"},
+    {"puzzle", "platform"},
+    {"puzzle", "net"},
     {"versus", "screens"},
     {"versus", "platform"},
 };
