@@ -33,14 +33,14 @@ std::string C_MatchAgainstComputer::OtherLabel() const {
     return kStrengthNames[std::clamp(static_cast<int>(strength), 0, kNames - 1)];
 }
 
-std::vector<SeenCell> C_MatchAgainstComputer::OtherWell() {
-    std::vector<SeenCell> cells;
+const std::vector<SeenCell>& C_MatchAgainstComputer::OtherWell() {
+    seen.clear();
     const C_Round& round = match.Round(SIDE_OPPONENT);
     const C_GameBoard& board = *round.board;
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
             if (C_Piece* piece = board.PieceAt(x, y)) {
-                cells.push_back({x, y, piece, board.boardAlpha});
+                seen.push_back({x, y, piece, board.boardAlpha});
             }
         }
     }
@@ -51,10 +51,10 @@ std::vector<SeenCell> C_MatchAgainstComputer::OtherWell() {
                 C_Piece* piece = shape->PieceInBox(i, j);
                 const int row = shape->GetRow() + j;
                 if (piece != nullptr && row >= 0) {
-                    cells.push_back({shape->GetColumn() + i, row, piece, kOpaque});
+                    seen.push_back({shape->GetColumn() + i, row, piece, kOpaque});
                 }
             }
         }
     }
-    return cells;
+    return seen;
 }

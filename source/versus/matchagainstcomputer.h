@@ -12,7 +12,7 @@ public:
     void Update(float gameTime) override;
     void DrawStep() override { match.DrawStep(); }
     C_Round& PlayerRound() override { return match.Round(SIDE_PLAYER); }
-    std::vector<SeenCell> OtherWell() override;
+    const std::vector<SeenCell>& OtherWell() override;
     int OtherScore() const override { return match.Round(SIDE_OPPONENT).board->score; }
     int Incoming(int side) const override { return match.Incoming(side); }
     int Arrived(int side) const override;
@@ -28,4 +28,7 @@ public:
     C_Match match;
     C_Opponent opponent;
     OpponentStrength strength;
+
+private:
+    std::vector<SeenCell> seen;
 };

@@ -38,8 +38,10 @@ public:
     virtual void DrawStep() = 0;
     // The round this machine's player plays: it takes the player's commands.
     virtual C_Round& PlayerRound() = 0;
-    // The other side's well, its cells in the order to draw them.
-    virtual std::vector<SeenCell> OtherWell() = 0;
+    // The other side's well, its cells in the order to draw them. Asked
+    // every frame, so the list is the kind's own, refilled in place: valid
+    // until the next call.
+    virtual const std::vector<SeenCell>& OtherWell() = 0;
     virtual int OtherScore() const = 0;
     // Rows on their way to `side` (SIDE_PLAYER or SIDE_OPPONENT), and of
     // those the rows arrived and waiting for its next landing.

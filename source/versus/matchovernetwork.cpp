@@ -57,19 +57,19 @@ std::string C_MatchOverNetwork::OtherLabel() const {
     return slow ? "SLOW LINK" : peerName;
 }
 
-std::vector<SeenCell> C_MatchOverNetwork::OtherWell() {
-    std::vector<SeenCell> cells;
+const std::vector<SeenCell>& C_MatchOverNetwork::OtherWell() {
+    seen.clear();
     if (!match.PeerWell()) {
-        return cells;
+        return seen;
     }
     const C_MatchMessage& well = *match.PeerWell();
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
             const int value = well.cells[static_cast<size_t>(y * kBoardColumns + x)];
             if (value > 0 && value <= kPieceColours) {
-                cells.push_back({x, y, pieces[static_cast<size_t>(value - 1)].get(), kOpaque});
+                seen.push_back({x, y, pieces[static_cast<size_t>(value - 1)].get(), kOpaque});
             }
         }
     }
-    return cells;
+    return seen;
 }

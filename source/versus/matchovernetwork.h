@@ -20,7 +20,7 @@ public:
     void Update(float gameTime) override;
     void DrawStep() override { match.DrawStep(); }
     C_Round& PlayerRound() override { return match.Round(); }
-    std::vector<SeenCell> OtherWell() override;
+    const std::vector<SeenCell>& OtherWell() override;
     int OtherScore() const override;
     int Incoming(int side) const override;
     int Arrived(int side) const override;
@@ -42,4 +42,5 @@ private:
     std::string peerName;
     // One piece of each colour, to draw the snapshot's cells with.
     std::vector<std::unique_ptr<C_Piece>> pieces;
+    std::vector<SeenCell> seen;
 };
