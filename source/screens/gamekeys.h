@@ -42,9 +42,10 @@ struct LatchedBinding {
 std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings);
 
 // Reads every binding's key or button from `input` and hands `give` the
-// commands they make this frame: a move or turn one frame after its release, a drop step every
-// second frame a drop key is held. Every screen that steers a round from the
-// player's keys goes through here, so they all honour the settings.
+// commands they make this frame: a move or turn one frame after its release,
+// a drop step every second frame a drop key is held. Every screen that steers
+// a round from the player's keys goes through here, so they all honour the
+// settings.
 void SteerWithBindings(const C_Controller& input, std::vector<LatchedBinding>* keys,
                        const std::function<void(RoundCommand)>& give);
 
