@@ -31,10 +31,11 @@ constexpr uint32_t kOffTarget = 0xFFFF0000;
 constexpr int kFpsLeft = 5;
 constexpr int kFpsBottom = 600;
 
-std::unique_ptr<C_GameState> BuildState(int id, const MatchSetup& setup) {
+std::unique_ptr<C_GameState> BuildState(int id, const ScreenContext& context,
+                                        const MatchSetup& setup) {
     switch (id) {
         case STATE_MENU:
-            return std::make_unique<C_Menu>();
+            return std::make_unique<C_Menu>(context);
         case STATE_PONG:
             return std::make_unique<C_Pong>();
         case STATE_DEMO_A:
@@ -44,21 +45,21 @@ std::unique_ptr<C_GameState> BuildState(int id, const MatchSetup& setup) {
         case STATE_QUIT:
             return std::make_unique<C_QuitState>();
         case STATE_GAMEOVER_LOST:
-            return std::make_unique<C_GameOver>(0);
+            return std::make_unique<C_GameOver>(context, 0);
         case STATE_GAMEOVER_WON:
-            return std::make_unique<C_GameOver>(1);
+            return std::make_unique<C_GameOver>(context, 1);
         case STATE_PLAY:
-            return std::make_unique<C_PlayScreen>();
+            return std::make_unique<C_PlayScreen>(context);
         case STATE_INSTRUCTIONS:
-            return std::make_unique<C_Instructions>();
+            return std::make_unique<C_Instructions>(context);
         case STATE_VERSUS:
-            return std::make_unique<C_VersusScreen>(setup);
+            return std::make_unique<C_VersusScreen>(context, setup);
         case STATE_MATCH:
-            return std::make_unique<C_MatchScreen>(setup);
+            return std::make_unique<C_MatchScreen>(context, setup);
         case STATE_SETTINGS:
-            return std::make_unique<C_SettingsScreen>();
+            return std::make_unique<C_SettingsScreen>(context);
         case STATE_SCORES:
-            return std::make_unique<C_ScoreScreen>();
+            return std::make_unique<C_ScoreScreen>(context);
         default:
             return nullptr;
     }
@@ -108,6 +109,7 @@ C_Model::~C_Model() {
 HRESULT C_Model::Init() {
     font = std::make_unique<C_Font>("Helvitica", kFontHeight, kFontColour);
     timer = std::make_unique<C_Timer>();
+    screens.emplace(ScreenContext{*this, *settings, *highScores, *g_pController, g_pNet});
     settings->Load();
     highScores->Load();
     ApplySettings();
@@ -170,7 +172,7 @@ void C_Model::SetFrameRate(int fps) {
 
 void C_Model::ChangeState() {
     const int state = nextState;
-    currentState = BuildState(state, matchSetup);
+    currentState = BuildState(state, *screens, matchSetup);
     nextState = 0;
     if (!currentState) {
         DXError("model", __LINE__, 0, "C_Model tried to change to an unknown state");
@@ -198,20 +200,22 @@ void C_Model::PlayTuneOf(int state) {
 }
 
 void C_Model::ApplySettings() {
-    SetMusicVolume(settings->GetMusicVolume());
-    SetEffectsVolume(settings->GetEffectsVolume());
+    const C_Settings& chosen = Chosen();
+    SetMusicVolume(chosen.GetMusicVolume());
+    SetEffectsVolume(chosen.GetEffectsVolume());
     platform::Display* display = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
     if (display != nullptr && display->HasRenderer() &&
-        display->IsFullscreen() != settings->IsFullscreen()) {
-        display->SetFullscreen(settings->IsFullscreen());
+        display->IsFullscreen() != chosen.IsFullscreen()) {
+        display->SetFullscreen(chosen.IsFullscreen());
     }
 }
 
 void C_Model::OnFullscreenSwitched() {
     const platform::Display* display = g_pView != nullptr ? g_pView->GetDevice() : nullptr;
-    if (display != nullptr && display->IsFullscreen() != settings->IsFullscreen()) {
-        settings->SetFullscreen(display->IsFullscreen());
-        settings->Save();
+    C_Settings& chosen = Chosen();
+    if (display != nullptr && display->IsFullscreen() != chosen.IsFullscreen()) {
+        chosen.SetFullscreen(display->IsFullscreen());
+        chosen.Save();
     }
 }
 

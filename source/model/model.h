@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "core/hresult.h"
 #include "model/gamestate.h"
 #include "model/stateids.h"
 #include "model/timer.h"
+#include "screens/screencontext.h"
 #include "store/highscores.h"
 #include "versus/matchsetup.h"
 #include "view/font.h"
@@ -24,7 +26,8 @@ struct FinishedGame {
 // frame timer and the target frame rate, and draws the frame-rate read-out.
 // It also keeps what lasts across screens: the player's settings and the
 // score table, one each for the run, and the two tunes, each looping on the
-// screens it belongs to.
+// screens it belongs to. Every screen it builds is handed one context: this
+// model, the settings, the score table, the input and the network.
 class C_Model {
 public:
     C_Model();
@@ -64,8 +67,15 @@ public:
     C_Font* GetFont() const { return font.get(); }
     bool IsInitialised() const { return initialised != 0; }
 
-    C_Settings* GetSettings() const { return settings.get(); }
-    C_HighScores* GetHighScores() const { return highScores.get(); }
+    // The settings and the score table in force: the screens' context's.
+    C_Settings* GetSettings() const { return &Chosen(); }
+    C_HighScores* GetHighScores() const { return screens ? &screens->scores : highScores.get(); }
+    // What every screen is built with, made at Init from this model, its
+    // settings and score table and the framework's controller and network. A
+    // test hands the screens built after a network and settings of its own;
+    // the context's model stays this one.
+    const ScreenContext& GetScreenContext() const { return *screens; }
+    void SetScreenContext(const ScreenContext& context) { screens.emplace(context); }
     // Null before Init.
     C_Mp3* GetMenuTune() const { return menuTune.get(); }
     C_Mp3* GetPlayTune() const { return playTune.get(); }
@@ -81,6 +91,7 @@ public:
 
 private:
     void ChangeState();
+    C_Settings& Chosen() const { return screens ? screens->settings : *settings; }
 
     void RenderFps();
     // The tune of the screen just built loops; a screen without one is quiet.
@@ -93,6 +104,7 @@ private:
     std::unique_ptr<C_HighScores> highScores;
     std::unique_ptr<C_Mp3> menuTune;
     std::unique_ptr<C_Mp3> playTune;
+    std::optional<ScreenContext> screens;
     FinishedGame finishedGame;
     MatchSetup matchSetup;
     bool gameWaiting = false;

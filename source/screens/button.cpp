@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "core/globals.h"
 #include "input/controller.h"
 #include "view/sprite.h"
 
@@ -15,8 +14,8 @@ constexpr int kLeftButton = 0;
 
 }  // namespace
 
-C_Button::C_Button(std::string imageName)
-    : sprite(std::make_unique<C_Sprite>(std::move(imageName))) {
+C_Button::C_Button(std::string imageName, const C_Controller& pointer)
+    : sprite(std::make_unique<C_Sprite>(std::move(imageName))), input(pointer) {
     width = sprite->GetFrameWidth();
     height = sprite->GetFrameHeight();
 }
@@ -24,8 +23,8 @@ C_Button::C_Button(std::string imageName)
 C_Button::~C_Button() = default;
 
 HRESULT C_Button::Update() {
-    if (g_pController->IsMouseOver(this)) {
-        state = g_pController->GetMouseButtonState(kLeftButton);
+    if (input.IsMouseOver(this)) {
+        state = input.GetMouseButtonState(kLeftButton);
         sprite->SetFrame(state == BUTTON_UP ? kHoverFrame : kPressedFrame);
     } else {
         state = BUTTON_UP;

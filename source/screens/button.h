@@ -6,6 +6,7 @@
 #include "core/hresult.h"
 #include "model/gameobject.h"
 
+class C_Controller;
 class C_Sprite;
 
 // What GetState reports: the left button held over the button, the pointer
@@ -18,8 +19,9 @@ constexpr int BUTTON_CLICKED = 2;
 // pressed. Its screen updates it once a frame, then reads GetState.
 class C_Button : public C_GameObject {
 public:
-    // The image's frame size becomes the button's size.
-    explicit C_Button(std::string imageName);
+    // The image's frame size becomes the button's size; `input`'s pointer
+    // works it.
+    C_Button(std::string imageName, const C_Controller& input);
     ~C_Button() override;
 
     // Follows the pointer: sets the state and picks the frame. Returns 0.
@@ -34,5 +36,6 @@ public:
 
 private:
     std::unique_ptr<C_Sprite> sprite;
+    const C_Controller& input;
     int state = BUTTON_UP;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "core/padbuttons.h"
 #include "input/controller.h"
@@ -112,13 +111,13 @@ std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings) {
     return keys;
 }
 
-void SteerWithBindings(std::vector<LatchedBinding>* keys,
+void SteerWithBindings(const C_Controller& input, std::vector<LatchedBinding>* keys,
                        const std::function<void(RoundCommand)>& give) {
     for (LatchedBinding& key : *keys) {
         const MoveBinding& binding = key.binding;
         int& latch = key.latch;
-        const int state = binding.pad ? g_pController->GetPadButtonState(binding.code)
-                                      : g_pController->GetKeyboardKeyState(binding.code);
+        const int state = binding.pad ? input.GetPadButtonState(binding.code)
+                                      : input.GetKeyboardKeyState(binding.code);
         if (binding.command == COMMAND_DROP_STEP) {
             // Every second held frame, starting with the first.
             if (state == KEY_HELD) {
@@ -141,9 +140,8 @@ void SteerWithBindings(std::vector<LatchedBinding>* keys,
     }
 }
 
-bool KeyOrPadIs(int key, int padButton, int state) {
-    return g_pController->GetKeyboardKeyState(key) == state ||
-           g_pController->GetPadButtonState(padButton) == state;
+bool KeyOrPadIs(const C_Controller& input, int key, int padButton, int state) {
+    return input.GetKeyboardKeyState(key) == state || input.GetPadButtonState(padButton) == state;
 }
 
 ScreenBindings ScreenBindingsOf(const C_Settings& settings) {

@@ -6,6 +6,8 @@
 #include "puzzle/round.h"
 #include "store/settings.h"
 
+class C_Controller;
+
 // A key (DIK_) or a controller button (PAD_) that moves the falling shape in
 // a game, and the command it gives.
 struct MoveBinding {
@@ -39,22 +41,25 @@ struct LatchedBinding {
 // MoveBindings(settings), each with a latch of its own.
 std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings);
 
-// Reads every binding's key or button and hands `give` the commands they make
-// this frame: a move or turn one frame after its release, a drop step every
-// second frame a drop key is held. Every screen that steers a round from the
-// player's keys goes through here, so they all honour the settings.
-void SteerWithBindings(std::vector<LatchedBinding>* keys,
+// Reads every binding's key or button from `input` and hands `give` the
+// commands they make this frame: a move or turn one frame after its release,
+// a drop step every second frame a drop key is held. Every screen that steers
+// a round from the player's keys goes through here, so they all honour the
+// settings.
+void SteerWithBindings(const C_Controller& input, std::vector<LatchedBinding>* keys,
                        const std::function<void(RoundCommand)>& give);
 
-// Whether the keyboard's key or the controller button reads `state`
+// Whether `input`'s keyboard key or controller button reads `state`
 // (KEY_HELD ...): an action bound to both answers to either.
-bool KeyOrPadIs(int key, int padButton, int state);
+bool KeyOrPadIs(const C_Controller& input, int key, int padButton, int state);
 
 // The key and controller button of one action; it answers to either.
 struct ActionBinding {
     int key = 0;
     int pad = 0;
-    bool Is(int state) const { return KeyOrPadIs(key, pad, state); }
+    bool Is(const C_Controller& input, int state) const {
+        return KeyOrPadIs(input, key, pad, state);
+    }
 };
 
 // Start, pause and menu, as a screen that runs a round reads them.

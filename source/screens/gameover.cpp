@@ -2,7 +2,6 @@
 
 #include "audio/wave.h"
 #include "core/error.h"
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -16,7 +15,7 @@ constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 
 }  // namespace
 
-C_GameOver::C_GameOver(int won) {
+C_GameOver::C_GameOver(const ScreenContext& given, int won) : context(given) {
     if (won == 0) {
         background = std::make_unique<C_Sprite>("gameover_background_lost.png");
     } else {
@@ -27,9 +26,10 @@ C_GameOver::C_GameOver(int won) {
         crowdSound->Play(kFullVolume);
         background = std::make_unique<C_Sprite>("gameover_background_won.png");
     }
-    playAgainButton = std::make_unique<C_Button>("gameover_button_playagain-3-1-3.png");
+    playAgainButton =
+        std::make_unique<C_Button>("gameover_button_playagain-3-1-3.png", context.input);
     playAgainButton->SetPosition(252, 258);
-    menuButton = std::make_unique<C_Button>("gameover_button_menu-3-1-3.png");
+    menuButton = std::make_unique<C_Button>("gameover_button_menu-3-1-3.png", context.input);
     menuButton->SetPosition(252, 331);
 }
 
@@ -41,8 +41,8 @@ C_GameOver::~C_GameOver() {
 }
 
 void C_GameOver::HandleInput() {
-    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
-        g_pModel->SetNextState(STATE_MENU);
+    if (context.input.IsKeyReleased(DIK_ESCAPE)) {
+        context.model.SetNextState(STATE_MENU);
     }
 }
 
@@ -50,9 +50,9 @@ void C_GameOver::Update() {
     menuButton->Update();
     playAgainButton->Update();
     if (menuButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_MENU);
+        context.model.SetNextState(STATE_MENU);
     } else if (playAgainButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_PONG);
+        context.model.SetNextState(STATE_PONG);
     }
 }
 
@@ -60,5 +60,5 @@ void C_GameOver::Render() {
     background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {1.0f, 1.0f}, kOpaqueWhite);
     menuButton->Render();
     playAgainButton->Render();
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }

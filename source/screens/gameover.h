@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "model/gamestate.h"
+#include "screens/screencontext.h"
 
 class C_Button;
 class C_Sprite;
@@ -12,7 +13,7 @@ class C_Wave;
 // the menu and to another game. Escape returns to the menu.
 class C_GameOver : public C_GameState {
 public:
-    explicit C_GameOver(int won);
+    C_GameOver(const ScreenContext& context, int won);
     ~C_GameOver() override;
 
     void HandleInput() override;
@@ -25,6 +26,7 @@ public:
     C_Wave* GetCrowdSound() const { return crowdSound.get(); }
 
 private:
+    ScreenContext context;
     std::unique_ptr<C_Wave> crowdSound;
     std::unique_ptr<C_Sprite> background;
     std::unique_ptr<C_Button> playAgainButton;

@@ -1,6 +1,5 @@
 #include "screens/instructions.h"
 
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -20,12 +19,13 @@ constexpr int kKeyInset = 4;
 
 }  // namespace
 
-C_Instructions::C_Instructions()
-    : background(std::make_unique<C_Sprite>("instruction.png")),
-      mainButton(std::make_unique<C_Button>("main_button-3-1-3.png")),
-      playButton(std::make_unique<C_Button>("play_button-3-1-3.png")),
+C_Instructions::C_Instructions(const ScreenContext& given)
+    : context(given),
+      background(std::make_unique<C_Sprite>("instruction.png")),
+      mainButton(std::make_unique<C_Button>("main_button-3-1-3.png", context.input)),
+      playButton(std::make_unique<C_Button>("play_button-3-1-3.png", context.input)),
       keyFont(std::make_unique<C_Font>("Arial", kKeyHintHeight, kKeyHintColour)) {
-    const C_Settings& chosen = *g_pModel->GetSettings();
+    const C_Settings& chosen = context.settings;
     boundKeys = {
         BoundKeys(chosen, {GameAction::MoveLeft, GameAction::MoveRight}),
         BoundKeys(chosen, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
@@ -45,17 +45,17 @@ C_Instructions::C_Instructions()
 C_Instructions::~C_Instructions() = default;
 
 void C_Instructions::HandleInput() {
-    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
-        g_pModel->SetNextState(STATE_QUIT);
+    if (context.input.IsKeyReleased(DIK_ESCAPE)) {
+        context.model.SetNextState(STATE_QUIT);
     }
-    if (g_pController->IsKeyReleased(DIK_F4)) {
-        g_pModel->SetNextState(STATE_PLAY);
+    if (context.input.IsKeyReleased(DIK_F4)) {
+        context.model.SetNextState(STATE_PLAY);
     }
     if (mainButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_MENU);
+        context.model.SetNextState(STATE_MENU);
     }
     if (playButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_PLAY);
+        context.model.SetNextState(STATE_PLAY);
     }
 }
 
@@ -74,5 +74,5 @@ void C_Instructions::Render() {
     }
     mainButton->Render();
     playButton->Render();
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/gamestate.h"
+#include "screens/screencontext.h"
 #include "screens/textbox.h"
 
 class C_Button;
@@ -25,7 +26,7 @@ constexpr TextBox InstructionKeyCell(int row) {
 // chosen level. Escape quits, F4 plays.
 class C_Instructions : public C_GameState {
 public:
-    C_Instructions();
+    explicit C_Instructions(const ScreenContext& context);
     ~C_Instructions() override;
 
     void HandleInput() override;
@@ -38,6 +39,7 @@ public:
     const std::array<std::string, kInstructionKeyRows>& GetBoundKeys() const { return boundKeys; }
 
 private:
+    ScreenContext context;
     std::unique_ptr<C_Sprite> background;
     std::unique_ptr<C_Button> mainButton;
     std::unique_ptr<C_Button> playButton;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/error.h"
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "core/padbuttons.h"
 #include "input/controller.h"
@@ -62,8 +61,8 @@ constexpr const char* kNoPauseNote = "A network match cannot be paused.";
 constexpr int kWaitingFrame = 0;
 constexpr int kArrivedFrame = 1;
 
-std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
-    auto button = std::make_unique<C_Button>(place.image);
+std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place, const C_Controller& input) {
+    auto button = std::make_unique<C_Button>(place.image, input);
     button->SetPosition(place.x, place.y);
     button->SetScale(place.scale, place.scale);
     return button;
@@ -71,20 +70,21 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
 
 }  // namespace
 
-C_MatchScreen::C_MatchScreen(const MatchSetup& chosenSetup)
-    : setup(chosenSetup),
-      timer(g_pModel->GetTimer()),
-      moveKeys(LatchedBindings(*g_pModel->GetSettings())) {
-    const C_Settings& chosen = *g_pModel->GetSettings();
+C_MatchScreen::C_MatchScreen(const ScreenContext& given, const MatchSetup& chosenSetup)
+    : context(given),
+      setup(chosenSetup),
+      timer(given.model.GetTimer()),
+      moveKeys(LatchedBindings(given.settings)) {
+    const C_Settings& chosen = context.settings;
     actions = ScreenBindingsOf(chosen);
-    match = C_MatchKind::Start(setup, g_pNet);
+    match = C_MatchKind::Start(setup, context.net);
     background = std::make_unique<C_Sprite>(match->Picture());
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
     results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
     results[SIDE_OPPONENT] = std::make_unique<C_Sprite>("versus_lost.png");
     results[kDraw] = std::make_unique<C_Sprite>("versus_draw.png");
-    yesButton = MakeButton(kYesPlace);
-    noButton = MakeButton(kNoPlace);
+    yesButton = MakeButton(kYesPlace, context.input);
+    noButton = MakeButton(kNoPlace, context.input);
     hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kMatchTextColour);
     strengthFont = std::make_unique<C_Font>("Arial", kStrengthHeight, kMatchTextColour);
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kListStartColour);
@@ -115,26 +115,27 @@ void C_MatchScreen::HandleInput() {
     if (!match->Over()) {
         HandlePause();
         if (!paused) {
-            SteerWithBindings(&moveKeys, [this](RoundCommand command) { Give(command); });
+            SteerWithBindings(context.input, &moveKeys,
+                              [this](RoundCommand command) { Give(command); });
         }
     } else {
         AnswerResult();
     }
-    if (actions.menu.Is(KEY_RELEASED) ||
-        (match->Over() && g_pController->GetPadButtonState(PAD_B) == KEY_RELEASED)) {
+    if (actions.menu.Is(context.input, KEY_RELEASED) ||
+        (match->Over() && context.input.GetPadButtonState(PAD_B) == KEY_RELEASED)) {
         match->Leave();
-        g_pModel->SetNextState(match->StartsFromLobby() ? STATE_VERSUS : STATE_MENU);
+        context.model.SetNextState(match->StartsFromLobby() ? STATE_VERSUS : STATE_MENU);
     }
 }
 
 void C_MatchScreen::HandlePause() {
-    if (actions.pause.Is(KEY_RELEASED)) {
+    if (actions.pause.Is(context.input, KEY_RELEASED)) {
         if (match->CanPause()) {
             SetPaused(!paused);
         } else {
             pauseNoteUntil = timer->GetGameTime() + kPauseNoteSeconds;
         }
-    } else if (paused && actions.start.Is(KEY_RELEASED)) {
+    } else if (paused && actions.start.Is(context.input, KEY_RELEASED)) {
         SetPaused(false);
     }
 }
@@ -153,25 +154,25 @@ void C_MatchScreen::SetPaused(bool on) {
 }
 
 void C_MatchScreen::AnswerResult() {
-    const bool confirmHeld = g_pController->IsKeyHeld(DIK_RETURN) ||
-                             g_pController->IsKeyHeld(DIK_NUMPADENTER) ||
-                             g_pController->GetPadButtonState(PAD_A) == KEY_HELD ||
-                             g_pController->GetPadButtonState(PAD_START) == KEY_HELD;
-    const bool confirmed = g_pController->IsKeyReleased(DIK_RETURN) ||
-                           g_pController->IsKeyReleased(DIK_NUMPADENTER) ||
-                           g_pController->GetPadButtonState(PAD_A) == KEY_RELEASED ||
-                           g_pController->GetPadButtonState(PAD_START) == KEY_RELEASED;
+    const bool confirmHeld = context.input.IsKeyHeld(DIK_RETURN) ||
+                             context.input.IsKeyHeld(DIK_NUMPADENTER) ||
+                             context.input.GetPadButtonState(PAD_A) == KEY_HELD ||
+                             context.input.GetPadButtonState(PAD_START) == KEY_HELD;
+    const bool confirmed = context.input.IsKeyReleased(DIK_RETURN) ||
+                           context.input.IsKeyReleased(DIK_NUMPADENTER) ||
+                           context.input.GetPadButtonState(PAD_A) == KEY_RELEASED ||
+                           context.input.GetPadButtonState(PAD_START) == KEY_RELEASED;
     if (yesButton->GetState() == BUTTON_CLICKED || (answerArmed && confirmed)) {
         if (match->StartsFromLobby()) {
-            g_pModel->SetNextState(STATE_VERSUS);
+            context.model.SetNextState(STATE_VERSUS);
         } else {
             MatchSetup again = setup;
             again.network = false;
-            g_pModel->SetNextState(STATE_MATCH, again);
+            context.model.SetNextState(STATE_MATCH, again);
         }
     }
     if (noButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_MENU);
+        context.model.SetNextState(STATE_MENU);
     }
     answerArmed = answerArmed || (!confirmHeld && !confirmed);
 }
@@ -326,7 +327,7 @@ void C_MatchScreen::Render() {
         }
     }
     DrawNotes();
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }
 
 std::string C_MatchScreen::Note() const {

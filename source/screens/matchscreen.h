@@ -11,6 +11,7 @@
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/playscreen.h"
+#include "screens/screencontext.h"
 #include "screens/versusscreen.h"
 
 class C_Button;
@@ -55,7 +56,7 @@ constexpr KeyPanelPlace kMatchKeysPlace = {{562, 156, 698, 250}, 634, 19};
 class C_MatchScreen : public C_GameState {
 public:
     // Starts the match `setup` asks for.
-    explicit C_MatchScreen(const MatchSetup& setup);
+    C_MatchScreen(const ScreenContext& context, const MatchSetup& setup);
     ~C_MatchScreen() override;
 
     void HandleInput() override;
@@ -94,6 +95,7 @@ private:
     float MatchTime() const;
     void DrawNotes();
 
+    ScreenContext context;
     // What the match started with: play again starts the same.
     MatchSetup setup;
     C_Timer* timer = nullptr;

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "core/error.h"
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -38,16 +37,16 @@ constexpr Place kScoresPlace = {50, 429};
 
 }  // namespace
 
-C_Menu::C_Menu() {
+C_Menu::C_Menu(const ScreenContext& given) : context(given) {
     background = std::make_unique<C_Sprite>("menu.png");
     for (int n = 0; n < kLevelButtons; ++n) {
-        levelButtons[static_cast<size_t>(n)] =
-            std::make_unique<C_Button>("level_button_" + IntToString(n) + "-3-1-3.png");
+        levelButtons[static_cast<size_t>(n)] = std::make_unique<C_Button>(
+            "level_button_" + IntToString(n) + "-3-1-3.png", context.input);
     }
-    instructionsButton = std::make_unique<C_Button>("instruction_button-3-1-3.png");
-    versusButton = std::make_unique<C_Button>("versus_button-3-1-3.png");
-    scoresButton = std::make_unique<C_Button>("scores_button-3-1-3.png");
-    settingsButton = std::make_unique<C_Button>("settings_button-3-1-3.png");
+    instructionsButton = std::make_unique<C_Button>("instruction_button-3-1-3.png", context.input);
+    versusButton = std::make_unique<C_Button>("versus_button-3-1-3.png", context.input);
+    scoresButton = std::make_unique<C_Button>("scores_button-3-1-3.png", context.input);
+    settingsButton = std::make_unique<C_Button>("settings_button-3-1-3.png", context.input);
     for (int n = 0; n < kLevelButtons; ++n) {
         C_Button& button = *levelButtons[static_cast<size_t>(n)];
         button.SetScale(kLevelScale, kLevelScale);
@@ -70,34 +69,34 @@ C_Menu::C_Menu() {
 C_Menu::~C_Menu() = default;
 
 void C_Menu::HandleInput() {
-    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
-        g_pModel->SetNextState(STATE_QUIT);
+    if (context.input.IsKeyReleased(DIK_ESCAPE)) {
+        context.model.SetNextState(STATE_QUIT);
     }
-    if (g_pController->IsKeyReleased(DIK_F4)) {
-        g_pModel->SetNextState(STATE_PLAY);
+    if (context.input.IsKeyReleased(DIK_F4)) {
+        context.model.SetNextState(STATE_PLAY);
     }
-    if (g_pController->IsKeyReleased(DIK_F5)) {
-        g_pModel->SetNextState(STATE_PONG);
+    if (context.input.IsKeyReleased(DIK_F5)) {
+        context.model.SetNextState(STATE_PONG);
     }
-    if (g_pController->IsKeyReleased(DIK_F6)) {
-        g_pModel->SetNextState(STATE_DEMO_A);
+    if (context.input.IsKeyReleased(DIK_F6)) {
+        context.model.SetNextState(STATE_DEMO_A);
     }
-    if (g_pController->IsKeyReleased(DIK_F7) || versusButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_VERSUS);
+    if (context.input.IsKeyReleased(DIK_F7) || versusButton->GetState() == BUTTON_CLICKED) {
+        context.model.SetNextState(STATE_VERSUS);
     }
-    if (g_pController->IsKeyReleased(DIK_F8) || scoresButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_SCORES);
+    if (context.input.IsKeyReleased(DIK_F8) || scoresButton->GetState() == BUTTON_CLICKED) {
+        context.model.SetNextState(STATE_SCORES);
     }
-    if (g_pController->IsKeyReleased(DIK_F9) || settingsButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_SETTINGS);
+    if (context.input.IsKeyReleased(DIK_F9) || settingsButton->GetState() == BUTTON_CLICKED) {
+        context.model.SetNextState(STATE_SETTINGS);
     }
     if (instructionsButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_INSTRUCTIONS);
+        context.model.SetNextState(STATE_INSTRUCTIONS);
     }
     for (int n = 0; n < kLevelButtons; ++n) {
         if (levelButtons[static_cast<size_t>(n)]->GetState() == BUTTON_CLICKED) {
             outerLevel = n;
-            g_pModel->SetNextState(STATE_PLAY);
+            context.model.SetNextState(STATE_PLAY);
         }
     }
 }
@@ -122,5 +121,5 @@ void C_Menu::Render() {
     versusButton->Render();
     scoresButton->Render();
     settingsButton->Render();
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "model/gamestate.h"
+#include "screens/screencontext.h"
 
 class C_Button;
 class C_Sprite;
@@ -17,7 +18,7 @@ constexpr int kLevelButtons = 10;
 // through outerLevel.
 class C_Menu : public C_GameState {
 public:
-    C_Menu();
+    explicit C_Menu(const ScreenContext& context);
     ~C_Menu() override;
 
     void HandleInput() override;
@@ -31,6 +32,7 @@ public:
     C_Button* GetSettingsButton() const { return settingsButton.get(); }
 
 private:
+    ScreenContext context;
     std::unique_ptr<C_Sprite> background;
     std::array<std::unique_ptr<C_Button>, kLevelButtons> levelButtons;
     std::unique_ptr<C_Button> instructionsButton;

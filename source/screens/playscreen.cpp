@@ -4,7 +4,6 @@
 
 #include "console/console.h"
 #include "core/error.h"
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -58,8 +57,8 @@ constexpr int kPreviewAlpha = 70;
 constexpr int kHoverFrame = 1;
 constexpr int kPressedFrame = 2;
 
-std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
-    auto button = std::make_unique<C_Button>(place.image);
+std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place, const C_Controller& input) {
+    auto button = std::make_unique<C_Button>(place.image, input);
     button->SetPosition(place.x, place.y);
     button->SetScale(place.scale, place.scale);
     return button;
@@ -67,8 +66,9 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place) {
 
 }  // namespace
 
-C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
-    const C_Settings& chosen = *g_pModel->GetSettings();
+C_PlayScreen::C_PlayScreen(const ScreenContext& given)
+    : context(given), timer(given.model.GetTimer()) {
+    const C_Settings& chosen = context.settings;
     moveKeys = LatchedBindings(chosen);
     actions = ScreenBindingsOf(chosen);
     dropPreview = chosen.IsDropPreviewOn();
@@ -83,11 +83,11 @@ C_PlayScreen::C_PlayScreen() : timer(g_pModel->GetTimer()) {
     gameOverPicture = std::make_unique<C_Sprite>("game_over.png");
     pausedPicture = std::make_unique<C_Sprite>("paused.png");
     bannerPicture = std::make_unique<C_Sprite>("juice.png");
-    startButton = MakeButton(kStartPlace);
-    pauseButton = MakeButton(kPausePlace);
-    stopButton = MakeButton(kStopPlace);
-    yesButton = MakeButton(kYesPlace);
-    noButton = MakeButton(kNoPlace);
+    startButton = MakeButton(kStartPlace, context.input);
+    pauseButton = MakeButton(kPausePlace, context.input);
+    stopButton = MakeButton(kStopPlace, context.input);
+    yesButton = MakeButton(kYesPlace, context.input);
+    noButton = MakeButton(kNoPlace, context.input);
     infoPicture = std::make_unique<C_Sprite>("game_info.png");
     hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kHudStartColour);
     hudFont->SetColour(kHudFirstColour);
@@ -118,19 +118,20 @@ void C_PlayScreen::HandleInput() {
             pauseButton->SetState(BUTTON_HELD);
             stopButton->SetState(BUTTON_CLICKED);
         }
-        if (mode != MODE_IDLE && actions.pause.Is(KEY_HELD)) {
+        if (mode != MODE_IDLE && actions.pause.Is(context.input, KEY_HELD)) {
             Give(COMMAND_PAUSE);
         }
         if (stopButton->GetState() == BUTTON_HELD) {
-            g_pModel->SetNextState(STATE_MENU);
+            context.model.SetNextState(STATE_MENU);
         }
         if (mode == MODE_RUNNING) {
-            SteerWithBindings(&moveKeys, [this](RoundCommand command) { Give(command); });
+            SteerWithBindings(context.input, &moveKeys,
+                              [this](RoundCommand command) { Give(command); });
         }
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape
     // and without the prompt.
-    if (mode != MODE_GAMEOVER && actions.start.Is(KEY_RELEASED)) {
+    if (mode != MODE_GAMEOVER && actions.start.Is(context.input, KEY_RELEASED)) {
         if (mode == MODE_IDLE) {
             infoFade = kOpaque;
         }
@@ -144,11 +145,11 @@ void C_PlayScreen::HandleInput() {
             EndGame(STATE_MENU);
         }
     }
-    if (actions.menu.Is(KEY_RELEASED)) {
+    if (actions.menu.Is(context.input, KEY_RELEASED)) {
         if (mode == MODE_GAMEOVER) {
             EndGame(STATE_MENU);
         } else {
-            g_pModel->SetNextState(STATE_MENU);
+            context.model.SetNextState(STATE_MENU);
         }
     }
 }
@@ -159,8 +160,8 @@ void C_PlayScreen::Give(RoundCommand command) {
 
 void C_PlayScreen::EndGame(int next) {
     const C_GameBoard& board = *round->board;
-    if (g_pModel->GetHighScores()->PlaceFor(board.score) == 0) {
-        g_pModel->SetNextState(next);
+    if (context.scores.PlaceFor(board.score) == 0) {
+        context.model.SetNextState(next);
         return;
     }
     FinishedGame finished;
@@ -170,8 +171,8 @@ void C_PlayScreen::EndGame(int next) {
     finished.game.piecesPiped = board.pipeTotal;
     finished.game.date = C_HighScores::Today();
     finished.nextState = next;
-    g_pModel->SetFinishedGame(finished);
-    g_pModel->SetNextState(STATE_SCORES);
+    context.model.SetFinishedGame(finished);
+    context.model.SetNextState(STATE_SCORES);
 }
 
 void C_PlayScreen::Update() {
@@ -296,5 +297,5 @@ void C_PlayScreen::Render() {
         yesButton->Render();
         noButton->Render();
     }
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }

@@ -8,9 +8,9 @@
 
 #include "model/gamestate.h"
 #include "puzzle/round.h"
-
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
+#include "screens/screencontext.h"
 
 class C_Button;
 class C_Font;
@@ -33,7 +33,7 @@ constexpr KeyPanelPlace kPlayKeysPlace = {{578, 468, 698, 566}, 648, 19};
 // fields are open to the tests as the round's are.
 class C_PlayScreen : public C_GameState {
 public:
-    C_PlayScreen();
+    explicit C_PlayScreen(const ScreenContext& context);
     ~C_PlayScreen() override;
 
     void HandleInput() override;
@@ -41,6 +41,7 @@ public:
     void DrawStep() override;
     void Render() override;
 
+    ScreenContext context;
     std::unique_ptr<C_Round> round;
     C_Timer* timer = nullptr;
     int infoFade = 0;

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "screens/button.h"
@@ -37,10 +36,9 @@ std::string FullText() {
            " characters: the rest was cut. Enter takes it.";
 }
 
-bool Finishing() {
-    return g_pController->IsKeyReleased(DIK_RETURN) ||
-           g_pController->IsKeyReleased(DIK_NUMPADENTER) ||
-           g_pController->IsKeyReleased(DIK_ESCAPE);
+bool Finishing(const C_Controller& input) {
+    return input.IsKeyReleased(DIK_RETURN) || input.IsKeyReleased(DIK_NUMPADENTER) ||
+           input.IsKeyReleased(DIK_ESCAPE);
 }
 
 bool ContinuationByte(char c) {
@@ -77,22 +75,23 @@ TextBox C_ScoreScreen::CellBox(int line, int column) {
     return {kColumnEdges[column], lineBox.top, kColumnEdges[column + 1], lineBox.bottom};
 }
 
-C_ScoreScreen::C_ScoreScreen()
-    : background(std::make_unique<C_Sprite>("scores.png")),
+C_ScoreScreen::C_ScoreScreen(const ScreenContext& given)
+    : context(given),
+      background(std::make_unique<C_Sprite>("scores.png")),
       font(std::make_unique<C_Font>("Arial", kTextHeight, kTextColour)) {
-    if (g_pModel->TakeFinishedGame(&finished)) {
+    if (context.model.TakeFinishedGame(&finished)) {
         askingName = true;
         nextState = finished.nextState;
-        name = DefaultPlayerName(g_pModel->GetSettings()->GetLastName());
+        name = DefaultPlayerName(context.settings.GetLastName());
         offered = true;
-        place = g_pModel->GetHighScores()->PlaceFor(finished.game.score);
+        place = context.scores.PlaceFor(finished.game.score);
     }
     C_StoreFile::Damage damage;
-    if (g_pModel->GetHighScores()->TakeDamage(damage)) {
+    if (context.scores.TakeDamage(damage)) {
         damageLine = DamageLine(damage);
     }
-    doneButton = std::make_unique<C_Button>(nextState == STATE_PLAY ? "play_button-3-1-3.png"
-                                                                    : "main_button-3-1-3.png");
+    doneButton = std::make_unique<C_Button>(
+        nextState == STATE_PLAY ? "play_button-3-1-3.png" : "main_button-3-1-3.png", context.input);
     doneButton->SetColour(kButtonColour);
     doneButton->SetScale(kScale, kScale);
     doneButton->SetPosition(580, 590);
@@ -102,14 +101,14 @@ C_ScoreScreen::~C_ScoreScreen() = default;
 
 void C_ScoreScreen::HandleInput() {
     if (askingName) {
-        Type(g_pController->GetTypedText());
-        if (Finishing()) {
+        Type(context.input.GetTypedText());
+        if (Finishing(context.input)) {
             EnterName();
         }
         return;
     }
-    if (Finishing() || doneButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(nextState);
+    if (Finishing(context.input) || doneButton->GetState() == BUTTON_CLICKED) {
+        context.model.SetNextState(nextState);
     }
 }
 
@@ -165,8 +164,8 @@ std::string C_ScoreScreen::DamageLine(const C_StoreFile::Damage& damage) const {
 
 void C_ScoreScreen::EnterName() {
     askingName = false;
-    C_Settings* settings = g_pModel->GetSettings();
-    C_HighScores* scores = g_pModel->GetHighScores();
+    C_Settings* settings = &context.settings;
+    C_HighScores* scores = &context.scores;
     finished.game.name = name;
     marked = scores->Insert(finished.game) - 1;
     if (marked < 0) {
@@ -203,11 +202,11 @@ void C_ScoreScreen::DrawLine(int line, const HighScore& game, uint32_t colour) {
 
 void C_ScoreScreen::Render() {
     background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kScale, kScale}, kOpaqueWhite);
-    std::vector<HighScore> shown = g_pModel->GetHighScores()->GetEntries();
+    std::vector<HighScore> shown = context.scores.GetEntries();
     int highlighted = marked;
     if (askingName) {
         // The game in its place, its name as typed so far.
-        highlighted = g_pModel->GetHighScores()->PlaceFor(finished.game.score) - 1;
+        highlighted = context.scores.PlaceFor(finished.game.score) - 1;
         HighScore typing = finished.game;
         const bool full = CharacterCount(name) >= kMaxPlayerNameCharacters;
         typing.name = offered || full ? name : name + kCaret;
@@ -227,5 +226,5 @@ void C_ScoreScreen::Render() {
     if (!askingName) {
         doneButton->Render();
     }
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }

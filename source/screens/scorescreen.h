@@ -7,6 +7,7 @@
 
 #include "model/gamestate.h"
 #include "model/model.h"
+#include "screens/screencontext.h"
 #include "screens/textbox.h"
 #include "store/highscores.h"
 
@@ -22,7 +23,7 @@ class C_Sprite;
 // in one line the first time the table is shown.
 class C_ScoreScreen : public C_GameState {
 public:
-    C_ScoreScreen();
+    explicit C_ScoreScreen(const ScreenContext& context);
     ~C_ScoreScreen() override;
 
     void HandleInput() override;
@@ -57,6 +58,7 @@ private:
     std::string DamageLine(const C_StoreFile::Damage& damage) const;
     void DrawLine(int line, const HighScore& game, uint32_t colour);
 
+    ScreenContext context;
     std::unique_ptr<C_Sprite> background;
     std::unique_ptr<C_Button> doneButton;
     std::unique_ptr<C_Font> font;

@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "core/padbuttons.h"
 #include "input/controller.h"
@@ -60,9 +59,9 @@ TextBox Row(int top, int left, int right) {
     return {left, top, right, top + C_SettingsScreen::kRowHeight};
 }
 
-bool Clicked(const TextBox& box) {
-    return g_pController->GetMouseButtonState(kLeftButton) == KEY_RELEASED &&
-           box.Contains(g_pController->GetMouseX(), g_pController->GetMouseY());
+bool Clicked(const C_Controller& input, const TextBox& box) {
+    return input.GetMouseButtonState(kLeftButton) == KEY_RELEASED &&
+           box.Contains(input.GetMouseX(), input.GetMouseY());
 }
 
 }  // namespace
@@ -91,11 +90,12 @@ TextBox C_SettingsScreen::VolumeUpBox(int option) {
     return Row(kOptionTop + kOptionStep * option, kKeyRight - kStepBoxWidth, kKeyRight);
 }
 
-C_SettingsScreen::C_SettingsScreen()
-    : settings(g_pModel->GetSettings()),
+C_SettingsScreen::C_SettingsScreen(const ScreenContext& given)
+    : context(given),
+      settings(&given.settings),
       background(std::make_unique<C_Sprite>("settings.png")),
-      defaultsButton(std::make_unique<C_Button>("defaults_button-3-1-3.png")),
-      menuButton(std::make_unique<C_Button>("main_button-3-1-3.png")),
+      defaultsButton(std::make_unique<C_Button>("defaults_button-3-1-3.png", context.input)),
+      menuButton(std::make_unique<C_Button>("main_button-3-1-3.png", context.input)),
       font(std::make_unique<C_Font>("Arial", kTextHeight, kTextColour)),
       sounds(std::make_unique<C_GameSounds>()) {
     for (C_Button* button : {defaultsButton.get(), menuButton.get()}) {
@@ -127,8 +127,8 @@ void C_SettingsScreen::HandleInput() {
         HandleCapture();
         return;
     }
-    if (g_pController->IsKeyReleased(DIK_ESCAPE) || menuButton->GetState() == BUTTON_CLICKED) {
-        g_pModel->SetNextState(STATE_MENU);
+    if (context.input.IsKeyReleased(DIK_ESCAPE) || menuButton->GetState() == BUTTON_CLICKED) {
+        context.model.SetNextState(STATE_MENU);
         return;
     }
     if (defaultsButton->GetState() == BUTTON_CLICKED) {
@@ -138,22 +138,22 @@ void C_SettingsScreen::HandleInput() {
 }
 
 void C_SettingsScreen::HandleCapture() {
-    if (g_pController->GetKeyboardKeyState(DIK_ESCAPE) == KEY_RELEASED ||
-        g_pController->GetMouseButtonState(kLeftButton) == KEY_RELEASED) {
+    if (context.input.GetKeyboardKeyState(DIK_ESCAPE) == KEY_RELEASED ||
+        context.input.GetMouseButtonState(kLeftButton) == KEY_RELEASED) {
         capturing = false;
         message.clear();
         return;
     }
     if (awaitedPad) {
         for (int button = 0; button < kPadButtonCount && capturing; ++button) {
-            if (g_pController->GetPadButtonState(button) == KEY_RELEASED) {
+            if (context.input.GetPadButtonState(button) == KEY_RELEASED) {
                 TryPadButton(button);
             }
         }
         return;
     }
     for (int key = 1; key < kKeyCodeCount && capturing; ++key) {
-        if (g_pController->GetKeyboardKeyState(key) == KEY_RELEASED) {
+        if (context.input.GetKeyboardKeyState(key) == KEY_RELEASED) {
             TryKey(key);
         }
     }
@@ -197,24 +197,24 @@ void C_SettingsScreen::Bind(int code) {
 
 void C_SettingsScreen::HandleClicks() {
     for (int action = 0; action < kGameActionCount; ++action) {
-        if (Clicked(KeyBox(action))) {
+        if (Clicked(context.input, KeyBox(action))) {
             StartCapture(static_cast<GameAction>(action), false);
-        } else if (Clicked(PadBox(action))) {
+        } else if (Clicked(context.input, PadBox(action))) {
             StartCapture(static_cast<GameAction>(action), true);
         }
     }
     for (const int option : {OPTION_MUSIC, OPTION_EFFECTS}) {
-        if (Clicked(VolumeDownBox(option))) {
+        if (Clicked(context.input, VolumeDownBox(option))) {
             ChangeVolume(option, -1);
-        } else if (Clicked(VolumeUpBox(option))) {
+        } else if (Clicked(context.input, VolumeUpBox(option))) {
             ChangeVolume(option, 1);
         }
     }
-    if (Clicked(OptionBox(OPTION_FULLSCREEN))) {
+    if (Clicked(context.input, OptionBox(OPTION_FULLSCREEN))) {
         settings->SetFullscreen(!settings->IsFullscreen());
         Changed();
     }
-    if (Clicked(OptionBox(OPTION_PREVIEW))) {
+    if (Clicked(context.input, OptionBox(OPTION_PREVIEW))) {
         settings->SetDropPreview(!settings->IsDropPreviewOn());
         Changed();
     }
@@ -235,7 +235,7 @@ void C_SettingsScreen::ChangeVolume(int option, int step) {
 }
 
 void C_SettingsScreen::Changed() {
-    g_pModel->ApplySettings();
+    context.model.ApplySettings();
     settings->Save();
 }
 
@@ -248,7 +248,7 @@ void C_SettingsScreen::DrawCell(const TextBox& box, const std::string& text, boo
     uint32_t colour = kTextColour;
     if (isAwaited) {
         colour = kAwaitColour;
-    } else if (!capturing && box.Contains(g_pController->GetMouseX(), g_pController->GetMouseY())) {
+    } else if (!capturing && box.Contains(context.input.GetMouseX(), context.input.GetMouseY())) {
         colour = kHoverColour;
     }
     font->SetColour(colour);
@@ -278,5 +278,5 @@ void C_SettingsScreen::Render() {
     }
     defaultsButton->Render();
     menuButton->Render();
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/gamestate.h"
+#include "screens/screencontext.h"
 #include "screens/textbox.h"
 #include "store/settings.h"
 
@@ -21,7 +22,7 @@ class C_Sprite;
 // gives up waiting.
 class C_SettingsScreen : public C_GameState {
 public:
-    C_SettingsScreen();
+    explicit C_SettingsScreen(const ScreenContext& context);
     ~C_SettingsScreen() override;
 
     void HandleInput() override;
@@ -71,6 +72,7 @@ private:
     void Changed();
     void DrawCell(const TextBox& box, const std::string& text, bool awaited);
 
+    ScreenContext context;
     C_Settings* settings;
     std::unique_ptr<C_Sprite> background;
     std::unique_ptr<C_Button> defaultsButton;

@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "core/error.h"
-#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -44,8 +43,8 @@ constexpr int kStrengthKeys[kStrengths] = {DIK_1, DIK_2, DIK_3};
 constexpr Place kLessPlace = {"less_button-3-1-3.png", 250, 388};
 constexpr Place kMorePlace = {"more_button-3-1-3.png", 414, 388};
 
-std::unique_ptr<C_Button> MakeButton(const Place& place) {
-    auto button = std::make_unique<C_Button>(place.image);
+std::unique_ptr<C_Button> MakeButton(const Place& place, const C_Controller& input) {
+    auto button = std::make_unique<C_Button>(place.image, input);
     button->SetScale(kButtonScale, kButtonScale);
     button->SetPosition(place.x, place.y);
     return button;
@@ -53,25 +52,26 @@ std::unique_ptr<C_Button> MakeButton(const Place& place) {
 
 }  // namespace
 
-C_VersusScreen::C_VersusScreen(const MatchSetup& last) : chosen(last) {
+C_VersusScreen::C_VersusScreen(const ScreenContext& given, const MatchSetup& last)
+    : context(given), chosen(last) {
     chosen.network = false;
     background = std::make_unique<C_Sprite>("versus.png");
     for (int n = 0; n < kStrengths; ++n) {
-        strengthButtons[static_cast<size_t>(n)] = MakeButton(kStrengthPlaces[n]);
+        strengthButtons[static_cast<size_t>(n)] = MakeButton(kStrengthPlaces[n], context.input);
     }
-    lessButton = MakeButton(kLessPlace);
-    moreButton = MakeButton(kMorePlace);
+    lessButton = MakeButton(kLessPlace, context.input);
+    moreButton = MakeButton(kMorePlace, context.input);
     levelFont = std::make_unique<C_Font>("Arial", kLevelHeight, kVersusLevelColour);
     statusFont = std::make_unique<C_Font>("Arial", kStatusHeight, kVersusNetColour);
     // Who this player is to the other: the name last entered, as a score's.
-    g_pNet->SetPlayerName(DefaultPlayerName(g_pModel->GetSettings()->GetLastName()));
+    context.net->SetPlayerName(DefaultPlayerName(context.settings.GetLastName()));
 }
 
 C_VersusScreen::~C_VersusScreen() = default;
 
 void C_VersusScreen::Play(int strength) {
     chosen.strength = static_cast<OpponentStrength>(strength);
-    g_pModel->SetNextState(STATE_MATCH, chosen);
+    context.model.SetNextState(STATE_MATCH, chosen);
 }
 
 void C_VersusScreen::StepLevel(int step) {
@@ -89,23 +89,22 @@ bool C_VersusScreen::Type(const std::string& typed) {
             hostName += c;
         }
     }
-    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
+    if (context.input.IsKeyReleased(DIK_ESCAPE)) {
         typing = false;
     }
-    if ((g_pController->IsKeyReleased(DIK_RETURN) ||
-         g_pController->IsKeyReleased(DIK_NUMPADENTER)) &&
+    if ((context.input.IsKeyReleased(DIK_RETURN) || context.input.IsKeyReleased(DIK_NUMPADENTER)) &&
         !hostName.empty()) {
         typing = false;
         readyWhenOffered = false;
-        g_pNet->Init();
-        g_pNet->Join(hostName);
+        context.net->Init();
+        context.net->Join(hostName);
     }
     return true;
 }
 
 void C_VersusScreen::StartNetworkMatch() {
-    const C_Net::LinkState state = g_pNet->GetLinkState();
-    if (g_pNet->IsHost()) {
+    const C_Net::LinkState state = context.net->GetLinkState();
+    if (context.net->IsHost()) {
         // Before anyone joins, Enter offers the match the moment they do.
         startWhenJoined =
             state == C_Net::LinkState::Hosting || state == C_Net::LinkState::Connected;
@@ -118,8 +117,8 @@ void C_VersusScreen::StartNetworkMatch() {
 }
 
 void C_VersusScreen::MoveLobby() {
-    C_MatchLink* link = g_pNet->Match();
-    if (link == nullptr || g_pNet->GetLinkState() != C_Net::LinkState::Connected) {
+    C_MatchLink* link = context.net->Match();
+    if (link == nullptr || context.net->GetLinkState() != C_Net::LinkState::Connected) {
         return;
     }
     if (startWhenJoined && link->GetRole() == MatchRole::Host) {
@@ -135,32 +134,32 @@ void C_VersusScreen::MoveLobby() {
 }
 
 void C_VersusScreen::HandleInput() {
-    if (Type(g_pController->GetTypedText())) {
+    if (Type(context.input.GetTypedText())) {
         return;
     }
-    if (g_pController->IsKeyReleased(DIK_H)) {
+    if (context.input.IsKeyReleased(DIK_H)) {
         startWhenJoined = false;
-        g_pNet->Init();
-        g_pNet->Host();
+        context.net->Init();
+        context.net->Host();
     }
-    if (g_pController->IsKeyReleased(DIK_J)) {
+    if (context.input.IsKeyReleased(DIK_J)) {
         typing = true;
     }
-    if (g_pController->IsKeyReleased(DIK_RETURN)) {
+    if (context.input.IsKeyReleased(DIK_RETURN)) {
         StartNetworkMatch();
     }
-    if (g_pController->IsKeyReleased(DIK_ESCAPE)) {
+    if (context.input.IsKeyReleased(DIK_ESCAPE)) {
         // The level and strength chosen stay for the next visit.
-        g_pModel->SetNextState(STATE_MENU, chosen);
+        context.model.SetNextState(STATE_MENU, chosen);
     }
-    if (g_pController->IsKeyReleased(DIK_LEFT) || lessButton->GetState() == BUTTON_CLICKED) {
+    if (context.input.IsKeyReleased(DIK_LEFT) || lessButton->GetState() == BUTTON_CLICKED) {
         StepLevel(-1);
     }
-    if (g_pController->IsKeyReleased(DIK_RIGHT) || moreButton->GetState() == BUTTON_CLICKED) {
+    if (context.input.IsKeyReleased(DIK_RIGHT) || moreButton->GetState() == BUTTON_CLICKED) {
         StepLevel(1);
     }
     for (int n = 0; n < kStrengths; ++n) {
-        if (g_pController->IsKeyReleased(kStrengthKeys[n]) ||
+        if (context.input.IsKeyReleased(kStrengthKeys[n]) ||
             strengthButtons[static_cast<size_t>(n)]->GetState() == BUTTON_CLICKED) {
             Play(n);
         }
@@ -170,12 +169,12 @@ void C_VersusScreen::HandleInput() {
 void C_VersusScreen::Update() {
     MoveLobby();
     // The lobby's news, up to the start; the match screen takes the rest.
-    C_MatchLink* link = g_pNet->Match();
+    C_MatchLink* link = context.net->Match();
     for (C_MatchLink::Event event; link != nullptr && link->Poll(event);) {
         if (event.kind == C_MatchLink::Event::BEGAN) {
             MatchSetup network = chosen;
             network.network = true;
-            g_pModel->SetNextState(STATE_MATCH, network);
+            context.model.SetNextState(STATE_MATCH, network);
             break;
         }
     }
@@ -199,14 +198,14 @@ void C_VersusScreen::Render() {
         level, (kVersusLevelWindow.x0 + kVersusLevelWindow.x1 - levelFont->Width(level)) / 2,
         kVersusLevelWindow.y0 + 7, TEXT_FILTERED);
     DrawStatus();
-    g_pController->DrawMousePointer();
+    context.input.DrawMousePointer();
 }
 
 void C_VersusScreen::DrawStatus() {
     std::string first;
     std::string second;
-    const std::string peer = g_pNet->PeerName();
-    switch (g_pNet->GetLinkState()) {
+    const std::string peer = context.net->PeerName();
+    switch (context.net->GetLinkState()) {
         case C_Net::LinkState::Idle:
             first = "H  host a match";
             second = "J  join one: type the host's name or address";
@@ -220,19 +219,19 @@ void C_VersusScreen::DrawStatus() {
             second = readyWhenOffered ? "Ready: the match starts when the host starts it." : "";
             break;
         case C_Net::LinkState::Hosting:
-            first = g_pNet->GetHostedAt().empty()
-                        ? "Hosting on UDP port " + IntToString(g_pNet->GetHostPort()) + "."
-                        : "Hosting at " + g_pNet->GetHostedAt() + ", UDP port " +
-                              IntToString(g_pNet->GetHostPort()) + ".";
+            first = context.net->GetHostedAt().empty()
+                        ? "Hosting on UDP port " + IntToString(context.net->GetHostPort()) + "."
+                        : "Hosting at " + context.net->GetHostedAt() + ", UDP port " +
+                              IntToString(context.net->GetHostPort()) + ".";
             second = startWhenJoined ? "Level " + IntToString(chosen.level) +
                                            " starts when a player joins and is ready."
                                      : "Waiting for a player to join: Enter to be ready.";
             break;
         case C_Net::LinkState::Connected: {
             first = "Playing against " + peer + ".";
-            const C_MatchLink* link = g_pNet->Match();
+            const C_MatchLink* link = context.net->Match();
             const bool offered = link != nullptr && link->Offered();
-            if (g_pNet->IsHost()) {
+            if (context.net->IsHost()) {
                 second = offered
                              ? "Level " + IntToString(link->GetLevel()) +
                                    ": waiting for the other player's Enter ..."

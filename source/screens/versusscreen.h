@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/gamestate.h"
+#include "screens/screencontext.h"
 #include "versus/matchsetup.h"
 
 class C_Button;
@@ -39,7 +40,7 @@ constexpr uint32_t kVersusNetColour = 0xFFE6F0FF;
 // screen what it chose.
 class C_VersusScreen : public C_GameState {
 public:
-    explicit C_VersusScreen(const MatchSetup& last);
+    C_VersusScreen(const ScreenContext& context, const MatchSetup& last);
     ~C_VersusScreen() override;
 
     void HandleInput() override;
@@ -60,6 +61,7 @@ private:
     void MoveLobby();
     void DrawStatus();
 
+    ScreenContext context;
     // The level and strength chosen; a match handed over as its setup.
     MatchSetup chosen;
     bool typing = false;

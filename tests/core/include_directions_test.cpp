@@ -96,11 +96,8 @@ constexpr Direction kAllowed[] = {
 // and a match with its kinds know nothing of the screens that show them or of
 // the system below the framework, and the rules nothing of the network.
 constexpr std::pair<const char*, const char*> kRuledOut[] = {
-    {"puzzle", "screens"},
-    {"puzzle", "platform"},
-    {"puzzle", "net"},
-    {"versus", "screens"},
-    {"versus", "platform"},
+    {"puzzle", "screens"}, {"puzzle", "platform"}, {"puzzle", "net"},
+    {"versus", "screens"}, {"versus", "platform"},
 };
 
 // The folder of a file under source/, or "main" for a file at its top.

@@ -19,7 +19,7 @@ using ButtonTest = ScreenTest;
 
 // A button 116 x 54 (one frame of a level button) at (100, 200).
 TEST_F(ButtonTest, TheHitAreaIsTheScaledImageLeftAndTopEdgesIncluded) {
-    C_Button button("level_button_1-3-1-3.png");
+    C_Button button("level_button_1-3-1-3.png", *g_pController);
     button.SetPosition(100, 200);
     EXPECT_EQ(button.GetState(), BUTTON_UP);
     struct Case {
@@ -44,7 +44,7 @@ TEST_F(ButtonTest, TheHitAreaIsTheScaledImageLeftAndTopEdgesIncluded) {
 }
 
 TEST_F(ButtonTest, PressedAndClickedFollowTheLeftButtonOverIt) {
-    C_Button button("level_button_1-3-1-3.png");
+    C_Button button("level_button_1-3-1-3.png", *g_pController);
     button.SetPosition(100, 200);
     MovePointerTo(50, 50);
     PushButton(SDL_BUTTON_LEFT, true);  // pressed outside, then moved on

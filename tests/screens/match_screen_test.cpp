@@ -1,8 +1,8 @@
-// A match against the computer on the real screens: what the player hears,
-// how the result is answered, the pause, and the keys panel.
+// A match on the real screens, against the computer and over the network:
+// what the player hears, how the result is answered, the pause, the other
+// well and the keys panel.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <algorithm>
 
 #include <algorithm>
 #include <functional>
@@ -36,12 +36,15 @@
 
 namespace {
 
-// Enough frames for anything here at 75 a second; a wait ends at its
-// condition long before.
-constexpr int kFrameLimit = 75 * 120;
-
+// The screens work with the test's own network and settings; over the
+// network, the other machine is a second network in this process.
 class MatchScreenTest : public ScreenTest {
 protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        OwnNetworkAndSettings();
+    }
+
     // The versus screen, then a match against the medium computer.
     C_MatchScreen* StartMatch() {
         EXPECT_TRUE(Tap(SDL_SCANCODE_F7));
@@ -51,13 +54,19 @@ protected:
         return Screen<C_MatchScreen>();
     }
 
+    // Runs the game's frames, and the other machine's network while there is
+    // one, until `done`; the other machine's well goes in a snapshot each
+    // frame, as a live game's would, so the link never finds it mute.
     bool Until(const std::function<bool()>& done) {
-        for (int frame = 0; frame < kFrameLimit && !done(); ++frame) {
-            if (!RunFrames(1)) {
-                return false;
+        return WaitFor([&] {
+            if (other) {
+                other->Update();
+                if (other->Match() != nullptr) {
+                    other->Match()->SendSnapshot(otherWell);
+                }
             }
-        }
-        return done();
+            return RunFrames(1) && done();
+        });
     }
 
     // The match the computer plays in.
@@ -78,6 +87,10 @@ protected:
         // A frame more: the result's keys are read from the frame after it.
         return Until([&] { return Game(screen).Over(); }) && RunFrames(1);
     }
+
+    std::unique_ptr<C_Net> other;
+    // What the other machine shows of its well.
+    C_MatchMessage otherWell;
 };
 
 TEST_F(MatchScreenTest, TheComputersRoundIsQuiet) {
@@ -153,11 +166,10 @@ TEST_F(MatchScreenTest, EveryKeyHintNamesTheKeysAsBound) {
     uncut(*play->keyPanel);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
 
-    C_Settings& settings = *g_pModel->GetSettings();
-    settings.SetKey(GameAction::RotateClockwise, DIK_C);
-    settings.SetKey(GameAction::Pause, DIK_O);
-    settings.SetKey(GameAction::Start, DIK_S);
-    settings.SetKey(GameAction::Menu, DIK_Q);
+    ownSettings.SetKey(GameAction::RotateClockwise, DIK_C);
+    ownSettings.SetKey(GameAction::Pause, DIK_O);
+    ownSettings.SetKey(GameAction::Start, DIK_S);
+    ownSettings.SetKey(GameAction::Menu, DIK_Q);
     const KeyHint rotate = {"Z C", "rotate"};
     const KeyHint pause = {"O", "pause"};
     const std::vector<std::string> paused = {"START or S to resume", "Q leaves the game"};
@@ -178,34 +190,10 @@ TEST_F(MatchScreenTest, EveryKeyHintNamesTheKeysAsBound) {
 }
 
 // The cases every kind of match shares, run against the computer and over
-// the network against a second network in this process.
-class EveryMatchTest : public ScreenTest, public ::testing::WithParamInterface<bool> {
+// the network.
+class EveryMatchTest : public MatchScreenTest, public ::testing::WithParamInterface<bool> {
 protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        if (Network()) {
-            // The game's own port is left to the tests of the whole program.
-            delete g_pNet;
-            g_pNet = new C_Net(0);
-        }
-    }
-
     static bool Network() { return GetParam(); }
-
-    // Runs the game's frames and the other side's network until `done`; the
-    // other machine's well goes in a snapshot each frame, as a live game's
-    // would, so the link never finds it mute.
-    bool Until(const std::function<bool()>& done) {
-        return WaitFor([&] {
-            if (other) {
-                other->Update();
-                if (other->Match() != nullptr) {
-                    other->Match()->SendSnapshot(otherWell);
-                }
-            }
-            return RunFrames(1) && done();
-        });
-    }
 
     // From the menu or the versus screen, a match: against the medium
     // computer, or hosted and joined by the other network.
@@ -219,7 +207,7 @@ protected:
         }
         other.reset();
         EXPECT_TRUE(Tap(SDL_SCANCODE_H) && Tap(SDL_SCANCODE_RETURN));
-        other = std::make_unique<C_Net>(g_pNet->GetHostPort());
+        other = std::make_unique<C_Net>(ownNetwork->GetHostPort());
         other->Init();
         other->Join("127.0.0.1");
         EXPECT_TRUE(Until([&] { return other->Match() != nullptr && other->Match()->Offered(); }));
@@ -236,34 +224,18 @@ protected:
     // network sends nothing unless told.
     static void HoldTheOther(C_MatchScreen* screen) {
         if (!Network()) {
-            dynamic_cast<C_MatchAgainstComputer&>(*screen->match)
-                .match.Round(SIDE_OPPONENT)
-                .Command(COMMAND_PAUSE);
+            Game(screen).Round(SIDE_OPPONENT).Command(COMMAND_PAUSE);
         }
     }
 
     // The other side tops out; true once the result's keys are read.
     bool OtherLoses(C_MatchScreen* screen) {
-        if (Network()) {
-            EXPECT_TRUE(other->Match()->SendLoss(0));
-        } else {
-            C_Round& computer =
-                dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match.Round(SIDE_OPPONENT);
-            for (int row = 0; row < kBoardRows; ++row) {
-                computer.Receive(static_cast<uint64_t>(row) + 1);
-            }
+        if (!Network()) {
+            return ToTheResult(screen);
         }
-        // A frame more: the result's keys are read from the frame after it.
+        EXPECT_TRUE(other->Match()->SendLoss(0));
         return Until([&] { return screen->match->Over(); }) && RunFrames(1);
     }
-
-    static int Plays(const C_MatchScreen& screen, GameSound sound) {
-        return screen.sounds->GetWave(sound)->GetBuffer()->PlayCount();
-    }
-
-    std::unique_ptr<C_Net> other;
-    // What the other machine shows of its well.
-    C_MatchMessage otherWell;
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EveryMatchTest, ::testing::Bool(),
@@ -299,7 +271,7 @@ TEST_P(EveryMatchTest, EnterOrThePadsConfirmPlaysAgainAndEscOrThePadsBackGoesBac
         if (Network()) {
             // The next match is offered from the lobby, either way.
             ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
-            EXPECT_EQ(g_pNet->Match()->GetPhase(), C_MatchLink::Phase::Over);
+            EXPECT_EQ(ownNetwork->Match()->GetPhase(), C_MatchLink::Phase::Over);
             continue;
         }
         if (c.again) {
@@ -324,7 +296,7 @@ TEST_P(EveryMatchTest, ThePauseKeyHoldsAMatchThatCanPauseAndSaysSoOfOneThatCanno
         EXPECT_TRUE(Until([&] { return player.currentShape->GetRow() > row; }));
     } else {
         // Both wells and the match clock stand still.
-        const C_Match& held = dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match;
+        const C_Match& held = Game(screen);
         const float time = held.Time();
         const int cascade = held.Round(SIDE_OPPONENT).cascadeNumber;
         ASSERT_TRUE(RunFrames(300));
@@ -407,8 +379,7 @@ TEST_P(EveryMatchTest, TheOtherWellIsDrawnAtHalfSizeAsItsSideSeesIt) {
         ASSERT_TRUE(Until(
             [&] { return screen->match->OtherWell().PieceAt(filled.front(), bottom) != nullptr; }));
     } else {
-        const C_GameBoard& board =
-            *dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match.Round(SIDE_OPPONENT).board;
+        const C_GameBoard& board = *Game(screen).Round(SIDE_OPPONENT).board;
         ASSERT_TRUE(Until([&] {
             filled.clear();
             for (int column = 0; column < kBoardColumns; ++column) {

@@ -27,6 +27,11 @@ namespace {
 
 class NetworkMatchTest : public ScreenTest {
 protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        OwnNetworkAndSettings();
+    }
+
     // Runs the game's frames and the other side's network until `done`.
     bool Until(const std::function<bool()>& done) {
         return WaitFor([&] {
@@ -46,22 +51,19 @@ protected:
 };
 
 TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchAtTheChosenLevelWhenAPlayerJoins) {
-    // The game's own port is left to the tests of the whole program.
-    delete g_pNet;
-    g_pNet = new C_Net(0);
-    g_pModel->GetSettings()->SetLastName("Host Player");
+    ownSettings.SetLastName("Host Player");
     ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
     ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
     ASSERT_TRUE(Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT) && Tap(SDL_SCANCODE_RIGHT));
     // Enter before anyone is there: the offer goes when a player joins.
     ASSERT_TRUE(Tap(SDL_SCANCODE_H));
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
-    ASSERT_EQ(g_pNet->GetLinkState(), C_Net::LinkState::Hosting);
+    ASSERT_EQ(ownNetwork->GetLinkState(), C_Net::LinkState::Hosting);
     // What the host's screen gives the other player to type: the host name,
     // after a dotted address other than the loopback's where there is one.
     std::array<char, 256> name{};
     ASSERT_EQ(gethostname(name.data(), name.size() - 1), 0);
-    const std::string at = g_pNet->GetHostedAt();
+    const std::string at = ownNetwork->GetHostedAt();
     const std::string address = at.substr(0, at.find(' '));
     in_addr parsed{};
     EXPECT_TRUE(at == name.data() || (at == address + " (" + name.data() + ")" &&
@@ -69,13 +71,14 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchAtTheChosenLevelWhenAPlayerJoi
                                       address.rfind("127.", 0) != 0))
         << at;
 
-    other = std::make_unique<C_Net>(g_pNet->GetHostPort());
+    other = std::make_unique<C_Net>(ownNetwork->GetHostPort());
     other->SetPlayerName("Zo\xC3\xAB");
     other->Init();
     other->Join("127.0.0.1");
     ASSERT_TRUE(Until([&] { return other->Match() != nullptr && other->Match()->Offered(); }));
     // Each knows the other by the name from their settings, not the address.
-    EXPECT_TRUE(Until([&] { return g_pNet->PeerName() == "Zo\xC3\xAB"; })) << g_pNet->PeerName();
+    EXPECT_TRUE(Until([&] { return ownNetwork->PeerName() == "Zo\xC3\xAB"; }))
+        << ownNetwork->PeerName();
     EXPECT_EQ(other->PeerName(), "Host Player");
     EXPECT_EQ(other->Match()->GetLevel(), 3);
     ASSERT_TRUE(other->Match()->Ready());
@@ -90,15 +93,13 @@ TEST_F(NetworkMatchTest, HostAndEnterStartTheMatchAtTheChosenLevelWhenAPlayerJoi
 }
 
 TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScreenOrLeft) {
-    delete g_pNet;
-    g_pNet = new C_Net(0);
     ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
     for (const bool leaveFirst : {false, true}) {
         SCOPED_TRACE(leaveFirst ? "left the match first" : "stayed on the match");
         other.reset();
         ASSERT_TRUE(Tap(SDL_SCANCODE_H));
         ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
-        other = std::make_unique<C_Net>(g_pNet->GetHostPort());
+        other = std::make_unique<C_Net>(ownNetwork->GetHostPort());
         other->Init();
         other->Join("127.0.0.1");
         ASSERT_TRUE(Until([&] { return other->Match() != nullptr && other->Match()->Offered(); }));
@@ -118,11 +119,12 @@ TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScree
         // longer updated, and it sends nothing more.
         clock.Advance(4.0);
         ASSERT_TRUE(RunFrames(2));
-        EXPECT_EQ(g_pNet->GetLinkState(), C_Net::LinkState::Connected);
+        EXPECT_EQ(ownNetwork->GetLinkState(), C_Net::LinkState::Connected);
         EXPECT_TRUE(screen == nullptr || !Game(screen).Over());
         clock.Advance(1.5);
-        ASSERT_TRUE(WaitFor(
-            [&] { return RunFrames(1) && g_pNet->GetLinkState() == C_Net::LinkState::PeerLost; }));
+        ASSERT_TRUE(WaitFor([&] {
+            return RunFrames(1) && ownNetwork->GetLinkState() == C_Net::LinkState::PeerLost;
+        }));
         const auto lines = g_pConsole->GetLines();
         EXPECT_EQ(std::count(lines.begin(), lines.end(),
                              "Dropped the other player: no word from them in 5 seconds of the "
@@ -136,7 +138,7 @@ TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScree
             ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
         }
         // Out of the match, where hosting again can begin the next.
-        EXPECT_EQ(g_pNet->Match()->GetPhase(), C_MatchLink::Phase::Over);
+        EXPECT_EQ(ownNetwork->Match()->GetPhase(), C_MatchLink::Phase::Over);
     }
 }
 

@@ -16,7 +16,7 @@ class ScoreListTest : public ScreenTest {
 protected:
     void SetUp() override {
         ScreenTest::SetUp();
-        play = std::make_unique<C_PlayScreen>();
+        play = std::make_unique<C_PlayScreen>(g_pModel->GetScreenContext());
         play->round->mode = MODE_RUNNING;
     }
 

@@ -1,8 +1,22 @@
 #include "support/framework.h"
 
 #include "input/controller.h"
+#include "net/net.h"
 #include "support/sdlinput.h"
 #include "view/view.h"
+
+bool FrameworkTest::RunFrames(int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!DrainEvents()) {
+            return false;
+        }
+        if (testNetwork != nullptr) {
+            testNetwork->Update();
+        }
+        game->Frame();
+    }
+    return true;
+}
 
 void FrameworkTest::MovePointerTo(int x, int y) {
     PushMotion(-10000, -10000);

@@ -14,6 +14,8 @@
 #include "support/promptrecorder.h"
 #include "support/userfolders.h"
 
+class C_Net;
+
 // A fresh set of framework objects on the headless platform, a manual clock,
 // a recorded prompt and per-user folders of its own (so every test starts
 // from the default settings and an empty score table), for tests that run
@@ -49,16 +51,9 @@ protected:
     }
 
     // Runs `count` frames the way the event loop does, handling pending
-    // events first. Returns false if a quit request arrived.
-    bool RunFrames(int count) {
-        for (int i = 0; i < count; ++i) {
-            if (!DrainEvents()) {
-                return false;
-            }
-            game->Frame();
-        }
-        return true;
-    }
+    // events first; the test's own network is updated first in each, as the
+    // frame updates the game's. Returns false if a quit request arrived.
+    bool RunFrames(int count);
 
     // Handles every pending event; false if one was the quit request.
     static bool DrainEvents() {
@@ -82,6 +77,8 @@ protected:
     std::vector<uint32_t> Pixels() const;
     uint32_t PixelAt(int x, int y) const;
 
+    // A network of the test's own, handed to the screens; null for none.
+    C_Net* testNetwork = nullptr;
     ManualClock clock;
     std::unique_ptr<C_Game> game;
     std::unique_ptr<TemporaryUserFolders> folders;

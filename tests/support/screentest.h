@@ -3,10 +3,15 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "console/console.h"
 #include "input/controller.h"
 #include "model/model.h"
+#include "net/net.h"
 #include "puzzle/gameboard.h"
+#include "store/settings.h"
 #include "support/framework.h"
 #include "support/sdlinput.h"
 
@@ -25,6 +30,17 @@ protected:
     void TearDown() override {
         FrameworkTest::TearDown();
         outerLevel = 0;
+    }
+
+    // The screens built from now on work with a network and settings of the
+    // test's own: the network on a port the system picks (the game's port is
+    // left to the tests of the whole program), the settings at their
+    // defaults.
+    void OwnNetworkAndSettings() {
+        ownNetwork = std::make_unique<C_Net>(0);
+        testNetwork = ownNetwork.get();
+        g_pModel->SetScreenContext(
+            {*g_pModel, ownSettings, *g_pModel->GetHighScores(), *g_pController, testNetwork});
     }
 
     template <typename T>
@@ -51,4 +67,7 @@ protected:
         PushKey(key, false);
         return RunFrames(1);
     }
+
+    std::unique_ptr<C_Net> ownNetwork;
+    C_Settings ownSettings{[](const std::string&) {}};
 };
