@@ -71,10 +71,7 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place, const C_Controlle
 }  // namespace
 
 C_MatchScreen::C_MatchScreen(const ScreenContext& given, const MatchSetup& chosenSetup)
-    : context(given),
-      setup(chosenSetup),
-      timer(given.model.GetTimer()),
-      moveKeys(LatchedBindings(given.settings)) {
+    : context(given), setup(chosenSetup), timer(given.model.GetTimer()), keys(given.settings, 0) {
     const C_Settings& chosen = context.settings;
     actions = ScreenBindingsOf(chosen);
     match = C_MatchKind::Start(setup, context.net);
@@ -115,8 +112,8 @@ void C_MatchScreen::HandleInput() {
     if (!match->Over()) {
         HandlePause();
         if (!paused) {
-            SteerWithBindings(context.input, &moveKeys,
-                              [this](RoundCommand command) { Give(command); });
+            keys.Steer(context.input, MatchTime(), match->PlayerRound().cascadeNumber,
+                       [this](RoundCommand command) { Give(command); });
         }
     } else {
         AnswerResult();

@@ -12,6 +12,7 @@
 #include "screens/keyhints.h"
 #include "screens/playscreen.h"
 #include "screens/screencontext.h"
+#include "screens/seatkeys.h"
 #include "screens/versusscreen.h"
 
 class C_Button;
@@ -99,7 +100,8 @@ private:
     // What the match started with: play again starts the same.
     MatchSetup setup;
     C_Timer* timer = nullptr;
-    std::vector<LatchedBinding> moveKeys;
+    // The player's moves, turns and drop.
+    C_SeatKeys keys;
     std::unique_ptr<C_Font> hudFont;
     std::unique_ptr<C_Font> strengthFont;
     std::unique_ptr<C_Font> listFont;

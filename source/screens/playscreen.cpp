@@ -67,9 +67,8 @@ std::unique_ptr<C_Button> MakeButton(const ButtonPlace& place, const C_Controlle
 }  // namespace
 
 C_PlayScreen::C_PlayScreen(const ScreenContext& given)
-    : context(given), timer(given.model.GetTimer()) {
+    : context(given), timer(given.model.GetTimer()), keys(given.settings, 0) {
     const C_Settings& chosen = context.settings;
-    moveKeys = LatchedBindings(chosen);
     actions = ScreenBindingsOf(chosen);
     dropPreview = chosen.IsDropPreviewOn();
     startingLevel = outerLevel;
@@ -125,8 +124,8 @@ void C_PlayScreen::HandleInput() {
             context.model.SetNextState(STATE_MENU);
         }
         if (mode == MODE_RUNNING) {
-            SteerWithBindings(context.input, &moveKeys,
-                              [this](RoundCommand command) { Give(command); });
+            keys.Steer(context.input, timer->GetGameTime(), round->cascadeNumber,
+                       [this](RoundCommand command) { Give(command); });
         }
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape

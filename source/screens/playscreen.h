@@ -11,6 +11,7 @@
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/screencontext.h"
+#include "screens/seatkeys.h"
 
 class C_Button;
 class C_Font;
@@ -49,7 +50,8 @@ public:
     // The alphas the info and paused pictures fade at in this frame, or -1.
     int infoShown = -1;
     int pausedShown = -1;
-    std::vector<LatchedBinding> moveKeys;
+    // The player's moves, turns and drop.
+    C_SeatKeys keys;
     // Start, pause and menu: a key and a controller button each.
     ScreenBindings actions;
     bool dropPreview = false;
