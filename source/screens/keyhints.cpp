@@ -33,25 +33,32 @@ std::string ShownKeyName(int key) {
     return name;
 }
 
-std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions) {
+const KeyHint kRepeatHint = {"hold", "to repeat"};
+
+std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions,
+                      int seat) {
     std::string keys;
     for (const GameAction action : actions) {
-        keys += (keys.empty() ? "" : " ") + ShownKeyName(settings.GetKey(action));
+        keys += (keys.empty() ? "" : " ") + ShownKeyName(settings.GetKey(action, seat));
     }
     return keys;
 }
 
-std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause) {
+std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause, int seat) {
     std::vector<KeyHint> hints = {
-        {BoundKeys(settings, {GameAction::MoveLeft, GameAction::MoveRight}), "move"},
-        {BoundKeys(settings, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
+        {BoundKeys(settings, {GameAction::MoveLeft, GameAction::MoveRight}, seat), "move"},
+        {BoundKeys(settings, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise},
+                   seat),
          "rotate"},
-        {BoundKeys(settings, {GameAction::Drop}), "drop"},
+        {BoundKeys(settings, {GameAction::Drop}, seat), "drop"},
     };
-    if (withPause) {
-        hints.push_back({BoundKeys(settings, {GameAction::Pause}), "pause"});
+    if (settings.GetMoveRepeat(seat).repeating) {
+        hints.push_back(kRepeatHint);
     }
-    hints.push_back({BoundKeys(settings, {GameAction::Menu}), "menu"});
+    if (withPause) {
+        hints.push_back({BoundKeys(settings, {GameAction::Pause}, seat), "pause"});
+    }
+    hints.push_back({BoundKeys(settings, {GameAction::Menu}, seat), "menu"});
     return hints;
 }
 
