@@ -35,7 +35,7 @@ C_Instructions::C_Instructions(const ScreenContext& given)
         BoundKeys(chosen, {GameAction::Menu}),
     };
     if (chosen.GetMoveRepeat(0).repeating) {
-        movesLine = "Moves act at once; held, they repeat.";
+        movesLine = "Held moves and drops repeat.";
     }
     mainButton->SetPosition(580, 590);
     mainButton->SetColour(kButtonColour);

@@ -33,7 +33,7 @@ std::string ShownKeyName(int key) {
     return name;
 }
 
-const KeyHint kRepeatHint = {"hold", "to repeat"};
+const KeyHint kRepeatHint = {"held", "repeats"};
 
 std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions,
                       int seat) {

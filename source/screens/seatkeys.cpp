@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "input/controller.h"
-#include "puzzle/well.h"
 #include "store/settings.h"
 
 namespace {
@@ -14,12 +13,11 @@ constexpr double kMsPerSecond = 1000.0;
 // must not slip to the next frame by a rounding.
 constexpr double kSlackMs = 0.25;
 
-// More moves or drop steps than the well is wide or deep change nothing (a
-// drop step never locks the shape), so a long frame catches up at most that
-// many and still gives the same shape where the short frames would.
-int MostCaughtUp(RoundCommand command) {
-    return command == COMMAND_DROP_STEP ? kBoardRows : kBoardColumns;
-}
+// A long frame gives every repeat it owes up to a second's worth at the
+// fastest interval: more than the well is wide or deep, so such a frame
+// leaves the shape where short frames would, and a machine waking from
+// sleep does not flood the round.
+constexpr int kMostCaughtUp = 1000 / C_Settings::kMinRepeatInterval;
 
 // How many repeats are due `heldMs` after the press: the first `firstMs`
 // after it, then one every `everyMs`.
@@ -140,7 +138,7 @@ void C_SeatKeys::SteerHeld(HeldKey* key, int state, double now, int shape,
         key->spent = key->spent || shape != key->shape;
         due = key->spent ? 0 : RepeatsDue(heldMs, repeat.intervalMs, repeat.intervalMs);
     }
-    const int owed = std::min(due - key->repeatsGiven, MostCaughtUp(command));
+    const int owed = std::min(due - key->repeatsGiven, kMostCaughtUp);
     for (int i = 0; i < owed; ++i) {
         give(command);
     }
