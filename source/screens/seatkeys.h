@@ -37,7 +37,6 @@ public:
     // Whether the seat's key or its own pad's button of `action` reads `state`.
     bool ActionIs(const C_Controller& input, GameAction action, int state) const;
     int Seat() const { return seat; }
-    bool Repeating() const { return repeat.repeating; }
 
     // The state of one of the seat's controller buttons (PAD_). The first
     // seat reads the controller's buttons and later seats none, until a

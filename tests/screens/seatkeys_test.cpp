@@ -119,7 +119,8 @@ TEST_F(SeatKeysTest, AHeldDropStopsAtTheNextShape) {
 
 // Both players' keys held at once, in either mode: each seat gives only its
 // own player's commands, and the second seat never reads a key the first
-// reads, even one a file gave it.
+// reads, even one a file gave it. The controller's buttons are the first
+// seat's until a screen hands a seat its own pad.
 TEST_F(SeatKeysTest, EachSeatAnswersOnlyToItsOwnKeys) {
     ownSettings.SetKey(GameAction::RotateCounterClockwise, DIK_NUMPAD7, 1);
     for (const bool repeating : {false, true}) {
@@ -139,10 +140,12 @@ TEST_F(SeatKeysTest, EachSeatAnswersOnlyToItsOwnKeys) {
                 secondGave.push_back(c);
             }
         };
-        // Player 1: right, Z; player 2: A, W, S; and the keypad's 7.
+        // Player 1: right, Z, the d-pad's down; player 2: A, W, S; and the keypad's 7.
+        PushPadButton(1, SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
         Hold({SDL_SCANCODE_RIGHT, SDL_SCANCODE_Z, SDL_SCANCODE_A, SDL_SCANCODE_W, SDL_SCANCODE_S,
               SDL_SCANCODE_KP_7});
         frame(1.0f);
+        PushPadButton(1, SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
         Hold({});
         frame(1.02f);
         Hold({});
@@ -151,9 +154,27 @@ TEST_F(SeatKeysTest, EachSeatAnswersOnlyToItsOwnKeys) {
         std::sort(secondGave.begin(), secondGave.end());
         EXPECT_EQ(firstGave,
                   (std::vector<RoundCommand>{COMMAND_RIGHT, COMMAND_TURN_COUNTER_CLOCKWISE,
-                                             COMMAND_TURN_COUNTER_CLOCKWISE}));
+                                             COMMAND_TURN_COUNTER_CLOCKWISE, COMMAND_DROP_STEP}));
         EXPECT_EQ(secondGave, (std::vector<RoundCommand>{COMMAND_LEFT, COMMAND_TURN_CLOCKWISE,
                                                          COMMAND_DROP_STEP}));
+
+        // The pad handed to the second seat drives it alone.
+        first.ReadPadWith(nullptr);
+        second.ReadPadWith(
+            [](const C_Controller& input, int button) { return input.GetPadButtonState(button); });
+        firstGave.clear();
+        secondGave.clear();
+        PushPadButton(1, SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+        PushPadButton(1, SDL_CONTROLLER_BUTTON_START, true);
+        Hold({});
+        frame(2.0f);
+        EXPECT_TRUE(second.ActionIs(*g_pController, GameAction::Start, KEY_HELD));
+        EXPECT_FALSE(first.ActionIs(*g_pController, GameAction::Start, KEY_HELD));
+        PushPadButton(1, SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
+        PushPadButton(1, SDL_CONTROLLER_BUTTON_START, false);
+        Hold({});
+        EXPECT_TRUE(firstGave.empty());
+        EXPECT_EQ(secondGave, std::vector<RoundCommand>{COMMAND_DROP_STEP});
     }
 }
 
