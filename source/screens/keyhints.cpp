@@ -1,5 +1,6 @@
 #include "screens/keyhints.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -86,10 +87,16 @@ void C_KeyPanel::Render() {
     if (shown.empty()) {
         shown = Shown();
     }
+    // Closer together when more lines come than the pitch fits in the box.
+    const int lines = static_cast<int>(shown.size());
+    const int pitch =
+        lines < 2 ? place.pitch
+                  : std::min(place.pitch,
+                             (place.box.bottom - place.box.top - kKeyHintHeight) / (lines - 1));
     int y = place.box.top;
     for (const KeyHint& hint : shown) {
         keysFont->DrawText(hint.keys, place.box.left, y, TEXT_FILTERED);
         whatFont->DrawText(hint.what, place.whatLeft, y, TEXT_FILTERED);
-        y += place.pitch;
+        y += pitch;
     }
 }

@@ -34,7 +34,8 @@ std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause, int se
 extern const KeyHint kRepeatHint;
 
 // Where a keys panel's lines go: the box under its title, the left edge of
-// the second column and the line pitch, in screen pixels.
+// the second column and the line pitch (closer when the box needs it), in
+// screen pixels.
 struct KeyPanelPlace {
     TextBox box;
     int whatLeft;

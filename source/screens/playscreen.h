@@ -21,9 +21,8 @@ class C_OverlayLines;
 class C_Sprite;
 class C_Timer;
 
-// The play screen's keys panel, under its title in the picture: room for six
-// lines, the repeating mode's one more.
-constexpr KeyPanelPlace kPlayKeysPlace = {{578, 468, 698, 582}, 648, 19};
+// The play screen's keys panel, under its title in the picture.
+constexpr KeyPanelPlace kPlayKeysPlace = {{578, 468, 698, 566}, 648, 19};
 
 // One game of the puzzle on screen: it owns the round and drives it, turning
 // the player's keys and controller buttons (the settings', beside the
