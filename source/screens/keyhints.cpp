@@ -1,5 +1,6 @@
 #include "screens/keyhints.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -33,25 +34,32 @@ std::string ShownKeyName(int key) {
     return name;
 }
 
-std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions) {
+const KeyHint kRepeatHint = {"held", "repeats"};
+
+std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions,
+                      int seat) {
     std::string keys;
     for (const GameAction action : actions) {
-        keys += (keys.empty() ? "" : " ") + ShownKeyName(settings.GetKey(action));
+        keys += (keys.empty() ? "" : " ") + ShownKeyName(settings.GetKey(action, seat));
     }
     return keys;
 }
 
-std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause) {
+std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause, int seat) {
     std::vector<KeyHint> hints = {
-        {BoundKeys(settings, {GameAction::MoveLeft, GameAction::MoveRight}), "move"},
-        {BoundKeys(settings, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
+        {BoundKeys(settings, {GameAction::MoveLeft, GameAction::MoveRight}, seat), "move"},
+        {BoundKeys(settings, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise},
+                   seat),
          "rotate"},
-        {BoundKeys(settings, {GameAction::Drop}), "drop"},
+        {BoundKeys(settings, {GameAction::Drop}, seat), "drop"},
     };
-    if (withPause) {
-        hints.push_back({BoundKeys(settings, {GameAction::Pause}), "pause"});
+    if (settings.GetMoveRepeat(seat).repeating) {
+        hints.push_back(kRepeatHint);
     }
-    hints.push_back({BoundKeys(settings, {GameAction::Menu}), "menu"});
+    if (withPause) {
+        hints.push_back({BoundKeys(settings, {GameAction::Pause}, seat), "pause"});
+    }
+    hints.push_back({BoundKeys(settings, {GameAction::Menu}, seat), "menu"});
     return hints;
 }
 
@@ -79,10 +87,16 @@ void C_KeyPanel::Render() {
     if (shown.empty()) {
         shown = Shown();
     }
+    // Closer together when more lines come than the pitch fits in the box.
+    const int lines = static_cast<int>(shown.size());
+    const int pitch =
+        lines < 2 ? place.pitch
+                  : std::min(place.pitch,
+                             (place.box.bottom - place.box.top - kKeyHintHeight) / (lines - 1));
     int y = place.box.top;
     for (const KeyHint& hint : shown) {
         keysFont->DrawText(hint.keys, place.box.left, y, TEXT_FILTERED);
         whatFont->DrawText(hint.what, place.whatLeft, y, TEXT_FILTERED);
-        y += place.pitch;
+        y += pitch;
     }
 }

@@ -303,7 +303,8 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
     std::vector<std::pair<const char*, TextBox>> keyPlaces = {
         {"images/bg3.png", kPlayKeysPlace.box},
         {"images/match.png", kMatchKeysPlace.box},
-        {"images/match_net.png", kMatchKeysPlace.box}};
+        {"images/match_net.png", kMatchKeysPlace.box},
+        {"images/instruction.png", kInstructionMovesLine}};
     for (int row = 0; row < kInstructionKeyRows; ++row) {
         const TextBox cap = InstructionKeyCell(row);
         keyPlaces.emplace_back("images/instruction.png",
@@ -372,7 +373,14 @@ TEST_F(AssetTest, TheSettingsAndScoreScreensTextReadsOverTheirPictures) {
                                          {Settings::VolumeValueBox(0), cellColours},
                                          {Settings::VolumeValueBox(1), cellColours},
                                          {Settings::OptionBox(2), cellColours},
-                                         {Settings::OptionBox(3), cellColours}};
+                                         {Settings::OptionBox(3), cellColours},
+                                         {Settings::MoveModeBox(), cellColours},
+                                         {Settings::RepeatValueBox(0), cellColours},
+                                         {Settings::RepeatValueBox(1), cellColours}};
+    for (int seat = 0; seat < kSeats; ++seat) {
+        settingsPlaces.push_back({Settings::PlayerBox(seat), cellColours});
+        settingsPlaces.back().colours.push_back(Settings::kOtherPageColour);
+    }
     for (int action = 0; action < kGameActionCount; ++action) {
         settingsPlaces.push_back({Settings::KeyBox(action), cellColours});
         settingsPlaces.push_back({Settings::PadBox(action), cellColours});
