@@ -1,8 +1,11 @@
 #include "screens/matchscreen.h"
 
 #include <algorithm>
+#include <ctime>
 
+#include "console/console.h"
 #include "core/error.h"
+#include "core/globals.h"
 #include "core/keycodes.h"
 #include "core/padbuttons.h"
 #include "input/controller.h"
@@ -11,11 +14,14 @@
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
+#include "replay/replay.h"
+#include "replay/replayshelf.h"
 #include "screens/button.h"
 #include "screens/gamekeys.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/overlaylines.h"
+#include "store/playername.h"
 #include "store/settings.h"
 #include "versus/matchkind.h"
 #include "view/font.h"
@@ -179,7 +185,7 @@ void C_MatchScreen::Update() {
         return;
     }
     const int sent = match->RowsSent();
-    match->Update(MatchTime());
+    match->Update(replayClock.Advance(MatchTime()));
     if (match->RowsSent() > sent) {
         sounds->Play(GAME_SOUND_SENT);
     }
@@ -194,6 +200,27 @@ void C_MatchScreen::DrawStep() {
         return;
     }
     match->DrawStep();
+    if (match->Over() && !replayKept) {
+        KeepReplay();
+    }
+}
+
+void C_MatchScreen::KeepReplay() {
+    replayKept = true;
+    const C_Match* played = match->RecordedMatch();
+    const auto* records = match->Records();
+    if (played == nullptr || records == nullptr) {
+        return;
+    }
+    std::string name = DefaultPlayerName(context.settings.GetLastName());
+    const Replay replay = ComputerMatchReplay(
+        {&(*records)[SIDE_PLAYER], &(*records)[SIDE_OPPONENT]}, *played, setup.strength,
+        name.empty() ? kReplayPlayerName : name, ReplayDate(std::time(nullptr)));
+    std::string why;
+    if (C_ReplayShelf::Player().Keep(replay, NamedReplays(context.scores), why).empty() &&
+        g_pConsole != nullptr) {
+        g_pConsole->AddLine(why);
+    }
 }
 
 int C_MatchScreen::TextWidth(const std::string& text) const {

@@ -8,6 +8,7 @@
 
 #include "model/gamestate.h"
 #include "puzzle/piece.h"
+#include "replay/replayclock.h"
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/playscreen.h"
@@ -95,6 +96,9 @@ private:
     // The game time the match runs on: the timer's less the time held.
     float MatchTime() const;
     void DrawNotes();
+    // Writes the finished match's replay to the player's shelf, if its kind
+    // recorded one.
+    void KeepReplay();
 
     ScreenContext context;
     // What the match started with: play again starts the same.
@@ -116,6 +120,9 @@ private:
     // Game seconds held by the pause, and when the pause began.
     float heldFor = 0.0f;
     float pausedAt = 0.0f;
+    // The match's time in the replay's ticks, and whether its replay is kept.
+    C_ReplayClock replayClock;
+    bool replayKept = false;
     // Until when the note that the match cannot pause shows.
     float pauseNoteUntil = -1.0f;
     // A confirm key or button seen up since the result showed: one held as

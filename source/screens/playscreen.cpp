@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "core/error.h"
+#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -11,11 +12,14 @@
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
+#include "replay/replay.h"
+#include "replay/replayshelf.h"
 #include "screens/button.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/overlaylines.h"
 #include "store/highscores.h"
+#include "store/playername.h"
 #include "store/settings.h"
 #include "view/font.h"
 #include "view/sprite.h"
@@ -75,6 +79,7 @@ C_PlayScreen::C_PlayScreen(const ScreenContext& given)
     RoundSettings settings;
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = outerLevel;
+    settings.record = &record;
     round = std::make_unique<C_Round>(settings);
     sounds = std::make_unique<C_GameSounds>();
     round->Listen(sounds.get());
@@ -169,6 +174,7 @@ void C_PlayScreen::EndGame(int next) {
     finished.game.rows = board.rowsCleared;
     finished.game.piecesPiped = board.pipeTotal;
     finished.game.date = C_HighScores::Today();
+    finished.game.replay = replayName;
     finished.nextState = next;
     context.model.SetFinishedGame(finished);
     context.model.SetNextState(STATE_SCORES);
@@ -180,7 +186,7 @@ void C_PlayScreen::Update() {
         pauseButton->Update();
         stopButton->Update();
     }
-    if (round->Update(timer->GetGameTime())) {
+    if (round->Update(replayClock.Advance(timer->GetGameTime()))) {
         StepPictures();
     }
     if (round->mode == MODE_GAMEOVER) {
@@ -195,6 +201,22 @@ void C_PlayScreen::Update() {
 void C_PlayScreen::DrawStep() {
     round->DrawStep();
     StepPictures();
+    // Once lost nothing the rules keep moves any more: the replay ends here.
+    if (round->mode == MODE_GAMEOVER && !replayKept) {
+        KeepReplay();
+    }
+}
+
+void C_PlayScreen::KeepReplay() {
+    replayKept = true;
+    std::string name = DefaultPlayerName(context.settings.GetLastName());
+    const Replay replay = GameReplay(record, *round, name.empty() ? kReplayPlayerName : name,
+                                     ReplayDate(std::time(nullptr)));
+    std::string why;
+    replayName = C_ReplayShelf::Player().Keep(replay, NamedReplays(context.scores), why);
+    if (replayName.empty() && g_pConsole != nullptr) {
+        g_pConsole->AddLine(why);
+    }
 }
 
 void C_PlayScreen::StepPictures() {

@@ -8,6 +8,7 @@
 
 #include "model/gamestate.h"
 #include "puzzle/round.h"
+#include "replay/replayclock.h"
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/screencontext.h"
@@ -43,7 +44,15 @@ public:
     void Render() override;
 
     ScreenContext context;
+    // What the round takes, for its replay; it outlives the round.
+    RoundRecord record;
     std::unique_ptr<C_Round> round;
+    // The game time the round runs on, in the replay's ticks.
+    C_ReplayClock replayClock;
+    // The replay kept of the finished game; empty until then, or if none
+    // could be kept.
+    std::string replayName;
+    bool replayKept = false;
     C_Timer* timer = nullptr;
     int infoFade = 0;
     int pausedFade = 0;
@@ -80,6 +89,8 @@ private:
     // Leaves a finished game for `next`, by the name and the table if the
     // game makes it.
     void EndGame(int next);
+    // Writes the finished game's replay to the player's shelf.
+    void KeepReplay();
     // The info and paused pictures' fades, once per drawn frame.
     void StepPictures();
     void DrawPicture(C_Sprite* picture, uint32_t colour, C_OverlayLines* lines = nullptr);

@@ -25,7 +25,11 @@ public:
     std::string OtherLabel() const override;
     const char* Picture() const override { return "match.png"; }
     void Leave() override {}
+    const C_Match* RecordedMatch() const override { return &match; }
+    const std::array<RoundRecord, kMatchSides>* Records() const override { return &records; }
 
+    // Before the match, which writes into them from its start.
+    std::array<RoundRecord, kMatchSides> records;
     C_Match match;
     C_Opponent opponent;
     OpponentStrength strength;

@@ -60,7 +60,7 @@ protected:
     // The table as a finished game with `score` opens it.
     C_ScoreScreen* OpenTableAfter(int score) {
         FinishedGame finished;
-        finished.game = {"", score, 0, 1, 2, "2024-06-01"};
+        finished.game = {"", score, 0, 1, 2, "2024-06-01", ""};
         g_pModel->SetFinishedGame(finished);
         g_pModel->SetNextState(STATE_SCORES);
         EXPECT_TRUE(RunFrames(1));
@@ -169,7 +169,7 @@ TEST_F(SettingsAndScoresTest, ARemappedKeyAndButtonTurnTheShapeAndTheOldOnesNoLo
 // prompt pointed; table and name outlive the run.
 TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked) {
     C_HighScores& scores = *g_pModel->GetHighScores();
-    scores.Insert({"Best", 500, 0, 9, 30, "2024-01-01"});
+    scores.Insert({"Best", 500, 0, 9, 30, "2024-01-01", ""});
     outerLevel = 9;
     ASSERT_TRUE(Tap(SDL_SCANCODE_F4));
     C_PlayScreen* play = Screen<C_PlayScreen>();
