@@ -1,5 +1,6 @@
 #include "replay/replayplayer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "puzzle/gameboard.h"
@@ -15,6 +16,54 @@ C_ReplayPlayer::C_ReplayPlayer(const Replay& given) : replay(given) {
         round = std::make_unique<C_Round>(settings);
     } else {
         match = std::make_unique<C_Match>(MatchSettings{replay.seed, replay.level, true, {}});
+    }
+    Keep();
+}
+
+void C_ReplayPlayer::Keep() {
+    Keyframe keyframe;
+    keyframe.frame = frame;
+    keyframe.gameTime = gameTime;
+    keyframe.time = time;
+    keyframe.commands = commands;
+    if (match) {
+        keyframe.match = match->Snapshot();
+    } else {
+        keyframe.round = round->Snapshot();
+    }
+    keyframes.push_back(std::move(keyframe));
+}
+
+void C_ReplayPlayer::Restore(const Keyframe& keyframe) {
+    frame = keyframe.frame;
+    gameTime = keyframe.gameTime;
+    time = keyframe.time;
+    commands = keyframe.commands;
+    if (match) {
+        match->Restore(*keyframe.match);
+    } else {
+        round->Restore(*keyframe.round);
+    }
+}
+
+void C_ReplayPlayer::Index() {
+    Seek(keyframes.back().frame);
+    PlayToEnd();
+    Seek(0);
+}
+
+void C_ReplayPlayer::Seek(uint32_t target) {
+    target = std::min(target, replay.frames);
+    // The last keyframe at or before the target; from there, or from here
+    // when here is nearer, play on.
+    auto from =
+        std::upper_bound(keyframes.begin(), keyframes.end(), target,
+                         [](uint32_t at, const Keyframe& keyframe) { return at < keyframe.frame; });
+    --from;
+    if (frame > target || frame < from->frame) {
+        Restore(*from);
+    }
+    while (frame < target && Step()) {
     }
 }
 
@@ -64,6 +113,10 @@ bool C_ReplayPlayer::Step() {
         round->DrawStep();
     }
     frame += 1;
+    const float due = kKeyframeSeconds * static_cast<float>(keyframes.size());
+    if (frame > keyframes.back().frame && gameTime >= due) {
+        Keep();
+    }
     return true;
 }
 

@@ -3,17 +3,22 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "puzzle/roundsnapshot.h"
 #include "replay/replay.h"
+#include "versus/match.h"
 
-class C_Match;
 class C_Round;
 
 // Plays a replay again frame by frame, as the screen that recorded it drove
 // its round or match: each side's commands, the update at the frame's game
 // time unless held, the draw step. The rounds are quiet; whoever shows them
-// listens. The replay must outlive the player.
+// listens. The replay must outlive the player. It keeps a keyframe, a copy
+// of the rounds, every kKeyframeSeconds of game time it plays, so that
+// seeking back is a copy and a few seconds of play.
 class C_ReplayPlayer {
 public:
     explicit C_ReplayPlayer(const Replay& replay);
@@ -24,6 +29,16 @@ public:
     // Plays the next frame; false when every frame was played already.
     bool Step();
     void PlayToEnd();
+
+    // Plays the whole replay once for its keyframes, then goes back to its
+    // start: any seek after that is quick.
+    void Index();
+    // Goes to the moment after `frame` frames (at most the last), exactly as
+    // playing straight there reaches it.
+    void Seek(uint32_t frame);
+    std::size_t Keyframes() const { return keyframes.size(); }
+
+    static constexpr float kKeyframeSeconds = 5.0f;
 
     // Frames played so far, and the game time of the last update.
     uint32_t Frame() const { return frame; }
@@ -46,6 +61,16 @@ private:
     };
     template <typename Run>
     static const Run& Next(const std::vector<Run>& runs, Cursor& cursor);
+    struct Keyframe {
+        uint32_t frame = 0;
+        float gameTime = 0.0f;
+        Cursor time;
+        std::array<Cursor, kMatchSides> commands{};
+        std::optional<RoundSnapshot> round;
+        std::optional<MatchSnapshot> match;
+    };
+    void Keep();
+    void Restore(const Keyframe& keyframe);
 
     const Replay& replay;
     std::unique_ptr<C_Round> round;
@@ -54,4 +79,6 @@ private:
     std::array<Cursor, kMatchSides> commands{};
     uint32_t frame = 0;
     float gameTime = 0.0f;
+    // In the order of their frames, the first at the start.
+    std::vector<Keyframe> keyframes;
 };

@@ -265,6 +265,50 @@ TEST_F(ReplayTest, AnotherRulesVersionAndEveryDamagedFileGiveOneLineEach) {
     }
 }
 
+// What a straight replay and a seeking one must agree on at a frame.
+std::vector<uint64_t> Seen(const C_ReplayPlayer& player, int sides) {
+    std::vector<uint64_t> seen = {player.Frame(), static_cast<uint64_t>(player.GameTime() * 1e6)};
+    for (int side = 0; side < sides; ++side) {
+        const C_Round& round = player.Round(side);
+        seen.insert(seen.end(), {WellHash(round), static_cast<uint64_t>(round.board->score),
+                                 round.incoming.size(), static_cast<uint64_t>(round.chain)});
+    }
+    if (const C_Match* match = player.Match()) {
+        seen.insert(seen.end(), {static_cast<uint64_t>(match->winner + 1),
+                                 static_cast<uint64_t>(match->Incoming(SIDE_PLAYER)),
+                                 static_cast<uint64_t>(match->Incoming(SIDE_OPPONENT))});
+    }
+    return seen;
+}
+
+TEST(ReplaySeek, ASeekLandsOnTheFrameAStraightReplayReachesAndPlaysOnAlike) {
+    for (const char* name : {"tests/corpus/game-001.tbreplay", "tests/corpus/match-003.tbreplay"}) {
+        SCOPED_TRACE(name);
+        Replay replay;
+        std::string why;
+        ASSERT_TRUE(ReadReplayFile(name, replay, why)) << why;
+        C_ReplayPlayer seeking(replay);
+        seeking.Index();
+        EXPECT_GT(seeking.Keyframes(), 10u);
+        EXPECT_EQ(seeking.Frame(), 0u);
+        std::mt19937 random(7);
+        std::vector<uint32_t> targets = {replay.frames, 1, replay.frames / 2, 0};
+        for (int n = 0; n < 12; ++n) {
+            targets.push_back(static_cast<uint32_t>(random() % (replay.frames + 1)));
+        }
+        for (uint32_t target : targets) {
+            C_ReplayPlayer straight(replay);
+            while (straight.Frame() < target && straight.Step()) {
+            }
+            seeking.Seek(target);
+            ASSERT_EQ(Seen(seeking, replay.Sides()), Seen(straight, replay.Sides())) << target;
+        }
+        // From the last seek on, both play alike to the recorded end.
+        seeking.PlayToEnd();
+        EXPECT_TRUE(seeking.EndsAsRecorded(why)) << why;
+    }
+}
+
 using ReplayShelfTest = UserFoldersTest;
 
 TEST_F(ReplayShelfTest, TheNewestFiftyAndEveryNamedReplayAreKept) {
