@@ -49,6 +49,7 @@ std::unique_ptr<C_GameState> BuildState(int id, const ScreenContext& context,
         case STATE_GAMEOVER_WON:
             return std::make_unique<C_GameOver>(context, 1);
         case STATE_PLAY:
+        case STATE_REPLAY:
             return std::make_unique<C_PlayScreen>(context);
         case STATE_INSTRUCTIONS:
             return std::make_unique<C_Instructions>(context);
@@ -222,6 +223,16 @@ void C_Model::OnFullscreenSwitched() {
 void C_Model::SetFinishedGame(const FinishedGame& finished) {
     finishedGame = finished;
     gameWaiting = true;
+}
+
+bool C_Model::TakeReplayToWatch(std::string* path, int* after) {
+    if (replayToWatch.empty()) {
+        return false;
+    }
+    *path = replayToWatch;
+    *after = afterReplay;
+    replayToWatch.clear();
+    return true;
 }
 
 bool C_Model::TakeFinishedGame(FinishedGame* finished) {

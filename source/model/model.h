@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/hresult.h"
 #include "model/gamestate.h"
@@ -89,6 +90,16 @@ public:
     // Hands the waiting game over once; false when none waits.
     bool TakeFinishedGame(FinishedGame* finished);
 
+    // Switches to watching the replay file at `path` on its game's screen,
+    // then back to `after`.
+    void WatchReplay(const std::string& path, int after = STATE_MENU) {
+        replayToWatch = path;
+        afterReplay = after;
+        nextState = STATE_REPLAY;
+    }
+    // Hands the replay to watch over once; false when none waits.
+    bool TakeReplayToWatch(std::string* path, int* after);
+
 private:
     void ChangeState();
     C_Settings& Chosen() const { return screens ? screens->settings : *settings; }
@@ -108,6 +119,8 @@ private:
     FinishedGame finishedGame;
     MatchSetup matchSetup;
     bool gameWaiting = false;
+    std::string replayToWatch;
+    int afterReplay = STATE_MENU;
     int nextState = STATE_MENU;
     int initialised = 0;
     int targetFrameRate = 75;

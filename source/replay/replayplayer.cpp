@@ -13,10 +13,15 @@ C_ReplayPlayer::C_ReplayPlayer(const Replay& given) : replay(given) {
         settings.seed = replay.seed;
         settings.level = replay.level;
         settings.quiet = true;
-        round = std::make_unique<C_Round>(settings);
+        ownRound = std::make_unique<C_Round>(settings);
+        round = ownRound.get();
     } else {
         match = std::make_unique<C_Match>(MatchSettings{replay.seed, replay.level, true, {}});
     }
+    Keep();
+}
+
+C_ReplayPlayer::C_ReplayPlayer(const Replay& given, C_Round* into) : replay(given), round(into) {
     Keep();
 }
 
@@ -42,6 +47,7 @@ void C_ReplayPlayer::Restore(const Keyframe& keyframe) {
     if (match) {
         match->Restore(*keyframe.match);
     } else {
+        // A screen's round keeps its listeners and its text measure.
         round->Restore(*keyframe.round);
     }
 }

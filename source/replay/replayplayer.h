@@ -22,6 +22,9 @@ class C_Round;
 class C_ReplayPlayer {
 public:
     explicit C_ReplayPlayer(const Replay& replay);
+    // Plays a single game's replay into `round`, a fresh round of its seed
+    // and level that a screen shows; the round must outlive the player.
+    C_ReplayPlayer(const Replay& replay, C_Round* round);
     ~C_ReplayPlayer();
     C_ReplayPlayer(const C_ReplayPlayer&) = delete;
     C_ReplayPlayer& operator=(const C_ReplayPlayer&) = delete;
@@ -73,7 +76,9 @@ private:
     void Restore(const Keyframe& keyframe);
 
     const Replay& replay;
-    std::unique_ptr<C_Round> round;
+    std::unique_ptr<C_Round> ownRound;
+    // The single game's round, its own or a screen's.
+    C_Round* round = nullptr;
     std::unique_ptr<C_Match> match;
     Cursor time;
     std::array<Cursor, kMatchSides> commands{};

@@ -1,6 +1,7 @@
 #include "screens/playscreen.h"
 
 #include <ctime>
+#include <optional>
 
 #include "console/console.h"
 #include "core/error.h"
@@ -13,11 +14,13 @@
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "replay/replay.h"
+#include "replay/replayfile.h"
 #include "replay/replayshelf.h"
 #include "screens/button.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/overlaylines.h"
+#include "screens/replaywatch.h"
 #include "store/highscores.h"
 #include "store/playername.h"
 #include "store/settings.h"
@@ -80,7 +83,15 @@ C_PlayScreen::C_PlayScreen(const ScreenContext& given)
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = outerLevel;
     settings.record = &record;
+    std::string replayPath;
+    std::optional<Replay> shown;
+    if (context.model.TakeReplayToWatch(&replayPath, &afterWatching)) {
+        shown = OpenReplay(replayPath, settings);
+    }
     round = std::make_unique<C_Round>(settings);
+    if (shown) {
+        watch = std::make_unique<C_ReplayWatch>(std::move(*shown), round.get());
+    }
     sounds = std::make_unique<C_GameSounds>();
     round->Listen(sounds.get());
     background = std::make_unique<C_Sprite>("bg3.png");
@@ -105,6 +116,10 @@ C_PlayScreen::C_PlayScreen(const ScreenContext& given)
 C_PlayScreen::~C_PlayScreen() = default;
 
 void C_PlayScreen::HandleInput() {
+    if (watching) {
+        HandleWatchingInput();
+        return;
+    }
     const int& mode = round->mode;
     if (mode != MODE_GAMEOVER) {
         if (startButton->GetState() == BUTTON_HELD) {
@@ -181,6 +196,10 @@ void C_PlayScreen::EndGame(int next) {
 }
 
 void C_PlayScreen::Update() {
+    if (watching) {
+        stopButton->Update();
+        return;
+    }
     if (round->mode != MODE_GAMEOVER) {
         startButton->Update();
         pauseButton->Update();
@@ -199,11 +218,47 @@ void C_PlayScreen::Update() {
 }
 
 void C_PlayScreen::DrawStep() {
+    if (watching) {
+        // The replay's frames update and step the round themselves.
+        if (watch) {
+            watch->Advance();
+        }
+        StepPictures();
+        return;
+    }
     round->DrawStep();
     StepPictures();
     // Once lost nothing the rules keep moves any more: the replay ends here.
     if (round->mode == MODE_GAMEOVER && !replayKept) {
         KeepReplay();
+    }
+}
+
+std::optional<Replay> C_PlayScreen::OpenReplay(const std::string& path, RoundSettings& settings) {
+    watching = true;
+    // Nothing watched is kept again.
+    replayKept = true;
+    settings.record = nullptr;
+    settings.quiet = true;
+    Replay replay;
+    if (!ReadReplayFile(path, replay, watchLine)) {
+        return std::nullopt;
+    }
+    if (replay.mode != REPLAY_GAME) {
+        watchLine = "This replay is of a match: only single games can be watched yet.";
+        return std::nullopt;
+    }
+    settings.seed = replay.seed;
+    settings.level = replay.level;
+    return replay;
+}
+
+void C_PlayScreen::HandleWatchingInput() {
+    if (watch) {
+        watch->HandleInput(context.input);
+    }
+    if (actions.menu.Is(context.input, KEY_RELEASED) || stopButton->GetState() == BUTTON_HELD) {
+        context.model.SetNextState(afterWatching);
     }
 }
 
@@ -318,5 +373,19 @@ void C_PlayScreen::Render() {
         yesButton->Render();
         noButton->Render();
     }
+    if (watching) {
+        RenderWatching();
+    }
     context.input.DrawMousePointer();
+}
+
+void C_PlayScreen::RenderWatching() {
+    if (watch) {
+        watch->Render(*listFont);
+        return;
+    }
+    listFont->SetColour(kOpaqueWhite);
+    listFont->DrawText("REPLAY", C_ReplayWatch::kBarLeft, C_ReplayWatch::kBarTop, TEXT_FILTERED);
+    listFont->DrawText(watchLine, C_ReplayWatch::kBarLeft, C_ReplayWatch::kBarBottom,
+                       TEXT_FILTERED);
 }

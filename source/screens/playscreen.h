@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/gamestate.h"
+#include "model/stateids.h"
 #include "puzzle/round.h"
+#include "replay/replay.h"
 #include "replay/replayclock.h"
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
@@ -19,6 +22,7 @@ class C_Font;
 class C_GameSounds;
 class C_KeyPanel;
 class C_OverlayLines;
+class C_ReplayWatch;
 class C_Sprite;
 class C_Timer;
 
@@ -53,6 +57,12 @@ public:
     // could be kept.
     std::string replayName;
     bool replayKept = false;
+    // Set when the screen shows a replay rather than a game, and the line
+    // that says why one could not be shown; the player's keys do nothing.
+    std::unique_ptr<C_ReplayWatch> watch;
+    std::string watchLine;
+    bool watching = false;
+    int afterWatching = STATE_MENU;
     C_Timer* timer = nullptr;
     int infoFade = 0;
     int pausedFade = 0;
@@ -91,6 +101,11 @@ private:
     void EndGame(int next);
     // Writes the finished game's replay to the player's shelf.
     void KeepReplay();
+    // Reads the replay to watch, and the round's seed and level from it.
+    std::optional<Replay> OpenReplay(const std::string& path, RoundSettings& settings);
+    void HandleWatchingInput();
+    // The replay's bars, or the line that says why there is none.
+    void RenderWatching();
     // The info and paused pictures' fades, once per drawn frame.
     void StepPictures();
     void DrawPicture(C_Sprite* picture, uint32_t colour, C_OverlayLines* lines = nullptr);

@@ -17,6 +17,7 @@
 #include "screens/gamesounds.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
+#include "screens/replaywatch.h"
 #include "screens/scorescreen.h"
 #include "screens/settingsscreen.h"
 #include "store/highscores.h"
@@ -183,6 +184,7 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     ASSERT_EQ(play->round->mode, MODE_GAMEOVER);
     const int score = play->round->board->score;
     const int rows = play->round->board->rowsCleared;
+    const std::string kept = play->replayName;
     ASSERT_LT(score, 500);
     ClickAt(167, 358);  // yes, play again
 
@@ -203,6 +205,8 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     EXPECT_EQ(
         std::tie(entered.name, entered.score, entered.startingLevel, entered.rows, entered.date),
         std::make_tuple(std::string("Sixteen letters+"), score, 9, rows, C_HighScores::Today()));
+    EXPECT_EQ(entered.replay, kept);
+    EXPECT_FALSE(kept.empty());
 
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
     ASSERT_NE(Screen<C_PlayScreen>(), nullptr);
@@ -219,6 +223,15 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     ASSERT_NE(table, nullptr);
     EXPECT_FALSE(table->IsAskingName());
     EXPECT_EQ(table->GetMarkedLine(), -1);
+    // A click on the game's line watches its replay; Escape comes back.
+    EXPECT_EQ(table->GetPromptLine(), "Click a game to watch its replay.");
+    const TextBox line = C_ScoreScreen::LineBox(1);
+    ClickAt((line.left + line.right) / 2, (line.top + line.bottom) / 2);
+    C_PlayScreen* watching = Screen<C_PlayScreen>();
+    ASSERT_NE(watching, nullptr);
+    EXPECT_NE(watching->watch, nullptr) << watching->watchLine;
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    ASSERT_NE(Screen<C_ScoreScreen>(), nullptr);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     EXPECT_NE(Screen<C_Menu>(), nullptr);
 }
