@@ -9,6 +9,7 @@
 #include "demos/demob.h"
 #include "model/quitstate.h"
 #include "pong/pong.h"
+#include "replay/replayfile.h"
 #include "screens/gameover.h"
 #include "screens/instructions.h"
 #include "screens/matchscreen.h"
@@ -225,13 +226,26 @@ void C_Model::SetFinishedGame(const FinishedGame& finished) {
     gameWaiting = true;
 }
 
-bool C_Model::TakeReplayToWatch(std::string* path, int* after) {
-    if (replayToWatch.empty()) {
+void C_Model::WatchReplay(const std::string& path, int after) {
+    replayWaiting = true;
+    replayLine.clear();
+    if (!ReadReplayFile(path, replayToWatch, replayLine)) {
+        replayToWatch = Replay{};
+    }
+    afterReplay = after;
+    nextState =
+        replayLine.empty() && replayToWatch.mode != REPLAY_GAME ? STATE_MATCH : STATE_REPLAY;
+}
+
+bool C_Model::TakeReplayToWatch(Replay* replay, std::string* why, int* after) {
+    if (!replayWaiting) {
         return false;
     }
-    *path = replayToWatch;
+    replayWaiting = false;
+    *replay = std::move(replayToWatch);
+    replayToWatch = Replay{};
+    *why = replayLine;
     *after = afterReplay;
-    replayToWatch.clear();
     return true;
 }
 

@@ -51,6 +51,7 @@ public:
     const C_Round& Round(int side) const;
     // The match being played, or null for a single game.
     const C_Match* Match() const { return match.get(); }
+    C_Match* Match() { return match.get(); }
 
     // Whether the end reached is the one recorded (each side's score and
     // well, a match's winner); false with what differs in `why`.

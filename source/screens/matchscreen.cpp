@@ -21,6 +21,8 @@
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/overlaylines.h"
+#include "screens/replaywatch.h"
+#include "screens/watchedmatch.h"
 #include "store/playername.h"
 #include "store/settings.h"
 #include "versus/matchkind.h"
@@ -80,7 +82,15 @@ C_MatchScreen::C_MatchScreen(const ScreenContext& given, const MatchSetup& chose
     : context(given), setup(chosenSetup), timer(given.model.GetTimer()), keys(given.settings, 0) {
     const C_Settings& chosen = context.settings;
     actions = ScreenBindingsOf(chosen);
-    match = C_MatchKind::Start(setup, context.net);
+    Replay watched;
+    std::string why;
+    if (context.model.TakeReplayToWatch(&watched, &why, &afterWatching)) {
+        auto replayed = std::make_unique<C_WatchedMatch>(std::move(watched));
+        watch = &replayed->Watch();
+        match = std::move(replayed);
+    } else {
+        match = C_MatchKind::Start(setup, context.net);
+    }
     background = std::make_unique<C_Sprite>(match->Picture());
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
     results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
@@ -115,6 +125,13 @@ void C_MatchScreen::Give(RoundCommand command) {
 }
 
 void C_MatchScreen::HandleInput() {
+    if (watch != nullptr) {
+        watch->HandleInput(context.input);
+        if (actions.menu.Is(context.input, KEY_RELEASED)) {
+            context.model.SetNextState(afterWatching);
+        }
+        return;
+    }
     if (!match->Over()) {
         HandlePause();
         if (!paused) {
@@ -351,10 +368,16 @@ void C_MatchScreen::Render() {
         }
     }
     DrawNotes();
+    if (watch != nullptr) {
+        watch->Render(*listFont);
+    }
     context.input.DrawMousePointer();
 }
 
 std::string C_MatchScreen::Note() const {
+    if (watch != nullptr) {
+        return "";
+    }
     if (match->Over()) {
         return "ENTER: play again   " + ShownKeyName(actions.menu.key) + ": back";
     }

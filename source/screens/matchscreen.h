@@ -17,6 +17,7 @@
 #include "screens/versusscreen.h"
 
 class C_Button;
+class C_ReplayWatch;
 class C_Font;
 class C_GameSounds;
 class C_KeyPanel;
@@ -77,6 +78,8 @@ public:
     // The line under the result (its keys), or that the match cannot pause;
     // empty when none shows.
     std::string Note() const;
+    // The replay being watched, or null for a match being played.
+    C_ReplayWatch* Watching() const { return watch; }
 
 private:
     void DrawNumbers();
@@ -123,6 +126,10 @@ private:
     // The match's time in the replay's ticks, and whether its replay is kept.
     C_ReplayClock replayClock;
     bool replayKept = false;
+    // Set while the screen shows a match's replay: it takes the watch keys
+    // instead of the player's, and goes back to `afterWatching`.
+    C_ReplayWatch* watch = nullptr;
+    int afterWatching = STATE_MENU;
     // Until when the note that the match cannot pause shows.
     float pauseNoteUntil = -1.0f;
     // A confirm key or button seen up since the result showed: one held as

@@ -14,7 +14,6 @@
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
 #include "replay/replay.h"
-#include "replay/replayfile.h"
 #include "replay/replayshelf.h"
 #include "screens/button.h"
 #include "screens/gamesounds.h"
@@ -83,10 +82,10 @@ C_PlayScreen::C_PlayScreen(const ScreenContext& given)
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = outerLevel;
     settings.record = &record;
-    std::string replayPath;
+    Replay handed;
     std::optional<Replay> shown;
-    if (context.model.TakeReplayToWatch(&replayPath, &afterWatching)) {
-        shown = OpenReplay(replayPath, settings);
+    if (context.model.TakeReplayToWatch(&handed, &watchLine, &afterWatching)) {
+        shown = OpenReplay(std::move(handed), settings);
     }
     round = std::make_unique<C_Round>(settings);
     if (shown) {
@@ -234,18 +233,13 @@ void C_PlayScreen::DrawStep() {
     }
 }
 
-std::optional<Replay> C_PlayScreen::OpenReplay(const std::string& path, RoundSettings& settings) {
+std::optional<Replay> C_PlayScreen::OpenReplay(Replay replay, RoundSettings& settings) {
     watching = true;
     // Nothing watched is kept again.
     replayKept = true;
     settings.record = nullptr;
     settings.quiet = true;
-    Replay replay;
-    if (!ReadReplayFile(path, replay, watchLine)) {
-        return std::nullopt;
-    }
-    if (replay.mode != REPLAY_GAME) {
-        watchLine = "This replay is of a match: only single games can be watched yet.";
+    if (!watchLine.empty()) {
         return std::nullopt;
     }
     settings.seed = replay.seed;

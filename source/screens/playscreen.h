@@ -101,8 +101,9 @@ private:
     void EndGame(int next);
     // Writes the finished game's replay to the player's shelf.
     void KeepReplay();
-    // Reads the replay to watch, and the round's seed and level from it.
-    std::optional<Replay> OpenReplay(const std::string& path, RoundSettings& settings);
+    // Watches `replay`, the round taking its seed and level, unless the
+    // model said why it cannot be shown.
+    std::optional<Replay> OpenReplay(Replay replay, RoundSettings& settings);
     void HandleWatchingInput();
     // The replay's bars, or the line that says why there is none.
     void RenderWatching();

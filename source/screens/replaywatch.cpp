@@ -33,6 +33,11 @@ C_ReplayWatch::C_ReplayWatch(Replay given, C_Round* round) : replay(std::move(gi
     player->Index();
 }
 
+C_ReplayWatch::C_ReplayWatch(Replay given) : replay(std::move(given)) {
+    player = std::make_unique<C_ReplayPlayer>(replay);
+    player->Index();
+}
+
 C_ReplayWatch::~C_ReplayWatch() = default;
 
 float C_ReplayWatch::Speed() const {

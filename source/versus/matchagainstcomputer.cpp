@@ -48,9 +48,8 @@ int C_MatchAgainstComputer::OtherScore() const {
     return match.Round(SIDE_OPPONENT).board->score;
 }
 
-const C_Well& C_MatchAgainstComputer::OtherWell() {
-    const C_Round& round = match.Round(SIDE_OPPONENT);
-    seen = round.board->Rules();
+C_Well SeenWell(const C_Round& round) {
+    C_Well seen = round.board->Rules();
     // The falling shape over the well, its cells above the top left out.
     if (const C_Tetromino* shape = round.currentShape.get()) {
         for (int i = 0; i < shape->GetBoxSize(); ++i) {
@@ -63,5 +62,10 @@ const C_Well& C_MatchAgainstComputer::OtherWell() {
             }
         }
     }
+    return seen;
+}
+
+const C_Well& C_MatchAgainstComputer::OtherWell() {
+    seen = SeenWell(match.Round(SIDE_OPPONENT));
     return seen;
 }

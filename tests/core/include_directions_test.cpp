@@ -39,6 +39,7 @@ constexpr Direction kAllowed[] = {
     {"model", "store", "keeps the settings and the score table for the run"},
     {"model", "audio", "the tunes that go on across screens, the volumes"},
     {"model", "versus", "hands a match's setup from the screen that chose it to the next"},
+    {"model", "replay", "reads a replay to hand to the screen of its game"},
     {"view", "core", "errors, globals"},
     {"view", "platform", "window, textures, glyphs"},
     {"view", "model", "draws the current state; sprites are placed by vectors"},

@@ -7,10 +7,12 @@
 #include "puzzle/gameboard.h"
 #include "replay/replayfile.h"
 #include "replay/wellhash.h"
+#include "screens/matchscreen.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
 #include "screens/replaywatch.h"
 #include "support/screentest.h"
+#include "versus/matchkind.h"
 
 namespace {
 
@@ -18,10 +20,11 @@ constexpr const char* kGame = "tests/corpus/game-001.tbreplay";
 
 class ReplayWatchTest : public ScreenTest {
 protected:
-    C_PlayScreen* Watch(const char* path) {
+    template <typename T = C_PlayScreen>
+    T* Watch(const char* path) {
         g_pModel->WatchReplay(path, STATE_MENU);
         EXPECT_TRUE(RunFrames(1));
-        return Screen<C_PlayScreen>();
+        return Screen<T>();
     }
 };
 
@@ -66,6 +69,34 @@ TEST_F(ReplayWatchTest, TheWatchKeysPauseStepSeekAndSpeedAndTheReplayEndsAsRecor
     EXPECT_EQ(WellHash(*play->round), replay.sides[0].hash);
     EXPECT_EQ(play->round->board->score, replay.sides[0].score);
 
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    EXPECT_NE(Screen<C_Menu>(), nullptr);
+}
+
+TEST_F(ReplayWatchTest, AMatchPlaysOnTheMatchScreenToItsRecordedResult) {
+    const char* path = "tests/corpus/match-003.tbreplay";
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReadReplayFile(path, replay, why)) << why;
+    C_MatchScreen* screen = Watch<C_MatchScreen>(path);
+    ASSERT_NE(screen, nullptr);
+    C_ReplayWatch* watch = screen->Watching();
+    ASSERT_NE(watch, nullptr);
+    // The match cannot be paused but its replay can.
+    ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
+    ASSERT_TRUE(watch->Paused());
+    const uint32_t frame = watch->Frame();
+    ASSERT_TRUE(RunFrames(3));
+    EXPECT_EQ(watch->Frame(), frame);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_5));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_SPACE));
+    for (int n = 0; n < 5000 && watch->Frame() < replay.frames; ++n) {
+        ASSERT_TRUE(RunFrames(1));
+    }
+    EXPECT_EQ(watch->Frame(), replay.frames);
+    EXPECT_EQ(screen->match->Winner(), replay.winner);
+    EXPECT_EQ(WellHash(screen->match->PlayerRound()), replay.sides[0].hash);
+    EXPECT_EQ(screen->match->OtherScore(), replay.sides[1].score);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     EXPECT_NE(Screen<C_Menu>(), nullptr);
 }
