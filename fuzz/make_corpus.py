@@ -241,13 +241,45 @@ def scores_seeds():
         "cut_in_line.txt": store_file("scores", ten)[:100],
         "zero_size": b"",
         "settings_file.txt": store_file("settings", SETTINGS_DEFAULTS),
+        "with_replays.txt": store_file("scores", ten + "replay.1 20261208-101500-game-0000abcd.tbreplay\n"
+                                       "replay.2 ../../etc/passwd\nreplay.12 x.tbreplay\n"),
+    }
+
+
+def replay_file(body, rules=1, version=1, end="end\n"):
+    return ("tubrix-replay %d\nrules %d\n%s%s" % (version, rules, body, end)).encode()
+
+
+def replayfile_seeds():
+    def read(name):
+        with open(os.path.join(ROOT, "tests", "corpus", name), "rb") as f:
+            return f.read()
+    game = ("mode game\nlevel 3\nseed 7\ndate 2026-12-08 10:00:00\nframes 40\n"
+            "time 1*0 30*16 2*h 1@3c888889 6*17\nname.0 Ada\nscore.0 0\nhash.0 0\n"
+            "commands.0 1S4.2L1RD3.29.\n")
+    match = ("mode computer\nstrength HARD\nlevel 2\nseed 9\ndate 2026-12-08 10:00:00\n"
+             "winner opponent\nframes 20\ntime 20*16\nname.0 Ada\nscore.0 0\nhash.0 1f\n"
+             "commands.0 20.\nname.1 HARD\nscore.1 0\nhash.1 0\ncommands.1 5.1L14.\n")
+    return {
+        "corpus_game.tbreplay": read("game-001.tbreplay"),
+        "corpus_match.tbreplay": read("match-012.tbreplay"),
+        "short_game.tbreplay": replay_file(game),
+        "short_match.tbreplay": replay_file(match),
+        "other_rules.tbreplay": replay_file(game, rules=2),
+        "newer_format.tbreplay": replay_file(game, version=2),
+        "no_end.tbreplay": replay_file(game, end=""),
+        "cut_in_line.tbreplay": replay_file(game)[:120],
+        "run_bomb.tbreplay": replay_file(game.replace("29.", "4294967295.")),
+        "nan_time.tbreplay": replay_file(game.replace("1@3c888889", "1@7fc00000")),
+        "zero_size": b"",
     }
 
 
 def main():
     for target, seeds in (("image", image_seeds()), ("wave", wave_seeds()),
                           ("console", console_seeds()), ("sprite", sprite_seeds()),
-                          ("settings", settings_seeds()), ("scores", scores_seeds())):
+                          ("settings", settings_seeds()), ("scores", scores_seeds()),
+                          ("replayfile", replayfile_seeds())):
         directory = os.path.join(CORPUS, target)
         shutil.rmtree(directory, ignore_errors=True)
         os.makedirs(directory)

@@ -1,5 +1,5 @@
 #include "shell/game.h"
 
-int main() {
-    return GameMain();
+int main(int argc, char** argv) {
+    return GameMain(argc, argv);
 }

@@ -9,6 +9,7 @@
 #include "demos/demob.h"
 #include "model/quitstate.h"
 #include "pong/pong.h"
+#include "replay/replayfile.h"
 #include "screens/gameover.h"
 #include "screens/instructions.h"
 #include "screens/matchscreen.h"
@@ -49,6 +50,7 @@ std::unique_ptr<C_GameState> BuildState(int id, const ScreenContext& context,
         case STATE_GAMEOVER_WON:
             return std::make_unique<C_GameOver>(context, 1);
         case STATE_PLAY:
+        case STATE_REPLAY:
             return std::make_unique<C_PlayScreen>(context);
         case STATE_INSTRUCTIONS:
             return std::make_unique<C_Instructions>(context);
@@ -222,6 +224,29 @@ void C_Model::OnFullscreenSwitched() {
 void C_Model::SetFinishedGame(const FinishedGame& finished) {
     finishedGame = finished;
     gameWaiting = true;
+}
+
+void C_Model::WatchReplay(const std::string& path, int after) {
+    replayWaiting = true;
+    replayLine.clear();
+    if (!ReadReplayFile(path, replayToWatch, replayLine)) {
+        replayToWatch = Replay{};
+    }
+    afterReplay = after;
+    nextState =
+        replayLine.empty() && replayToWatch.mode != REPLAY_GAME ? STATE_MATCH : STATE_REPLAY;
+}
+
+bool C_Model::TakeReplayToWatch(Replay* replay, std::string* why, int* after) {
+    if (!replayWaiting) {
+        return false;
+    }
+    replayWaiting = false;
+    *replay = std::move(replayToWatch);
+    replayToWatch = Replay{};
+    *why = replayLine;
+    *after = afterReplay;
+    return true;
 }
 
 bool C_Model::TakeFinishedGame(FinishedGame* finished) {

@@ -2,11 +2,13 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/hresult.h"
 #include "model/gamestate.h"
 #include "model/stateids.h"
 #include "model/timer.h"
+#include "replay/replay.h"
 #include "screens/screencontext.h"
 #include "store/highscores.h"
 #include "versus/matchsetup.h"
@@ -89,6 +91,14 @@ public:
     // Hands the waiting game over once; false when none waits.
     bool TakeFinishedGame(FinishedGame* finished);
 
+    // Switches to watching the replay file at `path` on its game's screen
+    // (the play screen for a game, the match screen for a match, the play
+    // screen saying why when it cannot be shown), then back to `after`.
+    void WatchReplay(const std::string& path, int after = STATE_MENU);
+    // Hands the replay to watch over once, or the line that says why there
+    // is none; false when no watching waits.
+    bool TakeReplayToWatch(Replay* replay, std::string* why, int* after);
+
 private:
     void ChangeState();
     C_Settings& Chosen() const { return screens ? screens->settings : *settings; }
@@ -108,6 +118,10 @@ private:
     FinishedGame finishedGame;
     MatchSetup matchSetup;
     bool gameWaiting = false;
+    bool replayWaiting = false;
+    Replay replayToWatch;
+    std::string replayLine;
+    int afterReplay = STATE_MENU;
     int nextState = STATE_MENU;
     int initialised = 0;
     int targetFrameRate = 75;

@@ -15,4 +15,6 @@ enum StateId {
     STATE_MATCH = 11,
     STATE_SETTINGS = 12,
     STATE_SCORES = 13,
+    // The play screen watching a replay the model hands it.
+    STATE_REPLAY = 14,
 };

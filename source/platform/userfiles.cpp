@@ -271,3 +271,32 @@ bool MoveAside(const std::string& path, std::string& reason) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::vector<std::string> RegularFilesIn(const std::string& folder, const std::string& suffix) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const std::string found = entry->d_name;
+        struct stat info {};
+        if (found.size() > suffix.size() &&
+            found.compare(found.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+            fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode)) {
+            names.push_back(found);
+        }
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool RemoveFile(const std::string& folder, const std::string& name) {
+    return unlink((folder + name).c_str()) == 0;
+}
+
+}  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -39,6 +40,13 @@ bool WriteFileAtomically(const std::string& folder, const std::string& name,
 // files named as WriteFileAtomically names its temporary ones, and only those
 // old enough that no save can still be writing them.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
+
+// The names of the regular files in `folder` that end in `suffix`, in
+// byte order; none when the folder cannot be read.
+std::vector<std::string> RegularFilesIn(const std::string& folder, const std::string& suffix);
+
+// Removes `folder`/`name`; false when it could not be.
+bool RemoveFile(const std::string& folder, const std::string& name);
 
 // Renames `path` to `path`.bad, replacing an older one, so a file the game
 // could not read is kept for its owner rather than overwritten.

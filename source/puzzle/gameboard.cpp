@@ -1,5 +1,7 @@
 #include "puzzle/gameboard.h"
 
+#include <algorithm>
+
 #include <string>
 
 #include "console/console.h"
@@ -104,4 +106,20 @@ HRESULT C_GameBoard::Render() {
         }
     }
     return S_OK;
+}
+
+BoardPulses C_GameBoard::Pulses() const {
+    BoardPulses pulses;
+    std::copy(&pulse[0][0], &pulse[0][0] + kBoardColumns * kBoardRows, &pulses.pulse[0][0]);
+    std::copy(&shownPulse[0][0], &shownPulse[0][0] + kBoardColumns * kBoardRows,
+              &pulses.shownPulse[0][0]);
+    pulses.pulsing = pulsing;
+    return pulses;
+}
+
+void C_GameBoard::RestorePulses(const BoardPulses& pulses) {
+    std::copy(&pulses.pulse[0][0], &pulses.pulse[0][0] + kBoardColumns * kBoardRows, &pulse[0][0]);
+    std::copy(&pulses.shownPulse[0][0], &pulses.shownPulse[0][0] + kBoardColumns * kBoardRows,
+              &shownPulse[0][0]);
+    pulsing = pulses.pulsing;
 }

@@ -8,6 +8,7 @@
 #include "model/gameobject.h"
 #include "puzzle/piece.h"
 #include "puzzle/roundevents.h"
+#include "puzzle/roundsnapshot.h"
 #include "puzzle/well.h"
 
 // Where cell (0, 0) lies on screen and the pitch of the cells, for the board
@@ -58,6 +59,8 @@ public:
 
     // The rules alone, without the listener: what a search may copy and play.
     C_Well Rules() const;
+    BoardPulses Pulses() const;
+    void RestorePulses(const BoardPulses& pulses);
 
     // The sounds of a board that plays its own; null in a round's.
     std::unique_ptr<C_BoardSounds> sounds;

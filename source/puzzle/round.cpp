@@ -532,3 +532,83 @@ std::unique_ptr<C_Round> PlayBack(const RoundRecord& record, C_RoundEvents* obse
     }
     return round;
 }
+
+RoundSnapshot C_Round::Snapshot() const {
+    RoundSnapshot snapshot;
+    snapshot.mode = mode;
+    snapshot.well = board->Rules();
+    snapshot.pulses = board->Pulses();
+    if (currentShape) {
+        snapshot.currentShape = currentShape->State();
+    }
+    if (nextShape) {
+        snapshot.nextShape = nextShape->State();
+    }
+    snapshot.chain = chain;
+    snapshot.shownChain = shownChain;
+    snapshot.pipeList = pipeList;
+    snapshot.pipeFade = pipeFade;
+    snapshot.cycleFade = cycleFade;
+    snapshot.pipeHigh = pipeHigh;
+    snapshot.cycleHigh = cycleHigh;
+    snapshot.pipePoints = pipePoints;
+    snapshot.cyclePoints = cyclePoints;
+    snapshot.cycleLines = cycleLines;
+    snapshot.pipeLines = pipeLines;
+    snapshot.bannerShown = bannerShown;
+    snapshot.clock = clock;
+    snapshot.draws = draws;
+    snapshot.incoming = incoming;
+    snapshot.rowsPushedIn = rowsPushedIn;
+    snapshot.cascadeNumber = cascadeNumber;
+    snapshot.cascadeFlows = cascadeFlows;
+    snapshot.cascadeCycles = cascadeCycles;
+    return snapshot;
+}
+
+namespace {
+
+void RestoreShape(const std::optional<ShapeState>& state, C_GameBoard* board,
+                  std::unique_ptr<C_Tetromino>& shape) {
+    if (!state) {
+        shape.reset();
+        return;
+    }
+    if (!shape) {
+        C_RandomDraw unused;
+        shape = std::make_unique<C_Tetromino>(board, unused);
+    }
+    shape->Restore(*state);
+}
+
+}  // namespace
+
+void C_Round::Restore(const RoundSnapshot& snapshot) {
+    mode = snapshot.mode;
+    C_Well& well = *board;
+    C_RoundEvents* events = well.events;
+    well = snapshot.well;
+    well.events = events;
+    board->RestorePulses(snapshot.pulses);
+    RestoreShape(snapshot.currentShape, board.get(), currentShape);
+    RestoreShape(snapshot.nextShape, board.get(), nextShape);
+    chain = snapshot.chain;
+    shownChain = snapshot.shownChain;
+    pipeList = snapshot.pipeList;
+    pipeFade = snapshot.pipeFade;
+    cycleFade = snapshot.cycleFade;
+    pipeHigh = snapshot.pipeHigh;
+    cycleHigh = snapshot.cycleHigh;
+    pipePoints = snapshot.pipePoints;
+    cyclePoints = snapshot.cyclePoints;
+    cycleLines = snapshot.cycleLines;
+    pipeLines = snapshot.pipeLines;
+    bannerShown = snapshot.bannerShown;
+    clock = snapshot.clock;
+    draws = snapshot.draws;
+    incoming = snapshot.incoming;
+    rowsPushedIn = snapshot.rowsPushedIn;
+    cascadeNumber = snapshot.cascadeNumber;
+    cascadeFlows = snapshot.cascadeFlows;
+    cascadeCycles = snapshot.cascadeCycles;
+}

@@ -9,6 +9,7 @@
 #include "puzzle/randomdraw.h"
 #include "puzzle/roundclock.h"
 #include "puzzle/roundevents.h"
+#include "puzzle/roundsnapshot.h"
 
 class C_BoardSounds;
 class C_GameBoard;
@@ -31,14 +32,6 @@ enum RoundCommand : uint8_t {
     COMMAND_DROP_STEP,
     COMMAND_START,
     COMMAND_PAUSE,
-};
-
-// One text line a score list draws, in the list font.
-struct ListLine {
-    std::string text;
-    int x;
-    int y;
-    uint32_t colour;
 };
 
 constexpr uint32_t kWhiteRgb = 0xFFFFFF;
@@ -107,6 +100,10 @@ public:
     // A row sent by an opponent, made from `rowSeed` alone: it is pushed in
     // from the bottom at the next landing that starts no cascade.
     void Receive(uint64_t rowSeed);
+
+    // The round as a value, and back to it: seeking in a replay.
+    RoundSnapshot Snapshot() const;
+    void Restore(const RoundSnapshot& snapshot);
 
     // One pass of each score list: its points, records and score, and the
     // lines it shows.

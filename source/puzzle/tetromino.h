@@ -3,6 +3,7 @@
 #include "core/hresult.h"
 #include "model/gameobject.h"
 #include "puzzle/piece.h"
+#include "puzzle/roundsnapshot.h"
 #include "puzzle/well.h"
 
 class C_GameBoard;
@@ -51,6 +52,12 @@ public:
     const WellCell* PieceInBox(int i, int j) const { return shape.At(i, j); }
     // The rules' shape, as it stands.
     const WellShape& Shape() const { return shape; }
+    ShapeState State() const { return {shape, third, locked}; }
+    void Restore(const ShapeState& state) {
+        shape = state.shape;
+        third = state.third;
+        locked = state.locked;
+    }
 
 private:
     WellShape shape;

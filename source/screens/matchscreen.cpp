@@ -1,8 +1,11 @@
 #include "screens/matchscreen.h"
 
 #include <algorithm>
+#include <ctime>
 
+#include "console/console.h"
 #include "core/error.h"
+#include "core/globals.h"
 #include "core/keycodes.h"
 #include "core/padbuttons.h"
 #include "input/controller.h"
@@ -11,11 +14,16 @@
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
+#include "replay/replay.h"
+#include "replay/replayshelf.h"
 #include "screens/button.h"
 #include "screens/gamekeys.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/overlaylines.h"
+#include "screens/replaywatch.h"
+#include "screens/watchedmatch.h"
+#include "store/playername.h"
 #include "store/settings.h"
 #include "versus/matchkind.h"
 #include "view/font.h"
@@ -74,7 +82,15 @@ C_MatchScreen::C_MatchScreen(const ScreenContext& given, const MatchSetup& chose
     : context(given), setup(chosenSetup), timer(given.model.GetTimer()), keys(given.settings, 0) {
     const C_Settings& chosen = context.settings;
     actions = ScreenBindingsOf(chosen);
-    match = C_MatchKind::Start(setup, context.net);
+    Replay watched;
+    std::string why;
+    if (context.model.TakeReplayToWatch(&watched, &why, &afterWatching)) {
+        auto replayed = std::make_unique<C_WatchedMatch>(std::move(watched));
+        watch = &replayed->Watch();
+        match = std::move(replayed);
+    } else {
+        match = C_MatchKind::Start(setup, context.net);
+    }
     background = std::make_unique<C_Sprite>(match->Picture());
     meter = std::make_unique<C_Sprite>("meter-2-1-2.png");
     results[SIDE_PLAYER] = std::make_unique<C_Sprite>("versus_won.png");
@@ -109,6 +125,13 @@ void C_MatchScreen::Give(RoundCommand command) {
 }
 
 void C_MatchScreen::HandleInput() {
+    if (watch != nullptr) {
+        watch->HandleInput(context.input);
+        if (actions.menu.Is(context.input, KEY_RELEASED)) {
+            context.model.SetNextState(afterWatching);
+        }
+        return;
+    }
     if (!match->Over()) {
         HandlePause();
         if (!paused) {
@@ -179,7 +202,7 @@ void C_MatchScreen::Update() {
         return;
     }
     const int sent = match->RowsSent();
-    match->Update(MatchTime());
+    match->Update(replayClock.Advance(MatchTime()));
     if (match->RowsSent() > sent) {
         sounds->Play(GAME_SOUND_SENT);
     }
@@ -194,6 +217,27 @@ void C_MatchScreen::DrawStep() {
         return;
     }
     match->DrawStep();
+    if (match->Over() && !replayKept) {
+        KeepReplay();
+    }
+}
+
+void C_MatchScreen::KeepReplay() {
+    replayKept = true;
+    const C_Match* played = match->RecordedMatch();
+    const auto* records = match->Records();
+    if (played == nullptr || records == nullptr) {
+        return;
+    }
+    std::string name = DefaultPlayerName(context.settings.GetLastName());
+    const Replay replay = ComputerMatchReplay(
+        {&(*records)[SIDE_PLAYER], &(*records)[SIDE_OPPONENT]}, *played, setup.strength,
+        name.empty() ? kReplayPlayerName : name, ReplayDate(std::time(nullptr)));
+    std::string why;
+    if (C_ReplayShelf::Player().Keep(replay, NamedReplays(context.scores), why).empty() &&
+        g_pConsole != nullptr) {
+        g_pConsole->AddLine(why);
+    }
 }
 
 int C_MatchScreen::TextWidth(const std::string& text) const {
@@ -324,10 +368,16 @@ void C_MatchScreen::Render() {
         }
     }
     DrawNotes();
+    if (watch != nullptr) {
+        watch->Render(*listFont);
+    }
     context.input.DrawMousePointer();
 }
 
 std::string C_MatchScreen::Note() const {
+    if (watch != nullptr) {
+        return "";
+    }
     if (match->Over()) {
         return "ENTER: play again   " + ShownKeyName(actions.menu.key) + ": back";
     }

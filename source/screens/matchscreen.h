@@ -8,6 +8,7 @@
 
 #include "model/gamestate.h"
 #include "puzzle/piece.h"
+#include "replay/replayclock.h"
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/playscreen.h"
@@ -16,6 +17,7 @@
 #include "screens/versusscreen.h"
 
 class C_Button;
+class C_ReplayWatch;
 class C_Font;
 class C_GameSounds;
 class C_KeyPanel;
@@ -76,6 +78,8 @@ public:
     // The line under the result (its keys), or that the match cannot pause;
     // empty when none shows.
     std::string Note() const;
+    // The replay being watched, or null for a match being played.
+    C_ReplayWatch* Watching() const { return watch; }
 
 private:
     void DrawNumbers();
@@ -95,6 +99,9 @@ private:
     // The game time the match runs on: the timer's less the time held.
     float MatchTime() const;
     void DrawNotes();
+    // Writes the finished match's replay to the player's shelf, if its kind
+    // recorded one.
+    void KeepReplay();
 
     ScreenContext context;
     // What the match started with: play again starts the same.
@@ -116,6 +123,13 @@ private:
     // Game seconds held by the pause, and when the pause began.
     float heldFor = 0.0f;
     float pausedAt = 0.0f;
+    // The match's time in the replay's ticks, and whether its replay is kept.
+    C_ReplayClock replayClock;
+    bool replayKept = false;
+    // Set while the screen shows a match's replay: it takes the watch keys
+    // instead of the player's, and goes back to `afterWatching`.
+    C_ReplayWatch* watch = nullptr;
+    int afterWatching = STATE_MENU;
     // Until when the note that the match cannot pause shows.
     float pauseNoteUntil = -1.0f;
     // A confirm key or button seen up since the result showed: one held as

@@ -1,9 +1,11 @@
 #include "screens/playscreen.h"
 
 #include <ctime>
+#include <optional>
 
 #include "console/console.h"
 #include "core/error.h"
+#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "model/model.h"
@@ -11,11 +13,15 @@
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
+#include "replay/replay.h"
+#include "replay/replayshelf.h"
 #include "screens/button.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/overlaylines.h"
+#include "screens/replaywatch.h"
 #include "store/highscores.h"
+#include "store/playername.h"
 #include "store/settings.h"
 #include "view/font.h"
 #include "view/sprite.h"
@@ -75,7 +81,16 @@ C_PlayScreen::C_PlayScreen(const ScreenContext& given)
     RoundSettings settings;
     settings.seed = static_cast<uint64_t>(std::time(nullptr));
     settings.level = outerLevel;
+    settings.record = &record;
+    Replay handed;
+    std::optional<Replay> shown;
+    if (context.model.TakeReplayToWatch(&handed, &watchLine, &afterWatching)) {
+        shown = OpenReplay(std::move(handed), settings);
+    }
     round = std::make_unique<C_Round>(settings);
+    if (shown) {
+        watch = std::make_unique<C_ReplayWatch>(std::move(*shown), round.get());
+    }
     sounds = std::make_unique<C_GameSounds>();
     round->Listen(sounds.get());
     background = std::make_unique<C_Sprite>("bg3.png");
@@ -100,6 +115,10 @@ C_PlayScreen::C_PlayScreen(const ScreenContext& given)
 C_PlayScreen::~C_PlayScreen() = default;
 
 void C_PlayScreen::HandleInput() {
+    if (watching) {
+        HandleWatchingInput();
+        return;
+    }
     const int& mode = round->mode;
     if (mode != MODE_GAMEOVER) {
         if (startButton->GetState() == BUTTON_HELD) {
@@ -171,18 +190,23 @@ void C_PlayScreen::EndGame(int next) {
     finished.game.rows = board.rowsCleared;
     finished.game.piecesPiped = board.pipeTotal;
     finished.game.date = C_HighScores::Today();
+    finished.game.replay = replayName;
     finished.nextState = next;
     context.model.SetFinishedGame(finished);
     context.model.SetNextState(STATE_SCORES);
 }
 
 void C_PlayScreen::Update() {
+    if (watching) {
+        stopButton->Update();
+        return;
+    }
     if (round->mode != MODE_GAMEOVER) {
         startButton->Update();
         pauseButton->Update();
         stopButton->Update();
     }
-    if (round->Update(timer->GetGameTime())) {
+    if (round->Update(replayClock.Advance(timer->GetGameTime()))) {
         StepPictures();
     }
     if (round->mode == MODE_GAMEOVER) {
@@ -195,8 +219,55 @@ void C_PlayScreen::Update() {
 }
 
 void C_PlayScreen::DrawStep() {
+    if (watching) {
+        // The replay's frames update and step the round themselves.
+        if (watch) {
+            watch->Advance();
+        }
+        StepPictures();
+        return;
+    }
     round->DrawStep();
     StepPictures();
+    // Once lost nothing the rules keep moves any more: the replay ends here.
+    if (round->mode == MODE_GAMEOVER && !replayKept) {
+        KeepReplay();
+    }
+}
+
+std::optional<Replay> C_PlayScreen::OpenReplay(Replay replay, RoundSettings& settings) {
+    watching = true;
+    // Nothing watched is kept again.
+    replayKept = true;
+    settings.record = nullptr;
+    settings.quiet = true;
+    if (!watchLine.empty()) {
+        return std::nullopt;
+    }
+    settings.seed = replay.seed;
+    settings.level = replay.level;
+    return replay;
+}
+
+void C_PlayScreen::HandleWatchingInput() {
+    if (watch) {
+        watch->HandleInput(context.input);
+    }
+    if (actions.menu.Is(context.input, KEY_RELEASED) || stopButton->GetState() == BUTTON_HELD) {
+        context.model.SetNextState(afterWatching);
+    }
+}
+
+void C_PlayScreen::KeepReplay() {
+    replayKept = true;
+    std::string name = DefaultPlayerName(context.settings.GetLastName());
+    const Replay replay = GameReplay(record, *round, name.empty() ? kReplayPlayerName : name,
+                                     ReplayDate(std::time(nullptr)));
+    std::string why;
+    replayName = C_ReplayShelf::Player().Keep(replay, NamedReplays(context.scores), why);
+    if (replayName.empty() && g_pConsole != nullptr) {
+        g_pConsole->AddLine(why);
+    }
 }
 
 void C_PlayScreen::StepPictures() {
@@ -298,5 +369,19 @@ void C_PlayScreen::Render() {
         yesButton->Render();
         noButton->Render();
     }
+    if (watching) {
+        RenderWatching();
+    }
     context.input.DrawMousePointer();
+}
+
+void C_PlayScreen::RenderWatching() {
+    if (watch) {
+        watch->Render(*listFont);
+        return;
+    }
+    listFont->SetColour(kOpaqueWhite);
+    listFont->DrawText("REPLAY", C_ReplayWatch::kBarLeft, C_ReplayWatch::kBarTop, TEXT_FILTERED);
+    listFont->DrawText(watchLine, C_ReplayWatch::kBarLeft, C_ReplayWatch::kBarBottom,
+                       TEXT_FILTERED);
 }

@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/gamestate.h"
+#include "model/stateids.h"
 #include "puzzle/round.h"
+#include "replay/replay.h"
+#include "replay/replayclock.h"
 #include "screens/gamekeys.h"
 #include "screens/keyhints.h"
 #include "screens/screencontext.h"
@@ -18,6 +22,7 @@ class C_Font;
 class C_GameSounds;
 class C_KeyPanel;
 class C_OverlayLines;
+class C_ReplayWatch;
 class C_Sprite;
 class C_Timer;
 
@@ -43,7 +48,21 @@ public:
     void Render() override;
 
     ScreenContext context;
+    // What the round takes, for its replay; it outlives the round.
+    RoundRecord record;
     std::unique_ptr<C_Round> round;
+    // The game time the round runs on, in the replay's ticks.
+    C_ReplayClock replayClock;
+    // The replay kept of the finished game; empty until then, or if none
+    // could be kept.
+    std::string replayName;
+    bool replayKept = false;
+    // Set when the screen shows a replay rather than a game, and the line
+    // that says why one could not be shown; the player's keys do nothing.
+    std::unique_ptr<C_ReplayWatch> watch;
+    std::string watchLine;
+    bool watching = false;
+    int afterWatching = STATE_MENU;
     C_Timer* timer = nullptr;
     int infoFade = 0;
     int pausedFade = 0;
@@ -80,6 +99,14 @@ private:
     // Leaves a finished game for `next`, by the name and the table if the
     // game makes it.
     void EndGame(int next);
+    // Writes the finished game's replay to the player's shelf.
+    void KeepReplay();
+    // Watches `replay`, the round taking its seed and level, unless the
+    // model said why it cannot be shown.
+    std::optional<Replay> OpenReplay(Replay replay, RoundSettings& settings);
+    void HandleWatchingInput();
+    // The replay's bars, or the line that says why there is none.
+    void RenderWatching();
     // The info and paused pictures' fades, once per drawn frame.
     void StepPictures();
     void DrawPicture(C_Sprite* picture, uint32_t colour, C_OverlayLines* lines = nullptr);

@@ -4,6 +4,7 @@
 
 #include "core/keycodes.h"
 #include "input/controller.h"
+#include "replay/replayshelf.h"
 #include "screens/button.h"
 #include "store/playername.h"
 #include "store/settings.h"
@@ -29,6 +30,8 @@ constexpr int kColumnEdges[C_ScoreScreen::kColumns + 1] = {36, 80, 290, 380, 440
 // whole, or one that is full.
 constexpr const char* kCaret = "_";
 constexpr const char* kFirstPlaceText = "New high score! Type your name, then press Enter.";
+constexpr const char* kWatchText = "Click a game to watch its replay.";
+constexpr int kLeftButton = 0;
 constexpr const char* kPlaceText = "Your score is in the table! Type your name, then press Enter.";
 
 std::string FullText() {
@@ -110,6 +113,10 @@ void C_ScoreScreen::HandleInput() {
     if (Finishing(context.input) || doneButton->GetState() == BUTTON_CLICKED) {
         context.model.SetNextState(nextState);
     }
+    const std::string replay = ReplayClicked();
+    if (!replay.empty()) {
+        context.model.WatchReplay(C_ReplayShelf::Player().PathOf(replay), STATE_SCORES);
+    }
 }
 
 void C_ScoreScreen::Type(const std::string& typed) {
@@ -137,6 +144,13 @@ void C_ScoreScreen::Type(const std::string& typed) {
 
 std::string C_ScoreScreen::GetPromptLine() const {
     if (!askingName) {
+        if (damageLine.empty()) {
+            for (const HighScore& entry : context.scores.GetEntries()) {
+                if (!entry.replay.empty()) {
+                    return kWatchText;
+                }
+            }
+        }
         return damageLine;
     }
     if (nameCut) {
@@ -175,6 +189,22 @@ void C_ScoreScreen::EnterName() {
     settings->SetLastName(scores->GetEntries()[static_cast<std::size_t>(marked)].name);
     settings->Save();
     scores->Save();
+}
+
+std::string C_ScoreScreen::ReplayClicked() const {
+    if (context.input.GetMouseButtonState(kLeftButton) != KEY_RELEASED) {
+        return "";
+    }
+    const int x = context.input.GetMouseX();
+    const int y = context.input.GetMouseY();
+    const std::vector<HighScore>& entries = context.scores.GetEntries();
+    for (int line = 0; line < static_cast<int>(entries.size()); ++line) {
+        const TextBox box = LineBox(line);
+        if (x >= box.left && x < box.right && y >= box.top && y < box.bottom) {
+            return entries[static_cast<std::size_t>(line)].replay;
+        }
+    }
+    return "";
 }
 
 void C_ScoreScreen::Update() {

@@ -51,6 +51,8 @@ public:
     static constexpr uint32_t kMarkedColour = 0xFFFFB03C;
 
 private:
+    // The replay of the entry a click has just chosen, or empty.
+    std::string ReplayClicked() const;
     // Takes the typed name into the table and saves it.
     void EnterName();
     void Type(const std::string& typed);

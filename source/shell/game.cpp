@@ -1,5 +1,6 @@
 #include "shell/game.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -113,9 +114,31 @@ long RunEventLoop(C_Game& game) {
     }
 }
 
-int GameMain() {
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& why) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--replay" && i + 1 < argc) {
+            options.replay = argv[++i];
+        } else {
+            why = "usage: tubrix [--replay FILE]";
+            return false;
+        }
+    }
+    return true;
+}
+
+int GameMain(int argc, const char* const* argv) {
+    Options options;
+    std::string why;
+    if (!ParseOptions(argc, argv, options, why)) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        return 2;
+    }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     C_Game game;
+    if (!options.replay.empty()) {
+        g_pModel->WatchReplay(options.replay);
+    }
     RunEventLoop(game);
     return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace platform {
 struct Event;
 }
@@ -31,5 +33,12 @@ bool HandleEvent(const platform::Event& event);
 // is not. Returns how many frames ran.
 long RunEventLoop(C_Game& game);
 
+// What the command line asks for: `--replay FILE` opens that replay on its
+// game's screen. False, with the line to print in `why`, for anything else.
+struct Options {
+    std::string replay;
+};
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& why);
+
 // The whole program: seeds the random numbers, starts up, loops, shuts down.
-int GameMain();
+int GameMain(int argc = 0, const char* const* argv = nullptr);

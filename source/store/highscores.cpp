@@ -12,11 +12,25 @@ namespace {
 // "place.1" to "place.10"; the value is "score level rows pieces date name",
 // the name last because it may hold spaces.
 constexpr const char* kPlacePrefix = "place.";
+constexpr const char* kReplayPrefix = "replay.";
+constexpr std::size_t kMaxReplayNameBytes = 64;
 constexpr int kNumbers = 4;
 constexpr std::size_t kDateLength = 10;
 
 std::string PlaceKey(int place) {
     return kPlacePrefix + std::to_string(place);
+}
+
+std::string ReplayKey(int place) {
+    return kReplayPrefix + std::to_string(place);
+}
+
+// A plain file name in one folder: no way out of it, nothing hidden.
+bool IsReplayName(const std::string& text) {
+    return !text.empty() && text.size() <= kMaxReplayNameBytes && text[0] != '.' &&
+           std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+           });
 }
 
 // A plain non-negative decimal that fits an int.
@@ -132,6 +146,13 @@ void C_HighScores::Take(const C_RecordFile& file) {
             Skip(*entry, "\"" + entry->key + "\" is not \"score level rows pieces date name\"");
             continue;
         }
+        if (const C_RecordFile::Entry* replay = file.Find(ReplayKey(place))) {
+            if (IsReplayName(replay->value)) {
+                game.replay = replay->value;
+            } else {
+                Skip(*replay, "\"" + replay->key + "\" is not the name of a replay");
+            }
+        }
         entries.push_back(std::move(game));
     }
     // A table edited out of order is put back in order; equal scores keep
@@ -148,12 +169,17 @@ void C_HighScores::Give(C_RecordFile& file) const {
         } else {
             file.Remove(PlaceKey(place));
         }
+        if (index < entries.size() && IsReplayName(entries[index].replay)) {
+            file.Set(ReplayKey(place), entries[index].replay);
+        } else {
+            file.Remove(ReplayKey(place));
+        }
     }
 }
 
 bool C_HighScores::Knows(const std::string& key) const {
     for (int place = 1; place <= kPlaces; ++place) {
-        if (key == PlaceKey(place)) {
+        if (key == PlaceKey(place) || key == ReplayKey(place)) {
             return true;
         }
     }

@@ -14,10 +14,14 @@ struct HighScore {
     int piecesPiped = 0;
     // YYYY-MM-DD, the player's local date.
     std::string date;
+    // The file name of the game's replay on the player's shelf; empty for
+    // none (a game entered before replays were kept).
+    std::string replay;
 };
 
 // The ten best puzzle games, best first, kept in the data folder's
-// scores.txt. Of two equal scores the older stays above.
+// scores.txt. Of two equal scores the older stays above. Each place's replay
+// is named beside it ("replay.3"); a file without those names none.
 class C_HighScores : public C_StoreFile {
 public:
     explicit C_HighScores(LineSink sink);

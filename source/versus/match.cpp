@@ -171,3 +171,31 @@ std::vector<Attack> C_Match::WaitingFor(int side) const {
     }
     return waiting;
 }
+
+MatchSnapshot C_Match::Snapshot() const {
+    MatchSnapshot snapshot;
+    for (int side = 0; side < kMatchSides; ++side) {
+        snapshot.rounds[static_cast<size_t>(side)] = Round(side).Snapshot();
+    }
+    snapshot.attacks = attacks;
+    snapshot.sequences = sequences;
+    snapshot.credits = credits;
+    snapshot.clock = clock;
+    snapshot.winner = winner;
+    snapshot.rowsSent = rowsSent;
+    snapshot.rowsCancelled = rowsCancelled;
+    return snapshot;
+}
+
+void C_Match::Restore(const MatchSnapshot& snapshot) {
+    for (int side = 0; side < kMatchSides; ++side) {
+        Round(side).Restore(snapshot.rounds[static_cast<size_t>(side)]);
+    }
+    attacks = snapshot.attacks;
+    sequences = snapshot.sequences;
+    credits = snapshot.credits;
+    clock = snapshot.clock;
+    winner = snapshot.winner;
+    rowsSent = snapshot.rowsSent;
+    rowsCancelled = snapshot.rowsCancelled;
+}

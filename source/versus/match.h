@@ -98,6 +98,18 @@ struct MatchSettings {
     std::array<RoundRecord*, kMatchSides> records{};
 };
 
+// Everything a match is at one moment, as a value.
+struct MatchSnapshot {
+    std::array<RoundSnapshot, kMatchSides> rounds;
+    std::vector<Attack> attacks;
+    std::array<int, kMatchSides> sequences{};
+    std::array<CascadeCredit, kMatchSides> credits{};
+    C_MatchClock clock;
+    int winner = kNoWinner;
+    std::array<int, kMatchSides> rowsSent{};
+    std::array<int, kMatchSides> rowsCancelled{};
+};
+
 // Two rounds from one seed, so both draw the same shapes in the same order,
 // and the rows their cascades send each other. The player's round writes and
 // sounds as a single game; the opponent's is quiet. Both take commands from
@@ -125,6 +137,9 @@ public:
     bool Over() const { return winner != kNoWinner; }
     // Game seconds since the first update.
     float Time() const { return clock.Time(); }
+    // The match as a value, and back to it: seeking in a replay.
+    MatchSnapshot Snapshot() const;
+    void Restore(const MatchSnapshot& snapshot);
 
     uint64_t seed;
     // SIDE_PLAYER, SIDE_OPPONENT or kDraw once a well tops out.

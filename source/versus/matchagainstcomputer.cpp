@@ -9,11 +9,23 @@ namespace {
 
 constexpr const char* kStrengthNames[] = {"EASY", "MEDIUM", "HARD"};
 
+MatchSettings Recording(MatchSettings settings, std::array<RoundRecord, kMatchSides>& records) {
+    for (int side = 0; side < kMatchSides; ++side) {
+        settings.records[static_cast<size_t>(side)] = &records[static_cast<size_t>(side)];
+    }
+    return settings;
+}
+
 }  // namespace
 
 C_MatchAgainstComputer::C_MatchAgainstComputer(const MatchSettings& settings,
                                                OpponentStrength chosen)
-    : match(settings), opponent(chosen), strength(chosen) {}
+    : match(Recording(settings, records)), opponent(chosen), strength(chosen) {
+    // The start the match gave each round is its own, not a command.
+    for (RoundRecord& record : records) {
+        record.inputs.clear();
+    }
+}
 
 void C_MatchAgainstComputer::Update(float gameTime) {
     if (match.Over()) {
@@ -36,9 +48,8 @@ int C_MatchAgainstComputer::OtherScore() const {
     return match.Round(SIDE_OPPONENT).board->score;
 }
 
-const C_Well& C_MatchAgainstComputer::OtherWell() {
-    const C_Round& round = match.Round(SIDE_OPPONENT);
-    seen = round.board->Rules();
+C_Well SeenWell(const C_Round& round) {
+    C_Well seen = round.board->Rules();
     // The falling shape over the well, its cells above the top left out.
     if (const C_Tetromino* shape = round.currentShape.get()) {
         for (int i = 0; i < shape->GetBoxSize(); ++i) {
@@ -51,5 +62,10 @@ const C_Well& C_MatchAgainstComputer::OtherWell() {
             }
         }
     }
+    return seen;
+}
+
+const C_Well& C_MatchAgainstComputer::OtherWell() {
+    seen = SeenWell(match.Round(SIDE_OPPONENT));
     return seen;
 }

@@ -4,6 +4,10 @@
 #include "versus/matchkind.h"
 #include "versus/opponent.h"
 
+// The well of `round` as the other side sees it: its grid with the falling
+// shape's cells laid in, those above the top left out.
+C_Well SeenWell(const C_Round& round);
+
 // A match against the computer on this machine: both rounds live, the
 // computer's played by an opponent of the chosen strength.
 class C_MatchAgainstComputer : public C_MatchKind {
@@ -25,7 +29,11 @@ public:
     std::string OtherLabel() const override;
     const char* Picture() const override { return "match.png"; }
     void Leave() override {}
+    const C_Match* RecordedMatch() const override { return &match; }
+    const std::array<RoundRecord, kMatchSides>* Records() const override { return &records; }
 
+    // Before the match, which writes into them from its start.
+    std::array<RoundRecord, kMatchSides> records;
     C_Match match;
     C_Opponent opponent;
     OpponentStrength strength;

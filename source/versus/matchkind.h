@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,4 +57,9 @@ public:
     virtual const char* Picture() const = 0;
     // The player leaves the match: a match that can be lost by it is.
     virtual void Leave() = 0;
+    // The match played on this machine and what each side's round took,
+    // kept from the match's start for its replay; null for a kind that
+    // keeps none.
+    virtual const C_Match* RecordedMatch() const { return nullptr; }
+    virtual const std::array<RoundRecord, kMatchSides>* Records() const { return nullptr; }
 };

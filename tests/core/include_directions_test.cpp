@@ -39,6 +39,7 @@ constexpr Direction kAllowed[] = {
     {"model", "store", "keeps the settings and the score table for the run"},
     {"model", "audio", "the tunes that go on across screens, the volumes"},
     {"model", "versus", "hands a match's setup from the screen that chose it to the next"},
+    {"model", "replay", "reads a replay to hand to the screen of its game"},
     {"view", "core", "errors, globals"},
     {"view", "platform", "window, textures, glyphs"},
     {"view", "model", "draws the current state; sprites are placed by vectors"},
@@ -90,6 +91,11 @@ constexpr Direction kAllowed[] = {
     {"store", "platform", "per-user folders and atomic writes"},
     {"versus", "puzzle", "the computer opponent plays a round of the puzzle"},
     {"versus", "net", "a network match travels as the link's messages"},
+    {"replay", "puzzle", "a replay plays a round again from its inputs"},
+    {"replay", "versus", "a replay plays a match again"},
+    {"replay", "store", "names as the score table keeps them, the table's replays"},
+    {"replay", "platform", "the shelf's folder and its atomic writes"},
+    {"screens", "replay", "the play and match screens keep the replay of each game"},
 };
 
 // Directions the layout rules out whatever rows are added: the puzzle's rules
@@ -97,7 +103,7 @@ constexpr Direction kAllowed[] = {
 // the system below the framework, and the rules nothing of the network.
 constexpr std::pair<const char*, const char*> kRuledOut[] = {
     {"puzzle", "screens"}, {"puzzle", "platform"}, {"puzzle", "net"},
-    {"versus", "screens"}, {"versus", "platform"},
+    {"versus", "screens"}, {"versus", "platform"}, {"replay", "screens"},
 };
 
 // The folder of a file under source/, or "main" for a file at its top.

@@ -14,6 +14,10 @@
 #include "puzzle/gameboard.h"
 #include "puzzle/piece.h"
 #include "puzzle/tetromino.h"
+#include "replay/replayfile.h"
+#include "replay/replayplayer.h"
+#include "replay/replayshelf.h"
+#include "replay/wellhash.h"
 #include "screens/button.h"
 #include "screens/instructions.h"
 #include "screens/menu.h"
@@ -381,7 +385,7 @@ protected:
     void SetUp() override {
         PlayTest::SetUp();
         for (int n = 0; n < C_HighScores::kPlaces; ++n) {
-            g_pModel->GetHighScores()->Insert({"Better", 1, 0, 1, 0, "2024-01-01"});
+            g_pModel->GetHighScores()->Insert({"Better", 1, 0, 1, 0, "2024-01-01", ""});
         }
     }
 
@@ -419,8 +423,16 @@ TEST_F(ToppedOutTest, TheLastShapeIsGoneThePreviewStaysAndYesPlaysTheSameLevelAg
     EXPECT_NE(again->round->currentShape, nullptr);
 }
 
-TEST_F(ToppedOutTest, NoReturnsToTheMenu) {
+TEST_F(ToppedOutTest, TheGameIsKeptAsAReplayThatEndsAsItDidAndNoReturnsToTheMenu) {
     PlayToTheTop();
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReadReplayFile(C_ReplayShelf::Player().PathOf(play->replayName), replay, why))
+        << why;
+    C_ReplayPlayer player(replay);
+    player.PlayToEnd();
+    EXPECT_TRUE(player.EndsAsRecorded(why)) << why;
+    EXPECT_EQ(WellHash(player.Round(0)), WellHash(*play->round));
     ClickAt(kNoCentre.x, kNoCentre.y);
     EXPECT_NE(Screen<C_Menu>(), nullptr);
 }

@@ -19,6 +19,7 @@
 #include "screens/keyhints.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
+#include "screens/replaywatch.h"
 #include "screens/scorescreen.h"
 #include "screens/settingsscreen.h"
 #include "store/highscores.h"
@@ -62,7 +63,7 @@ protected:
     // The table as a finished game with `score` opens it.
     C_ScoreScreen* OpenTableAfter(int score) {
         FinishedGame finished;
-        finished.game = {"", score, 0, 1, 2, "2024-06-01"};
+        finished.game = {"", score, 0, 1, 2, "2024-06-01", ""};
         g_pModel->SetFinishedGame(finished);
         g_pModel->SetNextState(STATE_SCORES);
         EXPECT_TRUE(RunFrames(1));
@@ -222,7 +223,7 @@ TEST_F(SettingsAndScoresTest, EachPlayersPageRefusesTheOthersKeysAndSetsItsOwnMo
 // prompt pointed; table and name outlive the run.
 TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked) {
     C_HighScores& scores = *g_pModel->GetHighScores();
-    scores.Insert({"Best", 500, 0, 9, 30, "2024-01-01"});
+    scores.Insert({"Best", 500, 0, 9, 30, "2024-01-01", ""});
     outerLevel = 9;
     ASSERT_TRUE(Tap(SDL_SCANCODE_F4));
     C_PlayScreen* play = Screen<C_PlayScreen>();
@@ -236,6 +237,7 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     ASSERT_EQ(play->round->mode, MODE_GAMEOVER);
     const int score = play->round->board->score;
     const int rows = play->round->board->rowsCleared;
+    const std::string kept = play->replayName;
     ASSERT_LT(score, 500);
     ClickAt(167, 358);  // yes, play again
 
@@ -256,6 +258,8 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     EXPECT_EQ(
         std::tie(entered.name, entered.score, entered.startingLevel, entered.rows, entered.date),
         std::make_tuple(std::string("Sixteen letters+"), score, 9, rows, C_HighScores::Today()));
+    EXPECT_EQ(entered.replay, kept);
+    EXPECT_FALSE(kept.empty());
 
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
     ASSERT_NE(Screen<C_PlayScreen>(), nullptr);
@@ -272,6 +276,15 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     ASSERT_NE(table, nullptr);
     EXPECT_FALSE(table->IsAskingName());
     EXPECT_EQ(table->GetMarkedLine(), -1);
+    // A click on the game's line watches its replay; Escape comes back.
+    EXPECT_EQ(table->GetPromptLine(), "Click a game to watch its replay.");
+    const TextBox line = C_ScoreScreen::LineBox(1);
+    ClickAt((line.left + line.right) / 2, (line.top + line.bottom) / 2);
+    C_PlayScreen* watching = Screen<C_PlayScreen>();
+    ASSERT_NE(watching, nullptr);
+    EXPECT_NE(watching->watch, nullptr) << watching->watchLine;
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    ASSERT_NE(Screen<C_ScoreScreen>(), nullptr);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     EXPECT_NE(Screen<C_Menu>(), nullptr);
 }

@@ -32,7 +32,8 @@ TEST(HighScores, EachGameEntersAtItsPlaceAndTheEleventhDropsOut) {
                 model.pop_back();
             }
             ASSERT_EQ(table.PlaceFor(score), expected);
-            ASSERT_EQ(table.Insert({std::to_string(game), score, 0, 0, 0, "2024-01-01"}), expected);
+            ASSERT_EQ(table.Insert({std::to_string(game), score, 0, 0, 0, "2024-01-01", ""}),
+                      expected);
             ASSERT_EQ(table.GetEntries().size(), model.size());
             for (size_t i = 0; i < model.size(); ++i) {
                 ASSERT_EQ(table.GetEntries()[i].name, std::to_string(model[i].second));
@@ -61,7 +62,7 @@ TEST(HighScores, NamesAreSanitisedAndDatesFilledIn) {
         EXPECT_EQ(SanitisePlayerName(c.kept), c.kept);
     }
     C_HighScores table(nullptr);
-    ASSERT_EQ(table.Insert({"\t", 5, 0, 0, 0, "yesterday"}), 1);
+    ASSERT_EQ(table.Insert({"\t", 5, 0, 0, 0, "yesterday", ""}), 1);
     EXPECT_EQ(table.GetEntries()[0].name, C_HighScores::kNoName);
     EXPECT_EQ(table.GetEntries()[0].date, C_HighScores::Today());
 }

@@ -37,8 +37,10 @@ TEST_F(StoreFileTest, BothTablesComeBackAsSavedWithUnknownEntriesInTheirPlaces) 
     settings.SetLastName("Ada Lovelace");
     ASSERT_TRUE(settings.Save());
     C_HighScores scores(Sink());
-    scores.Insert({"Grace", 900, 3, 12, 40, "2024-02-29"});
-    scores.Insert({"Alan", 1200, 0, 20, 70, "2024-03-01"});
+    // A game without a replay, as those entered before replays were kept.
+    scores.Insert(
+        {"Grace", 900, 3, 12, 40, "2024-02-29", "20240229-101500-game-0000abcd.tbreplay"});
+    scores.Insert({"Alan", 1200, 0, 20, 70, "2024-03-01", ""});
     ASSERT_TRUE(scores.Save());
 
     C_Settings again(Sink());
@@ -59,7 +61,9 @@ TEST_F(StoreFileTest, BothTablesComeBackAsSavedWithUnknownEntriesInTheirPlaces) 
     EXPECT_EQ(
         std::tie(best.name, best.score, best.startingLevel, best.rows, best.piecesPiped, best.date),
         std::make_tuple("Alan"s, 1200, 0, 20, 70, "2024-03-01"s));
+    EXPECT_EQ(best.replay, "");
     EXPECT_EQ(scoresAgain.GetEntries()[1].name, "Grace");
+    EXPECT_EQ(scoresAgain.GetEntries()[1].replay, "20240229-101500-game-0000abcd.tbreplay");
     EXPECT_TRUE(lines.empty()) << lines.front();
     EXPECT_TRUE(Prompts().reports.empty());
 }

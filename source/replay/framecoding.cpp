@@ -1,0 +1,230 @@
+#include "replay/framecoding.h"
+
+#include <cstring>
+
+namespace {
+
+// Each command's letter, in the order of RoundCommand.
+constexpr char kLetters[] = "LRCADSP";
+constexpr char kNoLetters = '.';
+constexpr char kStepMark = '*';
+constexpr char kAtMark = '@';
+constexpr char kHeldMark = 'h';
+// A count or a step beyond this is no replay of ours.
+constexpr uint64_t kMaxNumber = 0xFFFFFFFFu;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A decimal without sign from `at`, at most kMaxNumber; false when none.
+bool ReadNumber(const std::string& text, std::size_t& at, uint32_t& out) {
+    uint64_t value = 0;
+    const std::size_t start = at;
+    while (at < text.size() && IsDigit(text[at])) {
+        value = value * 10 + static_cast<uint64_t>(text[at] - '0');
+        if (value > kMaxNumber || at - start > 10) {
+            return false;
+        }
+        ++at;
+    }
+    out = static_cast<uint32_t>(value);
+    return at > start;
+}
+
+// Adds `count` frames to `total`, or false when that passes `maxFrames`.
+bool Count(uint64_t& total, uint32_t count, uint32_t maxFrames, std::string& why) {
+    total += count;
+    if (count == 0 || total > maxFrames) {
+        why = count == 0 ? "a run of no frames" : "more frames than the replay says";
+        return false;
+    }
+    return true;
+}
+
+bool IsHex(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f');
+}
+
+uint32_t HexValue(const std::string& text) {
+    uint32_t value = 0;
+    for (char c : text) {
+        value = value * 16 + static_cast<uint32_t>(IsDigit(c) ? c - '0' : c - 'a' + 10);
+    }
+    return value;
+}
+
+std::string Hex(uint32_t value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    do {
+        out.insert(out.begin(), kDigits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    return out;
+}
+
+uint32_t BitsOf(float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
+char CommandLetter(RoundCommand command) {
+    return command < sizeof kLetters - 1 ? kLetters[command] : '?';
+}
+
+bool CommandOfLetter(char letter, RoundCommand& command) {
+    const char* found = letter == '\0' ? nullptr : std::strchr(kLetters, letter);
+    if (found == nullptr) {
+        return false;
+    }
+    command = static_cast<RoundCommand>(found - kLetters);
+    return true;
+}
+
+float StepTime(float before, uint32_t ticks) {
+    return before + static_cast<float>(ticks) / static_cast<float>(kTicksPerSecond);
+}
+
+void AppendCommands(std::vector<CommandRun>& runs, const std::string& letters) {
+    if (!runs.empty() && runs.back().letters == letters) {
+        runs.back().count += 1;
+    } else {
+        runs.push_back({1, letters});
+    }
+}
+
+void AppendTime(std::vector<TimeRun>& runs, TimeRun::Kind kind, uint32_t value) {
+    if (!runs.empty() && runs.back().kind == kind && runs.back().value == value) {
+        runs.back().count += 1;
+    } else {
+        runs.push_back({kind, 1, value});
+    }
+}
+
+void AppendUpdate(std::vector<TimeRun>& runs, float before, float gameTime) {
+    const double ticks = (static_cast<double>(gameTime) - before) * kTicksPerSecond;
+    if (ticks >= 0.0 && ticks < static_cast<double>(kMaxNumber)) {
+        const auto near = static_cast<uint32_t>(ticks + 0.5);
+        for (uint32_t tried : {near, near - 1, near + 1}) {
+            if (tried <= near + 1 && StepTime(before, tried) == gameTime) {
+                AppendTime(runs, TimeRun::STEP, tried);
+                return;
+            }
+        }
+    }
+    AppendTime(runs, TimeRun::AT, BitsOf(gameTime));
+}
+
+std::string EncodeCommands(const std::vector<CommandRun>& runs) {
+    std::string out;
+    for (const CommandRun& run : runs) {
+        out += std::to_string(run.count);
+        out += run.letters.empty() ? std::string(1, kNoLetters) : run.letters;
+    }
+    return out;
+}
+
+std::string EncodeTimes(const std::vector<TimeRun>& runs) {
+    std::string out;
+    for (const TimeRun& run : runs) {
+        if (!out.empty()) {
+            out += ' ';
+        }
+        out += std::to_string(run.count);
+        switch (run.kind) {
+            case TimeRun::STEP:
+                out += kStepMark + std::to_string(run.value);
+                break;
+            case TimeRun::HELD:
+                out += std::string(1, kStepMark) + kHeldMark;
+                break;
+            case TimeRun::AT:
+                out += kAtMark + Hex(run.value);
+                break;
+        }
+    }
+    return out;
+}
+
+bool DecodeCommands(const std::string& text, uint32_t maxFrames, std::vector<CommandRun>& runs,
+                    std::string& why) {
+    runs.clear();
+    uint64_t total = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        CommandRun run;
+        if (!ReadNumber(text, at, run.count)) {
+            why = "a run of commands without its count";
+            return false;
+        }
+        if (!Count(total, run.count, maxFrames, why)) {
+            return false;
+        }
+        if (at < text.size() && text[at] == kNoLetters) {
+            ++at;
+        } else {
+            RoundCommand command{};
+            while (at < text.size() && CommandOfLetter(text[at], command)) {
+                run.letters += text[at++];
+            }
+            if (run.letters.empty() || run.letters.size() > kMaxFrameCommands) {
+                why = run.letters.empty() ? "a run of commands without its letters"
+                                          : "a frame of too many commands";
+                return false;
+            }
+        }
+        if (at < text.size() && !IsDigit(text[at])) {
+            why = "a command that is none";
+            return false;
+        }
+        runs.push_back(std::move(run));
+    }
+    return true;
+}
+
+bool DecodeTimes(const std::string& text, uint32_t maxFrames, std::vector<TimeRun>& runs,
+                 std::string& why) {
+    runs.clear();
+    uint64_t total = 0;
+    why = "a time that is not a count and a step";
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        TimeRun run;
+        if (!ReadNumber(text, at, run.count) || at >= text.size()) {
+            return false;
+        }
+        const char mark = text[at++];
+        if (mark == kStepMark && at < text.size() && text[at] == kHeldMark) {
+            run.kind = TimeRun::HELD;
+            ++at;
+        } else if (mark == kStepMark) {
+            run.kind = TimeRun::STEP;
+            if (!ReadNumber(text, at, run.value)) {
+                return false;
+            }
+        } else if (mark == kAtMark) {
+            run.kind = TimeRun::AT;
+            const std::size_t start = at;
+            while (at < text.size() && IsHex(text[at]) && at - start < 8) {
+                ++at;
+            }
+            if (at == start) {
+                return false;
+            }
+            run.value = HexValue(text.substr(start, at - start));
+        } else {
+            return false;
+        }
+        if (at < text.size() && text[at] != ' ') {
+            return false;
+        }
+        if (!Count(total, run.count, maxFrames, why)) {
+            return false;
+        }
+        runs.push_back(run);
+    }
+    why.clear();
+    return true;
+}
