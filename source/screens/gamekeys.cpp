@@ -112,11 +112,11 @@ std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings) {
 }
 
 void SteerWithBindings(const C_Controller& input, std::vector<LatchedBinding>* keys,
-                       const std::function<void(RoundCommand)>& give) {
+                       const std::function<void(RoundCommand)>& give, int pad) {
     for (LatchedBinding& key : *keys) {
         const MoveBinding& binding = key.binding;
         int& latch = key.latch;
-        const int state = binding.pad ? input.GetPadButtonState(binding.code)
+        const int state = binding.pad ? input.GetPadButtonState(pad, binding.code)
                                       : input.GetKeyboardKeyState(binding.code);
         if (binding.command == COMMAND_DROP_STEP) {
             // Every second held frame, starting with the first.

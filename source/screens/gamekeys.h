@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/padbuttons.h"
 #include "puzzle/round.h"
 #include "store/settings.h"
 
@@ -45,9 +46,10 @@ std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings);
 // commands they make this frame: a move or turn one frame after its release,
 // a drop step every second frame a drop key is held. Every screen that steers
 // a round from the player's keys goes through here, so they all honour the
-// settings.
+// settings. The buttons are those of controller `pad` (kEveryPad: every
+// controller).
 void SteerWithBindings(const C_Controller& input, std::vector<LatchedBinding>* keys,
-                       const std::function<void(RoundCommand)>& give);
+                       const std::function<void(RoundCommand)>& give, int pad = kEveryPad);
 
 // Whether `input`'s keyboard key or controller button reads `state`
 // (KEY_HELD ...): an action bound to both answers to either.

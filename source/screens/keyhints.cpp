@@ -33,25 +33,38 @@ std::string ShownKeyName(int key) {
     return name;
 }
 
-std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions) {
+namespace {
+
+std::string BoundKeys(const std::function<int(GameAction)>& keyOf,
+                      std::initializer_list<GameAction> actions) {
     std::string keys;
     for (const GameAction action : actions) {
-        keys += (keys.empty() ? "" : " ") + ShownKeyName(settings.GetKey(action));
+        keys += (keys.empty() ? "" : " ") + ShownKeyName(keyOf(action));
     }
     return keys;
 }
 
+}  // namespace
+
+std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions) {
+    return BoundKeys([&settings](GameAction action) { return settings.GetKey(action); }, actions);
+}
+
 std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause) {
+    return KeyHints([&settings](GameAction action) { return settings.GetKey(action); }, withPause);
+}
+
+std::vector<KeyHint> KeyHints(const std::function<int(GameAction)>& keyOf, bool withPause) {
     std::vector<KeyHint> hints = {
-        {BoundKeys(settings, {GameAction::MoveLeft, GameAction::MoveRight}), "move"},
-        {BoundKeys(settings, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
+        {BoundKeys(keyOf, {GameAction::MoveLeft, GameAction::MoveRight}), "move"},
+        {BoundKeys(keyOf, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
          "rotate"},
-        {BoundKeys(settings, {GameAction::Drop}), "drop"},
+        {BoundKeys(keyOf, {GameAction::Drop}), "drop"},
     };
     if (withPause) {
-        hints.push_back({BoundKeys(settings, {GameAction::Pause}), "pause"});
+        hints.push_back({BoundKeys(keyOf, {GameAction::Pause}), "pause"});
     }
-    hints.push_back({BoundKeys(settings, {GameAction::Menu}), "menu"});
+    hints.push_back({BoundKeys(keyOf, {GameAction::Menu}), "menu"});
     return hints;
 }
 

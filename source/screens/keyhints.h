@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -27,6 +28,8 @@ std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameActi
 // The lines of a keys panel from the player's bindings: move, rotate, drop,
 // pause (where the screen can pause) and menu.
 std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause);
+// The same from the key each action is bound to, whoever binds it.
+std::vector<KeyHint> KeyHints(const std::function<int(GameAction)>& keyOf, bool withPause);
 
 // Where a keys panel's lines go: the box under its title, the left edge of
 // the second column and the line pitch, in screen pixels.

@@ -27,9 +27,21 @@ C_SeatKeys::C_SeatKeys(const C_Settings& settings, int seatIn) : seat(seatIn) {
     if (seat == 0) {
         moves = LatchedBindings(settings);
         actions = ScreenBindingsOf(settings);
+        for (int action = 0; action < kGameActionCount; ++action) {
+            keys[static_cast<size_t>(action)] = settings.GetKey(static_cast<GameAction>(action));
+        }
     } else {
         moves = SecondSeatMoves();
-        actions = {{DIK_1, 0}, {DIK_2, 0}, {DIK_3, 0}};
+        // A controller plays any seat with the buttons the settings bind.
+        for (const LatchedBinding& move : LatchedBindings(settings)) {
+            if (move.binding.pad) {
+                moves.push_back(move);
+            }
+        }
+        const ScreenBindings buttons = ScreenBindingsOf(settings);
+        actions = {
+            {DIK_1, buttons.start.pad}, {DIK_2, buttons.pause.pad}, {DIK_3, buttons.menu.pad}};
+        keys = {DIK_A, DIK_D, DIK_Q, DIK_W, DIK_S, DIK_1, DIK_2, DIK_3};
     }
 }
 
@@ -37,5 +49,5 @@ void C_SeatKeys::Steer(const C_Controller& input, float gameTime, int shape,
                        const std::function<void(RoundCommand)>& give) {
     (void)gameTime;
     (void)shape;
-    SteerWithBindings(input, &moves, give);
+    SteerWithBindings(input, &moves, give, padOf);
 }

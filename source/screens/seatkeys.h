@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -28,9 +29,18 @@ public:
     // Start, pause and menu of this seat.
     const ScreenBindings& Actions() const { return actions; }
     int Seat() const { return seat; }
+    // The keyboard key the seat binds to `action`, as its keys panel names it.
+    int Key(GameAction action) const { return keys[static_cast<size_t>(action)]; }
+    // The controller whose buttons steer the seat: kEveryPad (every one, as
+    // in a single game), kNoPad, or one controller's number, so that players
+    // at one machine each steer with their own.
+    void UsePad(int pad) { padOf = pad; }
+    int Pad() const { return padOf; }
 
 private:
     int seat;
     std::vector<LatchedBinding> moves;
     ScreenBindings actions;
+    std::array<int, kGameActionCount> keys{};
+    int padOf = kEveryPad;
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "puzzle/gameboard.h"
-#include "puzzle/tetromino.h"
 
 namespace {
 
@@ -37,19 +36,6 @@ int C_MatchAgainstComputer::OtherScore() const {
 }
 
 const C_Well& C_MatchAgainstComputer::OtherWell() {
-    const C_Round& round = match.Round(SIDE_OPPONENT);
-    seen = round.board->Rules();
-    // The falling shape over the well, its cells above the top left out.
-    if (const C_Tetromino* shape = round.currentShape.get()) {
-        for (int i = 0; i < shape->GetBoxSize(); ++i) {
-            for (int j = 0; j < shape->GetBoxSize(); ++j) {
-                const WellCell* piece = shape->PieceInBox(i, j);
-                const int row = shape->GetRow() + j;
-                if (piece != nullptr && row >= 0) {
-                    seen.cells[shape->GetColumn() + i][row] = *piece;
-                }
-            }
-        }
-    }
+    seen = SeenWell(match.Round(SIDE_OPPONENT));
     return seen;
 }

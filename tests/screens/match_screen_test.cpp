@@ -159,7 +159,7 @@ TEST_F(MatchScreenTest, EveryKeyHintNamesTheKeysAsBound) {
     };
     C_MatchScreen* match = StartMatch();
     ASSERT_NE(match, nullptr);
-    uncut(*match->keyPanel);
+    uncut(*match->seats[0].keyPanel);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F4));
     const C_PlayScreen* play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
@@ -175,9 +175,9 @@ TEST_F(MatchScreenTest, EveryKeyHintNamesTheKeysAsBound) {
     const std::vector<std::string> paused = {"START or S to resume", "Q leaves the game"};
     match = StartMatch();
     ASSERT_NE(match, nullptr);
-    EXPECT_TRUE(has(*match->keyPanel, rotate));
-    EXPECT_TRUE(has(*match->keyPanel, pause));
-    EXPECT_EQ(texts(*match->pausedLines), paused);
+    EXPECT_TRUE(has(*match->seats[0].keyPanel, rotate));
+    EXPECT_TRUE(has(*match->seats[0].keyPanel, pause));
+    EXPECT_EQ(texts(*match->seats[0].pausedLines), paused);
     ASSERT_TRUE(ToTheResult(match));
     EXPECT_EQ(match->Note(), "ENTER: play again   Q: back");
     ASSERT_TRUE(Tap(SDL_SCANCODE_Q) && Tap(SDL_SCANCODE_F4));
