@@ -55,6 +55,7 @@ constexpr int kDeviceInset = 6;
 constexpr int kScreenWidth = 713;
 // The notes under the seats' result pictures.
 constexpr int kSeatNoteTop = 384;
+constexpr int kSeatNoteHeight = 13;
 // The note that the other player left: under the result, centred on the well.
 constexpr int kLeftNoteCentre = 202;
 constexpr int kLeftNoteTop = 422;
@@ -107,7 +108,9 @@ C_MatchScreen::C_MatchScreen(const ScreenContext& given, const MatchSetup& chose
     hudFont = std::make_unique<C_Font>("Arial", kHudHeight, kMatchTextColour);
     strengthFont = std::make_unique<C_Font>("Arial", kStrengthHeight, kMatchTextColour);
     listFont = std::make_unique<C_Font>("Arial Black", kListHeight, kListStartColour);
-    noteFont = std::make_unique<C_Font>("Arial", kNoteHeight, kResultColour);
+    // Under a seat's well, the note fits the narrower well.
+    noteFont = std::make_unique<C_Font>(
+        "Arial", match->LocalSeats() > 1 ? kSeatNoteHeight : kNoteHeight, kResultColour);
     deviceFont = std::make_unique<C_Font>("Arial", kDeviceHeight, kSeatDeviceColour);
     pausedPicture = std::make_unique<C_Sprite>("paused.png");
     sounds = std::make_unique<C_GameSounds>();

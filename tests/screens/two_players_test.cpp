@@ -16,6 +16,7 @@
 #include "puzzle/well.h"
 #include "screens/button.h"
 #include "screens/gamesounds.h"
+#include "screens/keyhints.h"
 #include "screens/matchscreen.h"
 #include "screens/seatkeys.h"
 #include "screens/versusscreen.h"
@@ -116,6 +117,20 @@ protected:
         }
     }
 
+    // The first player's well topped out: rows enough pushed in at its next
+    // landing, brought on by its drops. True once the result's keys are read.
+    bool FirstLoses() {
+        C_Round& first = Round(0);
+        for (int row = 0; row < kBoardRows; ++row) {
+            first.Receive(static_cast<uint64_t>(row) + 1);
+        }
+        return WaitFor([&] {
+                   first.Command(COMMAND_DROP_STEP);
+                   return RunFrames(1) && screen->match->Over();
+               }) &&
+               RunFrames(1);
+    }
+
     C_MatchScreen* screen = nullptr;
 };
 
@@ -161,6 +176,24 @@ TEST_F(TwoPlayersTest, BothPlayersRoundsAreHeard) {
     ASSERT_TRUE(Tap(KeyOf(1, GameAction::RotateClockwise)) && RunFrames(1));
     EXPECT_EQ(screen->sounds->GetWave(GAME_SOUND_MOVE)->GetBuffer()->PlayCount(), moves + 1);
     EXPECT_EQ(screen->sounds->GetWave(GAME_SOUND_TURN)->GetBuffer()->PlayCount(), turns + 1);
+}
+
+TEST_F(TwoPlayersTest, EitherPlayersKeysAnswerTheResult) {
+    ASSERT_TRUE(FirstLoses());
+    EXPECT_EQ(screen->match->Winner(), SIDE_OPPONENT);
+    const C_SeatKeys& second = screen->seats[1].keys;
+    EXPECT_EQ(screen->Note(1), ShownKeyName(second.Key(GameAction::Start)) + ": play again   " +
+                                   ShownKeyName(second.Key(GameAction::Menu)) + ": back");
+    // The second player's start key plays again, between two players.
+    ASSERT_TRUE(Tap(KeyOf(1, GameAction::Start)) && RunFrames(1));
+    screen = Screen<C_MatchScreen>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(screen->match->Over());
+    EXPECT_EQ(screen->match->LocalSeats(), 2);
+    // Its menu key goes back.
+    ASSERT_TRUE(FirstLoses());
+    ASSERT_TRUE(Tap(KeyOf(1, GameAction::Menu)) && RunFrames(1));
+    EXPECT_EQ(Screen<C_MatchScreen>(), nullptr);
 }
 
 TEST_F(TwoPlayersTest, AControllersFirstPressClaimsAFreeSeatWhichItAloneSteers) {
