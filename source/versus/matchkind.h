@@ -44,7 +44,7 @@ public:
     // those the rows arrived and waiting for its next landing.
     virtual int Incoming(int side) const = 0;
     virtual int Arrived(int side) const = 0;
-    // The rows the player has sent so far.
+    // The rows the players at this machine have sent so far.
     virtual int RowsSent() const = 0;
     // SIDE_PLAYER, SIDE_OPPONENT or kDraw once over; kNoWinner until then.
     virtual int Winner() const = 0;

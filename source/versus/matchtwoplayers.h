@@ -28,7 +28,9 @@ public:
     int OtherScore() const override;
     int Incoming(int side) const override { return match.Incoming(side); }
     int Arrived(int side) const override;
-    int RowsSent() const override { return match.rowsSent[SIDE_PLAYER]; }
+    int RowsSent() const override {
+        return match.rowsSent[SIDE_PLAYER] + match.rowsSent[SIDE_OPPONENT];
+    }
     int Winner() const override { return match.winner; }
     bool OtherLeft() const override { return false; }
     bool CanPause() const override { return true; }

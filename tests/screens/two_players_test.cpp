@@ -20,6 +20,7 @@
 #include "screens/matchscreen.h"
 #include "screens/seatkeys.h"
 #include "screens/versusscreen.h"
+#include "support/puzzleboard.h"
 #include "support/screentest.h"
 #include "support/sessionrecorder.h"
 #include "versus/matchtwoplayers.h"
@@ -176,6 +177,19 @@ TEST_F(TwoPlayersTest, BothPlayersRoundsAreHeard) {
     ASSERT_TRUE(Tap(KeyOf(1, GameAction::RotateClockwise)) && RunFrames(1));
     EXPECT_EQ(screen->sounds->GetWave(GAME_SOUND_MOVE)->GetBuffer()->PlayCount(), moves + 1);
     EXPECT_EQ(screen->sounds->GetWave(GAME_SOUND_TURN)->GetBuffer()->PlayCount(), turns + 1);
+    // A cascade of two flows in the second well sends a row, with its sound.
+    const int sent = screen->sounds->GetWave(GAME_SOUND_SENT)->GetBuffer()->PlayCount();
+    C_Round& second = Round(1);
+    Lay(*second.board, {
+                           "RL .  .  .  .  .  .  .  .  .  .  .",
+                           ".  RL RL RL RL RL RL RL RL RL RL RL",
+                           "RL RL RL RL RL RL RL RL RL RL RL RL",
+                       });
+    GiveFlatI(second);
+    PushKey(KeyOf(1, GameAction::Drop), true);
+    ASSERT_TRUE(WaitFor([&] { return RunFrames(1) && screen->match->RowsSent() > 0; }));
+    PushKey(KeyOf(1, GameAction::Drop), false);
+    EXPECT_EQ(screen->sounds->GetWave(GAME_SOUND_SENT)->GetBuffer()->PlayCount(), sent + 1);
 }
 
 TEST_F(TwoPlayersTest, EitherPlayersKeysAnswerTheResult) {
