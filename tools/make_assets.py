@@ -753,6 +753,11 @@ SETTINGS_OPTION_TOP, SETTINGS_OPTION_STEP = 418, 34
 SETTINGS_KEY_X = (290, 460)
 SETTINGS_PAD_X = (480, 650)
 SETTINGS_MESSAGE = (30, 592, 420, 640)
+# Beside the title, the players whose keys the table shows; right of the
+# options, the shown player's moves (screens/settingsscreen.h).
+SETTINGS_PLAYER_TABS = [(480, 36, 578, 66), (588, 36, 686, 66)]
+SETTINGS_MOVES_LABEL_X = 480
+SETTINGS_MOVES_X = (556, 686)
 CELL_FILL = (6, 14, 26, 255)
 SCORE_COLUMNS = [36, 80, 290, 380, 440, 505, 570, 680]
 SCORE_HEADERS = ["#", "NAME", "SCORE", "LEVEL", "ROWS", "PIPED", "DATE"]
@@ -798,9 +803,23 @@ def settings_screen():
             cell(art, (x0 + 50, y, x1 - 50, y + SETTINGS_ROW_H))
         else:
             cell(art, (x0, y, x1, y + SETTINGS_ROW_H))
-    for n, line in enumerate(["Click a box, then press the", "new key or button; Esc gives", "up waiting.",
-                              "Changes are kept at once."]):
-        art.text(SETTINGS_PAD_X[0], SETTINGS_OPTION_TOP + 4 + 22 * n, line, 13, TEXT_DIM, shadow=0.5)
+    for b in SETTINGS_PLAYER_TABS:
+        cell(art, b)
+    x0, x1 = SETTINGS_MOVES_X
+    for k, name in enumerate(["Moves", "Delay", "Interval"]):
+        y = SETTINGS_OPTION_TOP + SETTINGS_OPTION_STEP * k
+        art.text(SETTINGS_MOVES_LABEL_X, y + SETTINGS_ROW_H / 2, name, 15, TEXT, anchor="lm", shadow=0.6)
+        if k == 0:
+            cell(art, (x0, y, x1, y + SETTINGS_ROW_H))
+            continue
+        for (a, b, sign) in ((x0, x0 + 28, "\u2212"), (x1 - 28, x1, "+")):
+            art.paint((a, y, b, y + SETTINGS_ROW_H), lambda w, h: vgrad(w, h, BUTTON_FACES[0]), 6)
+            bezel(art, (a, y, b, y + SETTINGS_ROW_H), 1.6, 6)
+            art.text((a + b) / 2, y + SETTINGS_ROW_H / 2, sign, 20, TEXT, anchor="mm", shadow=0.8)
+        cell(art, (x0 + 32, y, x1 - 32, y + SETTINGS_ROW_H))
+    for n, line in enumerate(["Click a box to change it;", "changes are kept at once."]):
+        art.text(SETTINGS_MOVES_LABEL_X, SETTINGS_OPTION_TOP + 3 * SETTINGS_OPTION_STEP + 2 + 18 * n, line, 13,
+                 TEXT_DIM, shadow=0.5)
     cell(art, SETTINGS_MESSAGE)
     return art.final()
 
@@ -2293,6 +2312,7 @@ def sheet_menu_side_buttons(sc, im):
 
 SHEET_TEXT = (0xEA, 0xF0, 0xF7, 255)
 SHEET_MARK = (0xFF, 0xB0, 0x3C, 255)
+SHEET_DIM = (0x96, 0xB2, 0xC6, 255)
 
 
 def sheet_settings(im):
@@ -2308,7 +2328,14 @@ def sheet_settings(im):
     for k, t in enumerate(["7", "10", "OFF", "ON"]):
         y = SETTINGS_OPTION_TOP + SETTINGS_OPTION_STEP * k + 6
         sheet_text(sc, sum(SETTINGS_KEY_X) / 2 - sheet_width(t, 17) / 2, y, t, 17, SHEET_TEXT, SHEET_FONT_BOLD)
-    sheet_text(sc, 40, 606, "Z is already used: Rotate counter-clockwise", 15, SHEET_MARK, SHEET_FONT_BOLD)
+    for n, (b, t) in enumerate(zip(SETTINGS_PLAYER_TABS, ["PLAYER 1", "PLAYER 2"])):
+        sheet_text(sc, (b[0] + b[2]) / 2 - sheet_width(t, 17) / 2, b[1] + 6, t, 17,
+                   SHEET_TEXT if n == 0 else SHEET_DIM, SHEET_FONT_BOLD)
+    for k, t in enumerate(["ON RELEASE", "170 MS", "50 MS"]):
+        y = SETTINGS_OPTION_TOP + SETTINGS_OPTION_STEP * k + 6
+        sheet_text(sc, sum(SETTINGS_MOVES_X) / 2 - sheet_width(t, 17) / 2, y, t, 17, SHEET_TEXT, SHEET_FONT_BOLD)
+    sheet_text(sc, 40, 606, "Z is already used: Rotate counter-clockwise, player 1", 15, SHEET_MARK,
+               SHEET_FONT_BOLD)
     blit(sc, frame_of(im["defaults_button-3-1-3.png"], 3, 1, 3, 0), 440, 590, 0.7, 0xC8)
     blit(sc, frame_of(im["main_button-3-1-3.png"], 3, 1, 3, 0), 580, 590, 0.7, 0xC8)
     return sc

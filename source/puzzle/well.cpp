@@ -256,7 +256,11 @@ void C_Well::Lock(const WellShape& shape) {
                 continue;
             }
             const CellSpot spot = {shape.column + i, shape.row + j};
-            if (spot.y < 0 || cells[spot.x][spot.y].Taken()) {
+            // Only above the well (or on a taken cell) for a shape that fits;
+            // a cell outside the walls or the floor cannot be placed either.
+            const bool inside =
+                spot.x >= 0 && spot.x < kBoardColumns && spot.y >= 0 && spot.y < kBoardRows;
+            if (!inside || cells[spot.x][spot.y].Taken()) {
                 toppedOut = 1;
                 unplaced[unplacedCount++] = spot;
                 continue;

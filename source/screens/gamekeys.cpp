@@ -83,19 +83,24 @@ bool FixedGameAction(bool pad, int code, GameAction* action) {
     return false;
 }
 
-std::vector<MoveBinding> MoveBindings(const C_Settings& settings) {
+std::vector<MoveBinding> MoveBindings(const C_Settings& settings, int seat) {
+    const bool first = seat == 0;
     BindingList bindings;
     for (const FixedBinding& fixed : kFixedKeypad) {
-        bindings.Add(fixed);
+        if (first) {
+            bindings.Add(fixed);
+        }
     }
     for (const bool pad : {false, true}) {
         auto code = [&](GameAction action) {
-            return pad ? settings.GetPadButton(action) : settings.GetKey(action);
+            return pad ? settings.GetPadButton(action, seat) : settings.GetKey(action, seat);
         };
         for (const GameAction action : kTurns) {
             bindings.Add(pad, code(action), action);
         }
-        bindings.Add(pad ? kFixedPadUp : kFixedUp);
+        if (pad || first) {
+            bindings.Add(pad ? kFixedPadUp : kFixedUp);
+        }
         for (const GameAction action : kMoves) {
             bindings.Add(pad, code(action), action);
         }
@@ -103,40 +108,35 @@ std::vector<MoveBinding> MoveBindings(const C_Settings& settings) {
     return bindings.list;
 }
 
-std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings) {
+std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings, int seat) {
     std::vector<LatchedBinding> keys;
-    for (const MoveBinding& binding : MoveBindings(settings)) {
+    for (const MoveBinding& binding : MoveBindings(settings, seat)) {
         keys.push_back({binding, 0});
     }
     return keys;
 }
 
-void SteerWithBindings(const C_Controller& input, std::vector<LatchedBinding>* keys,
-                       const std::function<void(RoundCommand)>& give, int pad) {
-    for (LatchedBinding& key : *keys) {
-        const MoveBinding& binding = key.binding;
-        int& latch = key.latch;
-        const int state = binding.pad ? input.GetPadButtonState(pad, binding.code)
-                                      : input.GetKeyboardKeyState(binding.code);
-        if (binding.command == COMMAND_DROP_STEP) {
-            // Every second held frame, starting with the first.
-            if (state == KEY_HELD) {
-                if (latch == 1) {
-                    latch = 0;
-                } else {
-                    give(binding.command);
-                    latch = 1;
-                }
+void SteerLatched(LatchedBinding* key, int state, const std::function<void(RoundCommand)>& give) {
+    const MoveBinding& binding = key->binding;
+    int& latch = key->latch;
+    if (binding.command == COMMAND_DROP_STEP) {
+        // Every second held frame, starting with the first.
+        if (state == KEY_HELD) {
+            if (latch == 1) {
+                latch = 0;
+            } else {
+                give(binding.command);
+                latch = 1;
             }
-            continue;
         }
-        // Once per press, in the frame after the release (which reads 2).
-        if (state == KEY_HELD && latch == 0) {
-            latch = 1;
-        } else if (state == KEY_UP && latch == 1) {
-            give(binding.command);
-            latch = 0;
-        }
+        return;
+    }
+    // Once per press, in the frame after the release (which reads 2).
+    if (state == KEY_HELD && latch == 0) {
+        latch = 1;
+    } else if (state == KEY_UP && latch == 1) {
+        give(binding.command);
+        latch = 0;
     }
 }
 
@@ -144,9 +144,9 @@ bool KeyOrPadIs(const C_Controller& input, int key, int padButton, int state) {
     return input.GetKeyboardKeyState(key) == state || input.GetPadButtonState(padButton) == state;
 }
 
-ScreenBindings ScreenBindingsOf(const C_Settings& settings) {
-    auto of = [&settings](GameAction action) {
-        return ActionBinding{settings.GetKey(action), settings.GetPadButton(action)};
+ScreenBindings ScreenBindingsOf(const C_Settings& settings, int seat) {
+    auto of = [&settings, seat](GameAction action) {
+        return ActionBinding{settings.GetKey(action, seat), settings.GetPadButton(action, seat)};
     };
     return {of(GameAction::Start), of(GameAction::Pause), of(GameAction::Menu)};
 }

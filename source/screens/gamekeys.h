@@ -3,7 +3,6 @@
 #include <functional>
 #include <vector>
 
-#include "core/padbuttons.h"
 #include "puzzle/round.h"
 #include "store/settings.h"
 
@@ -26,11 +25,12 @@ bool MoveCommandOf(GameAction action, RoundCommand* command);
 // False for every other one.
 bool FixedGameAction(bool pad, int code, GameAction* action);
 
-// Every key and button that moves the shape: the fixed ones and the
+// Every key and button that moves the seat's shape: the fixed ones and the
 // settings' ones, each code once, the keys in the order the game has always
 // read them (the keypad's, then the settings' turns, Up, then the settings'
-// moves and drop), then the buttons.
-std::vector<MoveBinding> MoveBindings(const C_Settings& settings);
+// moves and drop), then the buttons. The keypad and Up are the first seat's;
+// the d-pad's up is every seat's, on its own pad.
+std::vector<MoveBinding> MoveBindings(const C_Settings& settings, int seat = 0);
 
 // A key or button that moves the shape, with its own latch, so that every
 // one acts one frame after its own release.
@@ -39,17 +39,13 @@ struct LatchedBinding {
     int latch = 0;
 };
 
-// MoveBindings(settings), each with a latch of its own.
-std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings);
+// MoveBindings(settings, seat), each with a latch of its own.
+std::vector<LatchedBinding> LatchedBindings(const C_Settings& settings, int seat = 0);
 
-// Reads every binding's key or button from `input` and hands `give` the
-// commands they make this frame: a move or turn one frame after its release,
-// a drop step every second frame a drop key is held. Every screen that steers
-// a round from the player's keys goes through here, so they all honour the
-// settings. The buttons are those of controller `pad` (kEveryPad: every
-// controller).
-void SteerWithBindings(const C_Controller& input, std::vector<LatchedBinding>* keys,
-                       const std::function<void(RoundCommand)>& give, int pad = kEveryPad);
+// One frame of a latched binding whose key or button reads `state` (KEY_HELD
+// ...): a move or turn one frame after its release, a drop step every second
+// frame a drop key is held.
+void SteerLatched(LatchedBinding* key, int state, const std::function<void(RoundCommand)>& give);
 
 // Whether `input`'s keyboard key or controller button reads `state`
 // (KEY_HELD ...): an action bound to both answers to either.
@@ -70,4 +66,4 @@ struct ScreenBindings {
     ActionBinding pause;
     ActionBinding menu;
 };
-ScreenBindings ScreenBindingsOf(const C_Settings& settings);
+ScreenBindings ScreenBindingsOf(const C_Settings& settings, int seat = 0);

@@ -34,6 +34,9 @@ C_Instructions::C_Instructions(const ScreenContext& given)
         BoundKeys(chosen, {GameAction::Start}),
         BoundKeys(chosen, {GameAction::Menu}),
     };
+    if (chosen.GetMoveRepeat(0).repeating) {
+        movesLine = "Held moves and drops repeat.";
+    }
     mainButton->SetPosition(580, 590);
     mainButton->SetColour(kButtonColour);
     mainButton->SetScale(kScale, kScale);
@@ -71,6 +74,11 @@ void C_Instructions::Render() {
         const std::string& keys = boundKeys[static_cast<size_t>(row)];
         keyFont->DrawText(keyFont->Fitted(keys, cell.right - cell.left - 2 * kKeyInset),
                           cell.CentreX(), cell.CentreY(), TEXT_CENTERED | TEXT_FILTERED);
+    }
+    if (!movesLine.empty()) {
+        const TextBox& line = kInstructionMovesLine;
+        keyFont->DrawText(keyFont->Fitted(movesLine, line.right - line.left), line.left, line.top,
+                          TEXT_FILTERED);
     }
     mainButton->Render();
     playButton->Render();

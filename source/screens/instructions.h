@@ -21,6 +21,10 @@ constexpr TextBox InstructionKeyCell(int row) {
     return {462, 124 + 26 * row, 561, 146 + 26 * row};
 }
 
+// Under the controls' notes, the line the code writes when the player's held
+// keys repeat.
+constexpr TextBox kInstructionMovesLine = {462, 474, 690, 492};
+
 // How to play: a picture, with the keys the player bound written into its
 // controls, a button back to the menu and one into a game at the last
 // chosen level. Escape quits, F4 plays.
@@ -37,6 +41,9 @@ public:
     C_Button* GetPlayButton() const { return playButton.get(); }
     // What each bound row's cap shows, top down.
     const std::array<std::string, kInstructionKeyRows>& GetBoundKeys() const { return boundKeys; }
+    // What the controls say of held keys: empty when a move comes at the
+    // release, as the picture says.
+    const std::string& GetMovesLine() const { return movesLine; }
 
 private:
     ScreenContext context;
@@ -45,4 +52,5 @@ private:
     std::unique_ptr<C_Button> playButton;
     std::unique_ptr<C_Font> keyFont;
     std::array<std::string, kInstructionKeyRows> boundKeys;
+    std::string movesLine;
 };

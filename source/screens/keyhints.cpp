@@ -1,5 +1,6 @@
 #include "screens/keyhints.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -33,38 +34,32 @@ std::string ShownKeyName(int key) {
     return name;
 }
 
-namespace {
+const KeyHint kRepeatHint = {"held", "repeats"};
 
-std::string BoundKeys(const std::function<int(GameAction)>& keyOf,
-                      std::initializer_list<GameAction> actions) {
+std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions,
+                      int seat) {
     std::string keys;
     for (const GameAction action : actions) {
-        keys += (keys.empty() ? "" : " ") + ShownKeyName(keyOf(action));
+        keys += (keys.empty() ? "" : " ") + ShownKeyName(settings.GetKey(action, seat));
     }
     return keys;
 }
 
-}  // namespace
-
-std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions) {
-    return BoundKeys([&settings](GameAction action) { return settings.GetKey(action); }, actions);
-}
-
-std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause) {
-    return KeyHints([&settings](GameAction action) { return settings.GetKey(action); }, withPause);
-}
-
-std::vector<KeyHint> KeyHints(const std::function<int(GameAction)>& keyOf, bool withPause) {
+std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause, int seat) {
     std::vector<KeyHint> hints = {
-        {BoundKeys(keyOf, {GameAction::MoveLeft, GameAction::MoveRight}), "move"},
-        {BoundKeys(keyOf, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise}),
+        {BoundKeys(settings, {GameAction::MoveLeft, GameAction::MoveRight}, seat), "move"},
+        {BoundKeys(settings, {GameAction::RotateCounterClockwise, GameAction::RotateClockwise},
+                   seat),
          "rotate"},
-        {BoundKeys(keyOf, {GameAction::Drop}), "drop"},
+        {BoundKeys(settings, {GameAction::Drop}, seat), "drop"},
     };
-    if (withPause) {
-        hints.push_back({BoundKeys(keyOf, {GameAction::Pause}), "pause"});
+    if (settings.GetMoveRepeat(seat).repeating) {
+        hints.push_back(kRepeatHint);
     }
-    hints.push_back({BoundKeys(keyOf, {GameAction::Menu}), "menu"});
+    if (withPause) {
+        hints.push_back({BoundKeys(settings, {GameAction::Pause}, seat), "pause"});
+    }
+    hints.push_back({BoundKeys(settings, {GameAction::Menu}, seat), "menu"});
     return hints;
 }
 
@@ -92,10 +87,16 @@ void C_KeyPanel::Render() {
     if (shown.empty()) {
         shown = Shown();
     }
+    // Closer together when more lines come than the pitch fits in the box.
+    const int lines = static_cast<int>(shown.size());
+    const int pitch =
+        lines < 2 ? place.pitch
+                  : std::min(place.pitch,
+                             (place.box.bottom - place.box.top - kKeyHintHeight) / (lines - 1));
     int y = place.box.top;
     for (const KeyHint& hint : shown) {
         keysFont->DrawText(hint.keys, place.box.left, y, TEXT_FILTERED);
         whatFont->DrawText(hint.what, place.whatLeft, y, TEXT_FILTERED);
-        y += place.pitch;
+        y += pitch;
     }
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -22,17 +21,21 @@ struct KeyHint {
 // right arrows as "<-" and "->".
 std::string ShownKeyName(int key);
 
-// The keys bound to `actions`, as hints show them, one space apart: "Z X".
-std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions);
+// The seat's keys bound to `actions`, as hints show them, one space apart: "Z X".
+std::string BoundKeys(const C_Settings& settings, std::initializer_list<GameAction> actions,
+                      int seat = 0);
 
-// The lines of a keys panel from the player's bindings: move, rotate, drop,
-// pause (where the screen can pause) and menu.
-std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause);
-// The same from the key each action is bound to, whoever binds it.
-std::vector<KeyHint> KeyHints(const std::function<int(GameAction)>& keyOf, bool withPause);
+// The lines of a keys panel from the seat's bindings: move, rotate, drop,
+// the line that says held keys repeat (in that mode only), pause (where the
+// screen can pause) and menu.
+std::vector<KeyHint> KeyHints(const C_Settings& settings, bool withPause, int seat = 0);
+
+// The panel's line for keys that act at the press and repeat while held.
+extern const KeyHint kRepeatHint;
 
 // Where a keys panel's lines go: the box under its title, the left edge of
-// the second column and the line pitch, in screen pixels.
+// the second column and the line pitch (closer when the box needs it), in
+// screen pixels.
 struct KeyPanelPlace {
     TextBox box;
     int whatLeft;

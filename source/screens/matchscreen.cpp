@@ -1,6 +1,7 @@
 #include "screens/matchscreen.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/error.h"
 #include "core/keycodes.h"
@@ -118,25 +119,23 @@ C_MatchScreen::C_MatchScreen(const ScreenContext& given, const MatchSetup& chose
     seats.reserve(static_cast<size_t>(count));
     for (int n = 0; n < count; ++n) {
         Seat& seat = seats.emplace_back(chosen, n);
-        const C_SeatKeys& keys = seat.keys;
-        const auto keyOf = [&keys](GameAction action) { return keys.Key(action); };
-        const ScreenBindings& actions = keys.Actions();
+        const std::vector<KeyHint> hints = KeyHints(chosen, match->CanPause(), n);
+        std::vector<OverlayLine> resume =
+            PausedLines(chosen.GetKey(GameAction::Start, n), chosen.GetKey(GameAction::Menu, n));
         if (count == 1) {
-            seat.keyPanel =
-                std::make_unique<C_KeyPanel>(KeyHints(keyOf, match->CanPause()), kMatchKeysPlace);
-            seat.pausedLines =
-                std::make_unique<C_OverlayLines>(PausedLines(actions.start.key, actions.menu.key));
+            seat.keyPanel = std::make_unique<C_KeyPanel>(hints, kMatchKeysPlace);
+            seat.pausedLines = std::make_unique<C_OverlayLines>(std::move(resume));
             seat.yesButton = MakeButton(kYesPlace, context.input);
             seat.noButton = MakeButton(kNoPlace, context.input);
         } else {
             // Each player's controller is their own: none until one claims the seat.
-            seat.keys.UsePad(kNoPad);
+            seat.keys.ReadPadWith([this, n](const C_Controller& input, int button) {
+                return input.GetPadButtonState(seats[static_cast<size_t>(n)].pad, button);
+            });
             const float x = SeatOverlayX(n);
-            seat.keyPanel = std::make_unique<C_KeyPanel>(KeyHints(keyOf, match->CanPause()),
-                                                         kSeatPlaces[n].keys);
+            seat.keyPanel = std::make_unique<C_KeyPanel>(hints, kSeatPlaces[n].keys);
             seat.pausedLines = std::make_unique<C_OverlayLines>(
-                MovedLines(PausedLines(actions.start.key, actions.menu.key), x, kSeatOverlayTop,
-                           kSeatOverlayScale));
+                MovedLines(std::move(resume), x, kSeatOverlayTop, kSeatOverlayScale));
             seat.yesButton =
                 MakeButton(Moved(kYesPlace, x, kSeatOverlayTop, kSeatOverlayScale), context.input);
             seat.noButton =
@@ -163,9 +162,9 @@ float C_MatchScreen::MatchTime() const {
     return timer->GetGameTime() - heldFor;
 }
 
-bool C_MatchScreen::AnySeat(ActionBinding ScreenBindings::*binding, int state) const {
+bool C_MatchScreen::AnySeat(GameAction action, int state) const {
     return std::any_of(seats.begin(), seats.end(), [&](const Seat& seat) {
-        return (seat.keys.Actions().*binding).Is(context.input, state);
+        return seat.keys.ActionIs(context.input, action, state);
     });
 }
 
@@ -175,9 +174,11 @@ void C_MatchScreen::HandleInput() {
             ClaimPads();
         }
         HandlePause();
-        if (!paused) {
-            for (size_t n = 0; n < seats.size(); ++n) {
-                C_Round& round = match->SeatRound(static_cast<int>(n));
+        for (size_t n = 0; n < seats.size(); ++n) {
+            C_Round& round = match->SeatRound(static_cast<int>(n));
+            if (paused) {
+                seats[n].keys.Idle(MatchTime());
+            } else {
                 seats[n].keys.Steer(context.input, MatchTime(), round.cascadeNumber,
                                     [&round](RoundCommand command) { round.Command(command); });
             }
@@ -185,8 +186,10 @@ void C_MatchScreen::HandleInput() {
     } else {
         AnswerResult();
     }
-    if (AnySeat(&ScreenBindings::menu, KEY_RELEASED) ||
-        (match->Over() && context.input.GetPadButtonState(PAD_B) == KEY_RELEASED)) {
+    // On the result any controller's B or Back goes back, claimed or not.
+    const bool padBack = context.input.GetPadButtonState(PAD_B) == KEY_RELEASED ||
+                         context.input.GetPadButtonState(PAD_BACK) == KEY_RELEASED;
+    if (AnySeat(GameAction::Menu, KEY_RELEASED) || (match->Over() && padBack)) {
         match->Leave();
         context.model.SetNextState(match->StartsFromLobby() ? STATE_VERSUS : STATE_MENU);
     }
@@ -194,36 +197,35 @@ void C_MatchScreen::HandleInput() {
 
 void C_MatchScreen::ClaimPads() {
     for (Seat& seat : seats) {
-        const int pad = seat.keys.Pad();
-        if (pad >= 0 && !context.input.PadPlugged(pad)) {
-            seat.keys.UsePad(kNoPad);
+        if (seat.pad != kNoPad && !context.input.PadPlugged(seat.pad)) {
             SetPaused(true);
-            seat.lostPad = pad;
+            seat.lostPad = seat.pad;
+            seat.pad = kNoPad;
         }
     }
     for (const int pad : context.input.Pads()) {
-        const bool claimed = std::any_of(
-            seats.begin(), seats.end(), [pad](const Seat& seat) { return seat.keys.Pad() == pad; });
+        const bool claimed = std::any_of(seats.begin(), seats.end(),
+                                         [pad](const Seat& seat) { return seat.pad == pad; });
         if (claimed || !context.input.PadHeld(pad)) {
             continue;
         }
         const auto free = std::find_if(seats.begin(), seats.end(),
-                                       [](const Seat& seat) { return seat.keys.Pad() == kNoPad; });
+                                       [](const Seat& seat) { return seat.pad == kNoPad; });
         if (free != seats.end()) {
-            free->keys.UsePad(pad);
+            free->pad = pad;
         }
     }
 }
 
 void C_MatchScreen::HandlePause() {
     // Both seats' keys may read one controller's button: one toggle a frame.
-    if (AnySeat(&ScreenBindings::pause, KEY_RELEASED)) {
+    if (AnySeat(GameAction::Pause, KEY_RELEASED)) {
         if (match->CanPause()) {
             SetPaused(!paused);
         } else {
             pauseNoteUntil = timer->GetGameTime() + kPauseNoteSeconds;
         }
-    } else if (paused && AnySeat(&ScreenBindings::start, KEY_RELEASED)) {
+    } else if (paused && AnySeat(GameAction::Start, KEY_RELEASED)) {
         SetPaused(false);
     }
 }
@@ -259,9 +261,10 @@ void C_MatchScreen::AnswerResult() {
     for (size_t n = 0; n < seats.size(); ++n) {
         const Seat& seat = seats[n];
         if (n > 0) {
-            const ActionBinding& start = seat.keys.Actions().start;
-            confirmHeld = confirmHeld || start.Is(context.input, KEY_HELD);
-            confirmed = confirmed || start.Is(context.input, KEY_RELEASED);
+            confirmHeld =
+                confirmHeld || seat.keys.ActionIs(context.input, GameAction::Start, KEY_HELD);
+            confirmed =
+                confirmed || seat.keys.ActionIs(context.input, GameAction::Start, KEY_RELEASED);
         }
         yes = yes || seat.yesButton->GetState() == BUTTON_CLICKED;
         no = no || seat.noButton->GetState() == BUTTON_CLICKED;
@@ -515,8 +518,8 @@ void C_MatchScreen::RenderSeats() {
 
 std::string C_MatchScreen::Device(int seat) const {
     // The seat's keys work as well, but the controller is what claimed it.
-    const int pad = seats[static_cast<size_t>(seat)].keys.Pad();
-    return pad >= 0 ? "PAD " + IntToString(pad + 1) : "KEYBOARD";
+    const int pad = seats[static_cast<size_t>(seat)].pad;
+    return pad != kNoPad ? "PAD " + IntToString(pad + 1) : "KEYBOARD";
 }
 
 std::string C_MatchScreen::Note(int seat) const {

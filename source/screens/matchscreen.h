@@ -117,6 +117,9 @@ public:
         ~Seat();
 
         C_SeatKeys keys;
+        // The controller that claimed the seat, when players at this machine
+        // each play with their own; kNoPad until one does.
+        int pad = kNoPad;
         std::unique_ptr<C_KeyPanel> keyPanel;
         // The paused picture's lines that name the seat's keys.
         std::unique_ptr<C_OverlayLines> pausedLines;
@@ -160,8 +163,8 @@ private:
     void ClaimPads();
     // Play again or back, from the keys and buttons, once the match is over.
     void AnswerResult();
-    // Whether any seat's `binding` reads `state`.
-    bool AnySeat(ActionBinding ScreenBindings::*binding, int state) const;
+    // Whether any seat's key or button of `action` reads `state`.
+    bool AnySeat(GameAction action, int state) const;
     // The game time the match runs on: the timer's less the time held.
     float MatchTime() const;
     void DrawNotes();

@@ -126,6 +126,8 @@ void C_PlayScreen::HandleInput() {
         if (mode == MODE_RUNNING) {
             keys.Steer(context.input, timer->GetGameTime(), round->cascadeNumber,
                        [this](RoundCommand command) { Give(command); });
+        } else {
+            keys.Idle(timer->GetGameTime());
         }
     }
     // Not in MODE_GAMEOVER: that would leave a game without a falling shape

@@ -1,5 +1,6 @@
 #include "screens/settingsscreen.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/keycodes.h"
@@ -43,6 +44,23 @@ constexpr int kPadRight = 650;
 constexpr int kStepBoxWidth = 40;
 constexpr int kValueLeft = 340;
 constexpr int kValueRight = 410;
+constexpr TextBox kPlayerTabs[kSeats] = {{480, 36, 578, 66}, {588, 36, 686, 66}};
+constexpr int kMovesLeft = 556;
+constexpr int kMovesRight = 686;
+constexpr int kMovesStepWidth = 28;
+constexpr int kMovesValueInset = 32;
+// The repeat rows sit under the mode's, on the options' pitch.
+constexpr int kFirstRepeatOption = 1;
+
+std::string PlayerWord(int seat) {
+    return "player " + std::to_string(seat + 1);
+}
+
+// The next multiple of `step` from `value` in `direction`, within the range.
+int Stepped(int value, int direction, int step, int least, int most) {
+    const int next = direction > 0 ? (value / step + 1) * step : (value - 1) / step * step;
+    return std::clamp(next, least, most);
+}
 
 std::string Shown(std::string name) {
     for (char& c : name) {
@@ -90,6 +108,29 @@ TextBox C_SettingsScreen::VolumeUpBox(int option) {
     return Row(kOptionTop + kOptionStep * option, kKeyRight - kStepBoxWidth, kKeyRight);
 }
 
+TextBox C_SettingsScreen::PlayerBox(int seat) {
+    return kPlayerTabs[std::clamp(seat, 0, kSeats - 1)];
+}
+
+TextBox C_SettingsScreen::MoveModeBox() {
+    return Row(kOptionTop, kMovesLeft, kMovesRight);
+}
+
+TextBox C_SettingsScreen::RepeatValueBox(int row) {
+    return Row(kOptionTop + kOptionStep * (kFirstRepeatOption + row), kMovesLeft + kMovesValueInset,
+               kMovesRight - kMovesValueInset);
+}
+
+TextBox C_SettingsScreen::RepeatDownBox(int row) {
+    return Row(kOptionTop + kOptionStep * (kFirstRepeatOption + row), kMovesLeft,
+               kMovesLeft + kMovesStepWidth);
+}
+
+TextBox C_SettingsScreen::RepeatUpBox(int row) {
+    return Row(kOptionTop + kOptionStep * (kFirstRepeatOption + row), kMovesRight - kMovesStepWidth,
+               kMovesRight);
+}
+
 C_SettingsScreen::C_SettingsScreen(const ScreenContext& given)
     : context(given),
       settings(&given.settings),
@@ -113,6 +154,12 @@ void C_SettingsScreen::StartCapture(GameAction action, bool pad) {
     awaited = action;
     awaitedPad = pad;
     message = pad ? "Press a controller button; Esc gives up" : "Press a key; Esc gives up";
+}
+
+void C_SettingsScreen::ShowSeat(int seat) {
+    capturing = false;
+    message.clear();
+    page = std::clamp(seat, 0, kSeats - 1);
 }
 
 void C_SettingsScreen::RestoreDefaults() {
@@ -176,19 +223,27 @@ void C_SettingsScreen::TryPadButton(int button) {
 }
 
 void C_SettingsScreen::Bind(int code) {
+    // A pad is its player's own: only the shown player's buttons can be
+    // taken. The keyboard is shared, and the fixed keys are player 1's.
     GameAction other = awaited;
-    const bool taken = FixedGameAction(awaitedPad, code, &other) ||
-                       (awaitedPad ? settings->ActionOfPadButton(code, other)
-                                   : settings->ActionOfKey(code, other));
+    int holder = page;
+    bool taken = FixedGameAction(awaitedPad, code, &other);
+    if (taken && !awaitedPad) {
+        holder = 0;
+    } else if (!taken) {
+        taken = awaitedPad ? settings->ActionOfPadButton(code, other, page)
+                           : settings->SeatOfKey(code, holder, other);
+    }
     const std::string name = Shown(awaitedPad ? PadButtonName(code) : KeyName(code));
-    if (taken && other != awaited) {
-        message = name + " is already used: " + kActionNames[static_cast<int>(other)];
+    if (taken && (other != awaited || holder != page)) {
+        message = name + " is already used: " + kActionNames[static_cast<int>(other)] + ", " +
+                  PlayerWord(holder);
         return;
     }
     if (awaitedPad) {
-        settings->SetPadButton(awaited, code);
+        settings->SetPadButton(awaited, code, page);
     } else {
-        settings->SetKey(awaited, code);
+        settings->SetKey(awaited, code, page);
     }
     capturing = false;
     message.clear();
@@ -218,6 +273,41 @@ void C_SettingsScreen::HandleClicks() {
         settings->SetDropPreview(!settings->IsDropPreviewOn());
         Changed();
     }
+    for (int seat = 0; seat < kSeats; ++seat) {
+        if (Clicked(context.input, PlayerBox(seat))) {
+            ShowSeat(seat);
+        }
+    }
+    HandleMoveClicks();
+}
+
+void C_SettingsScreen::HandleMoveClicks() {
+    if (Clicked(context.input, MoveModeBox())) {
+        MoveRepeat repeat = settings->GetMoveRepeat(page);
+        repeat.repeating = !repeat.repeating;
+        settings->SetMoveRepeat(page, repeat);
+        Changed();
+    }
+    for (const int row : {kRepeatDelayRow, kRepeatIntervalRow}) {
+        if (Clicked(context.input, RepeatDownBox(row))) {
+            StepRepeat(row, -1);
+        } else if (Clicked(context.input, RepeatUpBox(row))) {
+            StepRepeat(row, 1);
+        }
+    }
+}
+
+void C_SettingsScreen::StepRepeat(int row, int direction) {
+    MoveRepeat repeat = settings->GetMoveRepeat(page);
+    if (row == kRepeatDelayRow) {
+        repeat.delayMs = Stepped(repeat.delayMs, direction, kRepeatDelayStep,
+                                 C_Settings::kMinRepeatDelay, C_Settings::kMaxRepeatDelay);
+    } else {
+        repeat.intervalMs = Stepped(repeat.intervalMs, direction, kRepeatIntervalStep,
+                                    C_Settings::kMinRepeatInterval, C_Settings::kMaxRepeatInterval);
+    }
+    settings->SetMoveRepeat(page, repeat);
+    Changed();
 }
 
 void C_SettingsScreen::ChangeVolume(int option, int step) {
@@ -244,8 +334,8 @@ void C_SettingsScreen::Update() {
     menuButton->Update();
 }
 
-void C_SettingsScreen::DrawCell(const TextBox& box, const std::string& text, bool isAwaited) {
-    uint32_t colour = kTextColour;
+void C_SettingsScreen::DrawCell(const TextBox& box, const std::string& text, bool isAwaited,
+                                uint32_t colour) {
     if (isAwaited) {
         colour = kAwaitColour;
     } else if (!capturing && box.Contains(context.input.GetMouseX(), context.input.GetMouseY())) {
@@ -255,26 +345,54 @@ void C_SettingsScreen::DrawCell(const TextBox& box, const std::string& text, boo
     font->DrawText(text, box.CentreX(), box.CentreY(), TEXT_CENTERED | TEXT_FILTERED);
 }
 
+void C_SettingsScreen::DrawMessage() {
+    // Two lines when one does not fit: a key with a long name, held by an
+    // action with a long name.
+    const int width = kMessageBox.right - kMessageBox.left - 2 * kMessageInset;
+    std::string first = message;
+    std::string second;
+    const size_t colon = message.find(": ");
+    if (font->Width(message) > width && colon != std::string::npos) {
+        first = message.substr(0, colon + 1);
+        second = message.substr(colon + 2);
+    }
+    font->SetColour(kMessageColour);
+    const int x = kMessageBox.left + kMessageInset;
+    const int top =
+        second.empty() ? kMessageBox.top + kMessageInset : kMessageBox.top + kMessageInset / 2;
+    font->DrawText(font->Fitted(first, width), x, top, TEXT_FILTERED);
+    if (!second.empty()) {
+        font->DrawText(font->Fitted(second, width), x, top + kTextHeight + kMessageInset / 2,
+                       TEXT_FILTERED);
+    }
+}
+
 void C_SettingsScreen::Render() {
     background->Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kScale, kScale}, kOpaqueWhite);
+    for (int seat = 0; seat < kSeats; ++seat) {
+        DrawCell(PlayerBox(seat), Shown(PlayerWord(seat)), false,
+                 seat == page ? kTextColour : kOtherPageColour);
+    }
     for (int i = 0; i < kGameActionCount; ++i) {
         const auto action = static_cast<GameAction>(i);
         const bool keyAwaited = capturing && awaited == action && !awaitedPad;
         const bool padAwaited = capturing && awaited == action && awaitedPad;
-        DrawCell(KeyBox(i), keyAwaited ? "..." : Shown(KeyName(settings->GetKey(action))),
+        DrawCell(KeyBox(i), keyAwaited ? "..." : Shown(KeyName(settings->GetKey(action, page))),
                  keyAwaited);
         DrawCell(PadBox(i),
-                 padAwaited ? "..." : Shown(PadButtonName(settings->GetPadButton(action))),
+                 padAwaited ? "..." : Shown(PadButtonName(settings->GetPadButton(action, page))),
                  padAwaited);
     }
     DrawCell(VolumeValueBox(OPTION_MUSIC), std::to_string(settings->GetMusicVolume()), false);
     DrawCell(VolumeValueBox(OPTION_EFFECTS), std::to_string(settings->GetEffectsVolume()), false);
     DrawCell(OptionBox(OPTION_FULLSCREEN), OnOff(settings->IsFullscreen()), false);
     DrawCell(OptionBox(OPTION_PREVIEW), OnOff(settings->IsDropPreviewOn()), false);
+    const MoveRepeat& repeat = settings->GetMoveRepeat(page);
+    DrawCell(MoveModeBox(), repeat.repeating ? "REPEATING" : "ON RELEASE", false);
+    DrawCell(RepeatValueBox(kRepeatDelayRow), std::to_string(repeat.delayMs) + " MS", false);
+    DrawCell(RepeatValueBox(kRepeatIntervalRow), std::to_string(repeat.intervalMs) + " MS", false);
     if (!message.empty()) {
-        font->SetColour(kMessageColour);
-        font->DrawText(message, kMessageBox.left + kMessageInset, kMessageBox.top + kMessageInset,
-                       TEXT_FILTERED);
+        DrawMessage();
     }
     defaultsButton->Render();
     menuButton->Render();

@@ -14,12 +14,13 @@ class C_Font;
 class C_GameSounds;
 class C_Sprite;
 
-// The player's choices, from the menu: a key and a controller button for
-// every action (a click on one, then the new key or button; one that is
-// taken is refused with a word why), the music and effects volumes (heard as
-// they change), fullscreen and the drop preview. Every change is saved at
-// once. Escape, or the menu button, goes back; Escape while a key is awaited
-// gives up waiting.
+// The player's choices, from the menu: for each player (a page each, picked
+// by the tabs beside the title) a key and a controller button for every
+// action (a click on one, then the new key or button; one that is taken, by
+// either player, is refused with a word why) and how held moves act; the
+// music and effects volumes (heard as they change), fullscreen and the drop
+// preview. Every change is saved at once. Escape, or the menu button, goes
+// back; Escape while a key is awaited gives up waiting.
 class C_SettingsScreen : public C_GameState {
 public:
     explicit C_SettingsScreen(const ScreenContext& context);
@@ -35,8 +36,11 @@ public:
     // The word on the screen about the last key or button tried; empty when
     // it was taken.
     const std::string& GetMessage() const { return message; }
-    // Puts every key and button back to the game's own.
+    // Puts every key and button of both players back to the game's own.
     void RestoreDefaults();
+    // The player whose keys and moves the screen shows.
+    void ShowSeat(int seat);
+    int GetSeat() const { return page; }
 
     // Where the screen writes, in screen pixels; each action's row holds a
     // key box and a controller box, then come the four options.
@@ -55,11 +59,28 @@ public:
     static TextBox VolumeUpBox(int option);
     static constexpr TextBox kMessageBox = {30, 592, 420, 640};
     static constexpr int kOptions = 4;
+    // The tab of each player, beside the title.
+    static TextBox PlayerBox(int seat);
+    // Right of the options, the shown player's moves: the mode's box, then
+    // the repeat delay's and interval's rows, each a value between the
+    // boxes that lower and raise it.
+    static TextBox MoveModeBox();
+    static TextBox RepeatValueBox(int row);
+    static TextBox RepeatDownBox(int row);
+    static TextBox RepeatUpBox(int row);
+    static constexpr int kRepeatDelayRow = 0;
+    static constexpr int kRepeatIntervalRow = 1;
+    // What one click on a repeat row's - or + moves its value to the next
+    // multiple of.
+    static constexpr int kRepeatDelayStep = 10;
+    static constexpr int kRepeatIntervalStep = 5;
     // Text colours: a value, one under the pointer, the one awaited, the message.
     static constexpr uint32_t kTextColour = 0xFFEAF0F7;
     static constexpr uint32_t kHoverColour = 0xFF7FE6FF;
     static constexpr uint32_t kAwaitColour = 0xFFFFB03C;
     static constexpr uint32_t kMessageColour = 0xFFFFB03C;
+    // The tab of the player not shown.
+    static constexpr uint32_t kOtherPageColour = 0xFF96B2C6;
 
 private:
     void HandleCapture();
@@ -69,8 +90,12 @@ private:
     // Sets the binding unless another action holds the code; says why not.
     void Bind(int code);
     void ChangeVolume(int option, int step);
+    void HandleMoveClicks();
+    void StepRepeat(int row, int direction);
     void Changed();
-    void DrawCell(const TextBox& box, const std::string& text, bool awaited);
+    void DrawCell(const TextBox& box, const std::string& text, bool awaited,
+                  uint32_t colour = kTextColour);
+    void DrawMessage();
 
     ScreenContext context;
     C_Settings* settings;
@@ -82,5 +107,6 @@ private:
     bool capturing = false;
     GameAction awaited = GameAction::MoveLeft;
     bool awaitedPad = false;
+    int page = 0;
     std::string message;
 };

@@ -18,23 +18,53 @@ enum class GameAction {
 };
 constexpr int kGameActionCount = 8;
 
+// Players at one machine, each with bindings of their own: seat 0 is the one
+// player of a single game.
+constexpr int kSeats = 2;
+
+// How a seat's held moves act. Classic: a move or turn once per press, when
+// the key is let go. Repeating: left and right at the press, then again after
+// `delayMs` held and every `intervalMs` after that; turns once at the press;
+// the drop at the press and every `intervalMs` held.
+struct MoveRepeat {
+    bool repeating = false;
+    int delayMs = 170;
+    int intervalMs = 50;
+
+    bool operator==(const MoveRepeat& other) const {
+        return repeating == other.repeating && delayMs == other.delayMs &&
+               intervalMs == other.intervalMs;
+    }
+};
+
 // The player's choices, kept in the config folder's settings.txt. Every value
 // always holds something valid: a setter clamps or ignores what is out of range.
+// Bindings and moves are kept per seat; a seat out of range reads and writes
+// seat 0's. No key is bound for both seats: the settings screen refuses one,
+// and a file that binds one for both leaves it with the first seat.
 class C_Settings : public C_StoreFile {
 public:
     explicit C_Settings(LineSink sink);
 
-    int GetKey(GameAction action) const;
-    int GetPadButton(GameAction action) const;
+    int GetKey(GameAction action, int seat = 0) const;
+    int GetPadButton(GameAction action, int seat = 0) const;
     // Binds `key` (a key code below kKeyCodeCount with a name) or `button`;
     // false, and nothing changed, for one that has no name. Whether another
-    // action holds it already is for the caller to decide (ActionOfKey).
-    bool SetKey(GameAction action, int key);
-    bool SetPadButton(GameAction action, int button);
-    // The action `key` or `button` is bound to; false if none.
-    bool ActionOfKey(int key, GameAction& action) const;
-    bool ActionOfPadButton(int button, GameAction& action) const;
+    // action holds it already is for the caller to decide (SeatOfKey).
+    bool SetKey(GameAction action, int key, int seat = 0);
+    bool SetPadButton(GameAction action, int button, int seat = 0);
+    // The seat's action `key` or `button` is bound to; false if none.
+    bool ActionOfKey(int key, GameAction& action, int seat = 0) const;
+    bool ActionOfPadButton(int button, GameAction& action, int seat = 0) const;
+    // The seat and action that hold `key`, first seat first; false if none.
+    bool SeatOfKey(int key, int& seat, GameAction& action) const;
+    // Every seat's keys and buttons: putting back one seat's alone could
+    // give a key to both.
     void RestoreDefaultBindings();
+
+    const MoveRepeat& GetMoveRepeat(int seat) const;
+    // Clamps the delay and the interval into their ranges.
+    void SetMoveRepeat(int seat, const MoveRepeat& repeat);
 
     int GetMusicVolume() const { return musicVolume; }
     int GetEffectsVolume() const { return effectsVolume; }
@@ -49,8 +79,13 @@ public:
     void SetLastName(const std::string& name);
 
     // The key and button an action has until the player changes them.
-    static int DefaultKey(GameAction action);
-    static int DefaultPadButton(GameAction action);
+    static int DefaultKey(GameAction action, int seat = 0);
+    static int DefaultPadButton(GameAction action, int seat = 0);
+
+    static constexpr int kMinRepeatDelay = 50;
+    static constexpr int kMaxRepeatDelay = 500;
+    static constexpr int kMinRepeatInterval = 16;
+    static constexpr int kMaxRepeatInterval = 200;
 
     // Full volume is the level the game always played at.
     static constexpr int kMaxVolume = 10;
@@ -65,13 +100,22 @@ protected:
     bool Knows(const std::string& key) const override;
 
 private:
+    using Bindings = std::array<int, kGameActionCount>;
+
     // True if `entry` binds an action; `understood` says whether it named a key.
     bool TakeBinding(const C_RecordFile::Entry& entry, bool& understood);
+    // True if `entry` is a seat's moves; `understood` says whether its value was good.
+    bool TakeMoveRepeat(const C_RecordFile::Entry& entry, bool& understood);
     // False if `entry` is a choice this version knows with a value it does not.
     bool TakeChoice(const C_RecordFile::Entry& entry);
+    // Gives the later seat's keys that an earlier seat holds free ones: its
+    // own default, else the first key no seat holds. The file's entry that
+    // bound one is reported.
+    void ParkSharedKeys(const C_RecordFile& file);
 
-    std::array<int, kGameActionCount> keys{};
-    std::array<int, kGameActionCount> padButtons{};
+    std::array<Bindings, kSeats> keys{};
+    std::array<Bindings, kSeats> padButtons{};
+    std::array<MoveRepeat, kSeats> repeats{};
     int musicVolume = kMaxVolume;
     int effectsVolume = kMaxVolume;
     bool fullscreen = false;

@@ -309,6 +309,7 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
         {"images/bg3.png", kPlayKeysPlace.box},
         {"images/match.png", kMatchKeysPlace.box},
         {"images/match_net.png", kMatchKeysPlace.box},
+        {"images/instruction.png", kInstructionMovesLine},
         {"images/match_two.png", kSeatPlaces[0].keys.box},
         {"images/match_two.png", kSeatPlaces[1].keys.box}};
     for (int row = 0; row < kInstructionKeyRows; ++row) {
@@ -379,7 +380,14 @@ TEST_F(AssetTest, TheSettingsAndScoreScreensTextReadsOverTheirPictures) {
                                          {Settings::VolumeValueBox(0), cellColours},
                                          {Settings::VolumeValueBox(1), cellColours},
                                          {Settings::OptionBox(2), cellColours},
-                                         {Settings::OptionBox(3), cellColours}};
+                                         {Settings::OptionBox(3), cellColours},
+                                         {Settings::MoveModeBox(), cellColours},
+                                         {Settings::RepeatValueBox(0), cellColours},
+                                         {Settings::RepeatValueBox(1), cellColours}};
+    for (int seat = 0; seat < kSeats; ++seat) {
+        settingsPlaces.push_back({Settings::PlayerBox(seat), cellColours});
+        settingsPlaces.back().colours.push_back(Settings::kOtherPageColour);
+    }
     for (int action = 0; action < kGameActionCount; ++action) {
         settingsPlaces.push_back({Settings::KeyBox(action), cellColours});
         settingsPlaces.push_back({Settings::PadBox(action), cellColours});

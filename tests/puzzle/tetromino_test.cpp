@@ -112,8 +112,10 @@ TEST_F(TetrominoTest, TheTopDrawGivesAnOShapeOfEndPipes) {
     EXPECT_EQ(draws.Left(), 0u);  // one draw for the type, two for each piece
     for (int i = 1; i <= 2; ++i) {
         for (int j = 1; j <= 2; ++j) {
-            EXPECT_EQ(shape.PieceInBox(i, j)->pipeShape, PIPE_END);
-            EXPECT_EQ(shape.PieceInBox(i, j)->rotation, 3);
+            const WellCell* piece = shape.PieceInBox(i, j);
+            ASSERT_NE(piece, nullptr);
+            EXPECT_EQ(piece->pipeShape, PIPE_END);
+            EXPECT_EQ(piece->rotation, 3);
         }
     }
 }

@@ -15,6 +15,8 @@
 #include "puzzle/piece.h"
 #include "puzzle/tetromino.h"
 #include "screens/gamesounds.h"
+#include "screens/instructions.h"
+#include "screens/keyhints.h"
 #include "screens/menu.h"
 #include "screens/playscreen.h"
 #include "screens/scorescreen.h"
@@ -163,6 +165,57 @@ TEST_F(SettingsAndScoresTest, ARemappedKeyAndButtonTurnTheShapeAndTheOldOnesNoLo
     screen->RestoreDefaults();
     ExpectTurns(
         {{SDL_SCANCODE_X, true}, {SDL_SCANCODE_C, false}, {SDL_CONTROLLER_BUTTON_A, true, true}});
+}
+
+// On player 2's page a key player 1 holds, bound or fixed, is refused with
+// player 1's name, and the reverse; a free one binds player 2 alone. The
+// moves' mode and repeats are the page's player's; once player 1's repeat,
+// the play screen's panel and the instructions say so.
+TEST_F(SettingsAndScoresTest, EachPlayersPageRefusesTheOthersKeysAndSetsItsOwnMoves) {
+    const auto left = static_cast<int>(GameAction::MoveLeft);
+    C_SettingsScreen* screen = OpenSettings();
+    ASSERT_NE(screen, nullptr);
+    auto refused = [&](SDL_Scancode key, const std::string& said) {
+        ClickBox(C_SettingsScreen::KeyBox(left));
+        ASSERT_TRUE(screen->IsCapturing() && Tap(key));
+        EXPECT_NE(screen->GetMessage().find("already used: " + said), std::string::npos)
+            << screen->GetMessage();
+        ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    };
+    ClickBox(C_SettingsScreen::PlayerBox(1));
+    ASSERT_EQ(screen->GetSeat(), 1);
+    refused(SDL_SCANCODE_LEFT, "Move left, player 1");
+    refused(SDL_SCANCODE_KP_4, "Move left, player 1");
+    refused(SDL_SCANCODE_D, "Move right, player 2");
+    ClickBox(C_SettingsScreen::KeyBox(left));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_E));
+    EXPECT_EQ(Settings().GetKey(GameAction::MoveLeft, 1), DIK_E);
+    EXPECT_EQ(Settings().GetKey(GameAction::MoveLeft, 0), DIK_LEFT);
+    ClickBox(C_SettingsScreen::MoveModeBox());
+    ClickBox(C_SettingsScreen::RepeatUpBox(C_SettingsScreen::kRepeatDelayRow));
+    for (int click = 0; click < 2; ++click) {
+        ClickBox(C_SettingsScreen::RepeatDownBox(C_SettingsScreen::kRepeatIntervalRow));
+    }
+    EXPECT_EQ(Settings().GetMoveRepeat(1), (MoveRepeat{true, 180, 40}));
+    EXPECT_EQ(Settings().GetMoveRepeat(0), MoveRepeat{});
+
+    ClickBox(C_SettingsScreen::PlayerBox(0));
+    refused(SDL_SCANCODE_E, "Move left, player 2");
+    ClickBox(C_SettingsScreen::MoveModeBox());
+    EXPECT_TRUE(Settings().GetMoveRepeat(0).repeating);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F4));
+    const C_PlayScreen* play = Screen<C_PlayScreen>();
+    ASSERT_NE(play, nullptr);
+    const std::vector<KeyHint> shown = play->keyPanel->Shown();
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](const KeyHint& line) {
+        return line.keys == kRepeatHint.keys && line.what == kRepeatHint.what;
+    }));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    g_pModel->SetNextState(STATE_INSTRUCTIONS);
+    ASSERT_TRUE(RunFrames(1));
+    const C_Instructions* instructions = Screen<C_Instructions>();
+    ASSERT_NE(instructions, nullptr);
+    EXPECT_FALSE(instructions->GetMovesLine().empty());
 }
 
 // Game over, the name, the table with the new line marked, then where the

@@ -18,7 +18,6 @@
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/matchscreen.h"
-#include "screens/seatkeys.h"
 #include "screens/versusscreen.h"
 #include "support/puzzleboard.h"
 #include "support/screentest.h"
@@ -93,7 +92,7 @@ protected:
     C_Round& Round(int seat) const { return screen->match->SeatRound(seat); }
     const C_Tetromino* Shape(int seat) const { return Round(seat).currentShape.get(); }
     SDL_Scancode KeyOf(int seat, GameAction action) const {
-        return ScancodeOf(screen->seats[static_cast<size_t>(seat)].keys.Key(action));
+        return ScancodeOf(ownSettings.GetKey(action, seat));
     }
 
     // Each seat's `press` held down in the same frames and let go together,
@@ -195,9 +194,9 @@ TEST_F(TwoPlayersTest, BothPlayersRoundsAreHeard) {
 TEST_F(TwoPlayersTest, EitherPlayersKeysAnswerTheResult) {
     ASSERT_TRUE(FirstLoses());
     EXPECT_EQ(screen->match->Winner(), SIDE_OPPONENT);
-    const C_SeatKeys& second = screen->seats[1].keys;
-    EXPECT_EQ(screen->Note(1), ShownKeyName(second.Key(GameAction::Start)) + ": play again   " +
-                                   ShownKeyName(second.Key(GameAction::Menu)) + ": back");
+    EXPECT_EQ(screen->Note(1),
+              ShownKeyName(ownSettings.GetKey(GameAction::Start, 1)) + ": play again   " +
+                  ShownKeyName(ownSettings.GetKey(GameAction::Menu, 1)) + ": back");
     // The second player's start key plays again, between two players.
     ASSERT_TRUE(Tap(KeyOf(1, GameAction::Start)) && RunFrames(1));
     screen = Screen<C_MatchScreen>();

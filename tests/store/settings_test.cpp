@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/keycodes.h"
+#include "core/padbuttons.h"
 #include "store/settingssnapshot.h"
 #include "support/userfolders.h"
 
@@ -124,6 +125,56 @@ TEST_F(SettingsTest, DefaultsAreTheGamesKeysAndBindingsAreLookedUpBothWays) {
     settings.SetEffectsVolume(-1);
     EXPECT_EQ(settings.GetMusicVolume(), C_Settings::kMaxVolume);
     EXPECT_EQ(settings.GetEffectsVolume(), 0);
+}
+
+// The second player's bindings and both players' moves come back as saved,
+// beside the first player's entries of old; a file from before them gives
+// the defaults, a bad value is skipped as any other line, and a key a file
+// gives both players stays the first's.
+TEST_F(SettingsTest, TheSecondPlayerAndTheMovesComeBackAsSaved) {
+    C_Settings settings(nullptr);
+    settings.SetKey(GameAction::Drop, DIK_E, 1);
+    settings.SetPadButton(GameAction::Pause, PAD_X, 1);
+    settings.SetMoveRepeat(1, {true, 300, 20});
+    settings.SetMoveRepeat(0, {true, 999, 1});
+    EXPECT_EQ(settings.GetMoveRepeat(0),
+              (MoveRepeat{true, C_Settings::kMaxRepeatDelay, C_Settings::kMinRepeatInterval}));
+    const std::string saved = settings.SaveBytes();
+    for (const char* line : {"\nkey.drop down\n", "\np2.key.drop e\n", "\nmoves repeating\n",
+                             "\np2.repeat_interval 20\n"}) {
+        EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+    }
+    C_Settings again(Sink());
+    ASSERT_TRUE(again.LoadBytes(saved));
+    EXPECT_EQ(again.SaveBytes(), saved);
+    EXPECT_EQ(again.GetPadButton(GameAction::Pause, 1), PAD_X);
+    EXPECT_EQ(again.GetMoveRepeat(1), (MoveRepeat{true, 300, 20}));
+
+    struct Case {
+        const char* name;
+        const char* entries;
+        int secondLeft;
+        size_t reported;
+    };
+    const Case cases[] = {
+        {"from before", "music_volume 3\n", DIK_A, 0},
+        {"bad values",
+         "p2.key.left nosuchkey\np2.moves sometimes\np2.repeat_delay 501\n"
+         "p2.repeat_interval 020\n",
+         DIK_A, 4},
+        {"player 1 took A", "key.rotate_ccw a\n", DIK_E, 0},
+        {"both given F", "key.rotate_ccw f\np2.key.left f\n", DIK_A, 1},
+        {"both given A", "key.rotate_ccw a\np2.key.left a\n", DIK_E, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lines.clear();
+        C_Settings loaded(Sink());
+        ASSERT_TRUE(loaded.LoadBytes(std::string("tubrix-settings 1\n") + c.entries + "end\n"));
+        EXPECT_EQ(loaded.GetKey(GameAction::MoveLeft, 1), c.secondLeft);
+        EXPECT_EQ(loaded.GetMoveRepeat(1), MoveRepeat{});
+        EXPECT_EQ(lines.size(), c.reported);
+    }
 }
 
 }  // namespace
