@@ -1365,6 +1365,48 @@ def match_screen(rival="CPU", panel_label="COMPUTER"):
     return art.final()
 
 
+# Two players at this machine: both wells at one size side by side, each
+# with its meter outside, its name, device and score above and its keys
+# below; the level and both next shapes between them (screen px).
+SEAT_PITCH = 20
+SEAT_WELLS = [(32, 66, 272, 546), (441, 66, 681, 546)]
+SEAT_METERS = [(10, 66, 24, 546), (689, 66, 703, 546)]
+SEAT_HEADERS = [(8, 4, 278, 57), (435, 4, 705, 57)]
+SEAT_SCORE_WINDOWS = [(156, 10, 272, 51), (583, 10, 699, 51)]
+SEAT_DEVICE_WINDOWS = [(14, 30, 150, 51), (441, 30, 577, 51)]
+SEAT_NEXT = [(286, 100, 354, 174), (359, 100, 427, 174)]
+SEAT_KEYS = [(8, 555, 278, 650), (435, 555, 705, 650)]
+SEAT_LEVEL_WINDOW = (322, 24, 392, 62)
+
+
+def match_two_screen():
+    art = Art(1019, 933, SCREEN_UNIT)
+    night_backdrop(art, 17, vignette=0.6)
+    # the pipe between the wells, under everything in the middle
+    draw_tube(art, [(356.5, 236), (356.5, 560)], 10)
+    for seat in range(2):
+        versus_well(art, SEAT_WELLS[seat], SEAT_PITCH, 5)
+        meter_slot(art, SEAT_METERS[seat])
+        x0, y0, x1, y1 = SEAT_HEADERS[seat]
+        panel(art, SEAT_HEADERS[seat], 12)
+        art.text(x0 + 10, y0 + 14, "PLAYER %d" % (seat + 1), 16, LABEL, anchor="lm", shadow=0.6)
+        recess(art, SEAT_DEVICE_WINDOWS[seat], 6)
+        recess(art, SEAT_SCORE_WINDOWS[seat], 7)
+        kx0, ky0, kx1, ky1 = SEAT_KEYS[seat]
+        # the game writes the player's keys right of the title
+        panel(art, SEAT_KEYS[seat], 12)
+        art.text(kx0 + 12, ky0 + 17, "KEYS", 13, LABEL, anchor="lm", shadow=0.6)
+    # the level and each player's next shape, the left player's on the left
+    panel(art, (282, 4, 431, 184), 12)
+    art.text(356.5, 14, "LEVEL", 13, LABEL, anchor="mm", shadow=0.6)
+    recess(art, SEAT_LEVEL_WINDOW, 8)
+    for box in SEAT_NEXT:
+        art.text((box[0] + box[2]) / 2, box[1] - 10, "NEXT", 13, LABEL, anchor="mm", shadow=0.6)
+        recess(art, box, 8, fill=(3, 8, 16, 230))
+    logo(art, 356.5, 214, 22)
+    return art.final()
+
+
 def versus_screen():
     art = Art(1019, 933, SCREEN_UNIT)
     night_backdrop(art, 16)
@@ -1380,14 +1422,17 @@ def versus_screen():
     panel(art, (60, 352, 653, 452), 12)
     art.text(76, 366, "STARTING LEVEL", 17, LABEL, shadow=0.5)
     recess(art, VERSUS_LEVEL_WINDOW, 8)
+    # two players at this machine, beside the level: its button at (490, 388)
+    art.paint((477, 364, 478.5, 440), (120, 200, 230, 60), 0)
+    art.text(490, 366, "AT THIS MACHINE", 15, LABEL, shadow=0.5)
     panel(art, (60, 464, 653, 578), 12)
     art.text(76, 478, "OVER THE NETWORK", 17, LABEL, shadow=0.5)
     art.text(637, 478, "UDP port 27420", 13, TEXT_DIM, anchor="ra", shadow=0.5)
     recess(art, VERSUS_NET_WINDOW, 8)
-    b = (132, 596, 582, 628)
+    b = (70, 596, 643, 628)
     panel(art, b, 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
     art.ring(b, 1, (120, 200, 230, 80), 9)
-    art.text(357, 612.5, "1 2 3 play  \u00b7  \u2190 \u2192 level  \u00b7  H host  \u00b7  J join  \u00b7  Enter start  \u00b7  Esc menu", 13, TEXT_DIM, anchor="mm", shadow=0.6)
+    art.text(356.5, 612.5, "1 2 3 play \u00b7 T two players \u00b7 \u2190 \u2192 level \u00b7 H host \u00b7 J join \u00b7 Enter start \u00b7 Esc menu", 13, TEXT_DIM, anchor="mm", shadow=0.6)
     return art.final()
 
 
@@ -1419,6 +1464,7 @@ def make_versus_images(save):
     save("match.png", match_screen())
     # Over the network: the other player, named in the window by the code.
     save("match_net.png", match_screen("THEM", "PLAYER"))
+    save("match_two.png", match_two_screen())
     save("versus.png", versus_screen())
     save("versus_won.png", versus_result_panel("YOU WIN", (236, 255, 246), (80, 230, 150)))
     save("versus_lost.png", versus_result_panel("YOU LOSE", (250, 236, 232), DANGER))
@@ -1428,6 +1474,7 @@ def make_versus_images(save):
     save("easy_button-3-1-3.png", label_button(240, 80, 0.6, "EASY", 30))
     save("medium_button-3-1-3.png", label_button(240, 80, 0.6, "MEDIUM", 30))
     save("hard_button-3-1-3.png", label_button(240, 80, 0.6, "HARD", 30))
+    save("two_players_button-3-1-3.png", label_button(240, 80, 0.6, "TWO PLAYERS", 30))
     save("less_button-3-1-3.png", label_button(80, 80, 0.6, "\u2212", 36))
     save("more_button-3-1-3.png", label_button(80, 80, 0.6, "+", 36))
 

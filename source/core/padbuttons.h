@@ -22,3 +22,8 @@ constexpr int PAD_DPAD_RIGHT = 14;
 
 // How many buttons there are: every button is below this.
 constexpr int kPadButtonCount = 15;
+
+// Which controller a reading of the buttons listens to: a controller's own
+// number (from 0, as the platform numbers them), or one of these.
+constexpr int kEveryPad = -1;
+constexpr int kNoPad = -2;

@@ -1,5 +1,6 @@
 #include "input/controller.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "console/console.h"
@@ -72,6 +73,7 @@ int C_Controller::Buttons::State(int slot) const {
 C_Controller::~C_Controller() {
     keyboard.device.reset();
     pad.device.reset();
+    pads.clear();
     mouse.reset();
 }
 
@@ -93,6 +95,9 @@ HRESULT C_Controller::Update() {
     const bool consoleOpen = ConsoleHasKeyboard();
     keyboard.Update(consoleOpen);
     pad.Update(consoleOpen);
+    for (auto& [id, one] : pads) {
+        one.buttons.Update(consoleOpen);
+    }
     typed.swap(typedPending);
     typedPending.clear();
     if (mouse) {
@@ -124,6 +129,55 @@ int C_Controller::GetPadButtonState(int button) const {
         return KEY_UP;
     }
     return pad.State(PadSlot(button));
+}
+
+int C_Controller::GetPadButtonState(int padNumber, int button) const {
+    if (padNumber == kEveryPad) {
+        return GetPadButtonState(button);
+    }
+    const auto found = pads.find(padNumber);
+    if (found == pads.end() || button < 0 || button >= kPadButtonCount) {
+        return KEY_UP;
+    }
+    return found->second.buttons.State(PadSlot(button));
+}
+
+std::vector<int> C_Controller::Pads() const {
+    std::vector<int> plugged;
+    for (const auto& [id, one] : pads) {
+        if (one.plugged) {
+            plugged.push_back(id);
+        }
+    }
+    return plugged;
+}
+
+bool C_Controller::PadHeld(int padNumber) const {
+    for (int button = 0; button < kPadButtonCount; ++button) {
+        if (GetPadButtonState(padNumber, button) == KEY_HELD) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool C_Controller::PadPlugged(int padNumber) const {
+    const auto found = pads.find(padNumber);
+    return found != pads.end() && found->second.plugged;
+}
+
+void C_Controller::OnPadPress(int id, int button, bool down) {
+    const bool consoleOpen = ConsoleHasKeyboard();
+    OnePad& one = pads[id];
+    if (!one.buttons.device) {
+        one.buttons.device = std::make_unique<C_Keyboard>(true);
+    }
+    one.buttons.OnPress(PadSlot(button), down, consoleOpen);
+    int& holds = padHolds[static_cast<size_t>(button)];
+    holds = std::max(0, holds + (down ? 1 : -1));
+    if (holds == (down ? 1 : 0)) {
+        pad.OnPress(PadSlot(button), down, consoleOpen);
+    }
 }
 
 void C_Controller::OnText(const char* text) {
@@ -183,6 +237,11 @@ HRESULT C_Controller::Reacquire() {
     if (pad.device && pad.device->GetDevice() != nullptr) {
         pad.device->GetDevice()->Acquire();
     }
+    for (auto& [id, one] : pads) {
+        if (one.buttons.device && one.buttons.device->GetDevice() != nullptr) {
+            one.buttons.device->GetDevice()->Acquire();
+        }
+    }
     if (keyboard.device && keyboard.device->GetDevice() != nullptr) {
         if (const HRESULT hr = keyboard.device->GetDevice()->Acquire(); FAILED(hr)) {
             DXError("keyboard", __LINE__, hr, "Keyboard was not ReAquired.");
@@ -207,9 +266,13 @@ void C_Controller::OnInputEvent(const platform::Event& event) {
             break;
         case EventType::PadButtonDown:
         case EventType::PadButtonUp:
-            if (event.button >= 0 && event.button < kPadButtonCount) {
-                pad.OnPress(PadSlot(event.button), event.type == EventType::PadButtonDown,
-                            ConsoleHasKeyboard());
+            if (initialised != 0 && event.button >= 0 && event.button < kPadButtonCount) {
+                OnPadPress(event.pad, event.button, event.type == EventType::PadButtonDown);
+            }
+            break;
+        case EventType::PadRemoved:
+            if (const auto found = pads.find(event.pad); found != pads.end()) {
+                found->second.plugged = false;
             }
             break;
         case EventType::MouseMotion:
@@ -234,7 +297,11 @@ void C_Controller::OnInputEvent(const platform::Event& event) {
 }
 
 void C_Controller::OnFocusLost() {
-    for (Buttons* buttons : {&keyboard, &pad}) {
+    std::vector<Buttons*> all = {&keyboard, &pad};
+    for (auto& [id, one] : pads) {
+        all.push_back(&one.buttons);
+    }
+    for (Buttons* buttons : all) {
         if (buttons->device && buttons->device->GetDevice() != nullptr) {
             buttons->device->GetDevice()->Unacquire();
         }

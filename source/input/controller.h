@@ -1,10 +1,13 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/hresult.h"
+#include "core/padbuttons.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 
@@ -43,6 +46,16 @@ public:
     // the play screen, which binds each to an action of the player's choice.
     int GetKeyboardKeyState(int key) const;
     int GetPadButtonState(int button) const;
+    // A button of one controller alone (`pad` its number; kEveryPad reads
+    // them all together as GetPadButtonState(button) does, kNoPad none), for
+    // players at one machine who each play with a controller of their own.
+    int GetPadButtonState(int pad, int button) const;
+    // The controllers plugged in that have had some button down, by number.
+    std::vector<int> Pads() const;
+    // Whether controller `pad` holds some button down.
+    bool PadHeld(int pad) const;
+    // Whether controller `pad` has been seen and not unplugged since.
+    bool PadPlugged(int pad) const;
     // What was typed since the previous frame, as bytes (Backspace 8, Enter
     // 13), while the console was shut.
     const std::string& GetTypedText() const { return typed; }
@@ -88,10 +101,24 @@ private:
         int State(int slot) const;
     };
 
+    // One controller: its buttons, and whether it is still plugged in.
+    struct OnePad {
+        Buttons buttons;
+        bool plugged = true;
+    };
+
+    // A controller's button went down or up: its own, and every controller's
+    // together, where a button is down while any controller holds it.
+    void OnPadPress(int id, int button, bool down);
+
     Buttons keyboard;
-    // A controller's buttons, each in the slot one past its PAD_ number: the
-    // key store keeps no slot 0.
+    // Every controller's buttons together, each in the slot one past its PAD_
+    // number: the key store keeps no slot 0.
     Buttons pad;
+    // How many controllers hold each button down.
+    std::array<int, kPadButtonCount> padHolds{};
+    // Each controller's own, by number.
+    std::map<int, OnePad> pads;
     std::string typedPending;
     std::string typed;
     std::unique_ptr<C_Mouse> mouse;

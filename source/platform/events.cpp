@@ -179,20 +179,21 @@ struct Pad {
     std::array<bool, SDL_CONTROLLER_BUTTON_MAX> buttons{};
     int stickX = 0;  // -1 left, 1 right
     int stickY = 0;  // -1 up, 1 down
+    // How many of its buttons and stick directions hold each of the game's
+    // buttons: the d-pad's and the stick's arrows are one.
+    std::array<int, kPadButtonCount> holds{};
 };
 
 std::map<SDL_JoystickID, Pad> g_pads;
-// How many buttons and stick directions, over every controller, hold each
-// of the game's buttons.
-std::array<int, kPadButtonCount> g_padHolds{};
 
-void PadPress(int button, bool down) {
-    int& holds = g_padHolds[static_cast<size_t>(button)];
+void PadPress(SDL_JoystickID id, int button, bool down) {
+    int& holds = g_pads[id].holds[static_cast<size_t>(button)];
     holds += down ? 1 : -1;
     if (holds == (down ? 1 : 0)) {
         Event event;
         event.type = down ? EventType::PadButtonDown : EventType::PadButtonUp;
         event.button = button;
+        event.pad = static_cast<int>(id);
         g_pendingEvents.push_back(event);
     }
 }
@@ -203,7 +204,7 @@ void OnPadButton(SDL_JoystickID id, int button, bool down) {
             bool& held = g_pads[id].buttons[static_cast<size_t>(button)];
             if (held != down) {
                 held = down;
-                PadPress(padButton, down);
+                PadPress(id, padButton, down);
             }
             return;
         }
@@ -232,15 +233,15 @@ void OnPadAxis(SDL_JoystickID id, int axis, int value) {
     const int towardsMinus = across ? PAD_DPAD_LEFT : PAD_DPAD_UP;
     const int towardsPlus = across ? PAD_DPAD_RIGHT : PAD_DPAD_DOWN;
     if (held != 0) {
-        PadPress(held < 0 ? towardsMinus : towardsPlus, false);
+        PadPress(id, held < 0 ? towardsMinus : towardsPlus, false);
     }
     held = now;
     if (now != 0) {
-        PadPress(now < 0 ? towardsMinus : towardsPlus, true);
+        PadPress(id, now < 0 ? towardsMinus : towardsPlus, true);
     }
 }
 
-// A controller that goes lets go of everything it held.
+// A controller that goes lets go of everything it held, then says it went.
 void OnPadRemoved(SDL_JoystickID id) {
     if (g_pads.count(id) != 0) {
         for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
@@ -249,6 +250,10 @@ void OnPadRemoved(SDL_JoystickID id) {
         OnPadAxis(id, SDL_CONTROLLER_AXIS_LEFTX, 0);
         OnPadAxis(id, SDL_CONTROLLER_AXIS_LEFTY, 0);
         g_pads.erase(id);
+        Event event;
+        event.type = EventType::PadRemoved;
+        event.pad = static_cast<int>(id);
+        g_pendingEvents.push_back(event);
     }
     if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(id)) {
         SDL_GameControllerClose(controller);
@@ -452,7 +457,6 @@ void WaitEvent() {
 
 void ForgetGamepads() {
     g_pads.clear();
-    g_padHolds.fill(0);
 }
 
 void PostQuit() {

@@ -16,8 +16,10 @@ enum class EventType {
     MouseButtonDown,  // `button` 0 left, 1 right, 2 middle, 3 and 4 the side buttons
     MouseButtonUp,
     MouseWheel,     // `wheel`: 120 per notch away from the user, negative towards
-    PadButtonDown,  // a game controller's button went down; `button` is its PAD_ number
+    PadButtonDown,  // a game controller's button went down; `button` is its PAD_ number, `pad`
+                    // the controller's
     PadButtonUp,
+    PadRemoved,          // the game controller `pad` was unplugged (after its buttons' PadButtonUp)
     FullscreenSwitched,  // F11 or Alt+Enter switched the window to fullscreen or back
     Other,               // anything the system does not react to
 };
@@ -32,6 +34,9 @@ struct Event {
     int dy = 0;
     // Mouse buttons as above; controller buttons by PAD_ number (core/padbuttons.h).
     int button = 0;
+    // Controller events: which controller, by a number of its own from 0 that
+    // it keeps until unplugged.
+    int pad = 0;
     int wheel = 0;
 };
 
@@ -39,9 +44,10 @@ struct Event {
 // a control character gives its KeyDown first and its Text on the next call.
 // F11 and Alt+Enter switch the window to fullscreen and back and give
 // FullscreenSwitched. A game controller's buttons arrive as PadButtonDown and
-// PadButtonUp, the left stick as the d-pad (one press per push past half its
-// travel); every controller together is one pad, a button down while any holds
-// it, and one that is unplugged lets go of every button it held.
+// PadButtonUp, each controller's own, the left stick as the d-pad (one press
+// per push past half its travel; a button held by the d-pad and the stick at
+// once goes up when both let go); one that is unplugged lets go of every
+// button it held and gives PadRemoved.
 bool PollEvent(Event* event);
 
 // Blocks until an event is pending, without taking it.

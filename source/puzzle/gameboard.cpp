@@ -95,13 +95,12 @@ void C_GameBoard::DrawStep() {
     pulsing = any;
 }
 
-HRESULT C_GameBoard::Render() {
+HRESULT C_GameBoard::RenderAt(const BoardPlace& place) {
     for (int x = 0; x < kBoardColumns; ++x) {
         for (int y = 0; y < kBoardRows; ++y) {
             if (cells[x][y].Taken()) {
-                painter.DrawAt(cells[x][y], pulse[x][y], shownPulse[x][y],
-                               kBoardLeft + kCellPitch * x, kBoardTop + kCellPitch * y, fade,
-                               boardAlpha);
+                painter.DrawAt(cells[x][y], pulse[x][y], shownPulse[x][y], place.X(x), place.Y(y),
+                               fade, boardAlpha, place.Zoom());
             }
         }
     }

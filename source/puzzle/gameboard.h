@@ -17,6 +17,22 @@ constexpr int kBoardLeft = 70;
 constexpr int kBoardTop = 84;
 constexpr int kCellPitch = 22;
 
+// Where a well is drawn: cell (0, 0)'s top-left corner and the cell pitch,
+// in screen pixels. The single game's is kGamePlace; a screen that shows
+// more than one well draws each at a place of its own, the pieces scaled
+// with the pitch.
+struct BoardPlace {
+    int left;
+    int top;
+    int pitch;
+
+    int X(int column) const { return left + pitch * column; }
+    int Y(int row) const { return top + pitch * row; }
+    // The pieces' size against the single game's.
+    float Zoom() const { return static_cast<float>(pitch) / static_cast<float>(kCellPitch); }
+};
+constexpr BoardPlace kGamePlace = {kBoardLeft, kBoardTop, kCellPitch};
+
 // The starting level chosen before a game; the board reads it when built.
 extern int outerLevel;
 
@@ -51,7 +67,9 @@ public:
 
     HRESULT Update() override { return S_OK; }
     // Draws every piece in its cell, flowed pieces at `fade`, with `boardAlpha`.
-    HRESULT Render() override;
+    HRESULT Render() override { return RenderAt(kGamePlace); }
+    // The same at `place`.
+    HRESULT RenderAt(const BoardPlace& place);
     // What each drawn frame advances in the pieces: the pulse of a piece on a
     // cycle moves on, a flowed piece's starts over.
     void DrawStep();

@@ -61,28 +61,30 @@ void C_PiecePainter::DrawFaint(const WellCell& cell, int pixelX, int pixelY, int
 }
 
 void C_PiecePainter::DrawAt(const WellCell& cell, float pulse, float shownPulse, int pixelX,
-                            int pixelY, float drawScale, int alpha) {
+                            int pixelY, float drawScale, int alpha, float zoom) {
     const float left = static_cast<float>(pixelX);
     const float top = static_cast<float>(pixelY);
+    const float cellPixels = kCellPixels * zoom;
     if (cell.onCycle) {
-        const float a = std::cos(shownPulse) * kPulseDepth;
-        const float b = std::sin(shownPulse) * kPulseDepth;
+        const float a = (std::cos(shownPulse) * kPulseDepth + kPieceScale) * zoom;
+        const float b = (std::sin(shownPulse) * kPulseDepth + kPieceScale) * zoom;
         const int beat = static_cast<int>(std::cos(pulse) * kPulseAlphaDepth) + kPulseAlphaMiddle;
         C_Sprite& sheet = Sheet(kCycleColour);
         sheet.SetFrame(cell.GetFrame());
-        sheet.Draw({left + (kCellPixels - (a + kPieceScale) * kFramePixels) / 2,
-                    top + (kCellPixels - (b + kPieceScale) * kFramePixels) / 2},
-                   {0.0f, 0.0f}, 0.0f, {a + kPieceScale, b + kPieceScale}, White(beat));
+        sheet.Draw(
+            {left + (cellPixels - a * kFramePixels) / 2, top + (cellPixels - b * kFramePixels) / 2},
+            {0.0f, 0.0f}, 0.0f, {a, b}, White(beat));
     } else if (cell.flowed) {
-        const float offset = (kCellPixels - drawScale * kFramePixels) / 2;
+        const float scale = drawScale * zoom;
+        const float offset = (cellPixels - scale * kFramePixels) / 2;
         C_Sprite& sheet = Sheet(kCycleColour);
         sheet.SetFrame(cell.GetFrame());
-        sheet.Draw({left + offset, top + offset}, {0.0f, 0.0f}, 0.0f, {drawScale, drawScale},
-                   White(alpha));
+        sheet.Draw({left + offset, top + offset}, {0.0f, 0.0f}, 0.0f, {scale, scale}, White(alpha));
     } else {
+        const float scale = kPieceScale * zoom;
         C_Sprite& sheet = Sheet(cell.colourIndex);
         sheet.SetFrame(cell.GetFrame());
-        sheet.Draw({left, top}, {0.0f, 0.0f}, 0.0f, {kPieceScale, kPieceScale},
+        sheet.Draw({left, top}, {0.0f, 0.0f}, 0.0f, {scale, scale},
                    White(cell.marked ? alpha : kOpaque));
     }
 }

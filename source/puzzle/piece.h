@@ -18,9 +18,10 @@ public:
     // `cell` with its top-left corner at pixel (x, y): pulsing by `pulse`
     // while on a cycle (its size from `shownPulse`), shrunk to `scale` about
     // the cell's middle while flowed, at `alpha` while marked, opaque
-    // otherwise.
+    // otherwise. `zoom` sizes all of it against a well of the single game's
+    // pitch.
     void DrawAt(const WellCell& cell, float pulse, float shownPulse, int pixelX, int pixelY,
-                float scale, int alpha);
+                float scale, int alpha, float zoom = 1.0f);
     // `cell` `size` pixels wide at (left, top), from the sheet of its state
     // but without the pulse or the shrinking, as an opponent's well is drawn
     // beside one's own; `alpha` as DrawAt's.

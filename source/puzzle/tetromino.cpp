@@ -24,12 +24,12 @@ C_Tetromino::C_Tetromino(C_GameBoard* boardIn, C_RandomDraw& draws)
 
 C_Tetromino::~C_Tetromino() = default;
 
-HRESULT C_Tetromino::Render() {
+HRESULT C_Tetromino::RenderAt(const BoardPlace& place) {
     for (int i = 0; i < shape.boxSize; ++i) {
         for (int j = 0; j < shape.boxSize; ++j) {
             if (const WellCell* piece = shape.At(i, j)) {
-                painter.DrawAt(*piece, 0.0f, 0.0f, kBoardLeft + kCellPitch * (shape.column + i),
-                               kBoardTop + kCellPitch * (shape.row + j), kPieceScale, kOpaque);
+                painter.DrawAt(*piece, 0.0f, 0.0f, place.X(shape.column + i),
+                               place.Y(shape.row + j), kPieceScale, kOpaque, place.Zoom());
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include "core/hresult.h"
 #include "model/gameobject.h"
+#include "puzzle/gameboard.h"
 #include "puzzle/piece.h"
 #include "puzzle/roundsnapshot.h"
 #include "puzzle/well.h"
@@ -23,7 +24,9 @@ public:
 
     HRESULT Update() override { return S_OK; }
     // Draws each piece in the board cell it covers, as the board draws.
-    HRESULT Render() override;
+    HRESULT Render() override { return RenderAt(kGamePlace); }
+    // The same for a board drawn at `place`.
+    HRESULT RenderAt(const BoardPlace& place);
     // Draws the shape faintly, at `alpha`, as it would lie `rows` rows lower.
     void RenderFaint(int rows, int alpha);
     // How many rows the shape can still fall where it is.

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/padbuttons.h"
 #include "model/gamestate.h"
+#include "puzzle/gameboard.h"
 #include "puzzle/piece.h"
 #include "replay/replayclock.h"
 #include "screens/gamekeys.h"
@@ -48,14 +50,54 @@ constexpr int kSmallCell = 11;
 // The keys panel's lines, under its title in the picture.
 constexpr KeyPanelPlace kMatchKeysPlace = {{562, 156, 698, 250}, 634, 19};
 
+// Two players at this machine: both wells at one size, side by side, each
+// with its meter on the outer side, its name, device and score above it and
+// its keys below; the level and both next shapes between the wells.
+struct SeatPlace {
+    BoardPlace well;
+    MeterPlace meter;
+    TextWindow score;
+    // Which device plays the seat, written under its name.
+    TextWindow device;
+    TextWindow next;
+    KeyPanelPlace keys;
+};
+constexpr int kSeatPitch = 20;
+constexpr int kSeatNextPitch = 14;
+constexpr SeatPlace kSeatPlaces[2] = {
+    {{32, 66, kSeatPitch},
+     {{10, 66, 24, 546}, kSeatPitch},
+     {156, 10, 272, 51},
+     {14, 30, 150, 51},
+     {286, 100, 354, 174},
+     {{66, 564, 272, 646}, 160, 16}},
+    {{441, 66, kSeatPitch},
+     {{689, 66, 703, 546}, kSeatPitch},
+     {583, 10, 699, 51},
+     {441, 30, 577, 51},
+     {359, 100, 427, 174},
+     {{493, 564, 699, 646}, 587, 16}},
+};
+constexpr TextWindow kSeatLevelWindow = {322, 24, 392, 62};
+// The ready, paused and result pictures over each well: their top, and their
+// scale, which makes them the well's width.
+constexpr float kSeatOverlayTop = 240.0f;
+constexpr float kSeatOverlayScale = 0.6f;
+constexpr uint32_t kSeatDeviceColour = 0xFFEAF0F7;
+
 // A match, whoever plays the other side: the player's well at full size with
 // its score lists, the next shape and the incoming meter; the other's well at
-// half size with its meter; both scores and the level. When the match ends
-// the result shows, with play again (yes, Enter, the pad's A or Start) or
-// back (no, the menu key, the pad's Back or B). The menu key leaves at any
-// time; the pause key holds a match that can pause, and says so of one that
-// cannot. The player's round sounds as a single game does, with a sound for
-// rows sent and rows pushed in; the other side is quiet.
+// half size with its meter; both scores and the level. When both sides are
+// played at this machine, both wells at one size side by side instead, each
+// with all of these, its keys and the device that plays it; the first button
+// pressed on a controller gives it the first seat no controller has, and one
+// unplugged pauses the match and says so. When the match ends the result
+// shows, with play again (yes, Enter, the pad's A or Start, or a later
+// seat's start key) or back (no, a menu key, the pad's Back or B). A menu key
+// leaves at any time; a pause key holds a match that can pause, and says so
+// of one that cannot. The rounds played here sound as a single game does,
+// with a sound for rows sent and rows pushed in; a side played elsewhere is
+// quiet.
 class C_MatchScreen : public C_GameState {
 public:
     // Starts the match `setup` asks for.
@@ -68,37 +110,69 @@ public:
     bool Pausable() const override;
     void Render() override;
 
+    // A player at this machine: their keys and controller, and what the
+    // screen shows of them.
+    struct Seat {
+        Seat(const C_Settings& settings, int seat);
+        Seat(Seat&&) noexcept;
+        Seat& operator=(Seat&&) noexcept;
+        ~Seat();
+
+        C_SeatKeys keys;
+        // The controller that claimed the seat, when players at this machine
+        // each play with their own; kNoPad until one does.
+        int pad = kNoPad;
+        std::unique_ptr<C_KeyPanel> keyPanel;
+        // The paused picture's lines that name the seat's keys.
+        std::unique_ptr<C_OverlayLines> pausedLines;
+        std::unique_ptr<C_Button> yesButton;
+        std::unique_ptr<C_Button> noButton;
+        // The controller that played the seat until it was unplugged, while
+        // the pause it made lasts; kNoPad otherwise.
+        int lostPad = kNoPad;
+    };
+
     std::unique_ptr<C_MatchKind> match;
     std::unique_ptr<C_GameSounds> sounds;
-    std::unique_ptr<C_KeyPanel> keyPanel;
-    // A match held by the pause key.
+    // One for each player at this machine, in seat order.
+    std::vector<Seat> seats;
+    // A match held by a pause key, or by a controller unplugged.
     bool paused = false;
-    // The paused picture's lines that name the bound keys.
-    std::unique_ptr<C_OverlayLines> pausedLines;
-    // The line under the result (its keys), or that the match cannot pause;
-    // empty when none shows.
-    std::string Note() const;
+    // The line under the result (its keys), that a seat's controller was
+    // unplugged, or that the match cannot pause; empty when none shows.
+    std::string Note(int seat = 0) const;
+    // Which device plays `seat`: the keyboard, or the controller that
+    // claimed it (its keys play it too).
+    std::string Device(int seat) const;
     // The replay being watched, or null for a match being played.
     C_ReplayWatch* Watching() const { return watch; }
 
 private:
     void DrawNumbers();
-    void DrawMeter(int side);
-    void DrawNext();
+    void DrawMeter(int side, const MeterPlace& place);
+    void DrawNext(const C_Round& round, const TextWindow& window, int pitch);
     void DrawSmallWell();
     void DrawLines(const std::vector<ListLine>& lines);
+    // A seat's score lists, moved to its well and kept in its half.
+    void DrawSeatLines(const std::vector<ListLine>& lines, const SeatPlace& place, int seat);
+    void RenderOneSeat();
+    void RenderSeats();
+    void DrawResult(int seat, float x, float y, float scale);
     int TextWidth(const std::string& text) const;
-    // Gives the player's round a command, with its sound.
-    void Give(RoundCommand command);
-    // The pause key: holds or frees a match that can pause, and says that
+    // The pause keys: hold or free a match that can pause, and say that
     // one that cannot, cannot.
     void HandlePause();
     void SetPaused(bool on);
+    // A controller pressed first claims a free seat; one unplugged pauses.
+    void ClaimPads();
     // Play again or back, from the keys and buttons, once the match is over.
     void AnswerResult();
+    // Whether any seat's key or button of `action` reads `state`.
+    bool AnySeat(GameAction action, int state) const;
     // The game time the match runs on: the timer's less the time held.
     float MatchTime() const;
     void DrawNotes();
+    void DrawNote(const std::string& note, int centre, int top);
     // Writes the finished match's replay to the player's shelf, if its kind
     // recorded one.
     void KeepReplay();
@@ -107,19 +181,14 @@ private:
     // What the match started with: play again starts the same.
     MatchSetup setup;
     C_Timer* timer = nullptr;
-    // The player's moves, turns and drop.
-    C_SeatKeys keys;
     std::unique_ptr<C_Font> hudFont;
     std::unique_ptr<C_Font> strengthFont;
     std::unique_ptr<C_Font> listFont;
+    std::unique_ptr<C_Font> deviceFont;
     std::unique_ptr<C_Sprite> background;
     std::unique_ptr<C_Sprite> meter;
     std::array<std::unique_ptr<C_Sprite>, 3> results;
-    std::unique_ptr<C_Button> yesButton;
-    std::unique_ptr<C_Button> noButton;
 
-    // Start, pause and menu: a key and a controller button each.
-    ScreenBindings actions;
     // Game seconds held by the pause, and when the pause began.
     float heldFor = 0.0f;
     float pausedAt = 0.0f;

@@ -1,6 +1,7 @@
 #include "screens/overlaylines.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "screens/keyhints.h"
@@ -32,10 +33,31 @@ std::vector<OverlayLine> ReadyLines(const C_Settings& settings) {
 }
 
 std::vector<OverlayLine> PausedLines(const C_Settings& settings) {
-    return {{"START or " + BoundKeys(settings, {GameAction::Start}) + " to resume",
-             kOverlayFirstLine, kFirstHeight, kOverlayColour},
-            {BoundKeys(settings, {GameAction::Menu}) + " leaves the game", kOverlaySecondLine,
-             kSecondHeight, kOverlayDimColour}};
+    return PausedLines(settings.GetKey(GameAction::Start), settings.GetKey(GameAction::Menu));
+}
+
+std::vector<OverlayLine> PausedLines(int startKey, int menuKey) {
+    return {{"START or " + ShownKeyName(startKey) + " to resume", kOverlayFirstLine, kFirstHeight,
+             kOverlayColour},
+            {ShownKeyName(menuKey) + " leaves the game", kOverlaySecondLine, kSecondHeight,
+             kOverlayDimColour}};
+}
+
+std::vector<OverlayLine> MovedLines(std::vector<OverlayLine> lines, float x, float y, float scale) {
+    const float ratio = scale / kOverlayScale;
+    auto moveX = [&](int at) {
+        return static_cast<int>(std::lround(x + (static_cast<float>(at) - kOverlayX) * ratio));
+    };
+    auto moveY = [&](int at) {
+        return static_cast<int>(std::lround(y + (static_cast<float>(at) - kOverlayY) * ratio));
+    };
+    for (OverlayLine& line : lines) {
+        line.box = {moveX(line.box.left), moveY(line.box.top), moveX(line.box.right),
+                    moveY(line.box.bottom)};
+        line.height = std::max(
+            kLeastHeight, static_cast<int>(std::lround(static_cast<float>(line.height) * ratio)));
+    }
+    return lines;
 }
 
 C_OverlayLines::C_OverlayLines(std::vector<OverlayLine> linesIn) : lines(std::move(linesIn)) {}

@@ -33,6 +33,15 @@ constexpr uint32_t kOverlayDimColour = 0xFF96B2C6;
 std::vector<OverlayLine> ReadyLines(const C_Settings& settings);
 // The paused picture's lines: how to resume, and how to leave.
 std::vector<OverlayLine> PausedLines(const C_Settings& settings);
+// The same for a player whose start and menu keys are these.
+std::vector<OverlayLine> PausedLines(int startKey, int menuKey);
+
+// Where the overlay pictures are drawn on the screens that show one well.
+constexpr float kOverlayX = 61.0f;
+constexpr float kOverlayY = 240.0f;
+constexpr float kOverlayScale = 0.7f;
+// `lines` over their picture drawn at (x, y) x `scale` instead.
+std::vector<OverlayLine> MovedLines(std::vector<OverlayLine> lines, float x, float y, float scale);
 
 // An overlay picture's lines as the code draws them over it.
 class C_OverlayLines {

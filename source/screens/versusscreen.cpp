@@ -40,6 +40,8 @@ constexpr Place kStrengthPlaces[kStrengths] = {
     {"hard_button-3-1-3.png", 478, 240},
 };
 constexpr int kStrengthKeys[kStrengths] = {DIK_1, DIK_2, DIK_3};
+constexpr Place kTwoPlayersPlace = {"two_players_button-3-1-3.png", 490, 388};
+constexpr int kTwoPlayersKey = DIK_T;
 constexpr Place kLessPlace = {"less_button-3-1-3.png", 250, 388};
 constexpr Place kMorePlace = {"more_button-3-1-3.png", 414, 388};
 
@@ -54,11 +56,12 @@ std::unique_ptr<C_Button> MakeButton(const Place& place, const C_Controller& inp
 
 C_VersusScreen::C_VersusScreen(const ScreenContext& given, const MatchSetup& last)
     : context(given), chosen(last) {
-    chosen.network = false;
+    chosen.with = MatchWith::Computer;
     background = std::make_unique<C_Sprite>("versus.png");
     for (int n = 0; n < kStrengths; ++n) {
         strengthButtons[static_cast<size_t>(n)] = MakeButton(kStrengthPlaces[n], context.input);
     }
+    twoPlayersButton = MakeButton(kTwoPlayersPlace, context.input);
     lessButton = MakeButton(kLessPlace, context.input);
     moreButton = MakeButton(kMorePlace, context.input);
     levelFont = std::make_unique<C_Font>("Arial", kLevelHeight, kVersusLevelColour);
@@ -71,6 +74,12 @@ C_VersusScreen::~C_VersusScreen() = default;
 
 void C_VersusScreen::Play(int strength) {
     chosen.strength = static_cast<OpponentStrength>(strength);
+    chosen.with = MatchWith::Computer;
+    context.model.SetNextState(STATE_MATCH, chosen);
+}
+
+void C_VersusScreen::PlayTwo() {
+    chosen.with = MatchWith::SecondPlayer;
     context.model.SetNextState(STATE_MATCH, chosen);
 }
 
@@ -164,6 +173,10 @@ void C_VersusScreen::HandleInput() {
             Play(n);
         }
     }
+    if (context.input.IsKeyReleased(kTwoPlayersKey) ||
+        twoPlayersButton->GetState() == BUTTON_CLICKED) {
+        PlayTwo();
+    }
 }
 
 void C_VersusScreen::Update() {
@@ -173,7 +186,7 @@ void C_VersusScreen::Update() {
     for (C_MatchLink::Event event; link != nullptr && link->Poll(event);) {
         if (event.kind == C_MatchLink::Event::BEGAN) {
             MatchSetup network = chosen;
-            network.network = true;
+            network.with = MatchWith::Network;
             context.model.SetNextState(STATE_MATCH, network);
             break;
         }
@@ -181,6 +194,7 @@ void C_VersusScreen::Update() {
     for (auto& button : strengthButtons) {
         button->Update();
     }
+    twoPlayersButton->Update();
     lessButton->Update();
     moreButton->Update();
 }
@@ -191,6 +205,7 @@ void C_VersusScreen::Render() {
     for (auto& button : strengthButtons) {
         button->Render();
     }
+    twoPlayersButton->Render();
     lessButton->Render();
     moreButton->Render();
     const std::string level = IntToString(chosen.level);

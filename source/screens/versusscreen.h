@@ -30,7 +30,8 @@ constexpr TextWindow kVersusNetWindow = {76, 500, 637, 566};
 constexpr uint32_t kVersusNetColour = 0xFFE6F0FF;
 
 // Versus: a match against the computer at one of three strengths (a button
-// or 1, 2, 3), from a starting level (the - and + buttons or the arrows).
+// or 1, 2, 3), or between two players at this machine (a button or T), from
+// a starting level (the - and + buttons or the arrows).
 // Over the network: H hosts a match, J takes a host's name or address typed
 // (Enter connects; the name resolves while the frame goes on), and Enter
 // starts: the host's offer at its level, the joiner's ready, each sent as
@@ -50,9 +51,11 @@ public:
     C_Button* GetStrengthButton(int strength) const {
         return strengthButtons[static_cast<size_t>(strength)].get();
     }
+    C_Button* GetTwoPlayersButton() const { return twoPlayersButton.get(); }
 
 private:
     void Play(int strength);
+    void PlayTwo();
     void StepLevel(int step);
     // The typed name's keys; true while typing.
     bool Type(const std::string& typed);
@@ -73,6 +76,7 @@ private:
 
     std::unique_ptr<C_Sprite> background;
     std::array<std::unique_ptr<C_Button>, kStrengths> strengthButtons;
+    std::unique_ptr<C_Button> twoPlayersButton;
     std::unique_ptr<C_Button> lessButton;
     std::unique_ptr<C_Button> moreButton;
     std::unique_ptr<C_Font> levelFont;

@@ -19,6 +19,12 @@ public:
     void Update(float) override {}
     void DrawStep() override { watch.Advance(); }
     C_Round& PlayerRound() override { return Played().Round(SIDE_PLAYER); }
+    // Watched, not played: the one seat only shows the recorded player.
+    int LocalSeats() const override { return 1; }
+    C_Round& SeatRound(int seat) override {
+        (void)seat;
+        return PlayerRound();
+    }
     const C_Well& OtherWell() override;
     int OtherScore() const override;
     int Incoming(int side) const override { return Played().Incoming(side); }

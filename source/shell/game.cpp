@@ -75,6 +75,7 @@ bool HandleEvent(const platform::Event& event) {
         case platform::EventType::KeyUp:
         case platform::EventType::PadButtonDown:
         case platform::EventType::PadButtonUp:
+        case platform::EventType::PadRemoved:
         case platform::EventType::MouseMotion:
         case platform::EventType::MouseButtonDown:
         case platform::EventType::MouseButtonUp:

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "puzzle/gameboard.h"
+#include "puzzle/tetromino.h"
+
 namespace {
 
 // splitmix64's step: spreads nearby inputs over the whole seed space.
@@ -28,6 +31,22 @@ uint64_t JunkRowSeed(uint64_t matchSeed, int sender, int sequence, int row) {
     value = Mix(value ^ static_cast<uint64_t>(sender));
     value = Mix(value ^ static_cast<uint64_t>(sequence));
     return Mix(value ^ static_cast<uint64_t>(row));
+}
+
+C_Well SeenWell(const C_Round& round) {
+    C_Well seen = round.board->Rules();
+    if (const C_Tetromino* shape = round.currentShape.get()) {
+        for (int i = 0; i < shape->GetBoxSize(); ++i) {
+            for (int j = 0; j < shape->GetBoxSize(); ++j) {
+                const WellCell* piece = shape->PieceInBox(i, j);
+                const int row = shape->GetRow() + j;
+                if (piece != nullptr && row >= 0) {
+                    seen.cells[shape->GetColumn() + i][row] = *piece;
+                }
+            }
+        }
+    }
+    return seen;
 }
 
 std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet, RoundRecord* record) {

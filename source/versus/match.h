@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "puzzle/round.h"
+#include "puzzle/well.h"
 #include "versus/matchend.h"
 
 // How long sent rows wait in the receiver's meter, in game seconds.
@@ -52,6 +53,10 @@ int IncomingRows(const std::vector<Attack>& attacks, int receiver, const C_Round
 // the side it is for (`roundOf`), and forgets those attacks.
 void DeliverDue(std::vector<Attack>* attacks, uint64_t matchSeed, float gameTime,
                 const std::function<C_Round&(int receiver)>& roundOf);
+
+// `round`'s grid with its falling shape's cells laid in (those above the top
+// left out), as the other side sees it.
+C_Well SeenWell(const C_Round& round);
 
 // A round of a match, started: the same seed and level on every side.
 std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet,

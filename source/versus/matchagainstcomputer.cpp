@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "puzzle/gameboard.h"
-#include "puzzle/tetromino.h"
 
 namespace {
 
@@ -46,23 +45,6 @@ std::string C_MatchAgainstComputer::OtherLabel() const {
 
 int C_MatchAgainstComputer::OtherScore() const {
     return match.Round(SIDE_OPPONENT).board->score;
-}
-
-C_Well SeenWell(const C_Round& round) {
-    C_Well seen = round.board->Rules();
-    // The falling shape over the well, its cells above the top left out.
-    if (const C_Tetromino* shape = round.currentShape.get()) {
-        for (int i = 0; i < shape->GetBoxSize(); ++i) {
-            for (int j = 0; j < shape->GetBoxSize(); ++j) {
-                const WellCell* piece = shape->PieceInBox(i, j);
-                const int row = shape->GetRow() + j;
-                if (piece != nullptr && row >= 0) {
-                    seen.cells[shape->GetColumn() + i][row] = *piece;
-                }
-            }
-        }
-    }
-    return seen;
 }
 
 const C_Well& C_MatchAgainstComputer::OtherWell() {

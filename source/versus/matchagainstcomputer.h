@@ -4,10 +4,6 @@
 #include "versus/matchkind.h"
 #include "versus/opponent.h"
 
-// The well of `round` as the other side sees it: its grid with the falling
-// shape's cells laid in, those above the top left out.
-C_Well SeenWell(const C_Round& round);
-
 // A match against the computer on this machine: both rounds live, the
 // computer's played by an opponent of the chosen strength.
 class C_MatchAgainstComputer : public C_MatchKind {
@@ -17,6 +13,11 @@ public:
     void Update(float gameTime) override;
     void DrawStep() override { match.DrawStep(); }
     C_Round& PlayerRound() override { return match.Round(SIDE_PLAYER); }
+    int LocalSeats() const override { return 1; }
+    C_Round& SeatRound(int seat) override {
+        (void)seat;
+        return PlayerRound();
+    }
     const C_Well& OtherWell() override;
     int OtherScore() const override;
     int Incoming(int side) const override { return match.Incoming(side); }

@@ -20,8 +20,9 @@ class C_MatchKind {
 public:
     virtual ~C_MatchKind() = default;
 
-    // The match against the computer, or the network's when `setup` asks for
-    // it and `net`'s link has begun one.
+    // The match against the computer or the second player at this machine,
+    // or the network's when `setup` asks for it and `net`'s link has begun
+    // one.
     static std::unique_ptr<C_MatchKind> Start(const MatchSetup& setup, C_Net* net);
 
     // Moves the match to `gameTime`, the game time the match runs on (a held
@@ -30,6 +31,11 @@ public:
     virtual void DrawStep() = 0;
     // The round this machine's player plays: it takes the player's commands.
     virtual C_Round& PlayerRound() = 0;
+    // How many players play at this machine: 1, or 2 when both sides are
+    // played here. Seat 0 is the player; seat N plays side N.
+    virtual int LocalSeats() const = 0;
+    // The round seat `seat` plays (seat 0's is PlayerRound()).
+    virtual C_Round& SeatRound(int seat) = 0;
     // The other side's well as this side sees it: its grid with the falling
     // shape's cells laid in, or the grid a snapshot tells; its `boardAlpha`
     // is how opaque its flowed pieces are.
@@ -39,7 +45,7 @@ public:
     // those the rows arrived and waiting for its next landing.
     virtual int Incoming(int side) const = 0;
     virtual int Arrived(int side) const = 0;
-    // The rows the player has sent so far.
+    // The rows the players at this machine have sent so far.
     virtual int RowsSent() const = 0;
     // SIDE_PLAYER, SIDE_OPPONENT or kDraw once over; kNoWinner until then.
     virtual int Winner() const = 0;

@@ -21,6 +21,11 @@ public:
     void Update(float gameTime) override;
     void DrawStep() override { match.DrawStep(); }
     C_Round& PlayerRound() override { return match.Round(); }
+    int LocalSeats() const override { return 1; }
+    C_Round& SeatRound(int seat) override {
+        (void)seat;
+        return PlayerRound();
+    }
     const C_Well& OtherWell() override;
     int OtherScore() const override;
     int Incoming(int side) const override;

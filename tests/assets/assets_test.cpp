@@ -297,6 +297,11 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
         {"images/match_net.png", kMatchScoreWindows[1], kMatchTextColour},
         {"images/match_net.png", kMatchStrengthWindow, kMatchTextColour},
         {"images/versus.png", kVersusLevelWindow, kVersusLevelColour},
+        {"images/match_two.png", kSeatLevelWindow, kMatchTextColour},
+        {"images/match_two.png", kSeatPlaces[0].score, kMatchTextColour},
+        {"images/match_two.png", kSeatPlaces[1].score, kMatchTextColour},
+        {"images/match_two.png", kSeatPlaces[0].device, kSeatDeviceColour},
+        {"images/match_two.png", kSeatPlaces[1].device, kSeatDeviceColour},
     };
     // The keys panels and the instructions' key caps, where the code writes
     // the player's keys.
@@ -304,7 +309,9 @@ TEST_F(AssetTest, VersusTextsReadInTheWindowsTheyAreDrawnIn) {
         {"images/bg3.png", kPlayKeysPlace.box},
         {"images/match.png", kMatchKeysPlace.box},
         {"images/match_net.png", kMatchKeysPlace.box},
-        {"images/instruction.png", kInstructionMovesLine}};
+        {"images/instruction.png", kInstructionMovesLine},
+        {"images/match_two.png", kSeatPlaces[0].keys.box},
+        {"images/match_two.png", kSeatPlaces[1].keys.box}};
     for (int row = 0; row < kInstructionKeyRows; ++row) {
         const TextBox cap = InstructionKeyCell(row);
         keyPlaces.emplace_back("images/instruction.png",

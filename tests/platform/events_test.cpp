@@ -3,7 +3,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/keycodes.h"
+#include "core/padbuttons.h"
 #include "input/controller.h"
 #include "support/framework.h"
 #include "support/sdlinput.h"
@@ -140,6 +143,49 @@ TEST_F(GamepadTest, AControllerUnpluggedLetsGoOfItsKeysButNotAnothers) {
     PushPadRemoved(2);
     ASSERT_TRUE(RunFrames(1));
     EXPECT_EQ(Key(DIK_LEFT), 2);
+}
+
+// Players at one machine each read a controller of their own: every
+// controller's buttons alone, beside all of them together.
+TEST_F(GamepadTest, EachControllerIsReadOnItsOwnAndAllTogether) {
+    const C_Controller& input = *g_pController;
+    auto own = [&](int pad, int button) { return input.GetPadButtonState(pad, button); };
+    PushPadButton(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTX, -30000);
+    PushPadButton(2, SDL_CONTROLLER_BUTTON_A, true);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(input.Pads(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(own(1, PAD_DPAD_LEFT), 0);
+    EXPECT_EQ(own(1, PAD_A), 1);
+    EXPECT_EQ(own(2, PAD_A), 0);
+    EXPECT_EQ(own(2, PAD_DPAD_LEFT), 1);
+    EXPECT_EQ(own(3, PAD_A), 1) << "a controller never seen";
+    EXPECT_EQ(own(kNoPad, PAD_A), 1);
+    EXPECT_EQ(own(kEveryPad, PAD_A), 0);
+    EXPECT_TRUE(input.PadHeld(1) && input.PadHeld(2));
+    // The d-pad let go while the stick still holds the arrow: still down.
+    PushPadButton(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(own(1, PAD_DPAD_LEFT), 0);
+    PushPadAxis(1, SDL_CONTROLLER_AXIS_LEFTX, 0);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(own(1, PAD_DPAD_LEFT), 2);
+    EXPECT_EQ(input.GetPadButtonState(PAD_DPAD_LEFT), 2);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_FALSE(input.PadHeld(1));
+    // Another controller's A holds every controller's A down.
+    PushPadButton(1, SDL_CONTROLLER_BUTTON_A, true);
+    PushPadButton(1, SDL_CONTROLLER_BUTTON_A, false);
+    ASSERT_TRUE(RunFrames(2));
+    EXPECT_EQ(own(1, PAD_A), 1);
+    EXPECT_EQ(input.GetPadButtonState(PAD_A), 0);
+    PushPadRemoved(2);
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_FALSE(input.PadPlugged(2));
+    EXPECT_TRUE(input.PadPlugged(1));
+    EXPECT_EQ(input.Pads(), (std::vector<int>{1}));
+    EXPECT_EQ(own(2, PAD_A), 2);
+    EXPECT_EQ(input.GetPadButtonState(PAD_A), 2);
 }
 
 // A controller SDL itself knows, attached while the game runs: it is opened,

@@ -1,6 +1,7 @@
-// A match on the real screens, against the computer and over the network:
-// what the player hears, how the result is answered, the pause, the other
-// well and the keys panel.
+// A match on the real screens, against the computer, over the network and
+// between two players at this machine: what the players hear, how the result
+// is answered, the pause, the other well and the keys panels; two players'
+// keys and controllers each steering their own seat.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -33,6 +34,7 @@
 #include "support/sessionrecorder.h"
 #include "versus/match.h"
 #include "versus/matchagainstcomputer.h"
+#include "versus/matchtwoplayers.h"
 
 namespace {
 
@@ -69,8 +71,12 @@ protected:
         });
     }
 
-    // The match the computer plays in.
+    // The match of both rounds on this machine: against the computer, or
+    // between two players here.
     static C_Match& Game(C_MatchScreen* screen) {
+        if (auto* two = dynamic_cast<C_MatchTwoPlayers*>(screen->match.get())) {
+            return two->match;
+        }
         return dynamic_cast<C_MatchAgainstComputer&>(*screen->match).match;
     }
 
@@ -159,7 +165,7 @@ TEST_F(MatchScreenTest, EveryKeyHintNamesTheKeysAsBound) {
     };
     C_MatchScreen* match = StartMatch();
     ASSERT_NE(match, nullptr);
-    uncut(*match->keyPanel);
+    uncut(*match->seats[0].keyPanel);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE) && Tap(SDL_SCANCODE_F4));
     const C_PlayScreen* play = Screen<C_PlayScreen>();
     ASSERT_NE(play, nullptr);
@@ -175,9 +181,9 @@ TEST_F(MatchScreenTest, EveryKeyHintNamesTheKeysAsBound) {
     const std::vector<std::string> paused = {"START or S to resume", "Q leaves the game"};
     match = StartMatch();
     ASSERT_NE(match, nullptr);
-    EXPECT_TRUE(has(*match->keyPanel, rotate));
-    EXPECT_TRUE(has(*match->keyPanel, pause));
-    EXPECT_EQ(texts(*match->pausedLines), paused);
+    EXPECT_TRUE(has(*match->seats[0].keyPanel, rotate));
+    EXPECT_TRUE(has(*match->seats[0].keyPanel, pause));
+    EXPECT_EQ(texts(*match->seats[0].pausedLines), paused);
     ASSERT_TRUE(ToTheResult(match));
     EXPECT_EQ(match->Note(), "ENTER: play again   Q: back");
     ASSERT_TRUE(Tap(SDL_SCANCODE_Q) && Tap(SDL_SCANCODE_F4));
@@ -189,20 +195,22 @@ TEST_F(MatchScreenTest, EveryKeyHintNamesTheKeysAsBound) {
     EXPECT_EQ(texts(*play->pausedLines), paused);
 }
 
-// The cases every kind of match shares, run against the computer and over
-// the network.
-class EveryMatchTest : public MatchScreenTest, public ::testing::WithParamInterface<bool> {
+enum class Kind { Computer, Network, TwoPlayers };
+
+// The cases every kind of match shares, run against the computer, over the
+// network and between two players here.
+class EveryMatchTest : public MatchScreenTest, public ::testing::WithParamInterface<Kind> {
 protected:
-    static bool Network() { return GetParam(); }
+    static bool Network() { return GetParam() == Kind::Network; }
 
     // From the menu or the versus screen, a match: against the medium
-    // computer, or hosted and joined by the other network.
+    // computer, hosted and joined by the other network, or for two players.
     C_MatchScreen* Start() {
         if (Screen<C_VersusScreen>() == nullptr) {
             EXPECT_TRUE(Tap(SDL_SCANCODE_F7));
         }
         if (!Network()) {
-            EXPECT_TRUE(Tap(SDL_SCANCODE_2));
+            EXPECT_TRUE(Tap(GetParam() == Kind::TwoPlayers ? SDL_SCANCODE_T : SDL_SCANCODE_2));
             return Screen<C_MatchScreen>();
         }
         other.reset();
@@ -220,7 +228,7 @@ protected:
         return screen;
     }
 
-    // The other side stops playing: the computer's round is held, the other
+    // The other side stops playing: its round is held here, the other
     // network sends nothing unless told.
     static void HoldTheOther(C_MatchScreen* screen) {
         if (!Network()) {
@@ -238,9 +246,18 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Kinds, EveryMatchTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& kind) {
-                             return kind.param ? "OverTheNetwork" : "AgainstTheComputer";
+INSTANTIATE_TEST_SUITE_P(Kinds, EveryMatchTest,
+                         ::testing::Values(Kind::Computer, Kind::Network, Kind::TwoPlayers),
+                         [](const ::testing::TestParamInfo<Kind>& kind) {
+                             switch (kind.param) {
+                                 case Kind::Computer:
+                                     return "AgainstTheComputer";
+                                 case Kind::Network:
+                                     return "OverTheNetwork";
+                                 case Kind::TwoPlayers:
+                                     break;
+                             }
+                             return "TwoPlayersHere";
                          });
 
 TEST_P(EveryMatchTest, EnterOrThePadsConfirmPlaysAgainAndEscOrThePadsBackGoesBack) {
@@ -356,20 +373,25 @@ TEST_P(EveryMatchTest, ThePlayersRoundSoundsAsAGameDoesWithRowsSentAndPushedIn) 
     EXPECT_EQ(Plays(*screen, GAME_SOUND_ARRIVED), before[4] + 1);
 }
 
-TEST_P(EveryMatchTest, TheOtherWellIsDrawnAtHalfSizeAsItsSideSeesIt) {
+// At half size beside the player's well; between two players here, at the
+// same size as the first's, beside it.
+TEST_P(EveryMatchTest, TheOtherWellIsDrawnAsItsSideSeesIt) {
     C_MatchScreen* screen = Start();
     ASSERT_NE(screen, nullptr);
     const int bottom = kBoardRows - 1;
+    const bool two = GetParam() == Kind::TwoPlayers;
+    EXPECT_EQ(screen->match->LocalSeats(), two ? 2 : 1);
+    const BoardPlace place =
+        two ? kSeatPlaces[1].well : BoardPlace{kSmallWellLeft, kSmallWellTop, kSmallCell};
     auto pixel = [&](int column) {
-        return PixelAt(kSmallWellLeft + kSmallCell * column + kSmallCell / 2,
-                       kSmallWellTop + kSmallCell * bottom + kSmallCell / 2);
+        return PixelAt(place.X(column) + place.pitch / 2, place.Y(bottom) + place.pitch / 2);
     };
     std::vector<uint32_t> empty;
     for (int column = 0; column < kBoardColumns; ++column) {
         empty.push_back(pixel(column));
     }
     // The bottom row of the other's well filled: by the computer's landings,
-    // or in a snapshot from the other machine.
+    // the second player's drops, or in a snapshot from the other machine.
     std::vector<int> filled;
     if (Network()) {
         for (int column = 0; column < kBoardColumns; column += 2) {
@@ -379,8 +401,12 @@ TEST_P(EveryMatchTest, TheOtherWellIsDrawnAtHalfSizeAsItsSideSeesIt) {
         ASSERT_TRUE(Until(
             [&] { return screen->match->OtherWell().PieceAt(filled.front(), bottom) != nullptr; }));
     } else {
-        const C_GameBoard& board = *Game(screen).Round(SIDE_OPPONENT).board;
+        C_Round& round = Game(screen).Round(SIDE_OPPONENT);
+        const C_GameBoard& board = *round.board;
         ASSERT_TRUE(Until([&] {
+            if (two) {
+                round.Command(COMMAND_DROP_STEP);
+            }
             filled.clear();
             for (int column = 0; column < kBoardColumns; ++column) {
                 if (board.PieceAt(column, bottom) != nullptr) {
