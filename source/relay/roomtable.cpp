@@ -136,24 +136,32 @@ C_RoomTable::Answer C_RoomTable::Create(RelayClient client, uint32_t address,
     return Answer::Created;
 }
 
-C_RoomTable::Answer C_RoomTable::Join(RelayClient client, uint32_t address,
-                                      const std::string& typed, uint32_t clientProtocol,
-                                      double now) {
+C_RoomTable::Answer C_RoomTable::Find(RelayClient client, uint32_t address,
+                                      const std::string& typed, uint32_t clientProtocol, double now,
+                                      std::string* code) {
     if (places.count(client) != 0) {
         return Answer::AlreadyInARoom;
     }
+    // Spent before the code is looked at: a wrong code costs its sender.
     if (!Spend(address, now)) {
         return Answer::Throttled;
     }
-    const std::string code = NormalRoomCode(typed);
-    const auto found = rooms.find(code);
-    if (found == rooms.end()) {
+    *code = NormalRoomCode(typed);
+    if (rooms.count(*code) == 0) {
         return Answer::NoSuchRoom;
     }
-    if (clientProtocol != protocol) {
-        return Answer::OtherVersion;
+    return clientProtocol == protocol ? Answer::Joined : Answer::OtherVersion;
+}
+
+C_RoomTable::Answer C_RoomTable::Join(RelayClient client, uint32_t address,
+                                      const std::string& typed, uint32_t clientProtocol,
+                                      double now) {
+    std::string code;
+    const Answer found = Find(client, address, typed, clientProtocol, now, &code);
+    if (found != Answer::Joined) {
+        return found;
     }
-    Room& room = found->second;
+    Room& room = rooms.at(code);
     if (room.seated == 2) {
         return Answer::RoomFull;
     }
@@ -169,21 +177,12 @@ C_RoomTable::Answer C_RoomTable::Join(RelayClient client, uint32_t address,
 C_RoomTable::Answer C_RoomTable::Watch(RelayClient client, uint32_t address,
                                        const std::string& typed, uint32_t clientProtocol,
                                        double now) {
-    if (places.count(client) != 0) {
-        return Answer::AlreadyInARoom;
+    std::string code;
+    const Answer found = Find(client, address, typed, clientProtocol, now, &code);
+    if (found != Answer::Joined) {
+        return found;
     }
-    if (!Spend(address, now)) {
-        return Answer::Throttled;
-    }
-    const std::string code = NormalRoomCode(typed);
-    const auto found = rooms.find(code);
-    if (found == rooms.end()) {
-        return Answer::NoSuchRoom;
-    }
-    if (clientProtocol != protocol) {
-        return Answer::OtherVersion;
-    }
-    Room& room = found->second;
+    Room& room = rooms.at(code);
     const auto held = watchersOf.find(address);
     if (room.watchers.size() >= limits.maxWatchersPerRoom ||
         (held != watchersOf.end() && held->second >= limits.maxWatchersPerAddress)) {

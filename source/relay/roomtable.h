@@ -100,6 +100,10 @@ private:
         bool watching = false;
     };
 
+    // The room `typed` names for a join or a watch by `client`: Joined when
+    // it may go in (`*code` is then the room's), else the refusal.
+    Answer Find(RelayClient client, uint32_t address, const std::string& typed,
+                uint32_t clientProtocol, double now, std::string* code);
     bool Spend(uint32_t address, double now);
     std::string NewCode();
     void Log(const std::string& what, const std::string& code);
