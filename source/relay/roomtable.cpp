@@ -41,30 +41,6 @@ C_RoomTable::C_RoomTable(const RelayLimits& limitsIn, uint32_t protocolIn,
                          std::function<void(const std::string&)> logIn)
     : limits(limitsIn), protocol(protocolIn), draw(std::move(drawIn)), log(std::move(logIn)) {}
 
-const char* C_RoomTable::Say(Answer answer) {
-    switch (answer) {
-        case Answer::NoSuchRoom:
-            return "No room has that code.";
-        case Answer::RoomFull:
-            return "That room has its two players.";
-        case Answer::OtherVersion:
-            return "This room runs another version of Tubrix";
-        case Answer::TooManyRooms:
-            return "The relay has no room to spare: try again later.";
-        case Answer::TooManyWatchers:
-            return "That room has all the watchers it takes.";
-        case Answer::Throttled:
-            return "Too many tries: wait a moment.";
-        case Answer::AlreadyInARoom:
-            return "Already in a room.";
-        case Answer::Created:
-        case Answer::Joined:
-        case Answer::Watching:
-            break;
-    }
-    return "";
-}
-
 void C_RoomTable::Log(const std::string& what, const std::string& code) {
     if (log) {
         log("room " + code + " " + what);

@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "net/relaymessage.h"
+
 // A client of the relay: one connection, named by whatever carries it.
 using RelayClient = uint64_t;
-
-// Codes are read out between friends: no 0/O, 1/I/L look-alikes.
-constexpr const char* kRoomCodeAlphabet = "ABCDEFGHJKMNPQRSTUVWXYZ23456789";
-constexpr int kRoomCodeLength = 5;
 
 // A code as typed: upper-cased, spaces and dashes dropped; empty when it
 // cannot be a code (wrong length, a letter outside the alphabet).
@@ -32,7 +30,7 @@ struct RelayLimits {
     // A room nobody is in goes after this many seconds.
     double emptyRoomSeconds = 60.0;
     // The longest datagram forwarded.
-    std::size_t maxDatagram = 256;
+    std::size_t maxDatagram = C_RelayMessage::kMaxPayload;
 };
 
 // The rooms of a relay, apart from the network: who asked for which room,
@@ -40,18 +38,7 @@ struct RelayLimits {
 // seconds on the relay's steady clock. Every change is one log line.
 class C_RoomTable {
 public:
-    enum class Answer {
-        Created,
-        Joined,
-        Watching,
-        NoSuchRoom,
-        RoomFull,
-        OtherVersion,
-        TooManyRooms,
-        TooManyWatchers,
-        Throttled,
-        AlreadyInARoom,
-    };
+    using Answer = RelayAnswer;
 
     // `draw` gives random numbers for the codes; `log` takes a line per event.
     C_RoomTable(const RelayLimits& limits, uint32_t protocol, std::function<uint32_t()> draw,
@@ -74,9 +61,6 @@ public:
     std::vector<RelayClient> Recipients(RelayClient client, std::size_t bytes) const;
     // Forgets the rooms empty for too long.
     void Expire(double now);
-
-    // One line a game can show for an answer that refuses.
-    static const char* Say(Answer answer);
 
     std::size_t Rooms() const { return rooms.size(); }
     std::size_t Addresses() const { return attempts.size(); }

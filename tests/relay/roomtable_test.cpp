@@ -78,8 +78,7 @@ TEST_F(RelayTableTest, RefusalsAnswerWithTheirLine) {
     for (const auto& c : cases) {
         EXPECT_EQ(table.Join(client++, kHomeB, c.typed, c.protocol, 0.0), c.answer) << c.typed;
     }
-    EXPECT_STREQ(C_RoomTable::Say(Answer::OtherVersion),
-                 "This room runs another version of Tubrix");
+    EXPECT_STREQ(SayRelayAnswer(Answer::OtherVersion), "This room runs another version of Tubrix");
     EXPECT_EQ(table.Create(1, kHomeA, kProtocol, 0.0, &code), Answer::AlreadyInARoom);
     EXPECT_EQ(table.Create(2, kHomeA, kProtocol + 1, 0.0, &code), Answer::OtherVersion);
 }
