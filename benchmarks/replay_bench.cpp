@@ -44,6 +44,21 @@ constexpr int kLongFrames = 75 * 60 * 30;
 constexpr int kMatchFrames = 75 * 60 * 15;
 constexpr int kRecordedMatches = 4;
 constexpr const char* kDate = "2026-12-08 12:00:00";
+
+// The timer as the frame limiter gives it: a 75th of a second and a few
+// microseconds more in each frame.
+class Timer {
+public:
+    explicit Timer(unsigned seed) : random(seed) {}
+    float Next() {
+        time += 1.0f / 75 + std::uniform_real_distribution<float>(0.0f, 0.00002f)(random);
+        return time;
+    }
+
+private:
+    std::mt19937 random;
+    float time = 0.0f;
+};
 constexpr int kSeeks = 2000;
 
 // Thirty minutes of a single game the hard computer plays at level 0, on
@@ -81,8 +96,9 @@ Replay TwoPlayersMatch(uint64_t seed) {
     std::array<C_Opponent, kMatchSides> players = {C_Opponent(STRENGTH_HARD),
                                                    C_Opponent(STRENGTH_MEDIUM)};
     C_ReplayClock clock;
+    Timer timer(static_cast<unsigned>(seed));
     for (int frame = 0; frame < kMatchFrames && !match.Over(); ++frame) {
-        const float time = clock.Advance(static_cast<float>(frame) / 75);
+        const float time = clock.Advance(timer.Next());
         for (int seat = 0; seat < kMatchSides; ++seat) {
             players[static_cast<size_t>(seat)].Play(&match.SeatRound(seat), time,
                                                     match.Incoming(seat));
@@ -128,10 +144,11 @@ std::array<Replay, kMatchSides> NetworkMatch(uint64_t seed) {
     std::array<C_Opponent, kMatchSides> players = {C_Opponent(STRENGTH_HARD),
                                                    C_Opponent(STRENGTH_MEDIUM)};
     C_ReplayClock clock;
+    Timer timer(static_cast<unsigned>(seed));
     for (int frame = 0; frame < kMatchFrames && !(sides[0].match->Over() && sides[1].match->Over());
          ++frame) {
         deliver();
-        const float time = clock.Advance(static_cast<float>(frame) / 75);
+        const float time = clock.Advance(timer.Next());
         for (size_t n = 0; n < sides.size(); ++n) {
             C_NetMatch& match = *sides[n].match;
             players[n].Play(&match.Round(), time, match.Incoming());
