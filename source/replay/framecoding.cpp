@@ -324,17 +324,26 @@ std::string EncodeNews(const std::vector<ReplayNews>& news) {
 std::string EncodeSnapshots(const std::vector<ReplaySnapshot>& snapshots) {
     std::string out;
     ReplaySnapshot before;
+    // The steps from the snapshot before it; a field alike is left empty.
+    uint32_t frameStep = 0;
+    int64_t timeStep = 0;
     for (const ReplaySnapshot& snapshot : snapshots) {
         if (!out.empty()) {
             out += ' ';
         }
-        const auto delta = [](uint32_t now, uint32_t then) {
-            return std::to_string(int64_t{now} - int64_t{then});
-        };
-        out += std::to_string(snapshot.frame - before.frame) + kSnapshotMark +
-               delta(snapshot.gameTime, before.gameTime) + kSnapshotMark +
-               delta(snapshot.score, before.score) + kSnapshotMark +
-               std::to_string(snapshot.incoming) + kSnapshotMark + snapshot.cells;
+        const uint32_t frames = snapshot.frame - before.frame;
+        const int64_t time = int64_t{snapshot.gameTime} - int64_t{before.gameTime};
+        const int64_t score = int64_t{snapshot.score} - int64_t{before.score};
+        out += frames == frameStep ? "" : std::to_string(frames);
+        out += kSnapshotMark;
+        out += time == timeStep ? "" : std::to_string(time);
+        out += kSnapshotMark;
+        out += score == 0 ? "" : std::to_string(score);
+        out += kSnapshotMark;
+        out += snapshot.incoming == before.incoming ? "" : std::to_string(snapshot.incoming);
+        out += kSnapshotMark + snapshot.cells;
+        frameStep = frames;
+        timeStep = time;
         before = snapshot;
     }
     return out;
@@ -379,24 +388,33 @@ bool DecodeSnapshots(const std::string& text, uint32_t frames,
                      std::vector<ReplaySnapshot>& snapshots, std::string& why) {
     snapshots.clear();
     ReplaySnapshot before;
+    uint32_t frameStep = 0;
+    int64_t timeStep = 0;
     SeenCells cells{};
-    const auto mark = [&text](std::size_t& at) {
+    // A field and the mark after it; an empty field keeps `out`.
+    const auto field = [&text](std::size_t& at, auto read, auto& out) {
+        if (at < text.size() && text[at] != kSnapshotMark && !read(text, at, out)) {
+            return false;
+        }
         return at < text.size() && text[at++] == kSnapshotMark;
+    };
+    const auto unsignedField = [&field](std::size_t& at, uint32_t& out) {
+        return field(at, ReadNumber, out);
+    };
+    const auto signedField = [&field](std::size_t& at, int64_t& out) {
+        return field(at, ReadSigned, out);
     };
     for (std::size_t at = 0; at < text.size();) {
         why = "a snapshot that is not a frame, a time, a score, rows and cells";
         ReplaySnapshot snapshot;
-        uint32_t delta = 0;
-        int64_t time = 0;
         int64_t score = 0;
-        uint32_t incoming = 0;
-        if (!ReadNumber(text, at, delta) ||
-            !FrameAfter(before.frame, delta, frames, snapshot.frame) || !mark(at) ||
-            !ReadSigned(text, at, time) || !mark(at) || !ReadSigned(text, at, score) || !mark(at) ||
-            !ReadNumber(text, at, incoming) || !mark(at)) {
+        uint32_t incoming = before.incoming;
+        if (!unsignedField(at, frameStep) || !signedField(at, timeStep) ||
+            !signedField(at, score) || !unsignedField(at, incoming) ||
+            !FrameAfter(before.frame, frameStep, frames, snapshot.frame)) {
             return false;
         }
-        time += before.gameTime;
+        const int64_t time = before.gameTime + timeStep;
         score += before.score;
         if (time < 0 || time > C_MatchMessage::kMaxGameTime || score < 0 ||
             score > C_MatchMessage::kMaxScore || incoming > UINT8_MAX) {

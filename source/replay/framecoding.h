@@ -89,9 +89,10 @@ bool ApplyCells(const std::string& text, SeenCells& cells, std::string& why);
 // News and snapshots as words, each frame counted from the one before:
 // "130a2 400a1 55l12345 3d" is an attack of 2 rows at frame 130, of 1 at
 // 530, the other's loss at its 12,345th millisecond at 585 and the decision
-// at 588 ('g' the other gone); "18/250/0/0/140aaaa8dddd" a snapshot 18 frames
-// on, 250 ms and no points on from the one before, no rows waiting, and its
-// cells.
+// at 588 ('g' the other gone); "18/250/40/2/140aaaa8dddd" a snapshot 18
+// frames, 250 ms and 40 points on from the one before, 2 rows waiting, and
+// its cells. A field left empty is as before: the same steps of frames and
+// time as the snapshot before took, no points, the same rows waiting.
 std::string EncodeNews(const std::vector<ReplayNews>& news);
 std::string EncodeSnapshots(const std::vector<ReplaySnapshot>& snapshots);
 // Never a frame at or beyond `frames`; false, with one line in `why`, when

@@ -23,7 +23,7 @@
 //   hash.0 baa16544a2e36bfc  each frame, run-length coded
 //   commands.0 12.1R5.1D
 //   news.1 130a2 55l12345 3d over the network: the other side's news and
-//   seen.1 18/250/0/0/140aaaa its snapshots as taken (no commands.1)
+//   seen.1 18/250//2/140aaaa its snapshots as taken (no commands.1)
 //   end
 //
 // Reading is strict and bounded: every line is checked, no count is trusted
