@@ -1,10 +1,14 @@
 // Replays headless: every replay of the corpus (tests/corpus/, run from the
 // repository root) read and played to its end, as fast as one core plays
 // them. Prints the game-seconds played per wall-second, and the bytes per
-// minute of game time of each kind of replay. Then a 30-minute game the
+// minute of game time of each kind of replay, with matches between two
+// players here and over the network (both played by the computer, the
+// network's over two links joined in this process) recorded for the kinds
+// the corpus lacks. Then a 30-minute game the
 // computer plays is recorded on the replay clock, indexed for its keyframes,
 // and sought at random: the seek's p50, p99 and worst.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -23,6 +27,8 @@
 #include "replay/replayplayer.h"
 #include "replay/replayshelf.h"
 #include "unattended.h"
+#include "versus/matchtwoplayers.h"
+#include "versus/netmatch.h"
 #include "versus/opponent.h"
 
 namespace {
@@ -35,6 +41,24 @@ struct KindFigures {
 };
 
 constexpr int kLongFrames = 75 * 60 * 30;
+constexpr int kMatchFrames = 75 * 60 * 15;
+constexpr int kRecordedMatches = 4;
+constexpr const char* kDate = "2026-12-08 12:00:00";
+
+// The timer as the frame limiter gives it: a 75th of a second and a few
+// microseconds more in each frame.
+class Timer {
+public:
+    explicit Timer(unsigned seed) : random(seed) {}
+    float Next() {
+        time += 1.0f / 75 + std::uniform_real_distribution<float>(0.0f, 0.00002f)(random);
+        return time;
+    }
+
+private:
+    std::mt19937 random;
+    float time = 0.0f;
+};
 constexpr int kSeeks = 2000;
 
 // Thirty minutes of a single game the hard computer plays at level 0, on
@@ -64,6 +88,82 @@ Replay LongGame(uint32_t* alive) {
         round.DrawStep();
     }
     return GameReplay(record, round, "HARD", "2026-12-08 12:00:00");
+}
+
+// A match between two players here, a hard and a medium computer.
+Replay TwoPlayersMatch(uint64_t seed) {
+    C_MatchTwoPlayers match(MatchSettings{seed, 4, true, {}});
+    std::array<C_Opponent, kMatchSides> players = {C_Opponent(STRENGTH_HARD),
+                                                   C_Opponent(STRENGTH_MEDIUM)};
+    C_ReplayClock clock;
+    Timer timer(static_cast<unsigned>(seed));
+    for (int frame = 0; frame < kMatchFrames && !match.Over(); ++frame) {
+        const float time = clock.Advance(timer.Next());
+        for (int seat = 0; seat < kMatchSides; ++seat) {
+            players[static_cast<size_t>(seat)].Play(&match.SeatRound(seat), time,
+                                                    match.Incoming(seat));
+        }
+        match.Update(time);
+        match.DrawStep();
+    }
+    return TwoPlayersReplay({&match.records[0], &match.records[1]}, match.match, {"A", "B"}, kDate);
+}
+
+// A network match between a hard and a medium computer, each message
+// arriving the frame after it was sent: both sides' replays.
+std::array<Replay, kMatchSides> NetworkMatch(uint64_t seed) {
+    struct Side {
+        std::unique_ptr<C_MatchLink> link;
+        std::vector<std::vector<uint8_t>> coming;
+        NetMatchRecord record;
+        std::unique_ptr<C_NetMatch> match;
+    };
+    std::array<Side, kMatchSides> sides;
+    for (int n = 0; n < kMatchSides; ++n) {
+        auto& to = sides[static_cast<size_t>(OtherSide(n))].coming;
+        sides[static_cast<size_t>(n)].link = std::make_unique<C_MatchLink>(
+            n == 0 ? MatchRole::Host : MatchRole::Joiner,
+            [&to](const std::vector<uint8_t>& bytes, bool) { to.push_back(bytes); });
+    }
+    const auto deliver = [&sides] {
+        for (Side& side : sides) {
+            std::string fault;
+            for (const auto& bytes : side.coming) {
+                side.link->Receive(bytes, fault);
+            }
+            side.coming.clear();
+        }
+    };
+    sides[0].link->Offer(seed, 4);
+    deliver();
+    sides[1].link->Ready();
+    deliver();
+    for (Side& side : sides) {
+        side.match = std::make_unique<C_NetMatch>(*side.link, true, &side.record);
+    }
+    std::array<C_Opponent, kMatchSides> players = {C_Opponent(STRENGTH_HARD),
+                                                   C_Opponent(STRENGTH_MEDIUM)};
+    C_ReplayClock clock;
+    Timer timer(static_cast<unsigned>(seed));
+    for (int frame = 0; frame < kMatchFrames && !(sides[0].match->Over() && sides[1].match->Over());
+         ++frame) {
+        deliver();
+        const float time = clock.Advance(timer.Next());
+        for (size_t n = 0; n < sides.size(); ++n) {
+            C_NetMatch& match = *sides[n].match;
+            players[n].Play(&match.Round(), time, match.Incoming());
+            match.Update(time, sides[n].link.get());
+            match.DrawStep();
+        }
+    }
+    return {NetworkMatchReplay(sides[0].record, *sides[0].match, {"A", "B"}, kDate),
+            NetworkMatchReplay(sides[1].record, *sides[1].match, {"B", "A"}, kDate)};
+}
+
+void AddSize(KindFigures& kind, const Replay& replay) {
+    kind.seconds += replay.Seconds();
+    kind.bytesPerMinute.push_back(static_cast<double>(WriteReplay(replay).size()) /
+                                  (replay.Seconds() / 60.0));
 }
 
 // Random seeks over the first `frames` frames; the milliseconds each took,
@@ -142,6 +242,13 @@ int main(int argc, char** argv) {
     }
     std::printf("%zu replays, %.0f game-seconds in %.2f s: %.0f game-seconds per wall-second\n",
                 paths.size(), played, wall, played / wall);
+    for (int n = 0; n < kRecordedMatches; ++n) {
+        const auto seed = static_cast<uint64_t>(n) * 7907u + 5u;
+        AddSize(kinds["two players here"], TwoPlayersMatch(seed));
+        for (const Replay& side : NetworkMatch(seed)) {
+            AddSize(kinds["network match, one side"], side);
+        }
+    }
     for (auto& [name, kind] : kinds) {
         std::sort(kind.bytesPerMinute.begin(), kind.bytesPerMinute.end());
         const auto& sizes = kind.bytesPerMinute;

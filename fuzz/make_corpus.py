@@ -260,13 +260,22 @@ def replayfile_seeds():
     match = ("mode computer\nstrength HARD\nlevel 2\nseed 9\ndate 2026-12-08 10:00:00\n"
              "winner opponent\nframes 20\ntime 20*16\nname.0 Ada\nscore.0 0\nhash.0 1f\n"
              "commands.0 20.\nname.1 HARD\nscore.1 0\nhash.1 0\ncommands.1 5.1L14.\n")
+    two = ("mode two\nlevel 2\nseed 9\ndate 2026-12-08 10:00:00\nwinner draw\nframes 20\n"
+           "time 20*16\nname.0 Ada\nscore.0 0\nhash.0 1f\ncommands.0 2.1RC17.\nname.1 Bo\n"
+           "score.1 0\nhash.1 0\ncommands.1 5.1L14.\n")
+    network = ("mode network\nrole joiner\nlevel 2\nseed 9\ndate 2026-12-08 10:00:00\n"
+               "winner player\nframes 30\ntime 30*16\nname.0 Ada\nscore.0 0\nhash.0 1f\n"
+               "commands.0 3.1L26.\nname.1 Bo\nscore.1 40\nhash.1 0\nnews.1 5a2 10l1200 2d\n"
+               "seen.1 1/250/0/0/276aaccdd 4/250/40/2/276a 3/-10/0/0/\n")
     return {
+        "short_two.tbreplay": replay_file(two, version=2),
+        "short_network.tbreplay": replay_file(network, version=2),
         "corpus_game.tbreplay": read("game-001.tbreplay"),
         "corpus_match.tbreplay": read("match-012.tbreplay"),
         "short_game.tbreplay": replay_file(game),
         "short_match.tbreplay": replay_file(match),
         "other_rules.tbreplay": replay_file(game, rules=2),
-        "newer_format.tbreplay": replay_file(game, version=2),
+        "newer_format.tbreplay": replay_file(game, version=3),
         "no_end.tbreplay": replay_file(game, end=""),
         "cut_in_line.tbreplay": replay_file(game)[:120],
         "run_bomb.tbreplay": replay_file(game.replace("29.", "4294967295.")),

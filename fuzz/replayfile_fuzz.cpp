@@ -31,10 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_PROMISE(why.empty());
     FUZZ_PROMISE(replay.times.size() <= size);
     FUZZ_PROMISE(static_cast<int>(replay.sides.size()) == replay.Sides());
-    for (const ReplaySide& side : replay.sides) {
-        FUZZ_PROMISE(side.commands.size() <= size);
-        FUZZ_PROMISE(FramesIn(side.commands) == replay.frames);
+    for (int side = 0; side < replay.PlayedSides(); ++side) {
+        const ReplaySide& played = replay.sides[static_cast<size_t>(side)];
+        FUZZ_PROMISE(played.commands.size() <= size);
+        FUZZ_PROMISE(FramesIn(played.commands) == replay.frames);
     }
+    FUZZ_PROMISE(replay.news.size() <= size && replay.snapshots.size() <= size);
     FUZZ_PROMISE(FramesIn(replay.times) == replay.frames);
 
     const std::string written = WriteReplay(replay);

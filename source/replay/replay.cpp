@@ -55,6 +55,25 @@ ReplaySide SideOf(const RoundRecord& record, const C_Round& round, const std::st
     return side;
 }
 
+// A match of two rounds on this machine: both sides' commands, and the
+// times of the first, as both rounds update at one time in every frame.
+Replay LocalMatchReplay(const std::array<const RoundRecord*, kMatchSides>& records,
+                        const C_Match& match, const std::array<std::string, kMatchSides>& names,
+                        const std::string& date) {
+    Replay replay;
+    replay.level = records[SIDE_PLAYER]->level;
+    replay.seed = match.seed;
+    replay.date = date;
+    replay.winner = match.winner;
+    replay.times = TimesOf(*records[SIDE_PLAYER]);
+    for (int side = 0; side < kMatchSides; ++side) {
+        const auto at = static_cast<std::size_t>(side);
+        replay.sides.push_back(SideOf(*records[at], match.Round(side), names[at]));
+    }
+    replay.frames = static_cast<uint32_t>(FramesIn(replay.times));
+    return replay;
+}
+
 }  // namespace
 
 float Replay::Seconds() const {
@@ -86,20 +105,86 @@ Replay GameReplay(const RoundRecord& record, const C_Round& round, const std::st
 Replay ComputerMatchReplay(const std::array<const RoundRecord*, kMatchSides>& records,
                            const C_Match& match, OpponentStrength strength, const std::string& name,
                            const std::string& date) {
-    Replay replay;
+    Replay replay = LocalMatchReplay(records, match, {name, StrengthName(strength)}, date);
     replay.mode = REPLAY_COMPUTER;
     replay.strength = strength;
-    replay.level = records[SIDE_PLAYER]->level;
+    return replay;
+}
+
+Replay TwoPlayersReplay(const std::array<const RoundRecord*, kMatchSides>& records,
+                        const C_Match& match, const std::array<std::string, kMatchSides>& names,
+                        const std::string& date) {
+    Replay replay = LocalMatchReplay(records, match, names, date);
+    replay.mode = REPLAY_TWO_PLAYERS;
+    return replay;
+}
+
+Replay NetworkMatchReplay(const NetMatchRecord& record, const C_NetMatch& match,
+                          const std::array<std::string, kMatchSides>& names,
+                          const std::string& date) {
+    Replay replay;
+    replay.mode = REPLAY_NETWORK;
+    replay.role = match.role;
+    replay.level = record.round.level;
     replay.seed = match.seed;
     replay.date = date;
     replay.winner = match.winner;
-    // Both rounds update at one time in every frame.
-    replay.times = TimesOf(*records[SIDE_PLAYER]);
-    replay.sides.push_back(SideOf(*records[SIDE_PLAYER], match.Round(SIDE_PLAYER), name));
-    replay.sides.push_back(
-        SideOf(*records[SIDE_OPPONENT], match.Round(SIDE_OPPONENT), StrengthName(strength)));
+    float before = 0.0f;
+    for (const std::optional<float>& update : record.frames) {
+        if (update) {
+            AppendUpdate(replay.times, before, *update);
+            before = *update;
+        } else {
+            AppendTime(replay.times, TimeRun::HELD, 0);
+        }
+    }
+    replay.sides.push_back(SideOf(record.round, match.Round(), names[SIDE_PLAYER]));
+    SeenCells seen{};
+    for (const NetMatchRecord::Heard& heard : record.heard) {
+        const C_MatchMessage& message = heard.event.message;
+        switch (heard.event.kind) {
+            case C_MatchLink::Event::SNAPSHOT: {
+                ReplaySnapshot snapshot{heard.frame, message.gameTime, message.score,
+                                        message.incoming, EncodeCells(seen, message.cells)};
+                replay.snapshots.push_back(std::move(snapshot));
+                seen = message.cells;
+                break;
+            }
+            case C_MatchLink::Event::ATTACK:
+                replay.news.push_back({ReplayNews::ATTACK, heard.frame, message.rows});
+                break;
+            case C_MatchLink::Event::PEER_LOSS:
+                replay.news.push_back({ReplayNews::LOSS, heard.frame, message.gameTime});
+                break;
+            case C_MatchLink::Event::DECIDED:
+                replay.news.push_back({ReplayNews::DECIDED, heard.frame, 0});
+                break;
+            case C_MatchLink::Event::PEER_GONE:
+                replay.news.push_back({ReplayNews::GONE, heard.frame, 0});
+                break;
+            case C_MatchLink::Event::OFFERED:
+            case C_MatchLink::Event::BEGAN:
+                // The lobby's: nothing of the match.
+                break;
+        }
+    }
+    ReplaySide other;
+    other.name = names[SIDE_OPPONENT];
+    const std::optional<C_MatchMessage>& last = match.PeerWell();
+    other.score = last ? static_cast<int>(last->score) : 0;
+    other.hash = SeenHash(last ? &*last : nullptr);
+    replay.sides.push_back(other);
     replay.frames = static_cast<uint32_t>(FramesIn(replay.times));
     return replay;
+}
+
+uint64_t SeenHash(const C_MatchMessage* snapshot) {
+    // FNV-1a over the cells.
+    uint64_t hash = 0xCBF29CE484222325ULL;
+    for (std::size_t cell = 0; cell < C_MatchMessage::kCells; ++cell) {
+        hash = (hash ^ (snapshot != nullptr ? snapshot->cells[cell] : 0u)) * 0x100000001B3ULL;
+    }
+    return hash;
 }
 
 const char* StrengthName(OpponentStrength strength) {

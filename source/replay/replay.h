@@ -11,12 +11,16 @@
 #include "replay/framecoding.h"
 #include "versus/match.h"
 #include "versus/matchsetup.h"
+#include "versus/netmatch.h"
 
-// What a replay records: a single game, or a match against the computer (two
-// players at one machine and over the network are yet to come).
-enum ReplayMode : uint8_t { REPLAY_GAME, REPLAY_COMPUTER };
+// What a replay records: a single game, a match against the computer or
+// between two players at one machine (both sides' commands), or one side of
+// a network match (its commands and what it took from the other side).
+enum ReplayMode : uint8_t { REPLAY_GAME, REPLAY_COMPUTER, REPLAY_TWO_PLAYERS, REPLAY_NETWORK };
 
 // One side of a replay: who played it, what it ended with and its commands.
+// The other side of a network match has no commands, and ends with the last
+// snapshot taken of it: its score, and its cells as SeenHash tells them.
 struct ReplaySide {
     std::string name;
     int score = 0;
@@ -27,12 +31,16 @@ struct ReplaySide {
 
 // A recorded game or match: all it takes to play it again bit for bit, and
 // what it ended with to check it by. The side of a game is the player's; a
-// match's are SIDE_PLAYER's and SIDE_OPPONENT's.
+// match's are SIDE_PLAYER's and SIDE_OPPONENT's; a network match's, the
+// recording machine's and the other's.
 struct Replay {
     int rules = kRulesVersion;
     ReplayMode mode = REPLAY_GAME;
     // The computer's, in a match against it.
     OpponentStrength strength = STRENGTH_MEDIUM;
+    // The recording side's, in a network match: its rows' seeds and who wins
+    // a tie follow from it.
+    MatchRole role = MatchRole::Host;
     int level = 0;
     uint64_t seed = 0;
     // When it ended, "YYYY-MM-DD HH:MM:SS" local time.
@@ -42,8 +50,16 @@ struct Replay {
     uint32_t frames = 0;
     std::vector<TimeRun> times;
     std::vector<ReplaySide> sides;
+    // What the recording side of a network match took from the other, each
+    // in frame order.
+    std::vector<ReplayNews> news;
+    std::vector<ReplaySnapshot> snapshots;
 
     int Sides() const { return mode == REPLAY_GAME ? 1 : kMatchSides; }
+    // The sides whose commands it holds and plays.
+    int PlayedSides() const {
+        return mode == REPLAY_GAME || mode == REPLAY_NETWORK ? 1 : kMatchSides;
+    }
     // The game seconds its updates cover.
     float Seconds() const;
 };
@@ -64,6 +80,20 @@ Replay GameReplay(const RoundRecord& record, const C_Round& round, const std::st
 Replay ComputerMatchReplay(const std::array<const RoundRecord*, kMatchSides>& records,
                            const C_Match& match, OpponentStrength strength, const std::string& name,
                            const std::string& date);
+
+// The replay of a match between two players at this machine, from both
+// sides' records as ComputerMatchReplay takes them; `names` each side's.
+Replay TwoPlayersReplay(const std::array<const RoundRecord*, kMatchSides>& records,
+                        const C_Match& match, const std::array<std::string, kMatchSides>& names,
+                        const std::string& date);
+// The replay of one side of a network match from what it recorded and the
+// match as it ends; `names` this side's player's and the other's.
+Replay NetworkMatchReplay(const NetMatchRecord& record, const C_NetMatch& match,
+                          const std::array<std::string, kMatchSides>& names,
+                          const std::string& date);
+
+// The hash of the cells a snapshot tells; the empty well's without one.
+uint64_t SeenHash(const C_MatchMessage* snapshot);
 
 // `when` as a replay's date, in local time.
 std::string ReplayDate(std::time_t when);

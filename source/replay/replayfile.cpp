@@ -1,5 +1,6 @@
 #include "replay/replayfile.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <iterator>
@@ -11,7 +12,10 @@
 namespace {
 
 constexpr const char* kEndLine = "end";
-constexpr const char* kModeNames[] = {"game", "computer"};
+constexpr const char* kModeNames[] = {"game", "computer", "two", "network"};
+constexpr const char* kRoleNames[] = {"host", "joiner"};
+// The first version of the format that holds each mode.
+constexpr uint64_t kModeFormats[] = {1, 1, 2, 2};
 constexpr const char* kWinnerNames[] = {"player", "opponent", "draw"};
 constexpr std::size_t kMaxDateBytes = 32;
 
@@ -193,6 +197,9 @@ private:
             return false;
         }
         replay.mode = static_cast<ReplayMode>(mode);
+        if (fields.version < kModeFormats[mode]) {
+            return Damaged("its mode is wrong", why);
+        }
         replay.level = static_cast<int>(level);
         replay.frames = static_cast<uint32_t>(frames);
         const std::string* date = Field("date", why);
@@ -208,10 +215,15 @@ private:
             if (!StrengthOfName(*strength, replay.strength)) {
                 return Damaged("its strength is wrong", why);
             }
-            if (!Name("winner", kWinnerNames, replay.winner, why)) {
-                return false;
-            }
         }
+        if (replay.mode != REPLAY_GAME && !Name("winner", kWinnerNames, replay.winner, why)) {
+            return false;
+        }
+        int role = 0;
+        if (replay.mode == REPLAY_NETWORK && !Name("role", kRoleNames, role, why)) {
+            return false;
+        }
+        replay.role = static_cast<MatchRole>(role);
         const std::string* time = Field("time", why);
         if (time == nullptr || !DecodeTimes(*time, replay.frames, replay.times, why)) {
             return time != nullptr && Damaged(why, why);
@@ -232,6 +244,9 @@ private:
             }
             into.name = SanitisePlayerName(*name);
             into.score = static_cast<int>(score);
+            if (side >= replay.PlayedSides()) {
+                continue;
+            }
             const std::string* commands = Field(SideKey("commands", side), why);
             if (commands == nullptr ||
                 !DecodeCommands(*commands, replay.frames, into.commands, why)) {
@@ -240,6 +255,19 @@ private:
             if (FramesIn(into.commands) != replay.frames) {
                 return Damaged("a side has fewer frames than it says", why);
             }
+        }
+        return replay.mode != REPLAY_NETWORK || Heard(why);
+    }
+
+    // What the recording side of a network match took from the other.
+    bool Heard(std::string& why) {
+        const std::string* news = Field(SideKey("news", SIDE_OPPONENT), why);
+        if (news == nullptr || !DecodeNews(*news, replay.frames, replay.news, why)) {
+            return news != nullptr && Damaged(why, why);
+        }
+        const std::string* seen = Field(SideKey("seen", SIDE_OPPONENT), why);
+        if (seen == nullptr || !DecodeSnapshots(*seen, replay.frames, replay.snapshots, why)) {
+            return seen != nullptr && Damaged(why, why);
         }
         return true;
     }
@@ -251,19 +279,25 @@ private:
 }  // namespace
 
 std::string WriteReplay(const Replay& replay) {
-    std::string out = std::string(kReplayKind) + " " + std::to_string(kReplayFormat) + "\n";
+    const auto mode = std::min<std::size_t>(replay.mode, std::size(kModeNames) - 1);
+    // The oldest format that holds the mode, so that older games still read
+    // the replays they can play.
+    std::string out = std::string(kReplayKind) + " " + std::to_string(kModeFormats[mode]) + "\n";
     const auto line = [&out](const std::string& key, const std::string& value) {
         out += key + " " + value + "\n";
     };
     line("rules", std::to_string(replay.rules));
-    line("mode", kModeNames[replay.mode == REPLAY_GAME ? 0 : 1]);
+    line("mode", kModeNames[mode]);
     if (replay.mode == REPLAY_COMPUTER) {
         line("strength", StrengthName(replay.strength));
+    }
+    if (replay.mode == REPLAY_NETWORK) {
+        line("role", kRoleNames[replay.role == MatchRole::Host ? 0 : 1]);
     }
     line("level", std::to_string(replay.level));
     line("seed", std::to_string(replay.seed));
     line("date", replay.date);
-    if (replay.mode == REPLAY_COMPUTER && replay.winner >= 0 &&
+    if (replay.mode != REPLAY_GAME && replay.winner >= 0 &&
         replay.winner < static_cast<int>(std::size(kWinnerNames))) {
         line("winner", kWinnerNames[replay.winner]);
     }
@@ -275,7 +309,13 @@ std::string WriteReplay(const Replay& replay) {
         line(SideKey("name", index), from.name);
         line(SideKey("score", index), std::to_string(from.score));
         line(SideKey("hash", index), Hex(from.hash));
-        line(SideKey("commands", index), EncodeCommands(from.commands));
+        if (index < replay.PlayedSides()) {
+            line(SideKey("commands", index), EncodeCommands(from.commands));
+        }
+    }
+    if (replay.mode == REPLAY_NETWORK) {
+        line(SideKey("news", SIDE_OPPONENT), EncodeNews(replay.news));
+        line(SideKey("seen", SIDE_OPPONENT), EncodeSnapshots(replay.snapshots));
     }
     return out + kEndLine + "\n";
 }

@@ -7,10 +7,11 @@
 
 // A replay as a text file, one field a line, like the game's other files:
 //
-//   tubrix-replay 1          the format's version
+//   tubrix-replay 1          the format's version: 2 for two and network
 //   rules 1                  the rules' version it was played under
-//   mode computer            game or computer
+//   mode computer            game, computer, two or network
 //   strength HARD            the computer's, in a match against it
+//   role host                the recording side's, over the network
 //   level 3
 //   seed 1234567
 //   date 2026-12-08 16:10:13
@@ -21,6 +22,8 @@
 //   score.0 1520             the hash of its final well and its commands of
 //   hash.0 baa16544a2e36bfc  each frame, run-length coded
 //   commands.0 12.1R5.1D
+//   news.1 130a2 55l12345 3d over the network: the other side's news and
+//   seen.1 18/250//2/140aaaa its snapshots as taken (no commands.1)
 //   end
 //
 // Reading is strict and bounded: every line is checked, no count is trusted
@@ -40,6 +43,8 @@ bool ReadReplay(const std::string& bytes, Replay& replay, std::string& why);
 bool ReadReplayFile(const std::string& path, Replay& replay, std::string& why);
 
 constexpr const char* kReplayKind = "tubrix-replay";
-constexpr int kReplayFormat = 1;
+// Version 2 added two players at one machine and network matches; the
+// others are still written as version 1.
+constexpr int kReplayFormat = 2;
 // Far beyond eight hours of a match at a few kilobytes a minute.
 constexpr std::size_t kMaxReplayBytes = 4u * 1024u * 1024u;

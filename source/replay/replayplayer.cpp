@@ -15,6 +15,8 @@ C_ReplayPlayer::C_ReplayPlayer(const Replay& given) : replay(given) {
         settings.quiet = true;
         ownRound = std::make_unique<C_Round>(settings);
         round = ownRound.get();
+    } else if (replay.mode == REPLAY_NETWORK) {
+        net = std::make_unique<C_NetMatch>(replay.seed, replay.level, replay.role, true);
     } else {
         match = std::make_unique<C_Match>(MatchSettings{replay.seed, replay.level, true, {}});
     }
@@ -33,6 +35,12 @@ void C_ReplayPlayer::Keep() {
     keyframe.commands = commands;
     if (match) {
         keyframe.match = match->Snapshot();
+    } else if (net) {
+        keyframe.net = net->Keep();
+        keyframe.news = news;
+        keyframe.attacks = attacks;
+        keyframe.snapshots = snapshots;
+        keyframe.seen = seen;
     } else {
         keyframe.round = round->Snapshot();
     }
@@ -46,6 +54,12 @@ void C_ReplayPlayer::Restore(const Keyframe& keyframe) {
     commands = keyframe.commands;
     if (match) {
         match->Restore(*keyframe.match);
+    } else if (net) {
+        net->Restore(*keyframe.net);
+        news = keyframe.news;
+        attacks = keyframe.attacks;
+        snapshots = keyframe.snapshots;
+        seen = keyframe.seen;
     } else {
         // A screen's round keeps its listeners and its text measure.
         round->Restore(*keyframe.round);
@@ -90,10 +104,10 @@ bool C_ReplayPlayer::Step() {
     if (AtEnd()) {
         return false;
     }
-    for (int side = 0; side < replay.Sides(); ++side) {
+    for (int side = 0; side < replay.PlayedSides(); ++side) {
         const auto index = static_cast<std::size_t>(side);
         const CommandRun& run = Next(replay.sides[index].commands, commands[index]);
-        C_Round& into = match ? match->Round(side) : *round;
+        C_Round& into = match ? match->Round(side) : net ? net->Round() : *round;
         for (char letter : run.letters) {
             RoundCommand command{};
             if (CommandOfLetter(letter, command)) {
@@ -112,6 +126,13 @@ bool C_ReplayPlayer::Step() {
             match->Update(gameTime);
         }
         match->DrawStep();
+    } else if (net) {
+        // A frame without an update took nothing.
+        const std::vector<C_MatchLink::Event>& taken = Heard(step.kind != TimeRun::HELD);
+        if (step.kind != TimeRun::HELD) {
+            net->Replayed(gameTime, taken);
+        }
+        net->DrawStep();
     } else {
         if (step.kind != TimeRun::HELD) {
             round->Update(gameTime);
@@ -126,17 +147,79 @@ bool C_ReplayPlayer::Step() {
     return true;
 }
 
+const std::vector<C_MatchLink::Event>& C_ReplayPlayer::Heard(bool taken) {
+    heard.clear();
+    C_MatchLink::Event event;
+    for (; snapshots < replay.snapshots.size() && replay.snapshots[snapshots].frame <= frame;
+         ++snapshots) {
+        const ReplaySnapshot& snapshot = replay.snapshots[snapshots];
+        std::string why;
+        // Read whole already: the changes apply.
+        ApplyCells(snapshot.cells, seen, why);
+        event.kind = C_MatchLink::Event::SNAPSHOT;
+        event.message.kind = C_MatchMessage::SNAPSHOT;
+        event.message.gameTime = snapshot.gameTime;
+        event.message.score = snapshot.score;
+        event.message.incoming = snapshot.incoming;
+        event.message.cells = seen;
+        heard.push_back(event);
+    }
+    // Attacks are numbered from 1 in the order taken.
+    event.message = C_MatchMessage{};
+    for (; news < replay.news.size() && replay.news[news].frame <= frame; ++news) {
+        const ReplayNews& told = replay.news[news];
+        event.message.kind = C_MatchMessage::ATTACK;
+        switch (told.kind) {
+            case ReplayNews::ATTACK:
+                event.kind = C_MatchLink::Event::ATTACK;
+                event.message.rows = static_cast<uint8_t>(told.value);
+                event.message.sequence = ++attacks;
+                break;
+            case ReplayNews::LOSS:
+                event.kind = C_MatchLink::Event::PEER_LOSS;
+                event.message.kind = C_MatchMessage::LOSS;
+                event.message.gameTime = told.value;
+                break;
+            case ReplayNews::DECIDED:
+                event.kind = C_MatchLink::Event::DECIDED;
+                break;
+            case ReplayNews::GONE:
+                event.kind = C_MatchLink::Event::PEER_GONE;
+                break;
+        }
+        heard.push_back(event);
+    }
+    if (!taken) {
+        heard.clear();
+    }
+    return heard;
+}
+
 void C_ReplayPlayer::PlayToEnd() {
     while (Step()) {
     }
 }
 
 const C_Round& C_ReplayPlayer::Round(int side) const {
-    return match ? match->Round(side) : *round;
+    return match ? match->Round(side) : net ? net->Round() : *round;
 }
 
 bool C_ReplayPlayer::EndsAsRecorded(std::string& why) const {
-    for (int side = 0; side < replay.Sides(); ++side) {
+    if (net) {
+        const std::optional<C_MatchMessage>& last = net->PeerWell();
+        const ReplaySide& other = replay.sides[SIDE_OPPONENT];
+        if ((last ? static_cast<int>(last->score) : 0) != other.score ||
+            SeenHash(last ? &*last : nullptr) != other.hash) {
+            why = "the other side was last seen otherwise";
+            return false;
+        }
+        if (net->winner != replay.winner) {
+            why = "the match was won by " + std::to_string(net->winner) + ", not " +
+                  std::to_string(replay.winner);
+            return false;
+        }
+    }
+    for (int side = 0; side < replay.PlayedSides(); ++side) {
         const ReplaySide& recorded = replay.sides[static_cast<std::size_t>(side)];
         const C_Round& played = Round(side);
         if (played.board->score != recorded.score) {

@@ -10,12 +10,15 @@
 #include "puzzle/roundsnapshot.h"
 #include "replay/replay.h"
 #include "versus/match.h"
+#include "versus/netmatch.h"
 
 class C_Round;
 
 // Plays a replay again frame by frame, as the screen that recorded it drove
 // its round or match: each side's commands, the update at the frame's game
-// time unless held, the draw step. The rounds are quiet; whoever shows them
+// time unless held, the draw step. One side of a network match is played
+// with what it took from the other in each frame handed to its update in
+// place of a link's. The rounds are quiet; whoever shows them
 // listens. The replay must outlive the player. It keeps a keyframe, a copy
 // of the rounds, every kKeyframeSeconds of game time it plays, so that
 // seeking back is a copy and a few seconds of play.
@@ -48,10 +51,15 @@ public:
     float GameTime() const { return gameTime; }
     bool AtEnd() const { return frame >= replay.frames; }
 
+    // The round of a side it plays; the recording side's for any side of a
+    // network match.
     const C_Round& Round(int side) const;
-    // The match being played, or null for a single game.
+    // The match being played, or null for a single game or a network match.
     const C_Match* Match() const { return match.get(); }
     C_Match* Match() { return match.get(); }
+    // The network match being played, or null for any other.
+    const C_NetMatch* NetMatch() const { return net.get(); }
+    C_NetMatch* NetMatch() { return net.get(); }
 
     // Whether the end reached is the one recorded (each side's score and
     // well, a match's winner); false with what differs in `why`.
@@ -72,15 +80,33 @@ private:
         std::array<Cursor, kMatchSides> commands{};
         std::optional<RoundSnapshot> round;
         std::optional<MatchSnapshot> match;
+        std::optional<NetMatchSnapshot> net;
+        std::size_t news = 0;
+        uint32_t attacks = 0;
+        std::size_t snapshots = 0;
+        SeenCells seen{};
     };
     void Keep();
     void Restore(const Keyframe& keyframe);
+    // What the network match took in this frame, in the order taken:
+    // snapshots, attacks and the other's loss, then the decision or that the
+    // other left, after which it takes nothing more.
+    const std::vector<C_MatchLink::Event>& Heard(bool taken);
 
     const Replay& replay;
     std::unique_ptr<C_Round> ownRound;
     // The single game's round, its own or a screen's.
     C_Round* round = nullptr;
     std::unique_ptr<C_Match> match;
+    std::unique_ptr<C_NetMatch> net;
+    // The next news and snapshot of a network match, and the cells of the
+    // last snapshot, which the next one's changes apply to.
+    std::size_t news = 0;
+    // Attacks taken so far: the link numbers them from 1.
+    uint32_t attacks = 0;
+    std::size_t snapshots = 0;
+    SeenCells seen{};
+    std::vector<C_MatchLink::Event> heard;
     Cursor time;
     std::array<Cursor, kMatchSides> commands{};
     uint32_t frame = 0;

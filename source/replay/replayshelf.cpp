@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -46,7 +47,9 @@ std::string C_ReplayShelf::NameFor(const Replay& replay) const {
     }
     char seed[9] = {};
     std::snprintf(seed, sizeof seed, "%08x", static_cast<unsigned>(replay.seed & 0xFFFFFFFFu));
-    const std::string base = stamp + (replay.mode == REPLAY_GAME ? "-game-" : "-computer-") + seed;
+    static constexpr const char* kKinds[] = {"-game-", "-computer-", "-two-", "-network-"};
+    const std::string base =
+        stamp + kKinds[std::min<std::size_t>(replay.mode, std::size(kKinds) - 1)] + seed;
     const std::vector<std::string> present = platform::RegularFilesIn(folder, kExtension);
     std::string name = base + kExtension;
     for (int again = 2; std::binary_search(present.begin(), present.end(), name); ++again) {

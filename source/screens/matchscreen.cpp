@@ -338,15 +338,24 @@ void C_MatchScreen::DrawStep() {
 
 void C_MatchScreen::KeepReplay() {
     replayKept = true;
+    const std::string player = DefaultPlayerName(context.settings.GetLastName());
+    const std::array<std::string, kMatchSides> names = {player.empty() ? kReplayPlayerName : player,
+                                                        match->OtherLabel()};
+    const std::string date = ReplayDate(std::time(nullptr));
     const C_Match* played = match->RecordedMatch();
     const auto* records = match->Records();
-    if (played == nullptr || records == nullptr) {
+    Replay replay;
+    if (match->NetRecord() != nullptr && match->RecordedNetMatch() != nullptr) {
+        replay = NetworkMatchReplay(*match->NetRecord(), *match->RecordedNetMatch(), names, date);
+    } else if (played != nullptr && records != nullptr) {
+        const std::array<const RoundRecord*, kMatchSides> both = {&(*records)[SIDE_PLAYER],
+                                                                  &(*records)[SIDE_OPPONENT]};
+        replay = match->LocalSeats() > 1
+                     ? TwoPlayersReplay(both, *played, names, date)
+                     : ComputerMatchReplay(both, *played, setup.strength, names[SIDE_PLAYER], date);
+    } else {
         return;
     }
-    std::string name = DefaultPlayerName(context.settings.GetLastName());
-    const Replay replay = ComputerMatchReplay(
-        {&(*records)[SIDE_PLAYER], &(*records)[SIDE_OPPONENT]}, *played, setup.strength,
-        name.empty() ? kReplayPlayerName : name, ReplayDate(std::time(nullptr)));
     std::string why;
     if (C_ReplayShelf::Player().Keep(replay, NamedReplays(context.scores), why).empty() &&
         g_pConsole != nullptr) {
@@ -564,6 +573,10 @@ void C_MatchScreen::RenderSeats() {
 }
 
 std::string C_MatchScreen::Device(int seat) const {
+    // A replay names who played the seat.
+    if (watch != nullptr) {
+        return watch->Watched().sides[static_cast<size_t>(seat)].name;
+    }
     // The seat's keys work as well, but the controller is what claimed it.
     const int pad = seats[static_cast<size_t>(seat)].pad;
     return pad != kNoPad ? "PAD " + IntToString(pad + 1) : "KEYBOARD";

@@ -60,6 +60,13 @@ std::unique_ptr<C_Round> StartedRound(uint64_t seed, int level, bool quiet, Roun
     return round;
 }
 
+MatchSettings Recorded(MatchSettings settings, std::array<RoundRecord, kMatchSides>& records) {
+    for (int side = 0; side < kMatchSides; ++side) {
+        settings.records[static_cast<size_t>(side)] = &records[static_cast<size_t>(side)];
+    }
+    return settings;
+}
+
 C_Match::C_Match(const MatchSettings& settings) : seed(settings.seed) {
     for (int side = 0; side < kMatchSides; ++side) {
         rounds[static_cast<size_t>(side)] =

@@ -103,6 +103,9 @@ struct MatchSettings {
     std::array<RoundRecord*, kMatchSides> records{};
 };
 
+// `settings` with each side's round writing into its record of `records`.
+MatchSettings Recorded(MatchSettings settings, std::array<RoundRecord, kMatchSides>& records);
+
 // Everything a match is at one moment, as a value.
 struct MatchSnapshot {
     std::array<RoundSnapshot, kMatchSides> rounds;

@@ -8,18 +8,11 @@ namespace {
 
 constexpr const char* kStrengthNames[] = {"EASY", "MEDIUM", "HARD"};
 
-MatchSettings Recording(MatchSettings settings, std::array<RoundRecord, kMatchSides>& records) {
-    for (int side = 0; side < kMatchSides; ++side) {
-        settings.records[static_cast<size_t>(side)] = &records[static_cast<size_t>(side)];
-    }
-    return settings;
-}
-
 }  // namespace
 
 C_MatchAgainstComputer::C_MatchAgainstComputer(const MatchSettings& settings,
                                                OpponentStrength chosen)
-    : match(Recording(settings, records)), opponent(chosen), strength(chosen) {
+    : match(Recorded(settings, records)), opponent(chosen), strength(chosen) {
     // The start the match gave each round is its own, not a command.
     for (RoundRecord& record : records) {
         record.inputs.clear();

@@ -9,7 +9,9 @@
 #include "versus/matchsetup.h"
 
 class C_Net;
+class C_NetMatch;
 class C_Well;
+struct NetMatchRecord;
 
 // A match as its screen drives it, whoever plays the other side: the
 // player's round, what is seen of the other's, the rows on their way to each
@@ -68,4 +70,8 @@ public:
     // keeps none.
     virtual const C_Match* RecordedMatch() const { return nullptr; }
     virtual const std::array<RoundRecord, kMatchSides>* Records() const { return nullptr; }
+    // A network match played on this machine and what this side played and
+    // heard in it, for its replay; null for the other kinds.
+    virtual const C_NetMatch* RecordedNetMatch() const { return nullptr; }
+    virtual const NetMatchRecord* NetRecord() const { return nullptr; }
 };

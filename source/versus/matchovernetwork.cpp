@@ -4,23 +4,20 @@
 
 #include "net/net.h"
 #include "puzzle/gameboard.h"
-#include "puzzle/randomdraw.h"
 
 namespace {
 
 // Beyond these the link is called slow on the screen.
 constexpr std::chrono::milliseconds kSlowRoundTrip{400};
 constexpr std::chrono::seconds kSnapshotGap{1};
-constexpr int kPieceColours = 8;
 
 }  // namespace
 
 C_MatchOverNetwork::C_MatchOverNetwork(C_Net& network)
-    : net(network), match(*network.Match(), false), peerName(network.PeerName()) {
-    for (int colour = 0; colour < kPieceColours; ++colour) {
-        pieces.push_back(DrawnPiece(colour, 0, LooseDraws()));
-    }
-}
+    : net(network),
+      match(*network.Match(), false, &record),
+      peerName(network.PeerName()),
+      pieces(SnapshotPieces()) {}
 
 C_MatchOverNetwork::~C_MatchOverNetwork() = default;
 
@@ -57,14 +54,6 @@ std::string C_MatchOverNetwork::OtherLabel() const {
 }
 
 const C_Well& C_MatchOverNetwork::OtherWell() {
-    const C_MatchMessage* well = match.PeerWell() ? &*match.PeerWell() : nullptr;
-    for (int x = 0; x < kBoardColumns; ++x) {
-        for (int y = 0; y < kBoardRows; ++y) {
-            const int value =
-                well != nullptr ? well->cells[static_cast<size_t>(y * kBoardColumns + x)] : 0;
-            const bool known = value > 0 && value <= kPieceColours;
-            seen.cells[x][y] = known ? pieces[static_cast<size_t>(value - 1)] : WellCell();
-        }
-    }
+    DrawSnapshot(match.PeerWell() ? &*match.PeerWell() : nullptr, pieces, &seen);
     return seen;
 }

@@ -39,14 +39,17 @@ public:
     std::string OtherLabel() const override;
     const char* Picture() const override { return "match_net.png"; }
     void Leave() override;
+    const C_NetMatch* RecordedNetMatch() const override { return &match; }
+    const NetMatchRecord* NetRecord() const override { return &record; }
 
     C_Net& net;
+    // Before the match, which writes into it from its start.
+    NetMatchRecord record;
     C_NetMatch match;
 
 private:
     // Kept: the name goes with the player, and the screen still shows it.
     std::string peerName;
-    // One piece of each colour, to draw the snapshot's cells with.
     // One piece per colour, as a snapshot tells colours only.
     std::vector<WellCell> pieces;
     C_Well seen;

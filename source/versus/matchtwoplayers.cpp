@@ -2,7 +2,12 @@
 
 #include "puzzle/gameboard.h"
 
-C_MatchTwoPlayers::C_MatchTwoPlayers(const MatchSettings& settings) : match(settings) {
+C_MatchTwoPlayers::C_MatchTwoPlayers(const MatchSettings& settings)
+    : match(Recorded(settings, records)) {
+    // The start the match gave each round is its own, not a command.
+    for (RoundRecord& record : records) {
+        record.inputs.clear();
+    }
     // The match leaves the second round quiet, as the computer's is.
     if (!settings.quiet) {
         flowSounds = std::make_unique<C_BoardSounds>();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -38,7 +39,11 @@ public:
     std::string OtherLabel() const override { return "PLAYER 2"; }
     const char* Picture() const override { return "match_two.png"; }
     void Leave() override {}
+    const C_Match* RecordedMatch() const override { return &match; }
+    const std::array<RoundRecord, kMatchSides>* Records() const override { return &records; }
 
+    // Before the match, which writes into them from its start.
+    std::array<RoundRecord, kMatchSides> records;
     C_Match match;
 
 private:

@@ -1,12 +1,17 @@
 #include "versus/netmatch.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "puzzle/gameboard.h"
 #include "puzzle/piece.h"
+#include "puzzle/randomdraw.h"
 #include "puzzle/tetromino.h"
 
 namespace {
+
+// The colours a piece can have.
+constexpr int kPieceColours = 8;
 
 static_assert(C_MatchMessage::kColumns == kBoardColumns && C_MatchMessage::kRows == kBoardRows,
               "a snapshot holds the whole well");
@@ -33,29 +38,87 @@ Attack ReceivedAttack(MatchRole sender, uint32_t linkSequence, int rows, float a
 
 }  // namespace
 
-C_NetMatch::C_NetMatch(const C_MatchLink& link, bool quiet)
-    : seed(link.GetSeed()),
-      role(link.GetRole()),
-      round(StartedRound(seed, link.GetLevel(), quiet)) {
+C_NetMatch::C_NetMatch(const C_MatchLink& link, bool quiet, NetMatchRecord* given)
+    : C_NetMatch(link.GetSeed(), link.GetLevel(), link.GetRole(), quiet, given) {}
+
+C_NetMatch::C_NetMatch(uint64_t matchSeed, int level, MatchRole side, bool quiet,
+                       NetMatchRecord* given)
+    : seed(matchSeed),
+      role(side),
+      round(StartedRound(matchSeed, level, quiet, given != nullptr ? &given->round : nullptr)),
+      record(given) {
     end.tie = role == MatchRole::Host ? SIDE_PLAYER : SIDE_OPPONENT;
+    if (record != nullptr) {
+        // The start the match gave the round is its own, not a command.
+        record->round.inputs.clear();
+    }
 }
 
 void C_NetMatch::Update(float gameTime, C_MatchLink* link) {
+    if (record != nullptr) {
+        record->updated = gameTime;
+    }
     if (Over()) {
         return;
     }
     clock.Advance(gameTime);
     if (link == nullptr || link->GetPhase() == C_MatchLink::Phase::Lobby) {
+        C_MatchLink::Event gone;
+        gone.kind = C_MatchLink::Event::PEER_GONE;
+        Heard(gone);
         PeerLeft();
         return;
     }
     // Up to the decision; what follows it (the next offer) is the lobby's.
     for (C_MatchLink::Event event; !Over() && link->Poll(event);) {
+        Heard(event);
         Take(event, gameTime);
     }
     if (!Over() && !ended) {
         Play(gameTime, link);
     }
+}
+
+void C_NetMatch::Replayed(float gameTime, const std::vector<C_MatchLink::Event>& heard) {
+    if (Over()) {
+        return;
+    }
+    clock.Advance(gameTime);
+    for (const C_MatchLink::Event& event : heard) {
+        if (Over()) {
+            break;
+        }
+        Take(event, gameTime);
+    }
+    if (!Over() && !ended) {
+        Play(gameTime, nullptr);
+    }
+}
+
+void C_NetMatch::DrawStep() {
+    round->DrawStep();
+    if (record != nullptr) {
+        record->frames.push_back(record->updated);
+        record->updated.reset();
+    }
+}
+
+void C_NetMatch::Heard(const C_MatchLink::Event& event) {
+    if (record == nullptr) {
+        return;
+    }
+    const auto frame = static_cast<uint32_t>(record->frames.size());
+    // Of the snapshots taken in one frame only the last is seen.
+    if (event.kind == C_MatchLink::Event::SNAPSHOT) {
+        for (auto it = record->heard.rbegin(); it != record->heard.rend() && it->frame == frame;
+             ++it) {
+            if (it->event.kind == C_MatchLink::Event::SNAPSHOT) {
+                record->heard.erase(std::next(it).base());
+                break;
+            }
+        }
+    }
+    record->heard.push_back({frame, event});
 }
 
 void C_NetMatch::Take(const C_MatchLink::Event& event, float gameTime) {
@@ -93,7 +156,7 @@ void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
     while (rows > 0) {
         // An attack holds at most a well's rows; a bigger one goes as two.
         const int part = std::min(rows, int{C_MatchMessage::kRows});
-        if (link->SendAttack(static_cast<uint8_t>(part), Millis())) {
+        if (link == nullptr || link->SendAttack(static_cast<uint8_t>(part), Millis())) {
             rowsSent += part;
         }
         rows -= part;
@@ -102,13 +165,15 @@ void C_NetMatch::Play(float gameTime, C_MatchLink* link) {
     const bool lost = round->mode == MODE_GAMEOVER;
     if (clock.Time() >= nextSnapshot || lost) {
         nextSnapshot = clock.Time() + snapshotPeriod;
-        link->SendSnapshot(Snapshot(*round, Incoming(), Millis()));
+        if (link != nullptr) {
+            link->SendSnapshot(Snapshot(*round, Incoming(), Millis()));
+        }
     }
     const std::optional<double> peerLoss = end.losses[SIDE_OPPONENT];
     if (lost) {
         Lose(link);
     } else if (peerLoss && Millis() >= *peerLoss) {
-        ended = link->SendOutlasted(Millis());
+        ended = link == nullptr || link->SendOutlasted(Millis());
     }
 }
 
@@ -120,7 +185,7 @@ void C_NetMatch::Forfeit(C_MatchLink* link) {
 
 void C_NetMatch::Lose(C_MatchLink* link) {
     const uint32_t millis = Millis();
-    ended = link->SendLoss(millis);
+    ended = link == nullptr || link->SendLoss(millis);
     if (ended) {
         end.losses[SIDE_PLAYER] = millis;
     }
@@ -172,4 +237,44 @@ C_MatchMessage C_NetMatch::Snapshot(const C_Round& round, int incoming, uint32_t
         }
     }
     return snapshot;
+}
+
+NetMatchSnapshot C_NetMatch::Keep() const {
+    return {round->Snapshot(), waiting, credit,   peerWell, end, ended, clock,
+            nextSnapshot,      winner,  peerGone, rowsSent};
+}
+
+void C_NetMatch::Restore(const NetMatchSnapshot& snapshot) {
+    round->Restore(snapshot.round);
+    waiting = snapshot.waiting;
+    credit = snapshot.credit;
+    peerWell = snapshot.peerWell;
+    end = snapshot.end;
+    ended = snapshot.ended;
+    clock = snapshot.clock;
+    nextSnapshot = snapshot.nextSnapshot;
+    winner = snapshot.winner;
+    peerGone = snapshot.peerGone;
+    rowsSent = snapshot.rowsSent;
+}
+
+std::vector<WellCell> SnapshotPieces() {
+    std::vector<WellCell> pieces;
+    for (int colour = 0; colour < kPieceColours; ++colour) {
+        pieces.push_back(DrawnPiece(colour, 0, LooseDraws()));
+    }
+    return pieces;
+}
+
+void DrawSnapshot(const C_MatchMessage* snapshot, const std::vector<WellCell>& pieces,
+                  C_Well* seen) {
+    for (int x = 0; x < kBoardColumns; ++x) {
+        for (int y = 0; y < kBoardRows; ++y) {
+            const int value = snapshot != nullptr
+                                  ? snapshot->cells[static_cast<size_t>(y * kBoardColumns + x)]
+                                  : 0;
+            const bool known = value > 0 && value <= static_cast<int>(pieces.size());
+            seen->cells[x][y] = known ? pieces[static_cast<size_t>(value - 1)] : WellCell();
+        }
+    }
 }

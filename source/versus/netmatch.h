@@ -6,7 +6,40 @@
 #include <vector>
 
 #include "net/matchlink.h"
+#include "puzzle/roundsnapshot.h"
 #include "versus/match.h"
+
+// What one side of a network match took from the other, frame by frame, and
+// the game time of each frame: with its own round's record, all its replay
+// needs to show the match again as this side saw it.
+struct NetMatchRecord {
+    struct Heard {
+        // The frame it was taken in, counted from 0.
+        uint32_t frame = 0;
+        C_MatchLink::Event event;
+    };
+    RoundRecord round;
+    // Each frame's update time; none for a frame without an update.
+    std::vector<std::optional<float>> frames;
+    std::vector<Heard> heard;
+    // The update of the frame under way.
+    std::optional<float> updated;
+};
+
+// Everything one side of a network match is at one moment, as a value.
+struct NetMatchSnapshot {
+    RoundSnapshot round;
+    std::vector<Attack> waiting;
+    CascadeCredit credit;
+    std::optional<C_MatchMessage> peerWell;
+    MatchEnd end;
+    bool ended = false;
+    C_MatchClock clock;
+    float nextSnapshot = 0.0f;
+    int winner = kNoWinner;
+    bool peerGone = false;
+    int rowsSent = 0;
+};
 
 // A match over the network, seen from one side: this side's round, played
 // here, and the other side's well as its snapshots show it. The rows this
@@ -26,14 +59,23 @@ public:
 
     // The match the link has begun: its seed and level, this side's role.
     // `quiet` as MatchSettings'.
-    C_NetMatch(const C_MatchLink& link, bool quiet);
+    // `quiet` as MatchSettings'. Takes down what it plays and hears in
+    // `record`, if given.
+    C_NetMatch(const C_MatchLink& link, bool quiet, NetMatchRecord* record = nullptr);
+    // The same match played again from its record, with no link: `role` is
+    // the side the record was taken on.
+    C_NetMatch(uint64_t seed, int level, MatchRole role, bool quiet,
+               NetMatchRecord* record = nullptr);
 
     // Takes the link's news, then moves this side's round to `gameTime` and
     // sends what it earned: attacks, snapshots, and its loss or that it
     // outlasted the other's. A link gone, or back in its lobby (another
     // player in place of this match's), ends the match as this side's win.
     void Update(float gameTime, C_MatchLink* link);
-    void DrawStep() { round->DrawStep(); }
+    // A frame of a replay: the news this side took in it, as recorded, then
+    // this side's round as Update moves it; what it would send goes nowhere.
+    void Replayed(float gameTime, const std::vector<C_MatchLink::Event>& heard);
+    void DrawStep();
     // This side ends the match early by losing now (the player left it).
     void Forfeit(C_MatchLink* link);
 
@@ -63,10 +105,18 @@ public:
     // This side's well, its score and incoming rows, for the other's view.
     static C_MatchMessage Snapshot(const C_Round& round, int incoming, uint32_t millis);
 
+    // The match as a value, and back to it: seeking in a replay.
+    NetMatchSnapshot Keep() const;
+    void Restore(const NetMatchSnapshot& snapshot);
+
 private:
     void Take(const C_MatchLink::Event& event, float gameTime);
+    // Moves the round and sends what it earned through `link`; with none
+    // (a replay) every send is taken as made, as the link makes each one
+    // the match asks for while it plays.
     void Play(float gameTime, C_MatchLink* link);
     void Lose(C_MatchLink* link);
+    void Heard(const C_MatchLink::Event& event);
     void PeerLeft();
 
     std::unique_ptr<C_Round> round;
@@ -81,4 +131,11 @@ private:
     bool ended = false;
     C_MatchClock clock;
     float nextSnapshot = 0.0f;
+    NetMatchRecord* record = nullptr;
 };
+
+// A snapshot's well drawn with `pieces`, one a colour (SnapshotPieces());
+// empty without a snapshot.
+std::vector<WellCell> SnapshotPieces();
+void DrawSnapshot(const C_MatchMessage* snapshot, const std::vector<WellCell>& pieces,
+                  C_Well* seen);

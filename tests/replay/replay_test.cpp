@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -18,6 +20,8 @@
 #include "replay/wellhash.h"
 #include "support/userfolders.h"
 #include "versus/matchagainstcomputer.h"
+#include "versus/matchtwoplayers.h"
+#include "versus/netmatch.h"
 #include "versus/opponent.h"
 
 namespace {
@@ -167,7 +171,7 @@ protected:
     }
 };
 
-TEST_F(ReplayTest, AGameAndAComputerMatchPlayBackFromTheirFilesToTheirEnds) {
+TEST_F(ReplayTest, AGameAComputerMatchAndATwoPlayerMatchPlayBackFromTheirFilesToTheirEnds) {
     RoundRecord record;
     std::unique_ptr<C_Round> owner;
     C_Round* round = nullptr;
@@ -181,31 +185,157 @@ TEST_F(ReplayTest, AGameAndAComputerMatchPlayBackFromTheirFilesToTheirEnds) {
     EXPECT_EQ(gamePlayer.Round(0).board->score, round->board->score);
     EXPECT_GT(round->board->score, 0);
 
-    C_MatchAgainstComputer kind(MatchSettings{21, 5, true, {}}, STRENGTH_MEDIUM);
-    C_Opponent player(STRENGTH_HARD);
-    C_ReplayClock clock;
-    JitteryTimer timer(21);
-    for (int frame = 0; frame < kMaxFrames && !kind.Over(); ++frame) {
-        const float time = clock.Advance(timer.Next());
-        player.Play(&kind.PlayerRound(), time, kind.Incoming(SIDE_PLAYER));
-        kind.Update(time);
-        kind.DrawStep();
+    // Against the computer, and two players here (each played by the computer).
+    C_MatchAgainstComputer computer(MatchSettings{21, 5, true, {}}, STRENGTH_MEDIUM);
+    C_MatchTwoPlayers two(MatchSettings{22, 5, true, {}});
+    for (C_MatchKind* kind :
+         {static_cast<C_MatchKind*>(&computer), static_cast<C_MatchKind*>(&two)}) {
+        SCOPED_TRACE(kind->OtherLabel());
+        std::vector<C_Opponent> players = {C_Opponent(STRENGTH_HARD), C_Opponent(STRENGTH_MEDIUM)};
+        C_ReplayClock clock;
+        JitteryTimer timer(21);
+        for (int frame = 0; frame < kMaxFrames && !kind->Over(); ++frame) {
+            const float time = clock.Advance(timer.Next());
+            for (int seat = 0; seat < kind->LocalSeats(); ++seat) {
+                players[static_cast<size_t>(seat)].Play(&kind->SeatRound(seat), time,
+                                                        kind->Incoming(seat));
+            }
+            kind->Update(time);
+            kind->DrawStep();
+        }
+        ASSERT_TRUE(kind->Over());
+        const C_Match& played = *kind->RecordedMatch();
+        const auto& records = *kind->Records();
+        const Replay match = ThroughItsFile(
+            kind->LocalSeats() > 1
+                ? TwoPlayersReplay({&records[0], &records[1]}, played, {"Ada", "Bo"}, kDate)
+                : ComputerMatchReplay({&records[0], &records[1]}, played, STRENGTH_MEDIUM, "Ada",
+                                      kDate),
+            &bytes);
+        C_ReplayPlayer matchPlayer(match);
+        matchPlayer.PlayToEnd();
+        EXPECT_TRUE(matchPlayer.EndsAsRecorded(why)) << why;
+        EXPECT_EQ(matchPlayer.Match()->winner, kind->Winner());
+        for (int side = 0; side < kMatchSides; ++side) {
+            EXPECT_EQ(WellHash(matchPlayer.Round(side)), WellHash(played.Round(side)));
+            EXPECT_EQ(matchPlayer.Round(side).board->score, played.Round(side).board->score);
+        }
+        // Both sides, at most 8 KB a minute.
+        EXPECT_LE(static_cast<double>(bytes) / (match.Seconds() / 60.0), 8192.0);
     }
-    ASSERT_TRUE(kind.Over());
-    const Replay match =
-        ThroughItsFile(ComputerMatchReplay({&kind.records[0], &kind.records[1]}, kind.match,
-                                           STRENGTH_MEDIUM, "Ada", kDate),
-                       &bytes);
-    C_ReplayPlayer matchPlayer(match);
-    matchPlayer.PlayToEnd();
-    EXPECT_TRUE(matchPlayer.EndsAsRecorded(why)) << why;
-    EXPECT_EQ(matchPlayer.Match()->winner, kind.Winner());
-    for (int side = 0; side < kMatchSides; ++side) {
-        EXPECT_EQ(WellHash(matchPlayer.Round(side)), WellHash(kind.match.Round(side)));
-        EXPECT_EQ(matchPlayer.Round(side).board->score, kind.match.Round(side).board->score);
+}
+
+// Two computer players over links joined directly, each message on its way
+// for a few frames: the reliable in order, snapshots in any order and one in
+// ten lost. Each side's replay plays to what that side saw: its own well,
+// the other's as last seen, and the result; a seek lands where playing
+// straight there does.
+TEST_F(ReplayTest, EachSideOfANetworkMatchReplaysFromItsFileToWhatItSaw) {
+    struct Side {
+        std::unique_ptr<C_MatchLink> link;
+        // Messages on their way to this side: the frame each arrives at.
+        std::vector<std::pair<int, std::vector<uint8_t>>> coming;
+        int lastReliable = 0;
+        NetMatchRecord record;
+        std::unique_ptr<C_NetMatch> match;
+        C_ReplayClock clock;
+    };
+    std::array<Side, 2> sides;
+    std::mt19937 random(3);
+    int frame = 0;
+    for (int n = 0; n < 2; ++n) {
+        Side& to = sides[static_cast<size_t>(1 - n)];
+        sides[static_cast<size_t>(n)].link = std::make_unique<C_MatchLink>(
+            n == 0 ? MatchRole::Host : MatchRole::Joiner,
+            [&to, &random, &frame](const std::vector<uint8_t>& bytes, bool reliable) {
+                int due = frame + 1 + static_cast<int>(random() % 6);
+                if (reliable) {
+                    due = to.lastReliable = std::max(due, to.lastReliable);
+                } else if (random() % 10 == 0) {
+                    return;
+                }
+                to.coming.emplace_back(due, bytes);
+            });
     }
-    // Both sides, at most 8 KB a minute.
-    EXPECT_LE(static_cast<double>(bytes) / (match.Seconds() / 60.0), 8192.0);
+    const auto deliver = [&sides, &frame] {
+        for (Side& side : sides) {
+            // In the order sent, among those due.
+            std::string fault;
+            auto& coming = side.coming;
+            for (auto it = coming.begin(); it != coming.end();) {
+                if (it->first <= frame) {
+                    ASSERT_TRUE(side.link->Receive(it->second, fault)) << fault;
+                    it = coming.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+    };
+    ASSERT_TRUE(sides[0].link->Offer(41, 6));
+    for (; sides[1].link->GetPhase() == C_MatchLink::Phase::Lobby && frame < 20; ++frame) {
+        deliver();
+        sides[1].link->Ready();
+    }
+    for (; sides[0].link->GetPhase() == C_MatchLink::Phase::Lobby && frame < 40; ++frame) {
+        deliver();
+    }
+    ASSERT_EQ(sides[0].link->GetPhase(), C_MatchLink::Phase::Started);
+    for (Side& side : sides) {
+        side.match = std::make_unique<C_NetMatch>(*side.link, true, &side.record);
+    }
+    std::array<C_Opponent, 2> players = {C_Opponent(STRENGTH_HARD), C_Opponent(STRENGTH_MEDIUM)};
+    JitteryTimer timer(41);
+    for (; frame < kMaxFrames && !(sides[0].match->Over() && sides[1].match->Over()); ++frame) {
+        ASSERT_NO_FATAL_FAILURE(deliver());
+        const float now = timer.Next();
+        for (size_t n = 0; n < sides.size(); ++n) {
+            Side& side = sides[n];
+            const float time = side.clock.Advance(now);
+            players[n].Play(&side.match->Round(), time, side.match->Incoming());
+            side.match->Update(time, side.link.get());
+            side.match->DrawStep();
+        }
+    }
+    ASSERT_TRUE(sides[0].match->Over() && sides[1].match->Over());
+    EXPECT_NE(sides[0].match->winner, sides[1].match->winner);
+    for (const Side& side : sides) {
+        SCOPED_TRACE(side.match->role == MatchRole::Host ? "host" : "joiner");
+        size_t bytes = 0;
+        const Replay replay = ThroughItsFile(
+            NetworkMatchReplay(side.record, *side.match, {"Ada", "Bo"}, kDate), &bytes);
+        EXPECT_GT(replay.snapshots.size(), 10u);
+        EXPECT_TRUE(std::any_of(replay.news.begin(), replay.news.end(), [](const ReplayNews& news) {
+            return news.kind == ReplayNews::ATTACK;
+        }));
+        C_ReplayPlayer player(replay);
+        player.PlayToEnd();
+        std::string why;
+        EXPECT_TRUE(player.EndsAsRecorded(why)) << why;
+        const C_NetMatch& replayed = *player.NetMatch();
+        EXPECT_EQ(WellHash(replayed.Round()), WellHash(side.match->Round()));
+        EXPECT_EQ(replayed.Round().board->score, side.match->Round().board->score);
+        EXPECT_EQ(SeenHash(&*replayed.PeerWell()), SeenHash(&*side.match->PeerWell()));
+        EXPECT_EQ(replayed.winner, side.match->winner);
+        EXPECT_EQ(replayed.rowsSent, side.match->rowsSent);
+
+        C_ReplayPlayer seeking(replay);
+        seeking.Index();
+        for (const uint32_t target : {replay.frames / 3, replay.frames / 5, replay.frames - 1}) {
+            C_ReplayPlayer straight(replay);
+            while (straight.Frame() < target && straight.Step()) {
+            }
+            seeking.Seek(target);
+            const auto seen = [](const C_ReplayPlayer& at) {
+                const C_NetMatch& net = *at.NetMatch();
+                return std::vector<uint64_t>{
+                    WellHash(net.Round()), static_cast<uint64_t>(net.Incoming()),
+                    SeenHash(net.PeerWell() ? &*net.PeerWell() : nullptr),
+                    static_cast<uint64_t>(net.rowsSent), static_cast<uint64_t>(net.winner + 1)};
+            };
+            EXPECT_EQ(seen(seeking), seen(straight)) << target;
+        }
+    }
 }
 
 TEST_F(ReplayTest, AnotherRulesVersionAndEveryDamagedFileGiveOneLineEach) {
@@ -232,7 +362,7 @@ TEST_F(ReplayTest, AnotherRulesVersionAndEveryDamagedFileGiveOneLineEach) {
          "cannot be shown."},
         {"empty", "", "This file is not a replay."},
         {"a picture", "\x89PNG\r\n\x1a\n", "This file is not a replay."},
-        {"newer format", replaced("tubrix-replay 1", "tubrix-replay 2"),
+        {"newer format", replaced("tubrix-replay 1", "tubrix-replay 3"),
          "This replay is from a newer version of the game."},
         {"cut short", good.substr(0, good.size() / 2), "The replay is damaged: it is cut short."},
         {"no end", replaced("end\n", ""), "The replay is damaged: it is cut short."},
@@ -244,6 +374,8 @@ TEST_F(ReplayTest, AnotherRulesVersionAndEveryDamagedFileGiveOneLineEach) {
         {"a letter that is no command", replaced("commands.0 ", "commands.0 1X"),
          "The replay is damaged: a run of commands without its letters."},
         {"no seed", replaced("seed 5\n", ""), "The replay is damaged: its seed is missing."},
+        {"a mode newer than its format", replaced("mode game", "mode network"),
+         "The replay is damaged: its mode is wrong."},
         {"a seed beyond 64 bits", replaced("seed 5\n", "seed 18446744073709551616\n"),
          "The replay is damaged: its seed is wrong."},
         {"a line twice", replaced("level 4\n", "level 4\nlevel 4\n"),

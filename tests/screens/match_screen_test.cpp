@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,12 +22,17 @@
 #include "puzzle/gameboard.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
+#include "replay/replayfile.h"
+#include "replay/replayplayer.h"
+#include "replay/replayshelf.h"
+#include "replay/wellhash.h"
 #include "screens/gamesounds.h"
 #include "screens/keyhints.h"
 #include "screens/matchscreen.h"
 #include "screens/menu.h"
 #include "screens/overlaylines.h"
 #include "screens/playscreen.h"
+#include "screens/replaywatch.h"
 #include "screens/versusscreen.h"
 #include "store/settings.h"
 #include "support/puzzleboard.h"
@@ -421,6 +427,72 @@ TEST_P(EveryMatchTest, TheOtherWellIsDrawnAsItsSideSeesIt) {
     for (const int column : filled) {
         EXPECT_NE(pixel(column), empty[static_cast<size_t>(column)]) << "column " << column;
     }
+}
+
+// The match is kept as a replay when it ends: against the computer and
+// between two players here both sides' commands, over the network what this
+// side played and took from the other. It plays to what the screen showed,
+// and is watched on the match screen in the match's own layout, the players'
+// keys doing nothing.
+TEST_P(EveryMatchTest, TheEndedMatchIsKeptAsAReplayThatPlaysToWhatTheScreenShowed) {
+    C_MatchScreen* screen = Start();
+    ASSERT_NE(screen, nullptr);
+    if (Network()) {
+        for (int column = 0; column < kBoardColumns; column += 3) {
+            otherWell.cells[static_cast<size_t>((kBoardRows - 1) * kBoardColumns + column)] = 5;
+        }
+        otherWell.score = 120;
+        ASSERT_TRUE(Until([&] { return screen->match->OtherScore() == 120; }));
+        ASSERT_TRUE(OtherLoses(screen));
+    } else {
+        // The player's shapes dropped as fast as a frame's keys can: the
+        // player's well tops out.
+        ASSERT_TRUE(Until([&] {
+            for (int n = 0; n < 3; ++n) {
+                screen->match->PlayerRound().Command(COMMAND_DROP_STEP);
+            }
+            return screen->match->Over();
+        }));
+        ASSERT_TRUE(RunFrames(1));
+    }
+    const int seats = screen->match->LocalSeats();
+    const int winner = screen->match->Winner();
+    const int otherScore = screen->match->OtherScore();
+    const uint64_t own = WellHash(screen->match->PlayerRound());
+    std::vector<std::string> kept;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(C_ReplayShelf::Player().Folder())) {
+        kept.push_back(entry.path().string());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReadReplayFile(kept[0], replay, why)) << why;
+    EXPECT_EQ(replay.mode, Network()                        ? REPLAY_NETWORK
+                           : GetParam() == Kind::TwoPlayers ? REPLAY_TWO_PLAYERS
+                                                            : REPLAY_COMPUTER);
+    C_ReplayPlayer played(replay);
+    played.PlayToEnd();
+    EXPECT_TRUE(played.EndsAsRecorded(why)) << why;
+    EXPECT_EQ(WellHash(played.Round(SIDE_PLAYER)), own);
+    EXPECT_EQ(replay.winner, winner);
+    EXPECT_EQ(replay.sides[SIDE_OPPONENT].score, otherScore);
+
+    g_pModel->WatchReplay(kept[0], STATE_MENU);
+    ASSERT_TRUE(RunFrames(1));
+    C_MatchScreen* watching = Screen<C_MatchScreen>();
+    ASSERT_NE(watching, nullptr);
+    C_ReplayWatch* watch = watching->Watching();
+    ASSERT_NE(watch, nullptr);
+    ASSERT_EQ(watching->match->LocalSeats(), seats);
+    EXPECT_EQ(watching->Device(seats - 1), replay.sides[static_cast<size_t>(seats - 1)].name);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_5));
+    PushKey(SDL_SCANCODE_DOWN, true);
+    ASSERT_TRUE(Until([&] { return watch->Frame() == replay.frames; }));
+    PushKey(SDL_SCANCODE_DOWN, false);
+    EXPECT_EQ(watching->match->Winner(), winner);
+    EXPECT_EQ(WellHash(watching->match->PlayerRound()), own);
+    EXPECT_EQ(watching->match->OtherScore(), otherScore);
 }
 
 }  // namespace

@@ -62,12 +62,9 @@ TEST(TwoPlayersMatch, PlaysBackFromItsRecordedCommandsToTheSameEnd) {
                  {4711, 4, STRENGTH_EASY, STRENGTH_HARD}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.seed);
-        std::array<RoundRecord, kMatchSides> records;
-        C_MatchTwoPlayers played(MatchSettings{c.seed, c.level, true, {&records[0], &records[1]}});
-        // The start the match gave each round is the match's own.
-        for (RoundRecord& record : records) {
-            record.inputs.clear();
-        }
+        // Each keeps its rounds' records from the match's start on.
+        C_MatchTwoPlayers played(MatchSettings{c.seed, c.level, true, {}});
+        const std::array<RoundRecord, kMatchSides>& records = played.records;
         std::array<C_Opponent, kMatchSides> players = {C_Opponent(c.first), C_Opponent(c.second)};
         float gameTime = 0.0f;
         for (int frame = 0; frame < kMostFrames && !played.Over(); ++frame) {
@@ -84,11 +81,8 @@ TEST(TwoPlayersMatch, PlaysBackFromItsRecordedCommandsToTheSameEnd) {
         EXPECT_GT(played.match.rowsSent[SIDE_PLAYER], 0);
         EXPECT_GT(played.match.rowsSent[SIDE_OPPONENT], 0);
 
-        std::array<RoundRecord, kMatchSides> replayed;
-        C_MatchTwoPlayers again(MatchSettings{c.seed, c.level, true, {&replayed[0], &replayed[1]}});
-        for (RoundRecord& record : replayed) {
-            record.inputs.clear();
-        }
+        C_MatchTwoPlayers again(MatchSettings{c.seed, c.level, true, {}});
+        const std::array<RoundRecord, kMatchSides>& replayed = again.records;
         const std::array<std::vector<RecordedFrame>, kMatchSides> frames = {FramesOf(records[0]),
                                                                             FramesOf(records[1])};
         ASSERT_EQ(frames[0].size(), frames[1].size());
