@@ -18,7 +18,11 @@ install(DIRECTORY images wavs mp3s DESTINATION share/tubrix)
 install(TARGETS tubrix-relay RUNTIME DESTINATION games)
 install(FILES packaging/tubrix-relay.service DESTINATION lib/systemd/system)
 
-install(FILES packaging/org.tubrix.Tubrix.desktop DESTINATION share/applications)
+# Replay files open in the game: their type, known by name and by first line,
+# its icon, and an entry that is not in the menus but takes a file.
+install(FILES packaging/org.tubrix.Tubrix.desktop packaging/org.tubrix.Tubrix.Replay.desktop
+        DESTINATION share/applications)
+install(FILES packaging/tubrix.xml DESTINATION share/mime/packages)
 set(TUBRIX_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/org.tubrix.Tubrix.metainfo.xml)
 include(packaging/metainfo.cmake)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS packaging/changelog)
@@ -27,6 +31,9 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/org.tubrix.Tubrix.metainfo.xml
 foreach(size 48 128 256)
     install(FILES packaging/icons/tubrix_${size}.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME tubrix.png)
+    install(FILES packaging/icons/replay_${size}.png
+            DESTINATION share/icons/hicolor/${size}x${size}/mimetypes
+            RENAME application-x-tubrix-replay.png)
 endforeach()
 
 # Debian ships manual pages and changelogs compressed, without a time stamp in

@@ -2495,11 +2495,53 @@ def sheet_extras(im):
 DESKTOP_ICON_SIZES = (48, 128, 256)
 
 
+def replay_icon_image(size):
+    """A replay file's icon: a sheet with a turned-down corner, on it the
+    window icon's water-filled cross (so a replay reads as Tubrix's) and an
+    amber play mark (so it reads as something to watch)."""
+    art = Art(size, size, unit=size / 64)
+    k = art.k
+    # The sheet, its top-right corner cut off for the fold.
+    x0, y0, x1, y1, fold = 9, 2, 55, 62, 14
+    outline = [(x0, y0), (x1 - fold, y0), (x1, y0 + fold), (x1, y1), (x0, y1)]
+    w, h = art.px(x1 - x0), art.px(y1 - y0)
+    mask = Image.new("L", (w, h), 0)
+    ImageDraw.Draw(mask).polygon([((x - x0) * k, (y - y0) * k) for x, y in outline], fill=255)
+    sheet = vgrad(w, h, [(0, NAVY_2), (1, NAVY_0)])
+    art.paint((x0, y0, x1, y1), lambda _w, _h: sheet, mask=mask)
+    with art.blended() as d:
+        d.line([(x * k, y * k) for x, y in outline + outline[:1]], fill=(60, 170, 200, 200),
+               width=max(1, art.px(1.2)), joint="curve")
+        d.polygon([((x1 - fold) * k, y0 * k), ((x1 - fold) * k, (y0 + fold) * k), (x1 * k, (y0 + fold) * k)],
+                  fill=(110, 190, 215, 235))
+    # The cross, from the window icon's tile drawn at its own size.
+    tile = tile_image(None, (1, 1, 1, 1), True, size)
+    span = int(round(size * 32 / 64))
+    tile = tile.resize((span, span), Image.LANCZOS)
+    mask = Image.new("L", tile.size, 0)
+    ImageDraw.Draw(mask).rounded_rectangle([0, 0, span - 1, span - 1], radius=max(1, span // 8), fill=255)
+    tile.putalpha(ImageChops.multiply(tile.getchannel("A"), mask))
+    base = art.final()
+    base.alpha_composite(tile, (int(round(size * 14 / 64)), int(round(size * 16 / 64))))
+    # The play mark: a dark disc with an amber triangle, lower right.
+    mark = Art(size, size, unit=size / 64)
+    cx, cy, r = 43, 49, 11
+    with mark.blended() as d:
+        d.ellipse([(cx - r) * k, (cy - r) * k, (cx + r) * k, (cy + r) * k], fill=rgba(NAVY_0, 235))
+        d.ellipse([(cx - r) * k, (cy - r) * k, (cx + r) * k, (cy + r) * k], outline=rgba(AMBER),
+                  width=max(1, mark.px(1.6)))
+        d.polygon([((cx - 4) * k, (cy - 6.5) * k), ((cx + 7) * k, cy * k), ((cx - 4) * k, (cy + 6.5) * k)],
+                  fill=rgba(AMBER))
+    base.alpha_composite(mark.final())
+    return base
+
+
 def make_desktop_icons(outdir):
     icondir = os.path.join(outdir, "packaging", "icons")
     os.makedirs(icondir, exist_ok=True)
     for size in DESKTOP_ICON_SIZES:
         icon_image(size).save(os.path.join(icondir, "tubrix_%d.png" % size), "PNG")
+        replay_icon_image(size).save(os.path.join(icondir, "replay_%d.png" % size), "PNG")
 
 
 def make_sheets(outdir, im):

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks the tree: launcher,
-# binary, every data file, desktop entry, metainfo, icons, manual, copyright
-# and changelog; the relay, its manual and its service, which starts and
-# stops on SIGTERM; makes the .deb from the same build and checks its contents,
-# fields and dependencies, with lintian; then starts the installed launcher
-# from an unrelated folder, sees the menu's pictures read and ends it with
-# SIGTERM. Skips (77) where a tool the test needs is missing; a validator that
-# is missing (lintian, appstreamcli, desktop-file-validate, python3-debian's
-# DEP-5 parser) skips its own check alone and says so.
+# binary, every data file, desktop entries, the replay files' type, metainfo,
+# icons, manual, copyright and changelog; the relay, its manual and its
+# service, which starts and stops on SIGTERM; makes the .deb from the same
+# build and checks its contents, fields and dependencies, with lintian; then
+# starts the installed launcher from an unrelated folder, sees the menu's
+# pictures read and ends it with SIGTERM, and again with a replay named
+# relative to that folder, seeing it read. Skips (77) where a tool the test
+# needs is missing; a validator that is missing (lintian, appstreamcli,
+# desktop-file-validate, python3-debian's DEP-5 parser, gio and
+# update-mime-database) skips its own check alone and says so.
 # Usage: install_test.sh BUILD_DIR (run from the repository root)
 set -u
 build=$1
@@ -45,10 +47,31 @@ done < <(cd "$root" && find images wavs mp3s -type f | sort)
 [ "$(cd "$prefix/share/tubrix" && find . -type f | wc -l)" -eq "$files" ] || fail "stray files in share/tubrix"
 
 desktop=$prefix/share/applications/org.tubrix.Tubrix.desktop
-if have desktop-file-validate "the desktop entry's validation"; then
-    desktop-file-validate "$desktop" || fail "desktop entry"
+opener=$prefix/share/applications/org.tubrix.Tubrix.Replay.desktop
+if have desktop-file-validate "the desktop entries' validation"; then
+    desktop-file-validate "$desktop" "$opener" || fail "desktop entry"
 fi
 grep -qx 'Categories=Game;BlocksGame;' "$desktop" || fail "desktop categories"
+# Replay files open in the game from a file manager, through an entry kept
+# out of the menus, and are known by name and by their first line alone.
+replay_type=application/x-tubrix-replay
+for line in "Exec=tubrix --replay %f" "MimeType=$replay_type;" "NoDisplay=true"; do
+    grep -qx "$line" "$opener" || fail "the replay entry lacks $line"
+done
+grep -q "<mime-type type=\"$replay_type\">" "$prefix/share/mime/packages/tubrix.xml" ||
+    fail "share/mime/packages/tubrix.xml does not define $replay_type"
+if have update-mime-database "the replay type's check" && have gio "the replay type's check"; then
+    mkdir -p "$tmp/types" "$tmp/home" "$tmp/files"
+    cp -r "$prefix/share/mime" "$tmp/types/" || fail "copying share/mime"
+    update-mime-database "$tmp/types/mime" >"$tmp/types.log" 2>&1 || { cat "$tmp/types.log"; fail "update-mime-database"; }
+    cp "$root/tests/corpus/game-000.tbreplay" "$tmp/files/shared.tbreplay"
+    cp "$root/tests/corpus/game-000.tbreplay" "$tmp/files/attachment"
+    for f in shared.tbreplay attachment; do
+        type=$(XDG_DATA_HOME=$tmp/home XDG_DATA_DIRS=$tmp/types:/usr/share \
+            gio info -a standard::content-type "$tmp/files/$f" | sed -n 's/^ *standard::content-type: //p')
+        [ "$type" = "$replay_type" ] || fail "a replay file called $f is of the type '$type'"
+    done
+fi
 
 # The metainfo as installed, and as made where the repository's files are
 # served: its screenshot must then name a file the repository holds.
@@ -67,12 +90,13 @@ if have appstreamcli "the metainfo's validation"; then
             { cat "$tmp/as.log"; fail "metainfo $xml"; }
     done
 fi
-for size in 48 128 256; do
-    icon=$prefix/share/icons/hicolor/${size}x${size}/apps/tubrix.png
+for icon in {48,128,256}/{apps/tubrix,mimetypes/application-x-tubrix-replay}; do
+    size=${icon%%/*}
+    icon=$prefix/share/icons/hicolor/${size}x$size/${icon#*/}.png
     # A PNG's width and height are the big-endian words at bytes 16 and 20.
     read -r w h < <(od -An -tu1 -j16 -N8 "$icon" |
         awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
-    [ "$w $h" = "$size $size" ] || fail "icon $size is $w x $h"
+    [ "$w $h" = "$size $size" ] || fail "icon $icon is $w x $h"
 done
 zcat "$prefix/share/man/man6/tubrix.6.gz" | grep -q '^\.SH CONSOLE COMMANDS' || fail "manual page"
 # The relay: its program, manual and a service that runs it unprivileged,
@@ -153,31 +177,47 @@ dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's#^\./#/#' | grep -v '/$' |
 (cd "$prefix" && find . -type f -o -type l | sed 's#^\.#/usr#' | sort) >"$tmp/installed"
 diff "$tmp/installed" "$tmp/debfiles" || fail "the .deb and the install differ"
 
-# The launcher, started elsewhere, finds its data: the menu's last picture is
-# read, and the game leaves on SIGTERM with status 0 and no report.
+# launch_and_see DIR FILE [ARG...]: the launcher, started with ARGs from a
+# folder of its own (per-user folders inside it), reads FILE in DIR, and the
+# game leaves on SIGTERM with status 0 and no report.
 mkdir "$tmp/elsewhere"
-inotifywait -m -e open --format '%f' "$prefix/share/tubrix/images" >"$tmp/opens" 2>"$tmp/watch" &
-watcher=$!
-for _ in $(seq 300); do
-    grep -q 'Watches established' "$tmp/watch" && break
-    sleep 0.1
-done
-grep -q 'Watches established' "$tmp/watch" || fail "inotifywait did not start"
-(cd "$tmp/elsewhere" && exec "$prefix/games/tubrix" </dev/null >"$tmp/out" 2>"$tmp/err") &
-pid=$!
-for _ in $(seq 600); do
-    grep -qx 'instruction_button-3-1-3.png' "$tmp/opens" && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-grep -qx 'instruction_button-3-1-3.png' "$tmp/opens" || { cat "$tmp/err"; fail "the menu's pictures were never read"; }
-kill -TERM "$pid"
-wait "$pid"
-status=$?
-pid=""
-[ "$status" -eq 0 ] || { cat "$tmp/err"; fail "exit status $status on SIGTERM"; }
-if grep -q 'Quit Program?' "$tmp/err"; then
-    cat "$tmp/err"
-    fail "an error was reported"
-fi
+launch_and_see() {
+    local dir=$1 file=$2 status
+    shift 2
+    inotifywait -m -e open --format '%f' "$dir" >"$tmp/opens" 2>"$tmp/watch" &
+    watcher=$!
+    for _ in $(seq 300); do
+        grep -q 'Watches established' "$tmp/watch" && break
+        sleep 0.1
+    done
+    grep -q 'Watches established' "$tmp/watch" || fail "inotifywait did not start"
+    (cd "$tmp/elsewhere" && XDG_CONFIG_HOME=$PWD/config XDG_DATA_HOME=$PWD/data \
+        exec "$prefix/games/tubrix" "$@" </dev/null >"$tmp/out" 2>"$tmp/err") &
+    pid=$!
+    for _ in $(seq 600); do
+        grep -qx "$file" "$tmp/opens" && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    grep -qx "$file" "$tmp/opens" || { cat "$tmp/err"; fail "$file was never read (arguments: $*)"; }
+    kill -TERM "$pid"
+    wait "$pid"
+    status=$?
+    pid=""
+    [ "$status" -eq 0 ] || { cat "$tmp/err"; fail "exit status $status on SIGTERM"; }
+    if grep -q 'Quit Program?' "$tmp/err"; then
+        cat "$tmp/err"
+        fail "an error was reported"
+    fi
+    kill "$watcher"
+    wait "$watcher" 2>/dev/null
+    watcher=""
+}
+# The launcher finds its data: the menu's last picture is read.
+launch_and_see "$prefix/share/tubrix/images" instruction_button-3-1-3.png
+# A replay named relative to where the game was started is found, although
+# the launcher moves to the data folder before the game starts.
+mkdir "$tmp/elsewhere/shared"
+cp "$root/tests/corpus/game-000.tbreplay" "$tmp/elsewhere/shared/"
+launch_and_see "$tmp/elsewhere/shared" game-000.tbreplay --replay shared/game-000.tbreplay
 echo "install tree, package and launcher: ok ($files data files)"

@@ -11,6 +11,8 @@
       pixels whose colour differs by more than 24 in some channel
   window_pixels.py colour-x FILE X0 Y0 X1 Y1
       the mean x of clearly coloured, bright pixels (-1 when there are none)
+  window_pixels.py coloured FILE X0 Y0 X1 Y1
+      pixels that are clearly coloured and bright
   window_pixels.py light FILE X0 Y0 X1 Y1
       pixels whose every channel is above 140
   window_pixels.py red FILE X0 Y0 X1 Y1
@@ -129,6 +131,9 @@ def main(argv):
         _, _, image = read_xwd(argv[2])
         xs = [x for x, y in rect(argv[3:7]) if clearly_coloured(image(x, y))]
         print(sum(xs) // len(xs) if xs else -1)
+    elif command == "coloured":
+        _, _, image = read_xwd(argv[2])
+        print(sum(1 for x, y in rect(argv[3:7]) if clearly_coloured(image(x, y))))
     elif command == "light":
         _, _, image = read_xwd(argv[2])
         print(sum(1 for x, y in rect(argv[3:7]) if min(image(x, y)) > 140))
