@@ -13,6 +13,10 @@ set(TUBRIX_MAINTAINER "Tubrix developers <tubrix@users.noreply.github.com>")
 install(TARGETS tubrix RUNTIME DESTINATION lib/tubrix)
 install(PROGRAMS packaging/launcher.sh DESTINATION games RENAME tubrix)
 install(DIRECTORY images wavs mp3s DESTINATION share/tubrix)
+# The relay is a program of its own, headless; its service is installed but
+# not enabled: whoever runs a relay enables it.
+install(TARGETS tubrix-relay RUNTIME DESTINATION games)
+install(FILES packaging/tubrix-relay.service DESTINATION lib/systemd/system)
 
 install(FILES packaging/org.tubrix.Tubrix.desktop DESTINATION share/applications)
 set(TUBRIX_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/org.tubrix.Tubrix.metainfo.xml)
@@ -27,15 +31,17 @@ endforeach()
 
 # Debian ships manual pages and changelogs compressed, without a time stamp in
 # the archive.
-foreach(page tubrix.6 changelog)
+foreach(page tubrix.6 tubrix-relay.6 changelog)
     add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
         COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} > ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
         DEPENDS packaging/${page}
         VERBATIM)
 endforeach()
 add_custom_target(tubrix_compressed_docs ALL
-    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz DESTINATION share/man/man6)
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz ${CMAKE_CURRENT_BINARY_DIR}/tubrix-relay.6.gz
+            ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tubrix.6.gz ${CMAKE_CURRENT_BINARY_DIR}/tubrix-relay.6.gz
+        DESTINATION share/man/man6)
 install(FILES packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION share/doc/tubrix)
 
 set(CPACK_GENERATOR DEB)

@@ -1,9 +1,13 @@
 #include "platform/session.h"
 
 #include <enet/enet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
+#include <cstring>
 #include <limits>
 #include <system_error>
 #include <utility>
@@ -32,6 +36,12 @@ static_assert(Session::kAdmitDeadline < kSilenceLimit,
               "a peer that never greets must go before a vanished player would");
 // The session whose host this thread is servicing, for NoteHeard.
 thread_local Session* servicing = nullptr;
+// The session whose handler this thread is running: its sends wait for the
+// end of the turn, to leave in one pass over the peers.
+thread_local const Session* handling = nullptr;
+// Deadlines are seconds long: looking over every slot for them at each turn
+// would cost a host of thousands of peers more than its traffic does.
+constexpr std::chrono::milliseconds kOverduePeriod{20};
 // One channel for every packet: an unreliable packet then never reaches the
 // far side before a reliable one sent ahead of it, so a message that opens a
 // phase always comes before those sent in it.
@@ -58,7 +68,12 @@ std::unique_ptr<Session> Session::Create() {
     if (enet_initialize() != 0) {
         return nullptr;
     }
-    return std::unique_ptr<Session>(new Session);
+    std::unique_ptr<Session> session(new Session);
+    // Without the pipe the service thread still turns at its period.
+    if (pipe2(session->nudge, O_NONBLOCK | O_CLOEXEC) != 0) {
+        session->nudge[0] = session->nudge[1] = -1;
+    }
+    return session;
 }
 
 Session::~Session() {
@@ -67,7 +82,35 @@ Session::~Session() {
         std::lock_guard<std::mutex> guard(lock);
         CloseHost();
     }
+    for (const int end : nudge) {
+        if (end >= 0) {
+            close(end);
+        }
+    }
     enet_deinitialize();
+}
+
+void Session::Nudge() {
+    wake.notify_all();
+    if (nudge[1] >= 0) {
+        const uint8_t byte = 1;
+        // A full pipe already wakes the thread.
+        [[maybe_unused]] const ssize_t written = write(nudge[1], &byte, 1);
+    }
+}
+
+void Session::Await(int socket) {
+    if (nudge[0] < 0) {
+        std::this_thread::sleep_for(kServicePeriod);
+        return;
+    }
+    pollfd waits[2] = {{nudge[0], POLLIN, 0}, {socket, POLLIN, 0}};
+    if (poll(waits, 2, static_cast<int>(kServicePeriod.count())) > 0 &&
+        (waits[0].revents & POLLIN) != 0) {
+        std::array<uint8_t, 64> drained{};
+        while (read(nudge[0], drained.data(), drained.size()) > 0) {
+        }
+    }
 }
 
 bool Session::Initialize(Handler eventHandler) {
@@ -89,7 +132,7 @@ void Session::Stop() {
         std::lock_guard<std::mutex> guard(lock);
         stopping = true;
     }
-    wake.notify_all();
+    Nudge();
     if (service.joinable()) {
         service.join();
     }
@@ -104,11 +147,16 @@ bool Session::SetGreeting(std::vector<uint8_t> bytes) {
     return true;
 }
 
-bool Session::Host(uint16_t listenPort, std::size_t maxRemote) {
-    std::lock_guard<std::mutex> guard(lock);
-    CloseHost();
-    ENetAddress address{ENET_HOST_ANY, listenPort};
-    host = enet_host_create(&address, maxRemote + kSpareSlots, kChannels, 0, 0);
+bool Session::OpenHost(const SessionAddress* local, std::size_t slots, std::size_t allowed,
+                       bool hosts) {
+    if (slots == 0 || slots > kMaxSlots) {
+        return false;
+    }
+    ENetAddress address{};
+    if (local != nullptr) {
+        address = ENetAddress{local->host, local->port};
+    }
+    host = enet_host_create(local != nullptr ? &address : nullptr, slots, kChannels, 0, 0);
     if (host == nullptr) {
         return false;
     }
@@ -116,12 +164,23 @@ bool Session::Host(uint16_t listenPort, std::size_t maxRemote) {
     host->maximumWaitingData = kMaxWaitingBytes;
     host->intercept = NoteHeard;
     ENetAddress bound{};
-    port = enet_socket_get_address(host->socket, &bound) == 0 ? bound.port : listenPort;
-    maxPeers = maxRemote;
-    hosting = true;
+    port = local != nullptr && enet_socket_get_address(host->socket, &bound) == 0 ? bound.port
+           : local != nullptr                                                     ? local->port
+                                                                                  : 0;
+    maxPeers = allowed;
+    hosting = hosts;
     connections.assign(host->peerCount, Connection{});
-    wake.notify_all();
+    dialGreetings.clear();
+    Nudge();
     return true;
+}
+
+bool Session::Host(uint16_t listenPort, std::size_t maxRemote, std::size_t spareSlots) {
+    std::lock_guard<std::mutex> guard(lock);
+    CloseHost();
+    const SessionAddress any{ENET_HOST_ANY, listenPort};
+    return maxRemote <= kMaxSlots && spareSlots <= kMaxSlots &&
+           OpenHost(&any, maxRemote + spareSlots, maxRemote, true);
 }
 
 bool Session::Connect(const SessionAddress& address) {
@@ -131,16 +190,9 @@ bool Session::Connect(const SessionAddress& address) {
     if (address.host == ENET_HOST_ANY || address.host == ENET_HOST_BROADCAST || address.port == 0) {
         return false;
     }
-    host = enet_host_create(nullptr, 1, kChannels, 0, 0);
-    if (host == nullptr) {
+    if (!OpenHost(nullptr, 1, 1, false)) {
         return false;
     }
-    host->maximumPacketSize = kMaxPacketBytes;
-    host->maximumWaitingData = kMaxWaitingBytes;
-    host->intercept = NoteHeard;
-    maxPeers = 1;
-    hosting = false;
-    connections.assign(host->peerCount, Connection{});
     ENetAddress remote{address.host, address.port};
     ENetPeer* peer = enet_host_connect(host, &remote, kChannels, 0);
     if (peer == nullptr) {
@@ -149,7 +201,40 @@ bool Session::Connect(const SessionAddress& address) {
     }
     enet_peer_timeout(peer, 0, kTimeoutMinimum, kTimeoutMaximum);
     enet_host_flush(host);
-    wake.notify_all();
+    return true;
+}
+
+bool Session::Open(std::size_t maxConnections, const SessionAddress& local) {
+    std::lock_guard<std::mutex> guard(lock);
+    CloseHost();
+    if (!OpenHost(&local, maxConnections, maxConnections, false)) {
+        return false;
+    }
+    dialGreetings.assign(host->peerCount, {});
+    return true;
+}
+
+bool Session::Dial(const SessionAddress& address, std::vector<uint8_t> opening, SessionPeer* peer) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (host == nullptr || hosting || dialGreetings.empty() || address.host == ENET_HOST_ANY ||
+        address.host == ENET_HOST_BROADCAST || address.port == 0 ||
+        opening.size() > kMaxPacketBytes) {
+        return false;
+    }
+    ENetAddress remote{address.host, address.port};
+    ENetPeer* dialed = enet_host_connect(host, &remote, kChannels, 0);
+    if (dialed == nullptr) {
+        return false;
+    }
+    enet_peer_timeout(dialed, 0, kTimeoutMinimum, kTimeoutMaximum);
+    const auto slot = static_cast<uint16_t>(dialed - host->peers);
+    dialGreetings[slot] = std::move(opening);
+    *peer = SessionPeer{slot, dialed->connectID};
+    if (handling != this) {
+        enet_host_flush(host);
+    } else {
+        unflushed = true;
+    }
     return true;
 }
 
@@ -196,6 +281,10 @@ std::size_t Session::Seated() const {
 
 void Session::DropOverdue(std::vector<SessionEvent>& events) {
     const auto now = std::chrono::steady_clock::now();
+    if (now - overdueCheckedAt < kOverduePeriod) {
+        return;
+    }
+    overdueCheckedAt = now;
     for (std::size_t slot = 0; slot < connections.size(); ++slot) {
         Connection& connection = connections[slot];
         const bool unadmitted = connection.standing == Connection::Standing::OnTrial &&
@@ -217,8 +306,17 @@ int Session::NoteHeard(ENetHost* serviced, ENetEvent* /*event*/) {
     if (servicing == nullptr || servicing->host != serviced) {
         return 0;
     }
+    // The datagram names the peer it is for; the layer itself takes it only
+    // from that peer's address. One that names none (a connect) notes nobody.
+    enet_uint16 named = 0;
+    if (serviced->receivedDataLength < sizeof named) {
+        return 0;
+    }
+    std::memcpy(&named, serviced->receivedData, sizeof named);
+    const std::size_t slot = ENET_NET_TO_HOST_16(named) &
+                             ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK);
     const ENetAddress& from = serviced->receivedAddress;
-    for (std::size_t slot = 0; slot < serviced->peerCount; ++slot) {
+    if (slot < serviced->peerCount) {
         const ENetPeer& peer = serviced->peers[slot];
         if (peer.state != ENET_PEER_STATE_DISCONNECTED && peer.address.host == from.host &&
             peer.address.port == from.port) {
@@ -239,7 +337,15 @@ ENetPeer* Session::Find(SessionPeer peer) const {
                : nullptr;
 }
 
-bool Session::Send(SessionPeer peer, const std::vector<uint8_t>& bytes, SessionDelivery delivery) {
+void Session::Flush() {
+    std::lock_guard<std::mutex> guard(lock);
+    if (host != nullptr) {
+        enet_host_flush(host);
+    }
+}
+
+bool Session::Send(SessionPeer peer, const std::vector<uint8_t>& bytes, SessionDelivery delivery,
+                   bool now) {
     if (bytes.empty() || bytes.size() > kMaxPacketBytes) {
         return false;
     }
@@ -257,7 +363,11 @@ bool Session::Send(SessionPeer peer, const std::vector<uint8_t>& bytes, SessionD
         enet_packet_destroy(packet);
         return false;
     }
-    enet_host_flush(host);
+    if (now && handling != this) {
+        enet_host_flush(host);
+    } else {
+        unflushed = true;
+    }
     return true;
 }
 
@@ -277,6 +387,13 @@ std::string Session::PeerAddress(SessionPeer peer) const {
         return {};
     }
     return text.data();
+}
+
+SessionAddress Session::PeerEndpoint(SessionPeer peer) const {
+    std::lock_guard<std::mutex> guard(lock);
+    const ENetPeer* target = Find(peer);
+    return target != nullptr ? SessionAddress{target->address.host, target->address.port}
+                             : SessionAddress{};
 }
 
 uint16_t Session::Port() const {
@@ -308,13 +425,22 @@ void Session::Serve() {
         Collect(events);
         const bool more = events.size() >= kMaxEventsPerTurn;
         guard.unlock();
+        handling = this;
         for (const SessionEvent& event : events) {
             handler(event);
         }
+        handling = nullptr;
         events.clear();
         guard.lock();
-        if (!more && !stopping) {
-            wake.wait_for(guard, kServicePeriod);
+        if (unflushed && host != nullptr) {
+            enet_host_flush(host);
+        }
+        unflushed = false;
+        if (!more && !stopping && host != nullptr) {
+            const int socket = host->socket;
+            guard.unlock();
+            Await(socket);
+            guard.lock();
         }
     }
 }
@@ -342,7 +468,13 @@ void Session::Collect(std::vector<SessionEvent>& events) {
                     event.peer->connectID, 0, now, now};
                 enet_peer_timeout(event.peer, kConnectedTimeoutLimit, kConnectedTimeout,
                                   kConnectedTimeout);
-                SendGreeting(event.peer, greeting);
+                if (slot < dialGreetings.size() && !dialGreetings[slot].empty()) {
+                    SendGreeting(event.peer, dialGreetings[slot]);
+                    dialGreetings[slot].clear();
+                    dialGreetings[slot].shrink_to_fit();
+                } else {
+                    SendGreeting(event.peer, greeting);
+                }
                 events.push_back(
                     SessionEvent{SessionEvent::Kind::Connected, {slot, connection.id}, {}, 0});
                 break;
@@ -366,7 +498,10 @@ void Session::Collect(std::vector<SessionEvent>& events) {
                 events.push_back(SessionEvent{SessionEvent::Kind::Received,
                                               {slot, connection.id},
                                               {packet->data, packet->data + packet->dataLength},
-                                              connection.delivered});
+                                              connection.delivered,
+                                              (packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0
+                                                  ? SessionDelivery::Reliable
+                                                  : SessionDelivery::Unreliable});
                 if (connection.delivered < std::numeric_limits<uint32_t>::max()) {
                     ++connection.delivered;
                 }
@@ -395,6 +530,7 @@ void Session::CloseHost() {
     host = nullptr;
     port = 0;
     connections.clear();
+    dialGreetings.clear();
 }
 
 }  // namespace platform

@@ -43,6 +43,8 @@ struct SessionEvent {
     std::vector<uint8_t> data;
     // Received only: how many packets this connection delivered before this one.
     uint32_t sequence = 0;
+    // Received only: how it travelled, so a relay can pass it on alike.
+    SessionDelivery delivery = SessionDelivery::Reliable;
 };
 
 // A datagram session of a few peers. One service thread runs the network
@@ -69,6 +71,9 @@ public:
     // Slots beyond the allowed peers, so a refused or half-open connection or
     // two do not keep a welcome one out.
     static constexpr std::size_t kSpareSlots = 2;
+    // The most connections one host holds, spare slots included: the network
+    // layer numbers its peers in twelve bits.
+    static constexpr std::size_t kMaxSlots = 4095;
     // A player's greeting leaves the moment its connection opens and needs one
     // round trip; this leaves room for the network layer to resend a lost one
     // a few times on a slow link, while a peer that will never greet holds a
@@ -92,13 +97,23 @@ public:
     // when longer than kMaxPacketBytes.
     bool SetGreeting(std::vector<uint8_t> greeting);
     // Closes whatever host is open, then listens on every interface at `port`
-    // (0: one the system picks) for at most `maxRemote` admitted peers;
-    // further ones are disconnected as they arrive. False when the port
-    // cannot be bound.
-    bool Host(uint16_t port, std::size_t maxRemote);
+    // (0: one the system picks) for at most `maxRemote` admitted peers, with
+    // `spareSlots` more for peers on trial; further ones are disconnected as
+    // they arrive. False when the port cannot be bound or the slots come to
+    // more than kMaxSlots.
+    bool Host(uint16_t port, std::size_t maxRemote, std::size_t spareSlots = kSpareSlots);
     // Closes whatever host is open, then starts connecting to `address`; the
     // outcome comes later as an event. False when the connect cannot start.
     bool Connect(const SessionAddress& address);
+    // Closes whatever host is open, then opens one that only connects out,
+    // to at most `maxConnections` peers at once, from `local` (host 0: any
+    // address; port 0: any port). For a program that speaks for many
+    // clients, as a test or a benchmark of a server does.
+    bool Open(std::size_t maxConnections, const SessionAddress& local = {});
+    // Starts one more connection from the host Open made, greeted with
+    // `greeting` (empty: the session's); `*peer` names it at once, and the
+    // outcome comes later as an event. False when it cannot start.
+    bool Dial(const SessionAddress& address, std::vector<uint8_t> greeting, SessionPeer* peer);
     // Ends a connection at once; the far side sees it disconnect.
     void Drop(SessionPeer peer);
     // Gives a hosted peer on trial a seat. False when it is gone, or when the
@@ -106,14 +121,20 @@ public:
     bool Admit(SessionPeer peer);
     // Queues `bytes` for `peer` and sends it at once. False when the peer is
     // gone or not yet connected, or `bytes` is empty or longer than
-    // kMaxPacketBytes.
-    bool Send(SessionPeer peer, const std::vector<uint8_t>& bytes, SessionDelivery delivery);
+    // kMaxPacketBytes. With `now` false it leaves at the next Flush, or the
+    // service thread's next turn: one pass over the peers for many sends.
+    bool Send(SessionPeer peer, const std::vector<uint8_t>& bytes, SessionDelivery delivery,
+              bool now = true);
+    // Sends whatever is queued.
+    void Flush();
     // The network layer's smoothed round trip to `peer`; -1 when it is gone.
     std::chrono::milliseconds RoundTrip(SessionPeer peer) const;
     // The port the open host listens on, 0 when none.
     uint16_t Port() const;
     // `peer`'s dotted address, to show who is playing; empty when it is gone.
     std::string PeerAddress(SessionPeer peer) const;
+    // `peer`'s address and port; host 0 when it is gone.
+    SessionAddress PeerEndpoint(SessionPeer peer) const;
 
     // "localhost", a host name or a dotted address. False if it does not
     // resolve. Blocks while a name server answers: call it off the frame.
@@ -122,6 +143,13 @@ public:
 private:
     Session() = default;
     void Serve();
+    // Wakes the service thread from its wait.
+    void Nudge();
+    // Waits at most the service period for a datagram on the open host, or a
+    // nudge; the lock is not held.
+    void Await(int socket);
+    // Opens `host` as every kind does; false when the network layer cannot.
+    bool OpenHost(const SessionAddress* local, std::size_t slots, std::size_t allowed, bool hosts);
     // One turn of the network host: its events, at most kMaxEventsPerTurn.
     void Collect(std::vector<SessionEvent>& events);
     void CloseHost();
@@ -155,6 +183,13 @@ private:
     };
     // Per slot of the host: the connection in it.
     std::vector<Connection> connections;
+    // Per slot of a host that dials: the greeting its connection opens with.
+    std::vector<std::vector<uint8_t>> dialGreetings;
+    // Sends queued from the handler leave together once its turn's events are done.
+    bool unflushed = false;
+    std::chrono::steady_clock::time_point overdueCheckedAt{};
+    // Written to wake the service thread; read end first. -1 where no pipe opened.
+    int nudge[2] = {-1, -1};
     Handler handler;
     std::thread service;
 };

@@ -230,3 +230,16 @@ void C_RoomTable::Expire(double now) {
         }
     }
 }
+
+bool C_RoomTable::MembersOf(RelayClient client, Members* members) const {
+    const auto found = places.find(client);
+    if (found == places.end()) {
+        return false;
+    }
+    const Room& room = rooms.at(found->second.code);
+    members->players[0] = room.players[0];
+    members->players[1] = room.players[1];
+    members->watchers = room.watchers;
+    members->seat = found->second.watching ? -1 : room.players[0] == client ? 0 : 1;
+    return true;
+}

@@ -62,6 +62,16 @@ public:
     // Forgets the rooms empty for too long.
     void Expire(double now);
 
+    // Who shares a room with a client: its players by seat (0 where a seat
+    // is empty), its watchers, and the client's own seat (-1 for a watcher).
+    struct Members {
+        RelayClient players[2] = {0, 0};
+        std::vector<RelayClient> watchers;
+        int seat = -1;
+    };
+    // False when `client` is in no room.
+    bool MembersOf(RelayClient client, Members* members) const;
+
     std::size_t Rooms() const { return rooms.size(); }
     std::size_t Addresses() const { return attempts.size(); }
     std::size_t Dropped() const { return dropped; }

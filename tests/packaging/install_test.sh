@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks the tree: launcher,
 # binary, every data file, desktop entry, metainfo, icons, manual, copyright
-# and changelog; makes the .deb from the same build and checks its contents,
+# and changelog; the relay, its manual and its service, which starts and
+# stops on SIGTERM; makes the .deb from the same build and checks its contents,
 # fields and dependencies, with lintian; then starts the installed launcher
 # from an unrelated folder, sees the menu's pictures read and ends it with
 # SIGTERM. Skips (77) where a tool the test needs is missing; a validator that
@@ -74,6 +75,31 @@ for size in 48 128 256; do
     [ "$w $h" = "$size $size" ] || fail "icon $size is $w x $h"
 done
 zcat "$prefix/share/man/man6/tubrix.6.gz" | grep -q '^\.SH CONSOLE COMMANDS' || fail "manual page"
+# The relay: its program, manual and a service that runs it unprivileged,
+# which nothing enables on installation.
+relay=$prefix/games/tubrix-relay
+[ -x "$relay" ] || fail "no executable games/tubrix-relay"
+zcat "$prefix/share/man/man6/tubrix-relay.6.gz" | grep -q '^\.SH OPTIONS' || fail "the relay's manual page"
+unit=$prefix/lib/systemd/system/tubrix-relay.service
+for line in 'ExecStart=/usr/games/tubrix-relay' 'DynamicUser=yes' 'NoNewPrivileges=yes' \
+    'ProtectSystem=strict' 'WantedBy=multi-user.target'; do
+    grep -qx "$line" "$unit" || fail "the relay's unit lacks $line"
+done
+"$relay" --version | grep -q "^tubrix-relay $(sed -n 's/^project(Tubrix VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt") " ||
+    fail "the relay's version"
+"$relay" --port 0 >/dev/null 2>&1 && fail "the relay took port 0"
+"$relay" --port $((20000 + RANDOM % 20000)) 2>"$tmp/relay.err" &
+pid=$!
+for _ in $(seq 100); do
+    grep -q 'listening on UDP port' "$tmp/relay.err" && break
+    sleep 0.1
+done
+grep -q 'listening on UDP port' "$tmp/relay.err" || { cat "$tmp/relay.err"; fail "the relay did not start"; }
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "the relay's exit status $status on SIGTERM"
 strays=$(find "$prefix" -name '*test*' -o -name '*bench*')
 [ -z "$strays" ] || fail "tests or benchmarks installed: $strays"
 # The copyright file says no font is shipped; the generated data is covered
@@ -121,6 +147,8 @@ grep -q "<release version=\"$(dpkg-deb --field "$deb" Version)\" date=\"$day\"/>
 if have lintian "lintian's check of the package"; then
     lintian --info --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 || { cat "$tmp/lintian.log"; fail "lintian"; }
 fi
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q 'postinst' && fail "the package has a postinst: the relay must not be enabled"
+
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's#^\./#/#' | grep -v '/$' | sort >"$tmp/debfiles"
 (cd "$prefix" && find . -type f -o -type l | sed 's#^\.#/usr#' | sort) >"$tmp/installed"
 diff "$tmp/installed" "$tmp/debfiles" || fail "the .deb and the install differ"
