@@ -31,9 +31,10 @@ constexpr int kStatusLine = 24;
 constexpr std::size_t kMaxName = 253;
 constexpr char kBackspace = 8;
 // A room's code, large enough to read out across a room.
-constexpr int kCodeHeight = 40;
+constexpr int kCodeHeight = 38;
 constexpr uint32_t kCodeColour = 0xFFFFE08A;
-constexpr int kCodeWidth = 150;
+// Its top in the status window, which it fills.
+constexpr int kCodeTop = 4;
 
 struct Place {
     const char* image;
@@ -411,18 +412,15 @@ bool C_VersusScreen::RelayStatus(std::string& first, std::string& second) const 
 
 void C_VersusScreen::DrawRoomCode() {
     const std::string& room = context.net->GetRoomCode();
-    const int left = kVersusNetWindow.x0 + 8;
-    codeFont->DrawText(room, left + (kCodeWidth - codeFont->Width(room)) / 2,
-                       (kVersusNetWindow.y0 + kVersusNetWindow.y1 - kCodeHeight) / 2,
-                       TEXT_FILTERED);
-    const int x = left + kCodeWidth + 12;
+    const int left = kVersusNetWindow.x0 + 12;
+    codeFont->DrawText(room, left, kVersusNetWindow.y0 + kCodeTop, TEXT_FILTERED);
+    const int x = left + codeFont->Width(room) + 16;
     const int width = kVersusNetWindow.x1 - 8 - x;
-    const std::string second = startWhenJoined ? "Level " + IntToString(chosen.level) +
-                                                     " starts when they join and are ready."
-                                               : "Enter to be ready when they join.";
-    statusFont->DrawText(
-        statusFont->Fitted("Read this code out to the other player: K joins with it.", width), x,
-        kVersusNetWindow.y0 + 6, TEXT_FILTERED);
+    const std::string second =
+        startWhenJoined ? "Level " + IntToString(chosen.level) + " starts when they join."
+                        : "Enter: ready for when they join.";
+    statusFont->DrawText(statusFont->Fitted("Read it out to the other player;", width), x,
+                         kVersusNetWindow.y0 + 6, TEXT_FILTERED);
     statusFont->DrawText(statusFont->Fitted(second, width), x,
                          kVersusNetWindow.y0 + 6 + kStatusLine, TEXT_FILTERED);
 }

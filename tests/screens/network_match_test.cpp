@@ -29,6 +29,8 @@
 
 namespace {
 
+constexpr int kScreenWidth = 713;
+
 class NetworkMatchTest : public ScreenTest {
 protected:
     void SetUp() override {
@@ -67,6 +69,22 @@ protected:
         const std::string at = "127.0.0.1:" + std::to_string(relay.Port());
         EXPECT_TRUE(ownSettings.SetRelay(at));
         return at;
+    }
+
+    // Pixels of a room code's warm yellow in the left of the network window.
+    int CodeInk() const {
+        const std::vector<uint32_t> pixels = Pixels();
+        int ink = 0;
+        for (int y = kVersusNetWindow.y0; y < kVersusNetWindow.y1; ++y) {
+            for (int x = kVersusNetWindow.x0; x < kVersusNetWindow.x0 + 160; ++x) {
+                const uint32_t pixel = pixels[static_cast<size_t>(y * kScreenWidth + x)];
+                const uint32_t red = (pixel >> 16) & 0xFF;
+                const uint32_t green = (pixel >> 8) & 0xFF;
+                const uint32_t blue = pixel & 0xFF;
+                ink += red > 200 && green > 160 && blue > 60 && blue < 170 ? 1 : 0;
+            }
+        }
+        return ink;
     }
 
     C_RelayServer relay{RelayLimits{}, [](const std::string&) {}};
@@ -171,9 +189,12 @@ TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScree
 TEST_F(NetworkMatchTest, ARoomMadeShowsItsCodeAndThePlayerWhoJoinsByItPlays) {
     const std::string at = StartRelay();
     ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
+    EXPECT_EQ(CodeInk(), 0);
     ASSERT_TRUE(Tap(SDL_SCANCODE_C));
     ASSERT_TRUE(Until([&] { return ownNetwork->GetLinkState() == C_Net::LinkState::InRoom; }));
     const std::string code = ownNetwork->GetRoomCode();
+    // Large: its ink fills the left of the network window.
+    EXPECT_GT(CodeInk(), 400);
     const auto lines = g_pConsole->GetLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Room code: " + code), lines.end());
     ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
