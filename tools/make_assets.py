@@ -757,6 +757,7 @@ SETTINGS_MESSAGE = (30, 592, 420, 640)
 # options, the shown player's moves (screens/settingsscreen.h).
 SETTINGS_PLAYER_TABS = [(480, 36, 578, 66), (588, 36, 686, 66)]
 SETTINGS_MOVES_LABEL_X = 480
+SETTINGS_RELAY_LEFT = 530
 SETTINGS_MOVES_X = (556, 686)
 CELL_FILL = (6, 14, 26, 255)
 SCORE_COLUMNS = [36, 80, 290, 380, 440, 505, 570, 680]
@@ -817,9 +818,11 @@ def settings_screen():
             bezel(art, (a, y, b, y + SETTINGS_ROW_H), 1.6, 6)
             art.text((a + b) / 2, y + SETTINGS_ROW_H / 2, sign, 20, TEXT, anchor="mm", shadow=0.8)
         cell(art, (x0 + 32, y, x1 - 32, y + SETTINGS_ROW_H))
-    for n, line in enumerate(["Click a box to change it;", "changes are kept at once."]):
-        art.text(SETTINGS_MOVES_LABEL_X, SETTINGS_OPTION_TOP + 3 * SETTINGS_OPTION_STEP + 2 + 18 * n, line, 13,
-                 TEXT_DIM, shadow=0.5)
+    y = SETTINGS_OPTION_TOP + 3 * SETTINGS_OPTION_STEP
+    art.text(SETTINGS_MOVES_LABEL_X, y + SETTINGS_ROW_H / 2, "Relay", 15, TEXT, anchor="lm", shadow=0.6)
+    cell(art, (SETTINGS_RELAY_LEFT, y, x1, y + SETTINGS_ROW_H))
+    art.text(40, 576, "Click a box to change it; changes are kept at once.", 13, TEXT_DIM, anchor="lm",
+             shadow=0.5)
     cell(art, SETTINGS_MESSAGE)
     return art.final()
 
@@ -1288,7 +1291,7 @@ MATCH_SMALL_WELL = (500, 326, 632, 590)
 MATCH_STRENGTH_WINDOW = (572, 284, 694, 312)
 MATCH_METERS = [(40, 84, 58, 612), (480, 326, 491, 590)]
 VERSUS_LEVEL_WINDOW = (312, 388, 400, 436)
-VERSUS_NET_WINDOW = (76, 500, 637, 566)
+VERSUS_NET_WINDOW = (76, 540, 637, 600)
 
 
 def versus_rule(art, x, y):
@@ -1425,14 +1428,16 @@ def versus_screen():
     # two players at this machine, beside the level: its button at (490, 388)
     art.paint((477, 364, 478.5, 440), (120, 200, 230, 60), 0)
     art.text(490, 366, "AT THIS MACHINE", 15, LABEL, shadow=0.5)
-    panel(art, (60, 464, 653, 578), 12)
+    panel(art, (60, 464, 653, 610), 12)
     art.text(76, 478, "OVER THE NETWORK", 17, LABEL, shadow=0.5)
-    art.text(637, 478, "UDP port 27420", 13, TEXT_DIM, anchor="ra", shadow=0.5)
+    art.text(637, 478, "LAN: UDP port 27420", 13, TEXT_DIM, anchor="ra", shadow=0.5)
+    # the internet's rooms, through a relay: their buttons at (186, 336, 486; 500)
+    art.text(76, 517, "INTERNET", 15, LABEL, anchor="lm", shadow=0.5)
     recess(art, VERSUS_NET_WINDOW, 8)
-    b = (70, 596, 643, 628)
+    b = (70, 618, 643, 646)
     panel(art, b, 9, fill_top=(10, 28, 44, 200), fill_bottom=(6, 16, 28, 200), rim=False)
     art.ring(b, 1, (120, 200, 230, 80), 9)
-    art.text(356.5, 612.5, "1 2 3 play \u00b7 T two players \u00b7 \u2190 \u2192 level \u00b7 H host \u00b7 J join \u00b7 Enter start \u00b7 Esc menu", 13, TEXT_DIM, anchor="mm", shadow=0.6)
+    art.text(356.5, 632.5, "1 2 3 play \u00b7 T two \u00b7 \u2190 \u2192 level \u00b7 H J LAN \u00b7 C K W internet \u00b7 Enter start \u00b7 Esc menu", 12, TEXT_DIM, anchor="mm", shadow=0.6)
     return art.final()
 
 
@@ -1477,6 +1482,9 @@ def make_versus_images(save):
     save("two_players_button-3-1-3.png", label_button(240, 80, 0.6, "TWO PLAYERS", 30))
     save("less_button-3-1-3.png", label_button(80, 80, 0.6, "\u2212", 36))
     save("more_button-3-1-3.png", label_button(80, 80, 0.6, "+", 36))
+    save("create_room_button-3-1-3.png", label_button(240, 56, 0.6, "CREATE ROOM", 24))
+    save("join_room_button-3-1-3.png", label_button(240, 56, 0.6, "JOIN BY CODE", 24))
+    save("watch_room_button-3-1-3.png", label_button(240, 56, 0.6, "WATCH A ROOM", 24))
 
 
 # ---------------------------------------------------------------- sounds

@@ -9,16 +9,25 @@
 #include "platform/clock.h"
 #include "platform/machine.h"
 #include "store/playername.h"
+#include "store/settings.h"
 
 static_assert(C_MatchMessage::Length(C_MatchMessage::SNAPSHOT) <=
                   platform::Session::kMaxPacketBytes,
               "a snapshot must fit in one packet");
+static_assert(C_MatchMessage::Length(C_MatchMessage::SNAPSHOT) <= C_RelayMessage::kMaxPayload,
+              "a relay passes a snapshot on whole");
 
 namespace {
 
 double ClockSeconds() {
     platform::ClockSource& clock = platform::Clock();
     return static_cast<double>(clock.Counter()) / static_cast<double>(clock.Frequency());
+}
+
+void Say(const std::string& line) {
+    if (g_pConsole != nullptr) {
+        g_pConsole->AddLine(line);
+    }
 }
 
 }  // namespace
@@ -48,6 +57,13 @@ void C_Net::Release() {
     peer.reset();
     applicationDescription.sessionName.clear();
     playerInformation.name.clear();
+    relayMode = false;
+    relayPeer = {};
+    relayConnected = false;
+    roomCode.clear();
+    paired = false;
+    peerGreeted = false;
+    watched.clear();
 }
 
 void C_Net::Init() {
@@ -76,6 +92,8 @@ int C_Net::Host() {
     applicationDescription = C_ApplicationDesc{kApplicationGuid, kMaxPlayers, "lumora"};
     playerInformation = C_PlayerInfo{"host"};
     checksPeers = true;
+    relayMode = false;
+    refusal.clear();
     if (peer && !peer->SetGreeting(C_Hello{kApplicationGuid, playerInformation.name}.Encode())) {
         DXError("net", __LINE__, E_FAIL, "Failed to set peer info");
     }
@@ -98,6 +116,8 @@ int C_Net::Join(std::string hostName) {
     applicationDescription = C_ApplicationDesc{kApplicationGuid, 0, ""};
     playerInformation = C_PlayerInfo{"joiner"};
     checksPeers = false;
+    relayMode = false;
+    refusal.clear();
     if (peer && !peer->SetGreeting(C_Hello{kApplicationGuid, playerInformation.name}.Encode())) {
         DXError("net", __LINE__, E_FAIL, "Failed to set peer info");
     }
@@ -126,6 +146,10 @@ void C_Net::Update() {
                 FinishLookup();
                 break;
             case platform::NameLookup::State::Failed:
+                if (relayMode) {
+                    LeaveRelay("Could not find the relay " + relayName + ".");
+                    break;
+                }
                 DXError("net", __LINE__, E_FAIL, "Failed to add hostname component");
                 FinishLookup();
                 break;
@@ -169,6 +193,10 @@ void C_Net::FinishLookup() {
 }
 
 void C_Net::Take(const Inbound& inbound) {
+    if (relayMode) {
+        TakeRelayed(inbound);
+        return;
+    }
     if (inbound.kind == Inbound::Joined) {
         ForgetPeer();
         linkPeer = inbound.peer;
@@ -248,7 +276,8 @@ std::string C_Net::PeerName() const {
     if (link && !link->GetPeerName().empty()) {
         return link->GetPeerName();
     }
-    if (isHost == 0) {
+    // Through a relay the address is the relay's, which names nobody.
+    if (isHost == 0 || relayMode) {
         return joinedName;
     }
     return link && peer ? peer->PeerAddress(linkPeer) : std::string();
@@ -260,6 +289,15 @@ uint16_t C_Net::GetHostPort() const {
 
 void C_Net::OnEvent(const platform::SessionEvent& event) {
     using Kind = platform::SessionEvent::Kind;
+    // The relay's answers and the player's datagrams it passes on are all
+    // read on the main thread, quietly.
+    if (relayMode && event.kind == Kind::Received) {
+        Deliver(Inbound{Inbound::Message, event.peer, event.data});
+        return;
+    }
+    if (relayMode && event.kind == Kind::Connected) {
+        Deliver(Inbound{Inbound::Joined, event.peer, {}});
+    }
     // After the hello, a player's packets are the match's: they go to the
     // main thread, and print nothing unless they are at fault.
     if (event.kind == Kind::Received && event.sequence != 0) {
@@ -278,7 +316,7 @@ void C_Net::OnEvent(const platform::SessionEvent& event) {
         }
         // Otherwise another player took the seat first; the session has then
         // turned this one away.
-    } else if (!checksPeers && event.kind == Kind::Connected) {
+    } else if (!checksPeers && !relayMode && event.kind == Kind::Connected) {
         // The host a join reaches is the player.
         Deliver(Inbound{Inbound::Joined, event.peer, {}});
     } else if (event.kind == Kind::Disconnected) {
@@ -306,4 +344,259 @@ HRESULT C_Net::DirectPlayMessageHandler(void*, uint32_t, const void*) {
         g_pConsole->AddLine("DirectPlayMessageHandler got a message.");
     }
     return S_OK;
+}
+
+void C_Net::CreateRoom(const std::string& relay) {
+    StartRelay(C_RelayMessage::CREATE, relay, "");
+}
+
+void C_Net::JoinRoom(const std::string& relay, const std::string& code) {
+    StartRelay(C_RelayMessage::JOIN, relay, code);
+}
+
+void C_Net::WatchRoom(const std::string& relay, const std::string& code) {
+    StartRelay(C_RelayMessage::WATCH, relay, code);
+}
+
+void C_Net::StartRelay(C_RelayMessage::Kind kind, const std::string& relay,
+                       const std::string& code) {
+    // Whatever this side hosted, joined or was in goes.
+    lookup.Cancel();
+    ForgetPeer();
+    state = LinkState::Idle;
+    applicationDescription = C_ApplicationDesc{kApplicationGuid, 0, ""};
+    playerInformation = C_PlayerInfo{kind == C_RelayMessage::CREATE ? "host" : "joiner"};
+    checksPeers = false;
+    relayMode = true;
+    relayRequest = kind;
+    relayPeer = {};
+    relayConnected = false;
+    roomCode.clear();
+    refusal.clear();
+    paired = false;
+    peerGreeted = false;
+    watched.clear();
+    isHost = kind == C_RelayMessage::CREATE ? 1 : 0;
+    std::string host;
+    uint16_t relayPort = kRelayDefaultPort;
+    if (!ParseHostPort(relay, kRelayDefaultPort, host, relayPort)) {
+        LeaveRelay(relay.empty() ? "No relay is set: name one in the settings."
+                                 : "\"" + relay + "\" is not a relay's HOST or HOST:PORT.");
+        return;
+    }
+    relayName = host;
+    joinedName.clear();
+    C_RelayMessage request;
+    request.kind = kind;
+    request.code = kind == C_RelayMessage::CREATE ? "" : code;
+    const std::vector<uint8_t> greeting = request.Encode();
+    if (greeting.empty()) {
+        // Only a code of the alphabet can name a room.
+        LeaveRelay(SayRelayAnswer(RelayAnswer::NoSuchRoom));
+        return;
+    }
+    if (peer && !peer->SetGreeting(greeting)) {
+        DXError("net", __LINE__, E_FAIL, "Failed to set peer info");
+    }
+    if (hostAddress) {
+        if (lookup.Start(host, relayPort)) {
+            state = LinkState::LookingUp;
+        } else {
+            LeaveRelay("Could not find the relay " + relayName + ".");
+        }
+    }
+}
+
+void C_Net::LeaveRelay(const std::string& why) {
+    if (peer && relayConnected) {
+        peer->Drop(relayPeer);
+    }
+    ForgetPeer();
+    relayPeer = {};
+    relayConnected = false;
+    paired = false;
+    peerGreeted = false;
+    state = LinkState::Idle;
+    refusal = why;
+    Say(why);
+}
+
+void C_Net::TakeRelayed(const Inbound& inbound) {
+    if (inbound.kind == Inbound::Joined) {
+        // The relay is reached; its answer to the request comes next.
+        relayPeer = inbound.peer;
+        relayConnected = true;
+        return;
+    }
+    // News of a connection left since is stale; a connect that never came
+    // ends with news of a connection that had no number yet.
+    const bool ours = relayConnected ? inbound.peer.slot == relayPeer.slot &&
+                                           inbound.peer.connectId == relayPeer.connectId
+                                     : inbound.kind == Inbound::Left;
+    if (!ours || state == LinkState::Idle) {
+        return;
+    }
+    switch (inbound.kind) {
+        case Inbound::Left:
+            if (!relayConnected) {
+                LeaveRelay("Could not reach the relay " + relayName + ".");
+            } else if (link) {
+                // The relay gone takes the other player with it.
+                link->PeerGone();
+                linkPeer = {};
+                relayPeer = {};
+                relayConnected = false;
+                state = LinkState::PeerLost;
+            } else {
+                LeaveRelay("The relay closed the connection.");
+            }
+            break;
+        case Inbound::Overflowed:
+            if (link) {
+                DropPeer("more messages than the game could read");
+            } else {
+                LeaveRelay("The relay sent more than the game could read.");
+            }
+            break;
+        case Inbound::Message: {
+            C_RelayMessage message;
+            if (!C_RelayMessage::IsMarked(inbound.bytes)) {
+                TakePassedOn(inbound.bytes);
+            } else if (C_RelayMessage::Decode(inbound.bytes, message)) {
+                TakeFromRelay(message);
+            } else {
+                LeaveRelay("The relay said something this game cannot read.");
+            }
+            break;
+        }
+        case Inbound::Joined:
+            break;
+    }
+}
+
+void C_Net::TakeFromRelay(const C_RelayMessage& message) {
+    const bool watching = relayRequest == C_RelayMessage::WATCH;
+    switch (message.kind) {
+        case C_RelayMessage::ANSWER: {
+            const std::string refused = SayRelayAnswer(message.answer);
+            if (!refused.empty()) {
+                LeaveRelay(refused);
+                break;
+            }
+            roomCode = message.code;
+            if (message.answer == RelayAnswer::Created) {
+                state = LinkState::InRoom;
+                // One line to read out, or for a script to read.
+                Say("Room code: " + roomCode);
+            } else if (message.answer == RelayAnswer::Watching) {
+                state = LinkState::Watching;
+                Say("Watching room " + roomCode + ".");
+            } else {
+                Say("Joined room " + roomCode + ".");
+            }
+            break;
+        }
+        case C_RelayMessage::PAIRED:
+            if (watching) {
+                break;
+            }
+            // A room's second player, maybe after another left: the match
+            // starts over from the hellos.
+            ForgetPeer();
+            paired = true;
+            isHost = message.seat == 0 ? 1 : 0;
+            state = LinkState::Connecting;
+            if (peer) {
+                peer->Send(relayPeer,
+                           C_Hello{kApplicationGuid, isHost != 0 ? "host" : "joiner"}.Encode(),
+                           platform::SessionDelivery::Reliable);
+            }
+            if (peerGreeted) {
+                LinkThroughRelay();
+            }
+            break;
+        case C_RelayMessage::LEFT:
+            if (watching) {
+                Watch(Watched{message.seat, true, {}});
+                break;
+            }
+            paired = false;
+            peerGreeted = false;
+            if (link) {
+                link->PeerGone();
+                linkPeer = {};
+            }
+            state = LinkState::PeerLost;
+            Say("The other player left the room.");
+            break;
+        case C_RelayMessage::FROM:
+            if (watching) {
+                Watch(Watched{message.seat, false, message.payload});
+            }
+            break;
+        case C_RelayMessage::CREATE:
+        case C_RelayMessage::JOIN:
+        case C_RelayMessage::WATCH:
+            break;
+    }
+}
+
+void C_Net::TakePassedOn(const std::vector<uint8_t>& bytes) {
+    if (relayRequest == C_RelayMessage::WATCH) {
+        // A watcher hears the players only as FROM.
+        return;
+    }
+    if (link) {
+        const uint32_t snapshots = link->GetSnapshotsReceived();
+        std::string fault;
+        if (!link->Receive(bytes, fault)) {
+            DropPeer(fault);
+        } else if (link->GetSnapshotsReceived() != snapshots) {
+            lastSnapshot = ClockSeconds();
+        }
+        return;
+    }
+    // Before the match, only the other player's hello belongs.
+    C_Hello hello;
+    if (!C_Hello::Decode(bytes, hello) || hello.guid != kApplicationGuid || peerGreeted) {
+        LeaveRelay("The other player is not playing this game.");
+        return;
+    }
+    peerGreeted = true;
+    if (paired) {
+        LinkThroughRelay();
+    }
+}
+
+void C_Net::LinkThroughRelay() {
+    ForgetPeer();
+    linkPeer = relayPeer;
+    const MatchRole role = isHost != 0 ? MatchRole::Host : MatchRole::Joiner;
+    platform::Session* session = peer.get();
+    const platform::SessionPeer to = relayPeer;
+    link = std::make_unique<C_MatchLink>(
+        role, [session, to](const std::vector<uint8_t>& bytes, bool reliable) {
+            session->Send(to, bytes,
+                          reliable ? platform::SessionDelivery::Reliable
+                                   : platform::SessionDelivery::Unreliable);
+        });
+    link->SendName(playerName.empty() ? DefaultPlayerName("") : playerName);
+    state = LinkState::Connected;
+}
+
+void C_Net::Watch(Watched news) {
+    // A screen that stops reading loses the oldest news, not the newest.
+    if (watched.size() >= kMaxInbox) {
+        watched.pop_front();
+    }
+    watched.push_back(std::move(news));
+}
+
+bool C_Net::TakeWatched(Watched& out) {
+    if (watched.empty()) {
+        return false;
+    }
+    out = std::move(watched.front());
+    watched.pop_front();
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@
 #include "core/hresult.h"
 #include "net/hello.h"
 #include "net/matchlink.h"
+#include "net/relaymessage.h"
 #include "platform/namelookup.h"
 #include "platform/session.h"
 
@@ -25,7 +27,12 @@ struct C_PlayerInfo {
     std::string name;
 };
 
-// The two-player peer session, started from the console.
+// The two-player peer session, started from the console: on a LAN, one side
+// hosts and the other joins it by name; over the internet both reach a relay,
+// one making a room and the other joining it by the room's code, and a third
+// may watch the room. Through a relay the match is the same as on a LAN: the
+// room's maker hosts it, and the hello and the match's messages travel as
+// datagrams the relay passes on unchanged.
 class C_Net {
 public:
     // The port the host listens on and the joiner connects to. Open it (UDP)
@@ -48,6 +55,19 @@ public:
         Connected,
         // The other player left, or was dropped.
         PeerLost,
+        // A room made at a relay, waiting for the other player to join it by
+        // its code.
+        InRoom,
+        // Watching a room at a relay: its players' datagrams come to
+        // TakeWatched.
+        Watching,
+    };
+    // What a watcher hears of a room: a datagram the player at `seat` sent,
+    // whole, or (`left`) that the player left.
+    struct Watched {
+        uint8_t seat = 0;
+        bool left = false;
+        std::vector<uint8_t> bytes;
     };
     // Pending network events beyond this mean the frame has stopped reading
     // them: the peer is dropped rather than kept in memory without end.
@@ -78,6 +98,21 @@ public:
     // name resolves off the frame, Update connects (or reports the failures)
     // once it has, and the outcome of the connect arrives later as a message.
     int Join(std::string hostName);
+    // Through the relay at `relay` (HOST or HOST:PORT): makes a room, joins
+    // the room a code names, or watches it. Each returns at once, as Join
+    // does; the relay's answer comes later. A refusal, or a relay that cannot
+    // be reached, leaves this side idle with one console line, the line
+    // GetRefusal gives.
+    void CreateRoom(const std::string& relay);
+    void JoinRoom(const std::string& relay, const std::string& code);
+    void WatchRoom(const std::string& relay, const std::string& code);
+    // The room this side is in, once the relay has answered; empty before.
+    const std::string& GetRoomCode() const { return roomCode; }
+    const std::string& GetRefusal() const { return refusal; }
+    // Through a relay rather than on a LAN.
+    bool ThroughRelay() const { return relayMode; }
+    // Watching: the oldest news of the room not yet taken.
+    bool TakeWatched(Watched& out);
 
     // On the main thread, once a frame: connects once a joined name has
     // resolved, and hands the other player's messages to Match(). A message
@@ -138,6 +173,18 @@ private:
     void ForgetPeer();
     // Drops the player for `reason`, with one console line.
     void DropPeer(const std::string& reason);
+    // Starts for a room: the request is the connection's greeting.
+    void StartRelay(C_RelayMessage::Kind kind, const std::string& relay, const std::string& code);
+    // Main thread: news from the relay's connection.
+    void TakeRelayed(const Inbound& inbound);
+    void TakeFromRelay(const C_RelayMessage& message);
+    // The player's datagram, passed on by the relay.
+    void TakePassedOn(const std::vector<uint8_t>& bytes);
+    // Both sides have said hello through the room: the match is theirs.
+    void LinkThroughRelay();
+    void Watch(Watched news);
+    // Leaves the relay and says why, with one console line.
+    void LeaveRelay(const std::string& why);
 
     std::unique_ptr<platform::Session> peer;
     std::unique_ptr<platform::SessionAddress> deviceAddress;
@@ -149,6 +196,9 @@ private:
     uint16_t port;
     // Set while this side hosts: the host turns away peers that are not ours.
     std::atomic<bool> checksPeers{false};
+    // Set while this side goes through a relay: every packet is the main
+    // thread's to read.
+    std::atomic<bool> relayMode{false};
     std::atomic<int> messages{0};
 
     platform::NameLookup lookup;
@@ -168,4 +218,16 @@ private:
     std::mutex inboxLock;
     std::vector<Inbound> inbox;
     bool inboxFull = false;
+
+    // Through a relay: what this side asked for, the connection to the relay,
+    // the room's code, and how far the two players' hellos have come.
+    C_RelayMessage::Kind relayRequest = C_RelayMessage::CREATE;
+    platform::SessionPeer relayPeer;
+    bool relayConnected = false;
+    std::string relayName;
+    std::string roomCode;
+    std::string refusal;
+    bool paired = false;
+    bool peerGreeted = false;
+    std::deque<Watched> watched;
 };

@@ -192,6 +192,14 @@ void C_MatchScreen::HandleInput() {
         }
         return;
     }
+    if (!match->PlayedHere()) {
+        // A watcher's keys move nothing; the first seat's menu key leaves.
+        if (seats.front().keys.ActionIs(context.input, GameAction::Menu, KEY_RELEASED)) {
+            match->Leave();
+            context.model.SetNextState(STATE_VERSUS);
+        }
+        return;
+    }
     if (!match->Over()) {
         if (seats.size() > 1) {
             ClaimPads();
@@ -493,8 +501,10 @@ void C_MatchScreen::DrawResult(int seat, float x, float y, float scale) {
     const int shown = winner == kDraw ? kDraw : (winner == seat ? SIDE_PLAYER : SIDE_OPPONENT);
     results[static_cast<size_t>(shown)]->Draw({x, y}, {0.0f, 0.0f}, 0.0f, {scale, scale},
                                               kResultColour);
-    seats[static_cast<size_t>(seat)].yesButton->Render();
-    seats[static_cast<size_t>(seat)].noButton->Render();
+    if (match->PlayedHere()) {
+        seats[static_cast<size_t>(seat)].yesButton->Render();
+        seats[static_cast<size_t>(seat)].noButton->Render();
+    }
 }
 
 void C_MatchScreen::RenderOneSeat() {
@@ -559,7 +569,9 @@ void C_MatchScreen::RenderSeats() {
                              place.device.x0 + kDeviceInset, place.device.y0 + kTextInset,
                              TEXT_FILTERED);
         Seat& seat = seats[n];
-        seat.keyPanel->Render();
+        if (match->PlayedHere()) {
+            seat.keyPanel->Render();
+        }
         const float x = SeatOverlayX(at);
         if (paused) {
             pausedPicture->Draw({x, kSeatOverlayTop}, {0.0f, 0.0f}, 0.0f,
@@ -573,9 +585,13 @@ void C_MatchScreen::RenderSeats() {
 }
 
 std::string C_MatchScreen::Device(int seat) const {
-    // A replay names who played the seat.
+    // A replay names who played the seat; a watched room, its players.
     if (watch != nullptr) {
         return watch->Watched().sides[static_cast<size_t>(seat)].name;
+    }
+    const std::string name = match->SeatName(seat);
+    if (!name.empty()) {
+        return name;
     }
     // The seat's keys work as well, but the controller is what claimed it.
     const int pad = seats[static_cast<size_t>(seat)].pad;
@@ -588,6 +604,10 @@ std::string C_MatchScreen::Note(int seat) const {
     }
     const Seat& at = seats[static_cast<size_t>(seat)];
     const ScreenBindings& actions = at.keys.Actions();
+    if (!match->PlayedHere()) {
+        return match->Over() && seat == 0 ? ShownKeyName(actions.menu.key) + ": leave the room"
+                                          : "";
+    }
     if (match->Over()) {
         const std::string again = seat == 0 ? "ENTER" : ShownKeyName(actions.start.key);
         return again + ": play again   " + ShownKeyName(actions.menu.key) + ": back";

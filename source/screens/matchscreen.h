@@ -97,7 +97,9 @@ constexpr uint32_t kSeatDeviceColour = 0xFFEAF0F7;
 // leaves at any time; a pause key holds a match that can pause, and says so
 // of one that cannot. The rounds played here sound as a single game does,
 // with a sound for rows sent and rows pushed in; a side played elsewhere is
-// quiet.
+// quiet. A room watched at a relay shows both players' wells the same way,
+// side by side, with their names; the watcher's keys move nothing, and the
+// menu key leaves the room.
 class C_MatchScreen : public C_GameState {
 public:
     // Starts the match `setup` asks for.

@@ -49,8 +49,14 @@ constexpr int kMovesLeft = 556;
 constexpr int kMovesRight = 686;
 constexpr int kMovesStepWidth = 28;
 constexpr int kMovesValueInset = 32;
-// The repeat rows sit under the mode's, on the options' pitch.
+// The repeat rows sit under the mode's, on the options' pitch; the relay's
+// row under them, its box wider than theirs.
 constexpr int kFirstRepeatOption = 1;
+constexpr int kRelayOption = 3;
+constexpr int kRelayLeft = 530;
+constexpr char kBackspace = 8;
+// No host name and port is longer.
+constexpr std::size_t kMaxRelay = 253 + 6;
 
 std::string PlayerWord(int seat) {
     return "player " + std::to_string(seat + 1);
@@ -131,6 +137,10 @@ TextBox C_SettingsScreen::RepeatUpBox(int row) {
                kMovesRight);
 }
 
+TextBox C_SettingsScreen::RelayBox() {
+    return Row(kOptionTop + kOptionStep * kRelayOption, kRelayLeft, kMovesRight);
+}
+
 C_SettingsScreen::C_SettingsScreen(const ScreenContext& given)
     : context(given),
       settings(&given.settings),
@@ -174,6 +184,10 @@ void C_SettingsScreen::HandleInput() {
         HandleCapture();
         return;
     }
+    if (typingRelay) {
+        HandleRelayTyping();
+        return;
+    }
     if (context.input.IsKeyReleased(DIK_ESCAPE) || menuButton->GetState() == BUTTON_CLICKED) {
         context.model.SetNextState(STATE_MENU);
         return;
@@ -204,6 +218,38 @@ void C_SettingsScreen::HandleCapture() {
             TryKey(key);
         }
     }
+}
+
+void C_SettingsScreen::StartRelayTyping() {
+    capturing = false;
+    typingRelay = true;
+    relayText = settings->GetRelay();
+    message = "Type the relay's HOST or HOST:PORT; Enter keeps it, Esc gives up";
+}
+
+void C_SettingsScreen::HandleRelayTyping() {
+    for (const char c : context.input.GetTypedText()) {
+        if (c == kBackspace && !relayText.empty()) {
+            relayText.pop_back();
+        } else if (c > ' ' && c < 0x7F && relayText.size() < kMaxRelay) {
+            relayText += c;
+        }
+    }
+    if (context.input.IsKeyReleased(DIK_ESCAPE)) {
+        typingRelay = false;
+        message.clear();
+        return;
+    }
+    if (!context.input.IsKeyReleased(DIK_RETURN) && !context.input.IsKeyReleased(DIK_NUMPADENTER)) {
+        return;
+    }
+    if (!settings->SetRelay(relayText)) {
+        message = "Not a relay address: " + relayText + " (HOST or HOST:PORT)";
+        return;
+    }
+    typingRelay = false;
+    message.clear();
+    Changed();
 }
 
 void C_SettingsScreen::TryKey(int key) {
@@ -277,6 +323,9 @@ void C_SettingsScreen::HandleClicks() {
         if (Clicked(context.input, PlayerBox(seat))) {
             ShowSeat(seat);
         }
+    }
+    if (Clicked(context.input, RelayBox())) {
+        StartRelayTyping();
     }
     HandleMoveClicks();
 }
@@ -391,6 +440,12 @@ void C_SettingsScreen::Render() {
     DrawCell(MoveModeBox(), repeat.repeating ? "REPEATING" : "ON RELEASE", false);
     DrawCell(RepeatValueBox(kRepeatDelayRow), std::to_string(repeat.delayMs) + " MS", false);
     DrawCell(RepeatValueBox(kRepeatIntervalRow), std::to_string(repeat.intervalMs) + " MS", false);
+    // A long address shows its start; the one being typed its end.
+    const TextBox relay = RelayBox();
+    const std::string shown = typingRelay
+                                  ? relayText + "_"
+                                  : (settings->GetRelay().empty() ? "NONE" : settings->GetRelay());
+    DrawCell(relay, font->Fitted(shown, relay.right - relay.left - 8, typingRelay), typingRelay);
     if (!message.empty()) {
         DrawMessage();
     }

@@ -19,8 +19,11 @@ class C_Sprite;
 // action (a click on one, then the new key or button; one that is taken, by
 // either player, is refused with a word why) and how held moves act; the
 // music and effects volumes (heard as they change), fullscreen and the drop
-// preview. Every change is saved at once. Escape, or the menu button, goes
-// back; Escape while a key is awaited gives up waiting.
+// preview, and the relay that matches over the internet meet at (a click,
+// then the address typed and Enter; one that is no HOST or HOST:PORT is
+// refused with a word why, and an empty one names none). Every change is
+// saved at once. Escape, or the menu button, goes back; Escape while a key is
+// awaited gives up waiting, and while the relay is typed gives up typing.
 class C_SettingsScreen : public C_GameState {
 public:
     explicit C_SettingsScreen(const ScreenContext& context);
@@ -41,6 +44,9 @@ public:
     // The player whose keys and moves the screen shows.
     void ShowSeat(int seat);
     int GetSeat() const { return page; }
+    // Starts typing the relay's address, from the one set.
+    void StartRelayTyping();
+    bool IsTypingRelay() const { return typingRelay; }
 
     // Where the screen writes, in screen pixels; each action's row holds a
     // key box and a controller box, then come the four options.
@@ -68,6 +74,8 @@ public:
     static TextBox RepeatValueBox(int row);
     static TextBox RepeatDownBox(int row);
     static TextBox RepeatUpBox(int row);
+    // Under the moves, the relay's address.
+    static TextBox RelayBox();
     static constexpr int kRepeatDelayRow = 0;
     static constexpr int kRepeatIntervalRow = 1;
     // What one click on a repeat row's - or + moves its value to the next
@@ -84,6 +92,7 @@ public:
 
 private:
     void HandleCapture();
+    void HandleRelayTyping();
     void HandleClicks();
     void TryKey(int key);
     void TryPadButton(int button);
@@ -109,4 +118,6 @@ private:
     bool awaitedPad = false;
     int page = 0;
     std::string message;
+    bool typingRelay = false;
+    std::string relayText;
 };

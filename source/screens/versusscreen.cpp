@@ -1,6 +1,8 @@
 #include "screens/versusscreen.h"
 
+#include <cctype>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 
 #include "core/error.h"
@@ -8,6 +10,7 @@
 #include "input/controller.h"
 #include "model/model.h"
 #include "net/net.h"
+#include "net/relaymessage.h"
 #include "screens/button.h"
 #include "store/playername.h"
 #include "store/settings.h"
@@ -27,6 +30,11 @@ constexpr int kStatusLine = 24;
 // No host name is longer.
 constexpr std::size_t kMaxName = 253;
 constexpr char kBackspace = 8;
+// A room's code, large enough to read out across a room.
+constexpr int kCodeHeight = 38;
+constexpr uint32_t kCodeColour = 0xFFFFE08A;
+// Its top in the status window, which it fills.
+constexpr int kCodeTop = 4;
 
 struct Place {
     const char* image;
@@ -44,6 +52,12 @@ constexpr Place kTwoPlayersPlace = {"two_players_button-3-1-3.png", 490, 388};
 constexpr int kTwoPlayersKey = DIK_T;
 constexpr Place kLessPlace = {"less_button-3-1-3.png", 250, 388};
 constexpr Place kMorePlace = {"more_button-3-1-3.png", 414, 388};
+constexpr Place kRoomPlaces[C_VersusScreen::kRoomButtons] = {
+    {"create_room_button-3-1-3.png", 186, 500},
+    {"join_room_button-3-1-3.png", 336, 500},
+    {"watch_room_button-3-1-3.png", 486, 500},
+};
+constexpr int kRoomKeys[C_VersusScreen::kRoomButtons] = {DIK_C, DIK_K, DIK_W};
 
 std::unique_ptr<C_Button> MakeButton(const Place& place, const C_Controller& input) {
     auto button = std::make_unique<C_Button>(place.image, input);
@@ -64,8 +78,12 @@ C_VersusScreen::C_VersusScreen(const ScreenContext& given, const MatchSetup& las
     twoPlayersButton = MakeButton(kTwoPlayersPlace, context.input);
     lessButton = MakeButton(kLessPlace, context.input);
     moreButton = MakeButton(kMorePlace, context.input);
+    for (int n = 0; n < kRoomButtons; ++n) {
+        roomButtons[static_cast<size_t>(n)] = MakeButton(kRoomPlaces[n], context.input);
+    }
     levelFont = std::make_unique<C_Font>("Arial", kLevelHeight, kVersusLevelColour);
     statusFont = std::make_unique<C_Font>("Arial", kStatusHeight, kVersusNetColour);
+    codeFont = std::make_unique<C_Font>("Arial Black", kCodeHeight, kCodeColour);
     // Who this player is to the other: the name last entered, as a score's.
     context.net->SetPlayerName(DefaultPlayerName(context.settings.GetLastName()));
 }
@@ -88,35 +106,81 @@ void C_VersusScreen::StepLevel(int step) {
 }
 
 bool C_VersusScreen::Type(const std::string& typed) {
-    if (!typing) {
+    if (typing == Typing::None) {
         return false;
     }
-    for (const char c : typed) {
-        if (c == kBackspace && !hostName.empty()) {
-            hostName.pop_back();
-        } else if (c > ' ' && c < 0x7F && hostName.size() < kMaxName) {
-            hostName += c;
+    if (typing == Typing::HostName) {
+        for (const char c : typed) {
+            if (c == kBackspace && !hostName.empty()) {
+                hostName.pop_back();
+            } else if (c > ' ' && c < 0x7F && hostName.size() < kMaxName) {
+                hostName += c;
+            }
         }
+    } else {
+        TypeCode(typed);
     }
     if (context.input.IsKeyReleased(DIK_ESCAPE)) {
-        typing = false;
+        typing = Typing::None;
     }
-    if ((context.input.IsKeyReleased(DIK_RETURN) || context.input.IsKeyReleased(DIK_NUMPADENTER)) &&
-        !hostName.empty()) {
-        typing = false;
+    if (context.input.IsKeyReleased(DIK_RETURN) || context.input.IsKeyReleased(DIK_NUMPADENTER)) {
+        Typed();
+    }
+    return true;
+}
+
+void C_VersusScreen::TypeCode(const std::string& typed) {
+    for (const char c : typed) {
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c == kBackspace && !code.empty()) {
+            code.pop_back();
+        } else if (upper != '\0' && std::strchr(kRoomCodeAlphabet, upper) != nullptr &&
+                   code.size() < static_cast<std::size_t>(kRoomCodeLength)) {
+            // Spaces and dashes, as a code is read out or written down, drop out.
+            code += upper;
+        }
+    }
+}
+
+void C_VersusScreen::Typed() {
+    if (typing == Typing::HostName && !hostName.empty()) {
+        typing = Typing::None;
         readyWhenOffered = false;
         context.net->Init();
         context.net->Join(hostName);
+    } else if (typing != Typing::HostName &&
+               code.size() == static_cast<std::size_t>(kRoomCodeLength)) {
+        const bool watch = typing == Typing::WatchCode;
+        typing = Typing::None;
+        readyWhenOffered = false;
+        context.net->Init();
+        if (watch) {
+            context.net->WatchRoom(context.settings.GetRelay(), code);
+        } else {
+            context.net->JoinRoom(context.settings.GetRelay(), code);
+        }
     }
-    return true;
+}
+
+void C_VersusScreen::CreateRoom() {
+    startWhenJoined = false;
+    context.net->Init();
+    context.net->CreateRoom(context.settings.GetRelay());
+}
+
+void C_VersusScreen::AskCode(bool watch) {
+    typing = watch ? Typing::WatchCode : Typing::JoinCode;
+    code.clear();
 }
 
 void C_VersusScreen::StartNetworkMatch() {
     const C_Net::LinkState state = context.net->GetLinkState();
     if (context.net->IsHost()) {
         // Before anyone joins, Enter offers the match the moment they do.
-        startWhenJoined =
-            state == C_Net::LinkState::Hosting || state == C_Net::LinkState::Connected;
+        startWhenJoined = state == C_Net::LinkState::Hosting || state == C_Net::LinkState::InRoom ||
+                          state == C_Net::LinkState::Connected ||
+                          (context.net->ThroughRelay() && (state == C_Net::LinkState::LookingUp ||
+                                                           state == C_Net::LinkState::Connecting));
     } else {
         // Before the offer comes, Enter takes it the moment it does.
         readyWhenOffered = state == C_Net::LinkState::LookingUp ||
@@ -152,7 +216,18 @@ void C_VersusScreen::HandleInput() {
         context.net->Host();
     }
     if (context.input.IsKeyReleased(DIK_J)) {
-        typing = true;
+        typing = Typing::HostName;
+    }
+    for (int n = 0; n < kRoomButtons; ++n) {
+        if (!context.input.IsKeyReleased(kRoomKeys[n]) &&
+            roomButtons[static_cast<size_t>(n)]->GetState() != BUTTON_CLICKED) {
+            continue;
+        }
+        if (n == kCreateRoom) {
+            CreateRoom();
+        } else {
+            AskCode(n == kWatchRoom);
+        }
     }
     if (context.input.IsKeyReleased(DIK_RETURN)) {
         StartNetworkMatch();
@@ -180,6 +255,13 @@ void C_VersusScreen::HandleInput() {
 }
 
 void C_VersusScreen::Update() {
+    // A watcher has no lobby: the room's wells show at once.
+    if (context.net->GetLinkState() == C_Net::LinkState::Watching) {
+        MatchSetup watched = chosen;
+        watched.with = MatchWith::Watched;
+        context.model.SetNextState(STATE_MATCH, watched);
+        return;
+    }
     MoveLobby();
     // The lobby's news, up to the start; the match screen takes the rest.
     C_MatchLink* link = context.net->Match();
@@ -197,6 +279,9 @@ void C_VersusScreen::Update() {
     twoPlayersButton->Update();
     lessButton->Update();
     moreButton->Update();
+    for (auto& button : roomButtons) {
+        button->Update();
+    }
 }
 
 void C_VersusScreen::Render() {
@@ -208,6 +293,9 @@ void C_VersusScreen::Render() {
     twoPlayersButton->Render();
     lessButton->Render();
     moreButton->Render();
+    for (auto& button : roomButtons) {
+        button->Render();
+    }
     const std::string level = IntToString(chosen.level);
     levelFont->DrawText(
         level, (kVersusLevelWindow.x0 + kVersusLevelWindow.x1 - levelFont->Width(level)) / 2,
@@ -220,10 +308,11 @@ void C_VersusScreen::DrawStatus() {
     std::string first;
     std::string second;
     const std::string peer = context.net->PeerName();
-    switch (context.net->GetLinkState()) {
+    const bool relayed = context.net->ThroughRelay() && RelayStatus(first, second);
+    switch (relayed ? C_Net::LinkState::Watching : context.net->GetLinkState()) {
         case C_Net::LinkState::Idle:
-            first = "H  host a match";
-            second = "J  join one: type the host's name or address";
+            first = "LAN:  H  host a match  /  J  join one by the host's name or address";
+            second = "Internet:  C  create a room  /  K  join one by its code  /  W  watch one";
             break;
         case C_Net::LinkState::LookingUp:
             first = "Looking up " + peer + " ...";
@@ -243,7 +332,7 @@ void C_VersusScreen::DrawStatus() {
                                      : "Waiting for a player to join: Enter to be ready.";
             break;
         case C_Net::LinkState::Connected: {
-            first = "Playing against " + peer + ".";
+            first = "Playing against " + (peer.empty() ? "the other player" : peer) + ".";
             const C_MatchLink* link = context.net->Match();
             const bool offered = link != nullptr && link->Offered();
             if (context.net->IsHost()) {
@@ -266,15 +355,72 @@ void C_VersusScreen::DrawStatus() {
             first = "The other player has left.";
             second = "H  host a match  /  J  join one";
             break;
+        case C_Net::LinkState::InRoom:
+        case C_Net::LinkState::Watching:
+            break;
     }
-    if (typing) {
+    const bool typingName = typing == Typing::HostName;
+    if (typingName) {
         first = "Join: " + hostName + "_";
         second = "Enter connects  /  Esc stops";
+    } else if (typing != Typing::None) {
+        first = (typing == Typing::WatchCode ? "Watch the room: " : "Join the room: ") + code + "_";
+        second = "Type its code  /  Enter goes  /  Esc stops";
+    } else if (context.net->GetLinkState() == C_Net::LinkState::InRoom) {
+        DrawRoomCode();
+        return;
     }
     // A long name is cut to the window; the one being typed shows its end.
     constexpr int kLineWidth = kVersusNetWindow.x1 - kVersusNetWindow.x0 - 16;
-    statusFont->DrawText(statusFont->Fitted(first, kLineWidth, typing), kVersusNetWindow.x0 + 8,
+    statusFont->DrawText(statusFont->Fitted(first, kLineWidth, typingName), kVersusNetWindow.x0 + 8,
                          kVersusNetWindow.y0 + 6, TEXT_FILTERED);
     statusFont->DrawText(statusFont->Fitted(second, kLineWidth), kVersusNetWindow.x0 + 8,
+                         kVersusNetWindow.y0 + 6 + kStatusLine, TEXT_FILTERED);
+}
+
+bool C_VersusScreen::RelayStatus(std::string& first, std::string& second) const {
+    const std::string ready =
+        readyWhenOffered ? "Ready: the match starts when the room's maker starts it." : "";
+    const std::string& room = context.net->GetRoomCode();
+    switch (context.net->GetLinkState()) {
+        case C_Net::LinkState::Idle:
+            // A refusal says why; the keys to try again follow.
+            first = context.net->GetRefusal();
+            second = "C  create a room  /  K  join one  /  W  watch one";
+            return !first.empty();
+        case C_Net::LinkState::LookingUp:
+        case C_Net::LinkState::Connecting:
+            first = room.empty() ? "Reaching the relay " + context.settings.GetRelay() + " ..."
+                                 : "In room " + room + ": waiting for the other player ...";
+            second = context.net->IsHost() && startWhenJoined
+                         ? "Level " + IntToString(chosen.level) + " starts when they are ready."
+                         : ready;
+            return true;
+        case C_Net::LinkState::PeerLost:
+            first = "The other player has left the room.";
+            second = "C  create a room  /  K  join one  /  W  watch one";
+            return true;
+        case C_Net::LinkState::Hosting:
+        case C_Net::LinkState::Connected:
+        case C_Net::LinkState::InRoom:
+        case C_Net::LinkState::Watching:
+            break;
+    }
+    // As on a LAN, or the code drawn large.
+    return false;
+}
+
+void C_VersusScreen::DrawRoomCode() {
+    const std::string& room = context.net->GetRoomCode();
+    const int left = kVersusNetWindow.x0 + 12;
+    codeFont->DrawText(room, left, kVersusNetWindow.y0 + kCodeTop, TEXT_FILTERED);
+    const int x = left + codeFont->Width(room) + 16;
+    const int width = kVersusNetWindow.x1 - 8 - x;
+    const std::string second =
+        startWhenJoined ? "Level " + IntToString(chosen.level) + " starts when they join."
+                        : "Enter: ready for when they join.";
+    statusFont->DrawText(statusFont->Fitted("Read it out to the other player;", width), x,
+                         kVersusNetWindow.y0 + 6, TEXT_FILTERED);
+    statusFont->DrawText(statusFont->Fitted(second, width), x,
                          kVersusNetWindow.y0 + 6 + kStatusLine, TEXT_FILTERED);
 }

@@ -51,6 +51,9 @@ constexpr const char* kEffectsVolume = "effects_volume";
 constexpr const char* kFullscreen = "fullscreen";
 constexpr const char* kDropPreview = "drop_preview";
 constexpr const char* kLastName = "last_name";
+constexpr const char* kRelay = "relay";
+// No host name is longer.
+constexpr std::size_t kMaxHostName = 253;
 constexpr const char* kOn = "on";
 constexpr const char* kOff = "off";
 
@@ -99,7 +102,45 @@ bool ParseSwitch(const std::string& text, bool& on) {
     return true;
 }
 
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? ""
+                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
 }  // namespace
+
+bool ParseHostPort(const std::string& text, uint16_t defaultPort, std::string& host,
+                   uint16_t& port) {
+    const std::string trimmed = Trimmed(text);
+    const std::size_t colon = trimmed.find(':');
+    const std::string name = trimmed.substr(0, colon);
+    const bool nameGood = !name.empty() && name.size() <= kMaxHostName && name.front() != '-' &&
+                          name.front() != '.' && std::all_of(name.begin(), name.end(), [](char c) {
+                              return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                     (c >= '0' && c <= '9') || c == '-' || c == '.';
+                          });
+    if (!nameGood) {
+        return false;
+    }
+    uint16_t number = defaultPort;
+    if (colon != std::string::npos) {
+        const std::string digits = trimmed.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 || digits.front() == '0' ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](char c) { return c >= '0' && c <= '9'; })) {
+            return false;
+        }
+        const long value = std::stol(digits);
+        if (value > 65535) {
+            return false;
+        }
+        number = static_cast<uint16_t>(value);
+    }
+    host = name;
+    port = number;
+    return true;
+}
 
 C_Settings::C_Settings(LineSink sink)
     : C_StoreFile(platform::UserFolder::Config, kFileName, kKind, kVersion, std::move(sink)) {
@@ -194,6 +235,17 @@ void C_Settings::SetLastName(const std::string& name) {
     lastName = SanitisePlayerName(name);
 }
 
+bool C_Settings::SetRelay(const std::string& text) {
+    std::string host;
+    uint16_t port = 0;
+    const std::string trimmed = Trimmed(text);
+    if (!trimmed.empty() && !ParseHostPort(trimmed, 1, host, port)) {
+        return false;
+    }
+    relay = trimmed;
+    return true;
+}
+
 void C_Settings::Reset() {
     RestoreDefaultBindings();
     repeats.fill(MoveRepeat{});
@@ -202,6 +254,7 @@ void C_Settings::Reset() {
     fullscreen = false;
     dropPreview = false;
     lastName.clear();
+    relay.clear();
 }
 
 bool C_Settings::TakeBinding(const C_RecordFile::Entry& entry, bool& understood) {
@@ -260,6 +313,9 @@ bool C_Settings::TakeChoice(const C_RecordFile::Entry& entry) {
     }
     if (key == kLastName) {
         SetLastName(entry.value);
+    }
+    if (key == kRelay) {
+        return SetRelay(entry.value);
     }
     return true;
 }
@@ -342,6 +398,11 @@ void C_Settings::Give(C_RecordFile& file) const {
     } else {
         file.Set(kLastName, lastName);
     }
+    if (relay.empty()) {
+        file.Remove(kRelay);
+    } else {
+        file.Set(kRelay, relay);
+    }
 }
 
 bool C_Settings::Knows(const std::string& key) const {
@@ -359,7 +420,7 @@ bool C_Settings::Knows(const std::string& key) const {
         }
     }
     for (const char* choice :
-         {kMusicVolume, kEffectsVolume, kFullscreen, kDropPreview, kLastName}) {
+         {kMusicVolume, kEffectsVolume, kFullscreen, kDropPreview, kLastName, kRelay}) {
         if (key == choice) {
             return true;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "store/storefile.h"
@@ -36,6 +37,12 @@ struct MoveRepeat {
                intervalMs == other.intervalMs;
     }
 };
+
+// A relay's address as the player writes it: a host name or dotted address,
+// maybe with ":PORT". True, with `host` and `port` (`defaultPort` where none
+// is written), when `text` is one; spaces round it are no part of it.
+bool ParseHostPort(const std::string& text, uint16_t defaultPort, std::string& host,
+                   uint16_t& port);
 
 // The player's choices, kept in the config folder's settings.txt. Every value
 // always holds something valid: a setter clamps or ignores what is out of range.
@@ -77,6 +84,12 @@ public:
     // The name last typed for the score table, sanitised; empty until then.
     const std::string& GetLastName() const { return lastName; }
     void SetLastName(const std::string& name);
+    // Where matches over the internet meet, HOST[:PORT] as written; empty
+    // until the player names one.
+    const std::string& GetRelay() const { return relay; }
+    // False, and nothing changed, unless `text` is such an address or empty
+    // (no relay).
+    bool SetRelay(const std::string& text);
 
     // The key and button an action has until the player changes them.
     static int DefaultKey(GameAction action, int seat = 0);
@@ -121,4 +134,5 @@ private:
     bool fullscreen = false;
     bool dropPreview = false;
     std::string lastName;
+    std::string relay;
 };

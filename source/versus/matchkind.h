@@ -65,6 +65,15 @@ public:
     virtual const char* Picture() const = 0;
     // The player leaves the match: a match that can be lost by it is.
     virtual void Leave() = 0;
+    // Whether anyone at this machine plays it: of a match only watched, the
+    // keys move nothing and the only one heard is the one that leaves.
+    virtual bool PlayedHere() const { return true; }
+    // Who plays `seat`, where the screen names each seat's player rather
+    // than the device that plays it; empty where it does not.
+    virtual std::string SeatName(int seat) const {
+        (void)seat;
+        return "";
+    }
     // The match played on this machine and what each side's round took,
     // kept from the match's start for its replay; null for a kind that
     // keeps none.

@@ -10,6 +10,9 @@ enum class MatchWith {
     Network,
     // A second player at this machine.
     SecondPlayer,
+    // Nobody here: the room the network watches at a relay, both sides
+    // seen as their snapshots show them.
+    Watched,
 };
 
 // What a match starts with, handed from the screen that chose it to the one

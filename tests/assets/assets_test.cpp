@@ -383,7 +383,8 @@ TEST_F(AssetTest, TheSettingsAndScoreScreensTextReadsOverTheirPictures) {
                                          {Settings::OptionBox(3), cellColours},
                                          {Settings::MoveModeBox(), cellColours},
                                          {Settings::RepeatValueBox(0), cellColours},
-                                         {Settings::RepeatValueBox(1), cellColours}};
+                                         {Settings::RepeatValueBox(1), cellColours},
+                                         {Settings::RelayBox(), cellColours}};
     for (int seat = 0; seat < kSeats; ++seat) {
         settingsPlaces.push_back({Settings::PlayerBox(seat), cellColours});
         settingsPlaces.back().colours.push_back(Settings::kOtherPageColour);

@@ -96,14 +96,16 @@ constexpr Direction kAllowed[] = {
     {"replay", "store", "names as the score table keeps them, the table's replays"},
     {"replay", "platform", "the shelf's folder and its atomic writes"},
     {"screens", "replay", "the play and match screens keep the replay of each game"},
+    {"relay", "net", "the relay answers in the game's relay messages"},
+    {"relay", "platform", "the relay runs on the session layer"},
 };
 
 // Directions the layout rules out whatever rows are added: the puzzle's rules
 // and a match with its kinds know nothing of the screens that show them or of
 // the system below the framework, and the rules nothing of the network.
 constexpr std::pair<const char*, const char*> kRuledOut[] = {
-    {"puzzle", "screens"}, {"puzzle", "platform"}, {"puzzle", "net"},
-    {"versus", "screens"}, {"versus", "platform"}, {"replay", "screens"},
+    {"puzzle", "screens"},  {"puzzle", "platform"}, {"puzzle", "net"},    {"versus", "screens"},
+    {"versus", "platform"}, {"replay", "screens"},  {"relay", "screens"}, {"relay", "puzzle"},
 };
 
 // The folder of a file under source/, or "main" for a file at its top.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -15,6 +16,8 @@
 
 #include "console/console.h"
 #include "net/matchmessage.h"
+#include "net/relaymessage.h"
+#include "relay/relayserver.h"
 #include "support/framework.h"
 #include "support/sessionrecorder.h"
 
@@ -322,6 +325,108 @@ TEST_F(NetTest, AJoinReturnsAtOnceWhileItsNameResolvesAndConnectsOnceItHas) {
     release();
     EXPECT_TRUE(
         UpdateUntil(joiner, [&] { return joiner.GetLinkState() == C_Net::LinkState::Connected; }));
+    EXPECT_TRUE(Prompts().reports.empty());
+}
+
+// Through a relay on the loopback: a room made, a wrong code refused with its
+// line, the right one joined by a player who plays the match as on a LAN,
+// and a watcher who sees both sides' snapshots and ends.
+TEST_F(NetTest, ThroughARelayACodeMakesAMatchThatAWatcherSeesBothSidesOf) {
+    C_RelayServer relay(RelayLimits{}, [](const std::string&) {});
+    ASSERT_TRUE(relay.Start(0));
+    const std::string at = "127.0.0.1:" + std::to_string(relay.Port());
+    C_Net maker(0);
+    C_Net joiner(0);
+    C_Net watcher(0);
+    C_Net stranger(0);
+    C_Net* const all[] = {&maker, &joiner, &watcher, &stranger};
+    for (C_Net* net : all) {
+        net->Init();
+    }
+    const auto until = [&](const std::function<bool()>& done) {
+        return WaitFor([&] {
+            for (C_Net* net : all) {
+                net->Update();
+            }
+            return done();
+        });
+    };
+    const auto said = [](const std::string& line) {
+        const auto lines = g_pConsole->GetLines();
+        return std::count(lines.begin(), lines.end(), line);
+    };
+    maker.SetPlayerName("Maker");
+    maker.CreateRoom(at);
+    ASSERT_TRUE(until([&] { return maker.GetLinkState() == C_Net::LinkState::InRoom; }));
+    const std::string code = maker.GetRoomCode();
+    ASSERT_EQ(code.size(), static_cast<std::size_t>(kRoomCodeLength));
+    EXPECT_EQ(said("Room code: " + code), 1);
+    EXPECT_TRUE(maker.IsHost() && maker.ThroughRelay());
+
+    // Another code of the alphabet names no room.
+    std::string wrong = code;
+    wrong[0] = wrong[0] == 'A' ? 'B' : 'A';
+    stranger.JoinRoom(at, wrong);
+    ASSERT_TRUE(until([&] { return !stranger.GetRefusal().empty(); }));
+    EXPECT_EQ(stranger.GetLinkState(), C_Net::LinkState::Idle);
+    EXPECT_EQ(stranger.GetRefusal(), SayRelayAnswer(RelayAnswer::NoSuchRoom));
+    EXPECT_EQ(said(SayRelayAnswer(RelayAnswer::NoSuchRoom)), 1);
+
+    watcher.WatchRoom(at, code);
+    ASSERT_TRUE(until([&] { return watcher.GetLinkState() == C_Net::LinkState::Watching; }));
+    joiner.JoinRoom(at, code);
+    ASSERT_TRUE(until([&] {
+        return maker.GetLinkState() == C_Net::LinkState::Connected &&
+               joiner.GetLinkState() == C_Net::LinkState::Connected && joiner.PeerName() == "Maker";
+    }));
+    EXPECT_FALSE(joiner.IsHost());
+    C_MatchLink& host = *maker.Match();
+    C_MatchLink& guest = *joiner.Match();
+    ASSERT_EQ(host.GetRole(), MatchRole::Host);
+    ASSERT_TRUE(host.Offer(7, 2));
+    ASSERT_TRUE(until([&] { return guest.Offered(); }));
+    ASSERT_TRUE(guest.Ready());
+    ASSERT_TRUE(until([&] { return host.GetPhase() == C_MatchLink::Phase::Started; }));
+    // Each side's well tells which side it is.
+    for (C_MatchLink* side : {&host, &guest}) {
+        C_MatchMessage snapshot;
+        snapshot.cells.fill(side == &host ? 1 : 2);
+        ASSERT_TRUE(side->SendSnapshot(snapshot));
+    }
+    ASSERT_TRUE(host.SendAttack(2, 500));
+    ASSERT_TRUE(host.SendLoss(900));
+    ASSERT_TRUE(until([&] { return guest.GetSnapshotsReceived() == 1 && !guest.PeerPlaying(); }));
+    EXPECT_EQ(guest.GetAttacksTaken(), 1u);
+    for (C_MatchLink::Event event; guest.Poll(event);) {
+    }
+    ASSERT_TRUE(guest.SendOutlasted(900));
+    ASSERT_TRUE(until([&] {
+        return host.GetPhase() == C_MatchLink::Phase::Over &&
+               guest.GetPhase() == C_MatchLink::Phase::Over;
+    }));
+
+    // What the watcher got of each seat, by kind; the other's left last.
+    maker.Init();
+    std::array<std::vector<C_MatchMessage::Kind>, 2> kinds;
+    std::array<uint8_t, 2> cells{};
+    bool makerLeft = false;
+    ASSERT_TRUE(until([&] {
+        for (C_Net::Watched news; watcher.TakeWatched(news);) {
+            C_MatchMessage message;
+            makerLeft = makerLeft || (news.left && news.seat == 0);
+            if (!news.left && C_MatchMessage::Decode(news.bytes, message) == C_MatchMessage::NONE) {
+                kinds[news.seat].push_back(message.kind);
+                cells[news.seat] =
+                    message.kind == C_MatchMessage::SNAPSHOT ? message.cells[0] : cells[news.seat];
+            }
+        }
+        return makerLeft;
+    }));
+    using M = C_MatchMessage;
+    EXPECT_EQ(kinds[0], (std::vector<M::Kind>{M::NAME, M::START, M::SNAPSHOT, M::ATTACK, M::LOSS}));
+    EXPECT_EQ(kinds[1], (std::vector<M::Kind>{M::NAME, M::READY, M::SNAPSHOT, M::OUTLASTED}));
+    EXPECT_EQ(cells, (std::array<uint8_t, 2>{1, 2}));
+    ASSERT_TRUE(until([&] { return joiner.GetLinkState() == C_Net::LinkState::PeerLost; }));
     EXPECT_TRUE(Prompts().reports.empty());
 }
 

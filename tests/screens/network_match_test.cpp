@@ -7,23 +7,29 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "console/console.h"
 #include "net/net.h"
+#include "net/relaymessage.h"
 #include "puzzle/round.h"
 #include "puzzle/tetromino.h"
+#include "relay/relayserver.h"
 #include "screens/matchscreen.h"
 #include "screens/versusscreen.h"
 #include "store/settings.h"
 #include "support/screentest.h"
 #include "support/sessionrecorder.h"
 #include "versus/matchovernetwork.h"
+#include "versus/matchwatched.h"
 #include "versus/netmatch.h"
 
 namespace {
+
+constexpr int kScreenWidth = 713;
 
 class NetworkMatchTest : public ScreenTest {
 protected:
@@ -47,6 +53,41 @@ protected:
         return dynamic_cast<C_MatchOverNetwork&>(*screen->match).match;
     }
 
+    // Typed text, as the keyboard sends it.
+    void Type(const std::string& text) {
+        SDL_Event typed{};
+        typed.type = SDL_TEXTINPUT;
+        std::copy(text.begin(), text.end(), typed.text.text);
+        typed.text.text[text.size()] = '\0';
+        SDL_PushEvent(&typed);
+        EXPECT_TRUE(RunFrames(1));
+    }
+
+    // A relay on the loopback, set as the game's.
+    std::string StartRelay() {
+        EXPECT_TRUE(relay.Start(0));
+        const std::string at = "127.0.0.1:" + std::to_string(relay.Port());
+        EXPECT_TRUE(ownSettings.SetRelay(at));
+        return at;
+    }
+
+    // Pixels of a room code's warm yellow in the left of the network window.
+    int CodeInk() const {
+        const std::vector<uint32_t> pixels = Pixels();
+        int ink = 0;
+        for (int y = kVersusNetWindow.y0; y < kVersusNetWindow.y1; ++y) {
+            for (int x = kVersusNetWindow.x0; x < kVersusNetWindow.x0 + 160; ++x) {
+                const uint32_t pixel = pixels[static_cast<size_t>(y * kScreenWidth + x)];
+                const uint32_t red = (pixel >> 16) & 0xFF;
+                const uint32_t green = (pixel >> 8) & 0xFF;
+                const uint32_t blue = pixel & 0xFF;
+                ink += red > 200 && green > 160 && blue > 60 && blue < 170 ? 1 : 0;
+            }
+        }
+        return ink;
+    }
+
+    C_RelayServer relay{RelayLimits{}, [](const std::string&) {}};
     std::unique_ptr<C_Net> other;
 };
 
@@ -140,6 +181,123 @@ TEST_F(NetworkMatchTest, AMutePlayerIsGoneFiveSecondsAfterItsLastSnapshotOnScree
         // Out of the match, where hosting again can begin the next.
         EXPECT_EQ(ownNetwork->Match()->GetPhase(), C_MatchLink::Phase::Over);
     }
+}
+
+// C makes a room at the relay the settings name and shows its code, which is
+// also the console's line; the other player joins by it and the match starts
+// as on a LAN.
+TEST_F(NetworkMatchTest, ARoomMadeShowsItsCodeAndThePlayerWhoJoinsByItPlays) {
+    const std::string at = StartRelay();
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
+    EXPECT_EQ(CodeInk(), 0);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_C));
+    ASSERT_TRUE(Until([&] { return ownNetwork->GetLinkState() == C_Net::LinkState::InRoom; }));
+    const std::string code = ownNetwork->GetRoomCode();
+    // Large: its ink fills the left of the network window.
+    EXPECT_GT(CodeInk(), 400);
+    const auto lines = g_pConsole->GetLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Room code: " + code), lines.end());
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+
+    other = std::make_unique<C_Net>(0);
+    other->Init();
+    other->JoinRoom(at, code);
+    ASSERT_TRUE(Until([&] { return other->Match() != nullptr && other->Match()->Offered(); }));
+    ASSERT_TRUE(other->Match()->Ready());
+    C_MatchScreen* screen = nullptr;
+    ASSERT_TRUE(Until([&] { return (screen = Screen<C_MatchScreen>()) != nullptr; }));
+    ASSERT_NE(dynamic_cast<C_MatchOverNetwork*>(screen->match.get()), nullptr);
+    EXPECT_EQ(Game(screen).seed, other->Match()->GetSeed());
+    EXPECT_TRUE(Until([&] { return other->Match()->GetSnapshotsReceived() > 2; }));
+}
+
+// W and a code typed as it may be read out (small letters, a space, a dash)
+// show a room's two wells side by side from its players' snapshots, and the
+// result once both ends are in; the watcher's keys move nothing, and Escape
+// leaves the room.
+TEST_F(NetworkMatchTest, AWatcherSeesBothWellsAndTheResultAndLeavesWithEscape) {
+    const std::string at = StartRelay();
+    C_Net maker(0);
+    other = std::make_unique<C_Net>(0);
+    maker.Init();
+    other->Init();
+    maker.SetPlayerName("Maker");
+    other->SetPlayerName("Joiner");
+    maker.CreateRoom(at);
+    ASSERT_TRUE(Until([&] {
+        maker.Update();
+        return maker.GetLinkState() == C_Net::LinkState::InRoom;
+    }));
+    std::string typed = maker.GetRoomCode();
+    for (char& c : typed) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    typed.insert(2, " -");
+
+    ASSERT_TRUE(Tap(SDL_SCANCODE_F7));
+    ASSERT_TRUE(Tap(SDL_SCANCODE_W));
+    Type(typed);
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+    C_MatchScreen* screen = nullptr;
+    ASSERT_TRUE(Until([&] { return (screen = Screen<C_MatchScreen>()) != nullptr; }));
+    auto* watched = dynamic_cast<C_MatchWatched*>(screen->match.get());
+    ASSERT_NE(watched, nullptr);
+    EXPECT_EQ(ownNetwork->GetRoomCode(), maker.GetRoomCode());
+
+    other->JoinRoom(at, maker.GetRoomCode());
+    ASSERT_TRUE(Until([&] {
+        maker.Update();
+        return maker.Match() != nullptr && other->Match() != nullptr &&
+               other->GetLinkState() == C_Net::LinkState::Connected;
+    }));
+    ASSERT_TRUE(maker.Match()->Offer(11, 4));
+    ASSERT_TRUE(Until([&] {
+        maker.Update();
+        return other->Match()->Offered();
+    }));
+    ASSERT_TRUE(other->Match()->Ready());
+    ASSERT_TRUE(Until([&] {
+        maker.Update();
+        return maker.Match()->GetPhase() == C_MatchLink::Phase::Started;
+    }));
+    for (C_MatchLink* side : {maker.Match(), other->Match()}) {
+        C_MatchMessage snapshot;
+        snapshot.score = side == maker.Match() ? 120 : 340;
+        snapshot.cells[C_MatchMessage::kCells - 1] = side == maker.Match() ? 1 : 2;
+        ASSERT_TRUE(side->SendSnapshot(snapshot));
+    }
+    ASSERT_TRUE(Until([&] {
+        maker.Update();
+        return watched->SnapshotsSeen(SIDE_PLAYER) > 0 && watched->SnapshotsSeen(SIDE_OPPONENT) > 0;
+    }));
+    for (int seat = 0; seat < kMatchSides; ++seat) {
+        const C_Round& round = watched->SeatRound(seat);
+        EXPECT_EQ(round.board->level, 4);
+        EXPECT_EQ(round.board->score, seat == SIDE_PLAYER ? 120 : 340);
+        const WellCell& corner = round.board->cells[kBoardColumns - 1][kBoardRows - 1];
+        EXPECT_EQ(corner.colourIndex, seat);
+        EXPECT_EQ(screen->Device(seat), seat == SIDE_PLAYER ? "Maker" : "Joiner");
+    }
+    // A watcher's moves and pause reach nobody.
+    ASSERT_TRUE(Tap(SDL_SCANCODE_LEFT) && Tap(SDL_SCANCODE_P) && Tap(SDL_SCANCODE_SPACE));
+    EXPECT_FALSE(screen->paused);
+    EXPECT_EQ(watched->SeatRound(SIDE_PLAYER).mode, MODE_IDLE);
+
+    ASSERT_TRUE(maker.Match()->SendLoss(2000));
+    ASSERT_TRUE(Until([&] {
+        maker.Update();
+        return !other->Match()->PeerPlaying();
+    }));
+    EXPECT_EQ(watched->Winner(), kNoWinner);
+    ASSERT_TRUE(other->Match()->SendOutlasted(2000));
+    ASSERT_TRUE(Until([&] {
+        maker.Update();
+        return watched->Winner() == SIDE_OPPONENT;
+    }));
+    EXPECT_EQ(screen->Note(0), "ESC: leave the room");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
+    ASSERT_NE(Screen<C_VersusScreen>(), nullptr);
+    EXPECT_EQ(ownNetwork->GetLinkState(), C_Net::LinkState::Idle);
 }
 
 }  // namespace

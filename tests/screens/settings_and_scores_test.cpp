@@ -200,6 +200,24 @@ TEST_F(SettingsAndScoresTest, EachPlayersPageRefusesTheOthersKeysAndSetsItsOwnMo
     EXPECT_EQ(Settings().GetMoveRepeat(1), (MoveRepeat{true, 180, 40}));
     EXPECT_EQ(Settings().GetMoveRepeat(0), MoveRepeat{});
 
+    // The relay's address: a bad one is refused with a word and typed on,
+    // Escape gives up, a good one is kept.
+    ClickBox(C_SettingsScreen::RelayBox());
+    ASSERT_TRUE(screen->IsTypingRelay());
+    Type("no:way");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+    EXPECT_NE(screen->GetMessage().find("Not a relay address: no:way"), std::string::npos)
+        << screen->GetMessage();
+    ASSERT_TRUE(screen->IsTypingRelay() && Tap(SDL_SCANCODE_ESCAPE));
+    EXPECT_FALSE(screen->IsTypingRelay());
+    EXPECT_EQ(Settings().GetRelay(), "");
+    ASSERT_EQ(Screen<C_SettingsScreen>(), screen);
+    ClickBox(C_SettingsScreen::RelayBox());
+    Type("relay.example.org:4000");
+    ASSERT_TRUE(Tap(SDL_SCANCODE_RETURN));
+    EXPECT_FALSE(screen->IsTypingRelay());
+    EXPECT_EQ(Settings().GetRelay(), "relay.example.org:4000");
+
     ClickBox(C_SettingsScreen::PlayerBox(0));
     refused(SDL_SCANCODE_E, "Move left, player 2");
     ClickBox(C_SettingsScreen::MoveModeBox());

@@ -177,4 +177,64 @@ TEST_F(SettingsTest, TheSecondPlayerAndTheMovesComeBackAsSaved) {
     }
 }
 
+// The relay's address is kept as written, comes back from the file, and a
+// value that names no host and port is refused there as from a setter.
+TEST_F(SettingsTest, TheRelayAddressComesBackAsSavedAndABadOneIsRefused) {
+    struct Case {
+        const char* written;
+        bool good;
+        const char* host;
+        uint16_t port;
+    };
+    const Case cases[] = {
+        {"relay.example.org", true, "relay.example.org", 27421},
+        {" 198.18.0.7:4000 ", true, "198.18.0.7", 4000},
+        {"r:65535", true, "r", 65535},
+        {"", false, "", 0},
+        {"host:", false, "", 0},
+        {"host:0", false, "", 0},
+        {"host:65536", false, "", 0},
+        {"host:080", false, "", 0},
+        {"host:80x", false, "", 0},
+        {"two words", false, "", 0},
+        {"-dash.first", false, "", 0},
+        {"a:1:2", false, "", 0},
+        {"h\xC3\xA9te", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.written + "\"");
+        std::string host = "unchanged";
+        uint16_t port = 1;
+        ASSERT_EQ(ParseHostPort(c.written, 27421, host, port), c.good);
+        EXPECT_EQ(host, c.good ? c.host : "unchanged");
+        EXPECT_EQ(port, c.good ? c.port : 1);
+
+        C_Settings settings(nullptr);
+        ASSERT_TRUE(settings.SetRelay("before:1"));
+        // Empty clears the relay; anything else bad leaves it.
+        const bool empty = std::string(c.written).empty();
+        EXPECT_EQ(settings.SetRelay(c.written), c.good || empty);
+        const std::string kept =
+            c.good ? std::string(c.host) + (std::string(c.written).find(':') != std::string::npos
+                                                ? ":" + std::to_string(c.port)
+                                                : "")
+                   : (empty ? "" : "before:1");
+        EXPECT_EQ(settings.GetRelay(), kept);
+
+        lines.clear();
+        C_Settings loaded(Sink());
+        ASSERT_TRUE(
+            loaded.LoadBytes(std::string("tubrix-settings 1\nrelay ") + c.written + "\nend\n"));
+        EXPECT_EQ(loaded.GetRelay(), c.good ? kept : "");
+        EXPECT_EQ(lines.size(), c.good ? 0u : 1u);
+        if (c.good) {
+            C_Settings again(nullptr);
+            ASSERT_TRUE(again.LoadBytes(loaded.SaveBytes()));
+            EXPECT_EQ(again.GetRelay(), kept);
+        } else {
+            EXPECT_EQ(loaded.SaveBytes().find("\nrelay"), std::string::npos);
+        }
+    }
+}
+
 }  // namespace
