@@ -19,7 +19,7 @@ install_missing() {
 BUILD_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
     libfreetype-dev libfontconfig-dev libenet-dev libx11-dev fonts-dejavu-core fonts-liberation)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang-format xvfb xfonts-base xdotool x11-apps python3 python3-pil lame
+TEST_PACKAGES=(libgtest-dev nftables iproute2 libbenchmark-dev clang-format xvfb xfonts-base xdotool x11-apps python3 python3-pil lame
     dpkg-dev desktop-file-utils appstream lintian python3-debian inotify-tools openbox x11-utils)
 # dpkg-shlibdeps (dpkg-dev) names the libraries' packages in the .deb and
 # dpkg-buildflags gives Debian's hardening flags; lintian checks the result.
