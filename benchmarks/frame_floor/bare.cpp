@@ -286,23 +286,27 @@ void Faded(SDL_Renderer* renderer, Resources& r, const std::string& name, uint8_
 
 void LoadMenu(SDL_Renderer* renderer, Resources& r) {
     r.Get(renderer, "menu.png");
-    for (int n = 0; n < 10; ++n) {
-        Faded(renderer, r, "level_button_" + std::to_string(n) + "-3-1-3.png", 0x96);
+    for (const MenuButton& button : MenuButtons()) {
+        Faded(renderer, r, button.sheet, button.alpha);
     }
-    Faded(renderer, r, "instruction_button-3-1-3.png", 0xC8);
     r.Get(renderer, "pointer.png");
 }
 
-void DrawMenu(SDL_Renderer* renderer, Resources& r) {
-    static const float places[10][2] = {{235, 460}, {320, 460}, {320, 500}, {405, 500}, {405, 540},
-                                        {490, 540}, {490, 500}, {490, 460}, {575, 460}, {575, 420}};
+// The menu with the pointer at `pointer`: a button under it shows its hover
+// frame, as the game's buttons do.
+void DrawMenu(SDL_Renderer* renderer, Resources& r, PointerPlace pointer) {
     Copy(renderer, r.Get(renderer, "menu.png"), 1, 1, 0, 0, 0, 0.7f);
-    for (int n = 0; n < 10; ++n) {
-        Copy(renderer, r.Get(renderer, "level_button_" + std::to_string(n) + "-3-1-3.png"), 1, 3, 0,
-             places[n][0], places[n][1], 0.7f);
+    for (const MenuButton& button : MenuButtons()) {
+        const Picture& sheet = r.Get(renderer, button.sheet);
+        const float w = static_cast<float>(static_cast<int>(sheet.width * button.scale));
+        const float h = static_cast<float>(static_cast<int>(sheet.height / 3 * button.scale));
+        const float x = static_cast<float>(pointer.x);
+        const float y = static_cast<float>(pointer.y);
+        const bool over = button.x <= x && x < button.x + w && button.y <= y && y < button.y + h;
+        Copy(renderer, sheet, 1, 3, over ? 1 : 0, button.x, button.y, button.scale);
     }
-    Copy(renderer, r.Get(renderer, "instruction_button-3-1-3.png"), 1, 3, 0, 50, 535, 0.6f);
-    Copy(renderer, r.Get(renderer, "pointer.png"), 1, 1, 0, 0, 0, 1.0f);
+    Copy(renderer, r.Get(renderer, "pointer.png"), 1, 1, 0, static_cast<float>(pointer.x),
+         static_cast<float>(pointer.y), 1.0f);
 }
 
 std::string Sheet(int colour) {
@@ -329,8 +333,10 @@ void DrawPiece(SDL_Renderer* renderer, Resources& r, int colour, int frame, int 
          static_cast<float>(kBoardTop + kCellPitch * row), kPieceScale);
 }
 
-void DrawPlay(SDL_Renderer* renderer, Resources& r, const std::vector<BoardPiece>& board) {
+void DrawPlay(SDL_Renderer* renderer, Resources& r, const std::vector<BoardPiece>& board,
+              int frame) {
     const PlayNumbers n;
+    const float fade = ListFadeAt(frame);
     Copy(renderer, r.Get(renderer, "bg3.png"), 1, 1, 0, 0, 0, 0.7f);
     const int hud[6][3] = {{n.level, 215, 12},        {n.score, 424, 56},
                            {n.rowsCleared, 432, 129}, {n.pipeTotal, 440, 205},
@@ -343,9 +349,9 @@ void DrawPlay(SDL_Renderer* renderer, Resources& r, const std::vector<BoardPiece
         DrawPiece(renderer, r, piece.colour, piece.rotation * 5 + piece.shape, piece.column,
                   piece.row);
     }
-    const uint32_t grey = Faded(n.listFade, 0xD0D0D0);
-    const uint32_t white = Faded(n.listFade, 0xFFFFFF);
-    const uint32_t marker = Faded(n.listFade, 0x6450E1);
+    const uint32_t grey = Faded(fade, 0xD0D0D0);
+    const uint32_t white = Faded(fade, 0xFFFFFF);
+    const uint32_t marker = Faded(fade, 0x6450E1);
     // The cycle list on the left, the pipe list right-aligned beside it.
     int cyclePoints = 0;
     for (size_t i = 0; i < n.cycleSizes.size(); ++i) {
@@ -373,9 +379,11 @@ void DrawPlay(SDL_Renderer* renderer, Resources& r, const std::vector<BoardPiece
     const std::string points = "pts : " + std::to_string(pipePoints * (2 * n.level + 2));
     Text(renderer, r.list, points, static_cast<float>(342 - TextWidth(r.list, points)), below,
          grey);
-    // The falling shape at the top of the well and the next one in the preview.
+    // The falling shape, a row lower every kFramesPerRow frames, and the
+    // next one in the preview.
+    const int fallen = (frame / kFramesPerRow) % kFallRows;
     for (int i = 0; i < 4; ++i) {
-        DrawPiece(renderer, r, i, i * 5, 3 + i, 0);
+        DrawPiece(renderer, r, i, i * 5, 3 + i, fallen);
         DrawPiece(renderer, r, i + 2, i * 3, 16 + i % 2, 18 + i / 2);
     }
     Copy(renderer, r.Get(renderer, "start_button2-3-1-3.png"), 1, 3, 0, 420, 600, 0.65f);
@@ -487,17 +495,19 @@ Result RunBare(Scene scene, int frames, long long startedAt) {
     }
     SDL_SetRenderDrawColor(renderer, 0xFF, 0xFF, 0xFF, 0xFF);
     SDL_RenderClear(renderer);
-    DrawMenu(renderer, menu);
+    DrawMenu(renderer, menu, {0, 0});
     SDL_RenderPresent(renderer);
     FinishFrame();
     result.startMilliseconds = static_cast<double>(MonotonicNanoseconds() - startedAt) / 1e6;
     Resources other;
-    Resources& resources = scene == Scene::Menu ? menu : other;
+    const bool atMenu = scene == Scene::Still || scene == Scene::Menu;
+    Resources& resources = atMenu ? menu : other;
     const std::vector<BoardPiece> board = PlayBoard();
-    if (scene != Scene::Menu) {
+    if (!atMenu) {
         Release(menu);
     }
     switch (scene) {
+        case Scene::Still:
         case Scene::Menu:
             break;
         case Scene::Play:
@@ -525,11 +535,14 @@ Result RunBare(Scene scene, int frames, long long startedAt) {
         SDL_SetRenderDrawColor(renderer, 0xFF, 0xFF, 0xFF, 0xFF);
         SDL_RenderClear(renderer);
         switch (scene) {
+            case Scene::Still:
+                DrawMenu(renderer, resources, {0, 0});
+                break;
             case Scene::Menu:
-                DrawMenu(renderer, resources);
+                DrawMenu(renderer, resources, PointerAt(frame));
                 break;
             case Scene::Play:
-                DrawPlay(renderer, resources, board);
+                DrawPlay(renderer, resources, board, frame);
                 break;
             case Scene::Pong:
                 DrawPong(renderer, resources, frame);

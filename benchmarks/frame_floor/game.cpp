@@ -1,7 +1,9 @@
 // The game's side: the real C_Game, its frame limiter and its screens, on
-// the same offscreen window and renderer as the bare program. The play scene
-// is pinned before every frame (running, gravity under way, both score lists
-// showing) so that every timed frame draws the same.
+// the same offscreen window and renderer as the bare program. The menu's
+// pointer is moved by mouse events, as a hand would; the play scene is pinned
+// before every frame (the board, the numbers and the lists' fade) while its
+// shape falls by the round's own gravity, lifted back to the top before it
+// can land, so every frame draws what the bare program's does.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,9 +15,12 @@
 #include "input/controller.h"
 #include "input/keyboard.h"
 #include "model/model.h"
+#include "platform/events.h"
 #include "platform/prompt.h"
 #include "puzzle/gameboard.h"
 #include "puzzle/randomdraw.h"
+#include "puzzle/round.h"
+#include "puzzle/tetromino.h"
 #include "screens/playscreen.h"
 #include "shell/game.h"
 #include "sides.h"
@@ -42,18 +47,22 @@ void LayBoard(C_PlayScreen* screen) {
     screen->round->pipeList = n.pipeSizes;
 }
 
-// Running, in the gravity phase after a clear, both lists half faded.
-void PinPlay(C_PlayScreen* screen) {
+// Running, a shape falling at the level's pace, both lists fading.
+void PinPlay(C_PlayScreen* screen, int frame) {
     const PlayNumbers n;
-    C_GameBoard& board = *screen->round->board;
-    screen->round->mode = MODE_RUNNING;
-    screen->round->chain = n.chain;
-    screen->round->shownChain = n.chain;
-    screen->round->cycleFade = n.listFade;
-    screen->round->pipeFade = n.listFade;
+    C_Round& round = *screen->round;
+    C_GameBoard& board = *round.board;
+    round.mode = MODE_RUNNING;
+    round.chain = n.chain;
+    round.shownChain = n.chain;
+    round.cycleFade = ListFadeAt(frame);
+    round.pipeFade = ListFadeAt(frame);
     screen->infoFade = 0;
     screen->pausedFade = 0;
-    board.moving = 1;
+    if (round.currentShape && round.currentShape->GetRow() >= kFallRows) {
+        PlaceAtSpawn(round.currentShape.get());
+    }
+    board.moving = 0;
     board.piping = 0;
     board.destroying = 0;
     board.level = n.level;
@@ -62,6 +71,16 @@ void PinPlay(C_PlayScreen* screen) {
     board.pipeTotal = n.pipeTotal;
     board.bestPipe = n.bestPipe;
     board.bestCycle = n.bestCycle;
+}
+
+// The pointer to where the menu scene has it in `frame`, by one motion event.
+void MovePointer(int frame) {
+    const PointerPlace place = PointerAt(frame);
+    platform::Event motion;
+    motion.type = platform::EventType::MouseMotion;
+    motion.dx = place.x - g_pController->GetMouseX();
+    motion.dy = place.y - g_pController->GetMouseY();
+    g_pController->OnInputEvent(motion);
 }
 
 // Demo B with its balls dropped one an update, as holding Up does, then let
@@ -129,6 +148,10 @@ Result RunGame(Scene scene, int frames, long long startedAt) {
             if (ready) {
                 std::srand(1);
                 LayBoard(play);
+                // The level's fall interval, as the round sets it for a
+                // game started there.
+                play->round->board->fallInterval =
+                    0.4f - 0.015f * static_cast<float>(PlayNumbers{}.level);
             }
         } else if (scene == Scene::Pong) {
             g_pModel->SetNextState(STATE_PONG);
@@ -146,7 +169,9 @@ Result RunGame(Scene scene, int frames, long long startedAt) {
                     ready = false;
                     break;
                 }
-                PinPlay(play);
+                PinPlay(play, frame);
+            } else if (scene == Scene::Menu) {
+                MovePointer(frame);
             } else if (scene == Scene::DemoB) {
                 PinBalls();
             }

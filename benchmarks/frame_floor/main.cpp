@@ -1,18 +1,17 @@
 // frame_floor: the game against a bare SDL program drawing the same pictures
-// the cheapest correct way, scene by scene: the menu, a play screen with a
-// cascade under way and both score lists showing, Pong, and demo B with a
-// thousand balls. Each run is its own process on the offscreen video
-// driver (so SDL's OpenGL renderer draws), bare and game alternating, each
-// paced at the game's 75 frames a second; both start at the menu and leave
-// it for the scene, as the game must. Printed: processor time per frame
-// (the renderer's threads included), the time from exec to the first menu
-// frame presented, and peak resident memory (VmHWM) after each scene's
-// frames, every round and then the medians with game / bare. The game draws
-// a frame only when its picture changes, so its menu and pinned play scene
-// (which stand still) cost only the frame's update and recording, while
-// Pong and demo B (which move every frame) show what its drawing costs.
-// Run from the repository's root: the pictures are read from ./images/. The
-// bare program is frame_floor_bare, built beside this one.
+// the cheapest correct way, scene by scene: the menu standing still, the
+// menu under a moving pointer, a play screen with a shape falling and both
+// score lists showing, Pong, and demo B with a thousand balls. Each run is
+// its own process on the offscreen video driver (so SDL's OpenGL renderer draws), bare and game
+// alternating, each paced at the game's 75 frames a second; both start at the menu and leave it for
+// the scene, as the game must. Printed: processor time per frame (the renderer's threads included),
+// the time from exec to the first menu frame presented, and peak resident memory (VmHWM) after each
+// scene's frames, every round and then the medians with game / bare. The game draws a frame only
+// when its picture changes: the still scene (the untouched menu) costs it only the frame's update
+// and recording, while the others change every frame and so measure drawing: the menu with the
+// pointer sweeping over its buttons, the play screen with a shape falling at level 9 and both score
+// lists fading, Pong, and demo B. Run from the repository's root: the pictures are read from
+// ./images/. The bare program is frame_floor_bare, built beside this one.
 //   frame_floor [rounds] [frames]
 #include <spawn.h>
 #include <stdlib.h>
@@ -33,7 +32,8 @@ extern char** environ;
 namespace floor_bench {
 namespace {
 
-constexpr Scene kScenes[] = {Scene::Menu, Scene::Play, Scene::Pong, Scene::DemoB};
+constexpr Scene kScenes[kSceneCount] = {Scene::Still, Scene::Menu, Scene::Play, Scene::Pong,
+                                        Scene::DemoB};
 
 double Median(std::vector<double> values) {
     std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2),
@@ -137,10 +137,10 @@ int main(int argc, char** argv) {
                 kFramesPerSecond, getenv("SDL_VIDEODRIVER"));
     std::printf("%-6s %-6s %9s %9s %9s %9s %9s %9s\n", "round", "scene", "bare us", "game us",
                 "bare ms", "game ms", "bare KB", "game KB");
-    Column bare[4];
-    Column game[4];
+    Column bare[kSceneCount];
+    Column game[kSceneCount];
     for (int round = 0; round < rounds; ++round) {
-        for (int s = 0; s < 4; ++s) {
+        for (int s = 0; s < kSceneCount; ++s) {
             // Alternating which goes first spreads a drifting load over both.
             const bool bareFirst = (round + s) % 2 == 0;
             // A frame of a thousand balls takes many times a menu frame.
@@ -166,19 +166,19 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("\nmedians %25s %10s %8s\n", "bare", "game", "ratio");
-    for (int s = 0; s < 4; ++s) {
+    for (int s = 0; s < kSceneCount; ++s) {
         const std::string what = std::string(NameOf(kScenes[s])) + " frame";
         Row(what.c_str(), bare[s].frame, game[s].frame, "processor us per frame");
     }
     // Every run starts at the menu, so every run times the start-up.
     std::vector<double> bareStarts;
     std::vector<double> gameStarts;
-    for (int s = 0; s < 4; ++s) {
+    for (int s = 0; s < kSceneCount; ++s) {
         bareStarts.insert(bareStarts.end(), bare[s].start.begin(), bare[s].start.end());
         gameStarts.insert(gameStarts.end(), game[s].start.begin(), game[s].start.end());
     }
     Row("start-up", bareStarts, gameStarts, "ms, exec to the first menu frame shown");
-    for (int s = 0; s < 4; ++s) {
+    for (int s = 0; s < kSceneCount; ++s) {
         const std::string what = std::string(NameOf(kScenes[s])) + " peak memory";
         Row(what.c_str(), bare[s].peak, game[s].peak, "KB VmHWM after the scene's frames");
     }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <time.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +17,11 @@ struct SceneName {
     const char* name;
 };
 
-constexpr SceneName kScenes[] = {
-    {Scene::Menu, "menu"}, {Scene::Play, "play"}, {Scene::Pong, "pong"}, {Scene::DemoB, "demob"}};
+constexpr SceneName kScenes[] = {{Scene::Still, "still"},
+                                 {Scene::Menu, "menu"},
+                                 {Scene::Play, "play"},
+                                 {Scene::Pong, "pong"},
+                                 {Scene::DemoB, "demob"}};
 
 }  // namespace
 
@@ -78,6 +82,35 @@ long PeakKilobytes() {
     }
     std::fclose(status);
     return peak;
+}
+
+PointerPlace PointerAt(int frame) {
+    const double t = static_cast<double>(frame);
+    return {static_cast<int>(std::lround(330.0 + 300.0 * std::sin(t * 0.047))),
+            static_cast<int>(std::lround(480.0 + 80.0 * std::sin(t * 0.031)))};
+}
+
+std::vector<MenuButton> MenuButtons() {
+    static const float places[10][2] = {{235, 460}, {320, 460}, {320, 500}, {405, 500}, {405, 540},
+                                        {490, 540}, {490, 500}, {490, 460}, {575, 460}, {575, 420}};
+    static const char* const levels[10] = {"level_button_0-3-1-3.png", "level_button_1-3-1-3.png",
+                                           "level_button_2-3-1-3.png", "level_button_3-3-1-3.png",
+                                           "level_button_4-3-1-3.png", "level_button_5-3-1-3.png",
+                                           "level_button_6-3-1-3.png", "level_button_7-3-1-3.png",
+                                           "level_button_8-3-1-3.png", "level_button_9-3-1-3.png"};
+    std::vector<MenuButton> buttons;
+    for (int n = 0; n < 10; ++n) {
+        buttons.push_back({levels[n], places[n][0], places[n][1], 0.7f, 0x96});
+    }
+    buttons.push_back({"instruction_button-3-1-3.png", 50, 535, 0.6f, 0xC8});
+    buttons.push_back({"versus_button-3-1-3.png", 50, 376, 0.6f, 0xC8});
+    buttons.push_back({"scores_button-3-1-3.png", 50, 429, 0.6f, 0xC8});
+    buttons.push_back({"settings_button-3-1-3.png", 50, 482, 0.6f, 0xC8});
+    return buttons;
+}
+
+float ListFadeAt(int frame) {
+    return 250.0f - static_cast<float>(frame % 200);
 }
 
 BallPlace PlaceOfBall(int n) {

@@ -17,7 +17,10 @@ constexpr int kWarmUp = 30;
 constexpr double kFramesPerSecond = 75.0;
 constexpr int kDemoBalls = 1000;
 
-enum class Scene { Menu, Play, Pong, DemoB };
+// Still is the untouched menu, which stands still; every other scene changes
+// every frame, so its frames measure drawing.
+enum class Scene { Still, Menu, Play, Pong, DemoB };
+constexpr int kSceneCount = 5;
 
 // What a child prints on one line: processor time per timed frame, the time
 // from exec to its first presented frame, and its peak resident memory.
@@ -27,7 +30,7 @@ struct Result {
     long peakKilobytes = -1;
 };
 
-// "menu", "play", "pong" or "demob".
+// "still", "menu", "play", "pong" or "demob".
 Scene SceneNamed(const char* name);
 const char* NameOf(Scene scene);
 // A child's one line, and the parent's reading of it.
@@ -75,18 +78,46 @@ struct BallPlace {
 };
 BallPlace PlaceOfBall(int n);
 
+// Where the pointer is in frame `frame` of the menu scene: sweeping over
+// the level buttons and the column beside them, so buttons light and go dark.
+struct PointerPlace {
+    int x;
+    int y;
+};
+PointerPlace PointerAt(int frame);
+
+// The menu's buttons: the ten levels in a staircase, then the column of
+// instructions, versus, scores and settings; each sheet holds idle, hover
+// and pressed frames one above another.
+struct MenuButton {
+    const char* sheet;
+    float x;
+    float y;
+    float scale;
+    uint8_t alpha;
+};
+std::vector<MenuButton> MenuButtons();
+
+// The play scene's shape falls a row every this many frames (the level's
+// fall interval at 75 frames a second) from the top to kFallRows, then
+// starts at the top again.
+constexpr int kFramesPerRow = 20;
+constexpr int kFallRows = 8;
+// The score lists' fade in frame `frame`: falling, then starting again, so
+// the lists' colours change every frame as they do while they run.
+float ListFadeAt(int frame);
+
 // The play scene's fixed numbers, and its score lists: two cycles (one of
 // them multi), two pipes, a chain of two; best pipe and cycle above every
 // entry, so no "New High!" marker shows.
 struct PlayNumbers {
-    int level = 3;
+    int level = 9;
     int score = 48213;
     int rowsCleared = 27;
     int pipeTotal = 61;
     int bestPipe = 14;
     int bestCycle = 12;
     int chain = 2;
-    float listFade = 200.0f;
     std::vector<int> cycleSizes{6, 9};
     std::vector<int> cycleMulti{0, 1};
     std::vector<int> pipeSizes{12, 7};

@@ -172,10 +172,21 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
         reason = kNotRegular;
         status = ReadStatus::Failed;
     } else {
-        // One byte more than allowed tells a file too large, whatever its size said.
-        bytes.assign(maxBytes + 1, '\0');
+        // Room for the size the file gives and one byte more, grown only if
+        // the file did, up to one byte past the limit: that byte tells a file
+        // too large, whatever its size said. A small file under a large
+        // limit never costs the limit.
+        const std::size_t room = maxBytes + 1;
+        const std::size_t said = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+        bytes.assign(std::min(said, maxBytes) + 1, '\0');
         std::size_t got = 0;
-        while (got < bytes.size()) {
+        for (;;) {
+            if (got == bytes.size()) {
+                if (bytes.size() >= room) {
+                    break;
+                }
+                bytes.resize(std::min(room, bytes.size() * 2));
+            }
             const ssize_t n = read(fd, &bytes[got], bytes.size() - got);
             if (n < 0 && errno == EINTR) {
                 continue;
