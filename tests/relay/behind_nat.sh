@@ -135,7 +135,7 @@ for target in 198.19.0.1 198.18.1.2; do
     fi
     grep -q '^no match' "$WORK/lanjoin.log" || fail "the direct join to $target did not say it failed"
 done
-echo "ok: a direct join from one home to the other fails"
+echo "ok: a direct join from one home to the other fails ($SECONDS s)"
 
 start "$PUB" relay "$RELAY" --port 27421
 wait_line relay 'listening' 30 || fail "the relay did not start"
@@ -158,4 +158,4 @@ echo "winners as each saw them (by seat): creator $WON_CREATOR, joiner $WON_JOIN
 grep -qE '^snapshots seat0 [1-9][0-9]* seat1 [1-9][0-9]*$' "$WORK/watcher.log" ||
     fail "the watcher did not receive both sides' snapshots"
 grep -qE "room $CODE (created|joined|watched)" "$WORK/relay.log" || fail "the relay logged no room event"
-echo "ok: a match through the relay by room code, both sides and the watcher agree"
+echo "ok: a match through the relay by room code, both sides and the watcher agree ($SECONDS s)"

@@ -31,8 +31,11 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kFrame = std::chrono::milliseconds(5);
 // Long enough for a joiner in another home to come; a script waits longer.
 constexpr auto kMeetDeadline = std::chrono::seconds(120);
+// A host that answers at all answers a join within a second: one silent this
+// long is out of reach.
+constexpr auto kDirectJoinDeadline = std::chrono::seconds(15);
 // Fast, but with the snapshots of a real match's pace a wall second.
-constexpr float kSpeed = 20.0f;
+constexpr float kSpeed = 100.0f;
 constexpr uint8_t kLevel = 9;
 
 int Usage() {
@@ -51,8 +54,8 @@ std::string Seat(int winner, bool host) {
     return hostWon ? "0" : "1";
 }
 
-int Play(NetPlayer& player) {
-    const Clock::time_point deadline = Clock::now() + kMeetDeadline;
+int Play(NetPlayer& player, Clock::duration meetWithin) {
+    const Clock::time_point deadline = Clock::now() + meetWithin;
     bool offered = false;
     bool ready = false;
     while (!player.Over()) {
@@ -169,5 +172,5 @@ int main(int argc, char** argv) {
     } else {
         return Usage();
     }
-    return Play(player);
+    return Play(player, mode == "lan-join" ? kDirectJoinDeadline : kMeetDeadline);
 }
