@@ -85,6 +85,9 @@ def files_under(base, dirs=DATA_DIRS):
             if os.path.relpath(dirpath, base).startswith(SCREENSHOTS):
                 continue
             for n in names:
+                # Hand-written documents sit beside the generated pictures.
+                if n.endswith(".md"):
+                    continue
                 out.add(os.path.relpath(os.path.join(dirpath, n), base))
     return out
 

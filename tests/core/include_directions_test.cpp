@@ -95,6 +95,7 @@ constexpr Direction kAllowed[] = {
     {"replay", "versus", "a replay plays a match again"},
     {"replay", "store", "names as the score table keeps them, the table's replays"},
     {"replay", "platform", "the shelf's folder and its atomic writes"},
+    {"replay", "net", "a network match's replay keeps what its link took"},
     {"screens", "replay", "the play and match screens keep the replay of each game"},
     {"relay", "net", "the relay answers in the game's relay messages"},
     {"relay", "platform", "the relay runs on the session layer"},
