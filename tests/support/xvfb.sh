@@ -20,6 +20,12 @@ require_game_port() {
         2>/dev/null || { echo "UDP port 27420 is taken"; exit 77; }
 }
 
+# free_udp_port: prints a UDP port on the loopback that nothing holds now. It
+# may be taken before it is used: a caller that binds it tries another then.
+free_udp_port() {
+    python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
 # seconds_left DEADLINE: true while the clock (whole seconds) is before DEADLINE.
 seconds_left() { [ "$(date +%s)" -lt "$1" ]; }
 
@@ -350,4 +356,72 @@ press_key() {
     xdotool keyup "$key"
     frame_barrier "$@" || return 1
     frame_barrier "$@"
+}
+
+# Two copies of the game side by side on one display, each driven from its
+# versus screen, for the network match tests. XVFB_SCREEN leaves room for
+# both windows (713 x 653): a capture of a window another overlaps is not the
+# window's. The pointer rests where nothing else moves on the menu and versus
+# screens; the versus screen's network lines; each match screen's own well,
+# the other side's, and where the result lies over the own well.
+VERSUS_SCREEN=1480x700x24
+VERSUS_REST_BOX="645 610 700 653"
+VERSUS_STATUS_BOX="76 540 637 600"
+VERSUS_MY_WELL="70 132 334 612"
+VERSUS_THEIR_WELL="500 326 632 590"
+VERSUS_RESULT_BOX="61 240 341 420"
+
+# versus_press KEY: press_key with the pointer at its rest; ends the script
+# if no frame came.
+versus_press() {
+    # shellcheck disable=SC2086 # the rectangle is four words
+    must "a frame drawn while pressing $1" press_key "$1" $VERSUS_REST_BOX
+}
+
+# versus_status_changed NAME SINCE WHAT: captures as NAME until the versus
+# screen's network lines differ from capture SINCE; ends the script with
+# "FAILED: WHAT" after 60 s.
+versus_status_changed() {
+    # shellcheck disable=SC2086
+    must "$3" capture_until "$1" 60 pixels_are -gt 100 changed "$WORK/$2.xwd" "$WORK/$1.xwd" \
+        $VERSUS_STATUS_BOX
+}
+
+# open_versus BINARY SIDE X OUTPUT: a copy started with its output in OUTPUT
+# (its per-user folders beside it), its window (the one that is not
+# FIRST_WINDOW) at X and in WINDOW, focused with the pointer at rest once the
+# menu shows (the loading picture comes before the game's pointer), and F7
+# seen opening its versus screen, captured as SIDE_versus. The copy's process
+# id is added to COPY_PIDS.
+open_versus() {
+    start_game "$1" "$4"
+    COPY_PIDS="${COPY_PIDS:-} $GAME_PID"
+    must "the $2's window opened" keep_trying 60 other_window "${FIRST_WINDOW:-none}"
+    WINDOW=$OTHER_WINDOW
+    xdotool windowmove --sync "$WINDOW" "$3" 0
+    must "the $2's menu showed" wait_for_menu "$2_menu"
+    focus_window "$WINDOW"
+    # shellcheck disable=SC2086
+    must "the pointer came to rest for the $2" keep_trying 60 pointer_at_rest 660 625 $VERSUS_REST_BOX
+    versus_press F7
+    must "F7 opened the $2's versus screen" capture_until "$2_versus" 60 \
+        pixels_are -gt 100000 changed "$WORK/$2_menu.xwd" "$WORK/$2_versus.xwd" 0 0 713 653
+}
+
+# match_wells_moving SIDE: SIDE's window (WINDOW) seen going from its versus
+# screen to the match screen, then both wells there seen changing: its own,
+# and the other side's from that side's snapshots. A well that stays as it
+# was for 60 s counts as a failure.
+match_wells_moving() {
+    local part box
+    must "the $1's match screen opened" capture_until "$1_match" 60 \
+        pixels_are -gt 100000 changed "$WORK/$1_versus.xwd" "$WORK/$1_match.xwd" 0 0 713 653
+    for part in my_well their_well; do
+        box=$VERSUS_MY_WELL
+        [ "$part" = their_well ] && box=$VERSUS_THEIR_WELL
+        # shellcheck disable=SC2086
+        capture_until "$1_$part" 60 pixels_are -gt 50 changed "$WORK/$1_match.xwd" \
+            "$WORK/$1_$part.xwd" $box
+        expect "$part changed on the $1's screen" "$PIXELS" -gt 50
+    done
 }
