@@ -74,6 +74,23 @@ std::string C_ReplayShelf::Keep(const Replay& replay, const std::set<std::string
     return name;
 }
 
+bool C_ReplayShelf::NamePlayer(const std::string& name, const std::string& player,
+                               std::string& why) const {
+    Replay replay;
+    if (folder.empty() || !IsReplayName(name) || !ReadReplayFile(PathOf(name), replay, why) ||
+        replay.sides.empty()) {
+        why = "The replay " + name + " keeps its old name: " + why;
+        return false;
+    }
+    replay.sides[0].name = player;
+    std::string reason;
+    if (!platform::WriteFileAtomically(folder, name, WriteReplay(replay), reason)) {
+        why = "The replay " + name + " keeps its old name: " + reason + ".";
+        return false;
+    }
+    return true;
+}
+
 void C_ReplayShelf::LetOldestGo(const std::set<std::string>& named) const {
     std::vector<std::string> present = platform::RegularFilesIn(folder, kExtension);
     // By the name before the extension: "...-2" came after the one without.

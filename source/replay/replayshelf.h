@@ -21,6 +21,10 @@ public:
     // oldest go beyond kKept, none of those in `named`. The name, or empty
     // with one line in `why` when it could not be written.
     std::string Keep(const Replay& replay, const std::set<std::string>& named, std::string& why);
+    // Writes `player` into the replay `name` as its first side's name, once
+    // the score table has taken the name typed after the game. False, with
+    // one line in `why`, when it cannot be read or written again.
+    bool NamePlayer(const std::string& name, const std::string& player, std::string& why) const;
     // Where the replay of that name is.
     std::string PathOf(const std::string& name) const { return folder + name; }
     const std::string& Folder() const { return folder; }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "console/console.h"
+#include "core/globals.h"
 #include "core/keycodes.h"
 #include "input/controller.h"
 #include "replay/replayshelf.h"
@@ -185,8 +187,16 @@ void C_ScoreScreen::EnterName() {
     if (marked < 0) {
         return;
     }
-    // What the table holds, "Player" for an empty name, is offered next time.
-    settings->SetLastName(scores->GetEntries()[static_cast<std::size_t>(marked)].name);
+    // What the table holds, "Player" for an empty name, is offered next time,
+    // and is the name the game's replay shows.
+    const std::string& entered = scores->GetEntries()[static_cast<std::size_t>(marked)].name;
+    settings->SetLastName(entered);
+    std::string why;
+    if (!finished.game.replay.empty() &&
+        !C_ReplayShelf::Player().NamePlayer(finished.game.replay, entered, why) &&
+        g_pConsole != nullptr) {
+        g_pConsole->AddLine(why);
+    }
     settings->Save();
     scores->Save();
 }

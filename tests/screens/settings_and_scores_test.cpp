@@ -300,7 +300,9 @@ TEST_F(SettingsAndScoresTest, AGameThatMakesTheTableAsksTheNameThenShowsItMarked
     ClickAt((line.left + line.right) / 2, (line.top + line.bottom) / 2);
     C_PlayScreen* watching = Screen<C_PlayScreen>();
     ASSERT_NE(watching, nullptr);
-    EXPECT_NE(watching->watch, nullptr) << watching->watchLine;
+    ASSERT_NE(watching->watch, nullptr) << watching->watchLine;
+    EXPECT_EQ(watching->watch->Watched().sides[0].name, "Sixteen letters+")
+        << "the replay shows the name typed for the table";
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
     ASSERT_NE(Screen<C_ScoreScreen>(), nullptr);
     ASSERT_TRUE(Tap(SDL_SCANCODE_ESCAPE));
