@@ -264,6 +264,25 @@ bool Display::Present() {
     return drawn || impl->Fail();
 }
 
+void Display::ForgetShownFrame() {
+    impl->shown.Reset(0, 0);
+    impl->shownValid = false;
+    if (impl->renderer == nullptr) {
+        return;
+    }
+    SDL_RenderFlush(impl->renderer);
+    // An OpenGL driver frees a deleted texture only once the frames that
+    // drew it are done.
+    using Finish = void (*)();
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(impl->renderer, &info) == 0 && info.name != nullptr &&
+        SDL_strncmp(info.name, "opengl", 6) == 0) {
+        if (auto finish = reinterpret_cast<Finish>(SDL_GL_GetProcAddress("glFinish"))) {
+            finish();
+        }
+    }
+}
+
 bool Display::PresentAgain() {
     if (impl->renderer == nullptr || impl->inScene || !impl->shownValid) {
         impl->lastError = "no frame to show again";

@@ -53,6 +53,10 @@ public:
     // Draws the frame the window shows again and presents it, as a window
     // that was covered needs; false if there is none or a scene is open.
     bool PresentAgain();
+    // Lets go of the frame on screen, so that its textures are freed now
+    // rather than at the next frame shown, and waits until the renderer has
+    // drawn it. Nothing can be shown again until the next frame is.
+    void ForgetShownFrame();
     // How many times a picture went to the window.
     unsigned long Presents() const;
 

@@ -40,6 +40,11 @@ HRESULT C_View::Init() {
     device->HideSystemCursor();
     loadingPicture = decoding.get();
     Render();
+    // The loading picture is the largest there is: its memory goes before
+    // the first screen loads its own pictures.
+    if (device) {
+        device->ForgetShownFrame();
+    }
     initialised = 1;
     return S_OK;
 }
