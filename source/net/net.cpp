@@ -198,21 +198,7 @@ void C_Net::Take(const Inbound& inbound) {
         return;
     }
     if (inbound.kind == Inbound::Joined) {
-        ForgetPeer();
-        linkPeer = inbound.peer;
-        const MatchRole role = isHost != 0 ? MatchRole::Host : MatchRole::Joiner;
-        platform::Session* session = peer.get();
-        const platform::SessionPeer to = inbound.peer;
-        link = std::make_unique<C_MatchLink>(
-            role, [session, to](const std::vector<uint8_t>& bytes, bool reliable) {
-                // A player gone by now hears nothing: the match learns of it
-                // from the session, as a player lost.
-                session->Send(to, bytes,
-                              reliable ? platform::SessionDelivery::Reliable
-                                       : platform::SessionDelivery::Unreliable);
-            });
-        link->SendName(playerName.empty() ? DefaultPlayerName("") : playerName);
-        state = LinkState::Connected;
+        OpenLink(inbound.peer);
         return;
     }
     // News of a player forgotten since is stale.
@@ -569,13 +555,18 @@ void C_Net::TakePassedOn(const std::vector<uint8_t>& bytes) {
 }
 
 void C_Net::LinkThroughRelay() {
+    OpenLink(relayPeer);
+}
+
+void C_Net::OpenLink(platform::SessionPeer to) {
     ForgetPeer();
-    linkPeer = relayPeer;
+    linkPeer = to;
     const MatchRole role = isHost != 0 ? MatchRole::Host : MatchRole::Joiner;
     platform::Session* session = peer.get();
-    const platform::SessionPeer to = relayPeer;
     link = std::make_unique<C_MatchLink>(
         role, [session, to](const std::vector<uint8_t>& bytes, bool reliable) {
+            // A player gone by now hears nothing: the match learns of it
+            // from the session, as a player lost.
             session->Send(to, bytes,
                           reliable ? platform::SessionDelivery::Reliable
                                    : platform::SessionDelivery::Unreliable);

@@ -182,6 +182,8 @@ private:
     void TakePassedOn(const std::vector<uint8_t>& bytes);
     // Both sides have said hello through the room: the match is theirs.
     void LinkThroughRelay();
+    // The match with the player `to` reaches, directly or through a relay.
+    void OpenLink(platform::SessionPeer to);
     void Watch(Watched news);
     // Leaves the relay and says why, with one console line.
     void LeaveRelay(const std::string& why);
