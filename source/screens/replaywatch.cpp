@@ -108,11 +108,14 @@ void C_ReplayWatch::Advance() {
 
 void C_ReplayWatch::Render(C_Font& font) const {
     const ReplaySide& side = replay.sides.front();
-    std::string title = "REPLAY  " + side.name + "  " + replay.date.substr(0, 10) + "  x";
+    // The speed and the pause first: a long name may run past the well,
+    // what the keys just changed never does.
+    std::string title = "REPLAY  x";
     title += Speed() < 1.0f ? "0.5" : std::to_string(static_cast<int>(Speed()));
     if (paused) {
         title += "  PAUSED";
     }
+    title += "  " + side.name + "  " + replay.date.substr(0, 10);
     font.SetColour(kBarColour);
     font.DrawText(title, kBarLeft, kTitleTop, TEXT_FILTERED);
     // The bar: the part played, then the rest, as rows of strokes.
