@@ -55,6 +55,11 @@ void DrawList::Reset(int outputWidth_, int outputHeight_) {
     vertices.clear();
 }
 
+void DrawList::Reserve(size_t draws, size_t triangleVertices) {
+    commands.reserve(draws);
+    vertices.reserve(triangleVertices);
+}
+
 void DrawList::Clear(uint32_t argb, int pictureWidth, int pictureHeight) {
     Command& clear = commands.emplace_back();
     clear.kind = Kind::Clear;

@@ -46,6 +46,9 @@ public:
     // Empties the list for a frame on an output of that many pixels. The
     // storage stays: once the lists have grown, a frame allocates nothing.
     void Reset(int outputWidth, int outputHeight);
+    // Room for that many draws and triangle vertices, taken now rather than
+    // when a busy frame first needs it.
+    void Reserve(size_t draws, size_t triangleVertices);
     // The whole output: black bars where the picture of width x height is
     // scaled, the colour over the picture.
     void Clear(uint32_t argb, int pictureWidth, int pictureHeight);
