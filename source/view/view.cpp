@@ -1,5 +1,7 @@
 #include "view/view.h"
 
+#include <algorithm>
+#include <cmath>
 #include <future>
 #include <string>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "core/globals.h"
 #include "model/model.h"
 #include "platform/image.h"
+#include "platform/scaledimage.h"
 #include "platform/texture.h"
 #include "view/sprite.h"
 
@@ -19,17 +22,28 @@ constexpr float kLoadingScale = 0.7f;
 constexpr char kImageDirectory[] = "./images/";
 constexpr char kLoadingPicture[] = "loading2.png";
 
+// The loading picture at the size it is shown: scaled by averaging as it is
+// decoded, so the texture made of it is half the size and drawn one to one,
+// and no pixel is dropped as sampling the whole picture at 0.7 would.
+// Empty when the file cannot be read.
+platform::Image ReadLoadingPicture() {
+    platform::Image image;
+    if (!platform::LoadImageFile(std::string(kImageDirectory) + kLoadingPicture, &image)) {
+        return image;
+    }
+    const auto shown = [](int side) {
+        return std::max(1, static_cast<int>(std::lround(static_cast<float>(side) * kLoadingScale)));
+    };
+    return platform::ScaledImage(image, shown(image.width), shown(image.height));
+}
+
 }  // namespace
 
 HRESULT C_View::Init() {
     // The loading picture is decoded while the window and the renderer come
     // up, which on a second processor takes it off the start-up's path.
     std::future<platform::Image> decoding =
-        std::async(std::launch::async | std::launch::deferred, [] {
-            platform::Image image;
-            platform::LoadImageFile(std::string(kImageDirectory) + kLoadingPicture, &image);
-            return image;
-        });
+        std::async(std::launch::async | std::launch::deferred, ReadLoadingPicture);
     if (FAILED(CreateMainWindow())) {
         return E_FAIL;
     }
@@ -109,10 +123,14 @@ bool C_View::Repaint() {
 }
 
 void C_View::DrawLoadingPicture() {
-    // Its pixels go as soon as its texture exists; a later call decodes again.
+    // Its pixels go as soon as its texture exists; a later call reads it
+    // again. It is already at the size it is shown.
+    if (loadingPicture.argb.empty()) {
+        loadingPicture = ReadLoadingPicture();
+    }
     C_Sprite loading(kLoadingPicture, std::move(loadingPicture));
     loadingPicture = platform::Image{};
-    loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {kLoadingScale, kLoadingScale}, 0xFFFFFFFF);
+    loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {1.0f, 1.0f}, 0xFFFFFFFF);
 }
 
 void C_View::SetDrawTransform(float scale, float x, float y) {
