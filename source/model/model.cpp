@@ -115,8 +115,6 @@ HRESULT C_Model::Init() {
     settings->Load();
     highScores->Load();
     ApplySettings();
-    menuTune = std::make_unique<C_Mp3>("menu.mp3");
-    playTune = std::make_unique<C_Mp3>("play.mp3");
     ChangeState();
     initialised = 1;
     return S_OK;
@@ -180,7 +178,19 @@ void C_Model::ChangeState() {
         DXError("model", __LINE__, 0, "C_Model tried to change to an unknown state");
         return;
     }
+    builtState = state;
     PlayTuneOf(state);
+}
+
+void C_Model::StartSound() {
+    if (menuTune) {
+        return;
+    }
+    menuTune = std::make_unique<C_Mp3>("menu.mp3");
+    playTune = std::make_unique<C_Mp3>("play.mp3");
+    if (currentState) {
+        PlayTuneOf(builtState);
+    }
 }
 
 void C_Model::PlayTuneOf(int state) {

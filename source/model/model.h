@@ -60,6 +60,10 @@ public:
     void SetFrameRate(int fps);
     int GetFrameRate() const { return targetFrameRate; }
 
+    // Opens the sound device with the two tunes, and the current screen's
+    // tune plays. The first frame does not wait for it: the game calls this
+    // once that frame is shown. Does nothing the second time.
+    void StartSound();
     C_GameState* GetState() const { return currentState.get(); }
     // The console's pause holds the current screen and the game time: not a
     // screen that says it is not pausable.
@@ -114,6 +118,8 @@ private:
     std::unique_ptr<C_HighScores> highScores;
     std::unique_ptr<C_Mp3> menuTune;
     std::unique_ptr<C_Mp3> playTune;
+    // The screen last built, whose tune StartSound plays.
+    int builtState = 0;
     std::optional<ScreenContext> screens;
     FinishedGame finishedGame;
     MatchSetup matchSetup;

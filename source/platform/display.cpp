@@ -116,10 +116,14 @@ bool Display::InitVideo() {
             return impl->Fail();
         }
         impl->videoUp = true;
-        // Game controllers are a comfort: the game plays without them.
-        SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
     return true;
+}
+
+void Display::StartGamepads() {
+    if (impl->videoUp && SDL_WasInit(SDL_INIT_GAMECONTROLLER) == 0) {
+        SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
 }
 
 bool Display::CreateWindow(const std::string& title, int width, int height) {

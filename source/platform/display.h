@@ -20,6 +20,9 @@ public:
 
     // Brings up the video system; false if the platform has no video at all.
     bool InitVideo();
+    // Game controllers, once video is up: they are a comfort, so they come
+    // after the first picture, and the game plays without them.
+    void StartGamepads();
     // A visible, fixed-size window whose client area is width x height.
     bool CreateWindow(const std::string& title, int width, int height);
     // An accelerated renderer where there is one, else the software renderer;

@@ -11,6 +11,7 @@
 #include "input/controller.h"
 #include "model/model.h"
 #include "net/net.h"
+#include "platform/display.h"
 #include "platform/events.h"
 #include "view/view.h"
 
@@ -39,6 +40,15 @@ C_Game::~C_Game() {
 }
 
 void C_Game::Frame() {
+    // Sound (its device and tunes) and game controllers are not needed for
+    // the first picture: the window shows the menu before they start.
+    if (frames == 1) {
+        if (platform::Display* display = g_pView->GetDevice()) {
+            display->StartGamepads();
+        }
+        g_pModel->StartSound();
+    }
+    ++frames;
     // A joined name that has resolved connects; the other player's messages
     // reach the match before the model moves.
     g_pNet->Update();

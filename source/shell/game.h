@@ -19,8 +19,12 @@ public:
     C_Game(const C_Game&) = delete;
     C_Game& operator=(const C_Game&) = delete;
 
-    // Input, then the model's update, then drawing.
+    // Input, then the model's update, then drawing. The second frame first
+    // starts what the first picture did not need.
     void Frame();
+
+private:
+    long frames = 0;
 };
 
 // The window's event handler: activation, typed characters, quit, and an

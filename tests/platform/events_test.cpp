@@ -192,6 +192,8 @@ TEST_F(GamepadTest, EachControllerIsReadOnItsOwnAndAllTogether) {
 // its button is a key, and detaching it lets go.
 TEST_F(GamepadTest, AControllerPluggedInDuringTheRunPlays) {
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // Controllers start once the first frame is shown.
+    ASSERT_TRUE(RunFrames(2));
     const int index = SDL_JoystickAttachVirtual(
         SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
     ASSERT_GE(index, 0) << SDL_GetError();
