@@ -72,6 +72,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries come from the binary's own links; the fonts are found at run
 # time through fontconfig.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation")
+# SDL_mixer is loaded at run time, where the library scan cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation, libsdl2-mixer-2.0-0")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

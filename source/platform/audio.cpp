@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "platform/mixerlibrary.h"
 #include "platform/music.h"
 
 namespace platform {
@@ -18,6 +19,11 @@ bool g_deviceOpen = false;
 int g_deviceGeneration = 0;
 bool g_channelTaken[kMixerChannels] = {};
 bool g_deviceRefused = false;
+
+// Runs only while a device is open, which loaded the library.
+const MixerLibrary& Mix() {
+    return *LoadedMixer();
+}
 
 int TakeChannel() {
     for (int channel = 0; channel < kMixerChannels; ++channel) {
@@ -42,7 +48,7 @@ int MixerVolume(int hundredthsOfDecibel) {
 
 void StopAllSounds() {
     if (g_deviceOpen) {
-        Mix_HaltChannel(-1);
+        Mix().HaltChannel(-1);
     }
 }
 
@@ -50,9 +56,9 @@ SoundDevice::~SoundDevice() {
     if (!open) {
         return;
     }
-    Mix_HaltChannel(-1);
+    Mix().HaltChannel(-1);
     CloseAllMusic();
-    Mix_CloseAudio();
+    Mix().CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     for (bool& taken : g_channelTaken) {
         taken = false;
@@ -76,17 +82,20 @@ bool SoundDevice::Open() {
         lastError = "another sound device is open";
         return false;
     }
+    if (LoadMixer(&lastError) == nullptr) {
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         lastError = SDL_GetError();
         return false;
     }
     // No format change allowed: the buffers hold exactly this format.
-    if (Mix_OpenAudioDevice(kSoundRate, AUDIO_S16SYS, kSoundChannels, 1024, nullptr, 0) != 0) {
-        lastError = Mix_GetError();
+    if (Mix().OpenAudioDevice(kSoundRate, AUDIO_S16SYS, kSoundChannels, 1024, nullptr, 0) != 0) {
+        lastError = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    Mix_AllocateChannels(kMixerChannels);
+    Mix().AllocateChannels(kMixerChannels);
     open = true;
     g_deviceOpen = true;
     ++g_deviceGeneration;
@@ -113,12 +122,12 @@ std::unique_ptr<SoundBuffer> SoundBuffer::Create(SoundDevice& device,
     std::unique_ptr<SoundBuffer> buffer(new SoundBuffer(std::move(samples), std::move(impl)));
     // The chunk refers to the buffer's own samples, which stay put while it lives.
     buffer->impl->chunk =
-        Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(buffer->samples.data()),
-                          static_cast<Uint32>(buffer->samples.size() * sizeof(int16_t)));
+        Mix().QuickLoadRaw(reinterpret_cast<Uint8*>(buffer->samples.data()),
+                           static_cast<Uint32>(buffer->samples.size() * sizeof(int16_t)));
     if (buffer->impl->chunk == nullptr) {
         return nullptr;
     }
-    Mix_Volume(buffer->impl->channel, MixerVolume(buffer->volume));
+    Mix().Volume(buffer->impl->channel, MixerVolume(buffer->volume));
     return buffer;
 }
 
@@ -127,12 +136,12 @@ SoundBuffer::SoundBuffer(std::vector<int16_t> samplesIn, std::unique_ptr<Impl> i
 
 SoundBuffer::~SoundBuffer() {
     if (Live()) {
-        Mix_HaltChannel(impl->channel);
+        Mix().HaltChannel(impl->channel);
         g_channelTaken[impl->channel] = false;
     }
     if (impl->chunk != nullptr) {
         // Does not touch the samples: the chunk was made over memory we own.
-        Mix_FreeChunk(impl->chunk);
+        Mix().FreeChunk(impl->chunk);
     }
 }
 
@@ -145,7 +154,7 @@ bool SoundBuffer::SetVolume(int hundredthsOfDecibel) {
         return false;
     }
     volume = hundredthsOfDecibel;
-    Mix_Volume(impl->channel, MixerVolume(volume));
+    Mix().Volume(impl->channel, MixerVolume(volume));
     return true;
 }
 
@@ -154,12 +163,12 @@ bool SoundBuffer::Rewind() {
         return false;
     }
     // The mixer always starts a chunk at its first frame, so halting is the rewind.
-    Mix_HaltChannel(impl->channel);
+    Mix().HaltChannel(impl->channel);
     return true;
 }
 
 bool SoundBuffer::Play() {
-    if (!Live() || Mix_PlayChannel(impl->channel, impl->chunk, 0) < 0) {
+    if (!Live() || Mix().PlayChannel(impl->channel, impl->chunk, 0) < 0) {
         return false;
     }
     ++plays;
@@ -168,12 +177,12 @@ bool SoundBuffer::Play() {
 
 void SoundBuffer::Stop() {
     if (Live()) {
-        Mix_HaltChannel(impl->channel);
+        Mix().HaltChannel(impl->channel);
     }
 }
 
 bool SoundBuffer::IsPlaying() const {
-    return Live() && Mix_Playing(impl->channel) != 0;
+    return Live() && Mix().Playing(impl->channel) != 0;
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/audio.h"
+#include "platform/mixerlibrary.h"
 
 namespace platform {
 
@@ -25,7 +26,13 @@ const Music::Impl* g_lastStarted = nullptr;
 int g_musicAttenuation = 0;
 
 bool DeviceOpen() {
-    return Mix_QuerySpec(nullptr, nullptr, nullptr) != 0;
+    const MixerLibrary* mixer = LoadedMixer();
+    return mixer != nullptr && mixer->QuerySpec(nullptr, nullptr, nullptr) != 0;
+}
+
+// Runs only for an open tune or an open device, which loaded the library.
+const MixerLibrary& Mix() {
+    return *LoadedMixer();
 }
 
 }  // namespace
@@ -36,9 +43,9 @@ std::unique_ptr<Music> Music::Open(const std::string& path, std::string* error) 
         *error = "the sound device is closed";
         return nullptr;
     }
-    Mix_Music* native = Mix_LoadMUS(path.c_str());
+    Mix_Music* native = Mix().LoadMusic(path.c_str());
     if (native == nullptr) {
-        *error = Mix_GetError();
+        *error = SDL_GetError();
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
@@ -56,7 +63,7 @@ Music::Music(std::unique_ptr<Impl> implIn) : impl(std::move(implIn)) {}
 Music::~Music() {
     if (impl->native != nullptr) {
         // Halts the tune first if it is playing.
-        Mix_FreeMusic(impl->native);
+        Mix().FreeMusic(impl->native);
         impl->native = nullptr;
     }
     if (g_lastStarted == impl.get()) {
@@ -89,11 +96,11 @@ bool Music::Start(int loops) {
         return false;
     }
     // A volume set while no device was open reached no mixer.
-    Mix_VolumeMusic(MixerVolume(g_musicAttenuation));
+    Mix().VolumeMusic(MixerVolume(g_musicAttenuation));
     // The one music channel: starting halts what it played, so a tune never
     // plays twice over itself. Looping, the decoder seeks back to the first
     // sample as it reaches the last, so the seam is as smooth as the tune.
-    if (Mix_PlayMusic(impl->native, loops) != 0) {
+    if (Mix().PlayMusic(impl->native, loops) != 0) {
         return false;
     }
     g_lastStarted = impl.get();
@@ -103,50 +110,54 @@ bool Music::Start(int loops) {
 
 void Music::Stop() {
     if (IsPlaying()) {
-        Mix_HaltMusic();
+        Mix().HaltMusic();
     }
 }
 
 bool Music::IsPlaying() const {
-    return Live() && g_lastStarted == impl.get() && Mix_PlayingMusic() != 0;
+    return Live() && g_lastStarted == impl.get() && Mix().PlayingMusic() != 0;
 }
 
 double Music::Position() const {
     if (!Live()) {
         return -1.0;
     }
-    return Mix_GetMusicPosition(impl->native);
+    return Mix().GetMusicPosition(impl->native);
 }
 
 bool MusicPlaying() {
-    return DeviceOpen() && Mix_PlayingMusic() != 0;
+    return DeviceOpen() && Mix().PlayingMusic() != 0;
 }
 
 void SetMusicAttenuation(int hundredthsOfDecibel) {
     g_musicAttenuation =
         std::clamp(hundredthsOfDecibel, SoundBuffer::kVolumeMin, SoundBuffer::kVolumeMax);
     if (DeviceOpen()) {
-        Mix_VolumeMusic(MixerVolume(g_musicAttenuation));
+        Mix().VolumeMusic(MixerVolume(g_musicAttenuation));
     }
 }
 
 int MusicMixerVolume() {
-    return Mix_VolumeMusic(-1);
+    // The library starts at full volume.
+    return LoadedMixer() != nullptr ? Mix().VolumeMusic(-1) : MIX_MAX_VOLUME;
 }
 
 void StopMusic() {
     if (DeviceOpen()) {
-        Mix_HaltMusic();
+        Mix().HaltMusic();
     }
 }
 
 void CloseAllMusic() {
+    if (LoadedMixer() == nullptr) {
+        return;
+    }
     if (g_lastStarted != nullptr) {
-        Mix_HaltMusic();
+        Mix().HaltMusic();
         g_lastStarted = nullptr;
     }
     for (Music::Impl* tune = g_openTunes; tune != nullptr; tune = tune->next) {
-        Mix_FreeMusic(tune->native);
+        Mix().FreeMusic(tune->native);
         tune->native = nullptr;
     }
 }
