@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "audio/mp3.h"
 #include "console/console.h"
 #include "input/controller.h"
 #include "input/inputdevice.h"
@@ -32,6 +33,23 @@ TEST_F(GameTest, StartUpBringsEverythingUpWithoutReports) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines.back(), "-- Vorta Console --");
     EXPECT_EQ(lines.front(), "-- Press <TAB> to toggle the Console window.");
+}
+
+// The first frame waits for neither sound nor controllers: both start with
+// the second, once, and the menu's tune plays from then on.
+TEST_F(GameTest, SoundAndControllersStartOnceTheFirstFrameIsShown) {
+    StartGame();
+    ASSERT_TRUE(RunFrames(1));
+    EXPECT_EQ(g_pModel->GetMenuTune(), nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
+    ASSERT_TRUE(RunFrames(1));
+    const C_Mp3* tune = g_pModel->GetMenuTune();
+    ASSERT_NE(tune, nullptr);
+    EXPECT_TRUE(tune->GetMusic()->IsPlaying());
+    EXPECT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
+    ASSERT_TRUE(RunFrames(3));
+    EXPECT_EQ(g_pModel->GetMenuTune(), tune);
+    EXPECT_TRUE(Prompts().reports.empty());
 }
 
 TEST_F(GameTest, TheWindowIsTubrixAt713By653AndFramesClearToWhite) {
