@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 namespace platform {
 namespace {
@@ -39,8 +38,10 @@ Taps TapsFor(int from, int to) {
     return result;
 }
 
+// Rounded to the nearest of 0..255; a plain cast, as a call per channel would
+// cost most of the scaling.
 uint32_t Channel(float value) {
-    return static_cast<uint32_t>(std::clamp(std::lround(value), 0L, 255L));
+    return static_cast<uint32_t>(std::clamp(value, 0.0f, 255.0f) + 0.5f);
 }
 
 }  // namespace
@@ -88,8 +89,9 @@ Image ScaledImage(const Image& source, int width, int height) {
                 out[x] = 0;
                 continue;
             }
-            out[x] = Channel(sum[0]) << 24 | Channel(sum[1] / sum[0]) << 16 |
-                     Channel(sum[2] / sum[0]) << 8 | Channel(sum[3] / sum[0]);
+            const float perAlpha = 1.0f / sum[0];
+            out[x] = Channel(sum[0]) << 24 | Channel(sum[1] * perAlpha) << 16 |
+                     Channel(sum[2] * perAlpha) << 8 | Channel(sum[3] * perAlpha);
         }
     }
     return scaled;
