@@ -20,11 +20,6 @@ int g_deviceGeneration = 0;
 bool g_channelTaken[kMixerChannels] = {};
 bool g_deviceRefused = false;
 
-// Runs only while a device is open, which loaded the library.
-const MixerLibrary& Mix() {
-    return *LoadedMixer();
-}
-
 int TakeChannel() {
     for (int channel = 0; channel < kMixerChannels; ++channel) {
         if (!g_channelTaken[channel]) {

@@ -71,4 +71,8 @@ const MixerLibrary* LoadedMixer() {
     return g_loaded ? &g_mixer : nullptr;
 }
 
+const MixerLibrary& Mix() {
+    return g_mixer;
+}
+
 }  // namespace platform

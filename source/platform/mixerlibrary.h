@@ -32,8 +32,10 @@ struct MixerLibrary {
 // The library, loaded by the first call that finds it; nullptr, with the
 // reason in `error`, while it or one of its calls cannot be found.
 const MixerLibrary* LoadMixer(std::string* error);
-// The library once loaded, else nullptr. Only code that runs while a sound
-// device is open (so the library is loaded) may take it as given.
+// The library once loaded, else nullptr.
 const MixerLibrary* LoadedMixer();
+// The loaded library's calls, for code that runs only while a sound device
+// is open or a tune exists: opening the device loaded it.
+const MixerLibrary& Mix();
 
 }  // namespace platform

@@ -30,11 +30,6 @@ bool DeviceOpen() {
     return mixer != nullptr && mixer->QuerySpec(nullptr, nullptr, nullptr) != 0;
 }
 
-// Runs only for an open tune or an open device, which loaded the library.
-const MixerLibrary& Mix() {
-    return *LoadedMixer();
-}
-
 }  // namespace
 
 std::unique_ptr<Music> Music::Open(const std::string& path, std::string* error) {

@@ -123,14 +123,13 @@ bool C_View::Repaint() {
 }
 
 void C_View::DrawLoadingPicture() {
-    // Its pixels go as soon as its texture exists; a later call reads it
-    // again. It is already at the size it is shown.
-    if (loadingPicture.argb.empty()) {
-        loadingPicture = ReadLoadingPicture();
-    }
+    // Decoded, it is already at the size it is shown. Its pixels go as soon
+    // as its texture exists; without them the sprite reads the file itself,
+    // and reports it if it cannot.
+    const float scale = loadingPicture.argb.empty() ? kLoadingScale : 1.0f;
     C_Sprite loading(kLoadingPicture, std::move(loadingPicture));
     loadingPicture = platform::Image{};
-    loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {1.0f, 1.0f}, 0xFFFFFFFF);
+    loading.Draw({0.0f, 0.0f}, {0.0f, 0.0f}, 0.0f, {scale, scale}, 0xFFFFFFFF);
 }
 
 void C_View::SetDrawTransform(float scale, float x, float y) {
