@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/sessionrecorder.h"
@@ -77,6 +78,11 @@ public:
         return message;
     }
     RelayAnswer Answer(SessionPeer peer) const { return Message(peer, 0).answer; }
+    // Asks for a room: the creator's connection and the relay's answer.
+    std::pair<SessionPeer, C_RelayMessage> Create(uint16_t port) {
+        const SessionPeer creator = Ask(port, C_RelayMessage::CREATE);
+        return {creator, Message(creator, 0)};
+    }
     void Forget() {
         std::lock_guard<std::mutex> guard(lock);
         events.clear();
@@ -127,8 +133,7 @@ TEST_F(RelayServerTest, TwoPlayersPairAndTheirDatagramsPassUnchangedToEachOtherA
     Start(limits);
     Home homeA("127.0.0.2"), homeB("127.0.0.3"), homeC("127.0.0.4");
     ASSERT_TRUE(homeA.session && homeB.session && homeC.session);
-    const SessionPeer a = homeA.Ask(port, C_RelayMessage::CREATE);
-    const C_RelayMessage created = homeA.Message(a, 0);
+    const auto [a, created] = homeA.Create(port);
     ASSERT_EQ(created.answer, RelayAnswer::Created);
     const SessionPeer b = homeB.Ask(port, C_RelayMessage::JOIN, created.code);
     const C_RelayMessage joined = homeB.Message(b, 0);
@@ -203,8 +208,7 @@ TEST_F(RelayServerTest, RefusalsAreAnsweredAndAFloodOfWrongCodesCostsOnlyItsSend
     Start(limits);
     Home host("127.0.0.2"), flooder("127.0.0.5"), friendly("127.0.0.6");
     ASSERT_TRUE(host.session && flooder.session && friendly.session);
-    const SessionPeer creator = host.Ask(port, C_RelayMessage::CREATE);
-    const C_RelayMessage created = host.Message(creator, 0);
+    const C_RelayMessage created = host.Create(port).second;
     ASSERT_EQ(created.answer, RelayAnswer::Created);
     const std::string wrong = created.code == "ZZZZZ" ? "YYYYY" : "ZZZZZ";
 
@@ -244,8 +248,7 @@ TEST_F(RelayServerTest, RoomsMadeAndExpiredOverAndOverLeaveTheRelayAsItWas) {
     std::size_t heapAfterWarmUp = 0;
     constexpr int kRooms = 150;
     for (int n = 1; n <= kRooms; ++n) {
-        const SessionPeer creator = home.Ask(port, C_RelayMessage::CREATE);
-        const C_RelayMessage created = home.Message(creator, 0);
+        const auto [creator, created] = home.Create(port);
         ASSERT_EQ(created.answer, RelayAnswer::Created) << n;
         const SessionPeer joiner = home.Ask(port, C_RelayMessage::JOIN, created.code);
         ASSERT_EQ(home.Answer(joiner), RelayAnswer::Joined);
