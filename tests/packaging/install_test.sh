@@ -32,6 +32,26 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# appears FILE TENTHS GREP-ARGS...: whether grep finds them in FILE within
+# TENTHS tenths of a second, giving up early once $pid, if set, has ended.
+appears() {
+    local file=$1 tenths=$2
+    shift 2
+    for _ in $(seq "$tenths"); do
+        grep -q "$@" "$file" && return 0
+        [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q "$@" "$file"
+}
+# stopped_cleanly: SIGTERM to $pid, and whether it then left with status 0.
+stopped_cleanly() {
+    kill -TERM "$pid"
+    wait "$pid"
+    local status=$?
+    pid=""
+    [ "$status" -eq 0 ] || { echo "exit status $status on SIGTERM"; return 1; }
+}
 
 prefix=$tmp/prefix
 cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || { cat "$tmp/install.log"; fail "install"; }
@@ -114,16 +134,8 @@ done
 "$relay" --port 0 >/dev/null 2>&1 && fail "the relay took port 0"
 "$relay" --port $((20000 + RANDOM % 20000)) 2>"$tmp/relay.err" &
 pid=$!
-for _ in $(seq 100); do
-    grep -q 'listening on UDP port' "$tmp/relay.err" && break
-    sleep 0.1
-done
-grep -q 'listening on UDP port' "$tmp/relay.err" || { cat "$tmp/relay.err"; fail "the relay did not start"; }
-kill -TERM "$pid"
-wait "$pid"
-status=$?
-pid=""
-[ "$status" -eq 0 ] || fail "the relay's exit status $status on SIGTERM"
+appears "$tmp/relay.err" 100 'listening on UDP port' || { cat "$tmp/relay.err"; fail "the relay did not start"; }
+stopped_cleanly || fail "the relay's exit status on SIGTERM"
 strays=$(find "$prefix" -name '*test*' -o -name '*bench*')
 [ -z "$strays" ] || fail "tests or benchmarks installed: $strays"
 # The copyright file says no font is shipped; the generated data is covered
@@ -182,29 +194,16 @@ diff "$tmp/installed" "$tmp/debfiles" || fail "the .deb and the install differ"
 # game leaves on SIGTERM with status 0 and no report.
 mkdir "$tmp/elsewhere"
 launch_and_see() {
-    local dir=$1 file=$2 status
+    local dir=$1 file=$2
     shift 2
     inotifywait -m -e open --format '%f' "$dir" >"$tmp/opens" 2>"$tmp/watch" &
     watcher=$!
-    for _ in $(seq 300); do
-        grep -q 'Watches established' "$tmp/watch" && break
-        sleep 0.1
-    done
-    grep -q 'Watches established' "$tmp/watch" || fail "inotifywait did not start"
+    appears "$tmp/watch" 300 'Watches established' || fail "inotifywait did not start"
     (cd "$tmp/elsewhere" && XDG_CONFIG_HOME=$PWD/config XDG_DATA_HOME=$PWD/data \
         exec "$prefix/games/tubrix" "$@" </dev/null >"$tmp/out" 2>"$tmp/err") &
     pid=$!
-    for _ in $(seq 600); do
-        grep -qx "$file" "$tmp/opens" && break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    grep -qx "$file" "$tmp/opens" || { cat "$tmp/err"; fail "$file was never read (arguments: $*)"; }
-    kill -TERM "$pid"
-    wait "$pid"
-    status=$?
-    pid=""
-    [ "$status" -eq 0 ] || { cat "$tmp/err"; fail "exit status $status on SIGTERM"; }
+    appears "$tmp/opens" 600 -x "$file" || { cat "$tmp/err"; fail "$file was never read (arguments: $*)"; }
+    stopped_cleanly || { cat "$tmp/err"; fail "the game's exit status on SIGTERM"; }
     if grep -q 'Quit Program?' "$tmp/err"; then
         cat "$tmp/err"
         fail "an error was reported"
